@@ -1,0 +1,51 @@
+# Thin wrapper over CMake. `make run` builds and starts the program,
+# `make test` builds and runs every test; both install what they need first.
+
+BUILD    ?= build
+TYPE     ?= RelWithDebInfo
+SANITIZE ?= OFF
+JOBS     ?= $(shell nproc)
+CMAKE_FLAGS ?=
+
+BUILD_PKGS = ca-certificates cmake g++ make pkg-config
+QT_PKGS    = qt6-base-dev libgl-dev fonts-ipafont-gothic
+TEST_PKGS  = libgtest-dev libgmock-dev libbenchmark-dev
+FUZZ_PKGS  = clang libclang-rt-dev
+
+.PHONY: all deps run test build configure bench fuzz sanitize clean
+
+all: build
+
+deps:
+	@sh tools/install-deps.sh $(BUILD_PKGS) $(QT_PKGS) $(TEST_PKGS)
+
+configure: deps
+	cmake -S . -B $(BUILD) -DCMAKE_BUILD_TYPE=$(TYPE) -DSCREENFILTER_SANITIZE=$(SANITIZE) $(CMAKE_FLAGS)
+
+build: configure
+	cmake --build $(BUILD) -j $(JOBS)
+
+run: build
+	$(BUILD)/src/ui/screenfilter
+
+test: build
+	cd $(BUILD) && ctest --output-on-failure -j $(JOBS)
+
+# The whole suite again under AddressSanitizer and UndefinedBehaviorSanitizer.
+sanitize:
+	$(MAKE) test BUILD=build-sanitize SANITIZE=ON TYPE=Debug CMAKE_FLAGS=-DSCREENFILTER_BENCH=OFF
+
+bench: build
+	$(BUILD)/bench/screenfilter_bench
+
+# Runs the reader fuzzer for FUZZ_SECONDS; new crashes land in fuzz/corpus.
+FUZZ_SECONDS ?= 60
+fuzz:
+	@sh tools/install-deps.sh $(BUILD_PKGS) $(TEST_PKGS) $(FUZZ_PKGS)
+	CXX=clang++ cmake -S . -B build-fuzz -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+	    -DSCREENFILTER_LIBFUZZER=ON -DSCREENFILTER_UI=OFF -DSCREENFILTER_BENCH=OFF -DBUILD_TESTING=OFF
+	cmake --build build-fuzz -j $(JOBS) --target readers_fuzzer
+	build-fuzz/fuzz/readers_fuzzer -max_total_time=$(FUZZ_SECONDS) fuzz/corpus
+
+clean:
+	rm -rf build build-sanitize build-fuzz

@@ -1,0 +1,7 @@
+#include "FilterCase.h"
+
+namespace sf {
+
+ShortString ReportFileName;
+
+} // namespace sf

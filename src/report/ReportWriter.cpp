@@ -1,0 +1,139 @@
+#include "ReportWriter.h"
+
+#include "FormatFixed.h"
+#include "TextFile.h"
+#include "calc/ExtendedMath.h"
+
+#include <string>
+#include <string_view>
+
+namespace sf {
+
+const char *const FileOpenMessage = "File can not open!";
+
+namespace {
+
+// The degree-Celsius sign in the report's code page (Shift_JIS).
+#define SF_DEGREE_C "\x81" "\x8E"
+
+// Labels are 40 bytes, so every value starts in column 41. Other tools match
+// on these texts, spelling included.
+struct HeadLine {
+    std::string_view label;
+    double TFilterCase::*value;
+    int precision;
+    int digits;
+};
+
+constexpr HeadLine HeadLines[] = {
+    {"    Flow Rate (kg/hr)                =  ", &TFilterCase::FlowRate, 6, 2},
+    {"    Screen Diameter (cm)             =  ", &TFilterCase::ScreenDiameter, 5, 2},
+    {"    Density (g/cm3)                  =  ", &TFilterCase::Density, 5, 3},
+    {"    Temperature (" SF_DEGREE_C ")                 =  ", &TFilterCase::Temperature, 5, 1},
+    {"    Standard Viscosiyt (gf.s/cm2)    =  ", &TFilterCase::StdViscosity, 8, 4},
+    {"    Standard Shear Rate (1/sec)      =  ", &TFilterCase::StdShearRate, 8, 2},
+    {"    Power Law Factor (-)             =  ", &TFilterCase::PowerLawFactor, 5, 3},
+    {"    Shift Factor Parameter A (" SF_DEGREE_C ")    =  ", &TFilterCase::ShiftParamA, 11, 3},
+    {"    Shift Factor Parameter B (-)     =  ", &TFilterCase::ShiftParamB, 10, 3},
+};
+
+#undef SF_DEGREE_C
+
+constexpr bool allLabelsAre40Bytes()
+{
+    for (const HeadLine &line : HeadLines) {
+        if (line.label.size() != 40)
+            return false;
+    }
+    return true;
+}
+static_assert(allLabelsAre40Bytes());
+
+constexpr std::string_view ColumnTitles = "  No.     Mesh    Wire Dia.    Opening        Fs      Press. Drop";
+constexpr std::string_view ColumnUnits = "          (cm)     (cm)          (cm)       (cm^-n)     (kgf/cm2)";
+constexpr std::string_view Rule = " ----------------------------------------------------------------";
+constexpr std::string_view TotalLabel = " Total                                                   ";
+static_assert(ColumnTitles.size() == 65 && ColumnUnits.size() == 65 && Rule.size() == 65);
+static_assert(TotalLabel.size() == 57);
+
+// At or above this mesh the one-decimal form has four integer digits and the
+// three-character piece would cut it ("1000.0" to "100"); the whole number is
+// shown instead.
+constexpr double WideMesh = 999.95;
+
+std::string meshPiece(double mesh)
+{
+    if (mesh >= WideMesh)
+        return FormatFixed(mesh, 18, 0);
+    // One decimal, right-aligned to 5, then the separator and the decimal
+    // dropped: the mesh rounded, in 3 characters.
+    std::string text = FormatColumn(5, 1, mesh).substr(0, 5);
+    text.resize(text.size() >= 2 ? text.size() - 2 : 0);
+    return text;
+}
+
+std::string screenRow(int number, const TScreenLayer &s)
+{
+    std::string row = number < 10 ? "   " : "  ";
+    row += std::to_string(number);
+    row += "      ";
+    row += meshPiece(s.Mesh);
+    row += "      ";
+    row += FormatColumn(7, 5, s.WireDia);
+    row += "      ";
+    row += FormatColumn(7, 5, s.Opening);
+    row += "    ";
+    row += FormatColumn(8, 3, s.ScreenFactor);
+    row += "      ";
+    row += FormatColumn(6, 2, s.PressDrop);
+    return ShortString(row).str();
+}
+
+TextFile ReportFile;
+
+void writeBody(const TFilterCase &c)
+{
+    ReportFile.writeLine("");
+    ReportFile.writeLine("");
+    for (const HeadLine &line : HeadLines) {
+        std::string text(line.label);
+        text += FormatFixed(c.*line.value, line.precision, line.digits);
+        ReportFile.writeLine(text);
+    }
+    ReportFile.writeLine("");
+    ReportFile.writeLine("");
+    ReportFile.writeLine(ColumnTitles);
+    ReportFile.writeLine(ColumnUnits);
+    ReportFile.writeLine(Rule);
+
+    // Each partial sum is formed in extended precision and stored as a double.
+    double total = 0;
+    for (int i = 0; i < c.ScreenCount; ++i) {
+        ReportFile.writeLine(screenRow(i + 1, c.Screens[i]));
+        total = ext::store(ext::add(total, c.Screens[i].PressDrop));
+    }
+
+    ReportFile.writeLine(Rule);
+    ReportFile.writeLine(std::string(TotalLabel) + FormatColumn(6, 2, total));
+    ReportFile.close();
+}
+
+} // namespace
+
+bool WriteReport(const TFilterCase &c, MessageDialog &dialog)
+{
+    if (ReportFile.rewrite(ReportFileName.str()) != 0) {
+        dialog.showMessage(FileOpenMessage);
+        return false;
+    }
+    try {
+        writeBody(c);
+    } catch (...) {
+        // Whatever ended the report, the file is closed, not held.
+        ReportFile.abandon();
+        throw;
+    }
+    return true;
+}
+
+} // namespace sf

@@ -1,0 +1,92 @@
+#include "TextFile.h"
+
+#include "IoErrors.h"
+
+#include <cerrno>
+#include <cstring>
+#include <fcntl.h>
+#include <unistd.h>
+
+namespace sf {
+
+TextFile::~TextFile()
+{
+    if (m_fd >= 0)
+        ::close(m_fd);
+}
+
+int TextFile::rewrite(const std::string &name)
+{
+    if (m_fd >= 0) {
+        ::close(m_fd);
+        m_fd = -1;
+    }
+    m_used = 0;
+    if (name.empty())
+        return ENOENT;
+    const int fd = ::open(name.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC | O_NOCTTY, 0666);
+    if (fd < 0)
+        return errno;
+    m_fd = fd;
+    return 0;
+}
+
+void TextFile::writeLine(std::string_view line)
+{
+    put(line);
+    put("\r\n");
+}
+
+void TextFile::put(std::string_view bytes)
+{
+    while (!bytes.empty()) {
+        const std::size_t n = std::min(bytes.size(), BufferSize - m_used);
+        std::memcpy(m_buffer.data() + m_used, bytes.data(), n);
+        m_used += n;
+        bytes.remove_prefix(n);
+        if (m_used == BufferSize)
+            flush();
+    }
+}
+
+void TextFile::flush()
+{
+    std::size_t done = 0;
+    while (done < m_used) {
+        const ssize_t n = ::write(m_fd, m_buffer.data() + done, m_used - done);
+        if (n < 0) {
+            if (errno == EINTR)
+                continue;
+            fail(errno);
+        }
+        if (n == 0)
+            fail(ENOSPC);
+        done += static_cast<std::size_t>(n);
+    }
+    m_used = 0;
+}
+
+void TextFile::close()
+{
+    flush();
+    const int fd = m_fd;
+    m_fd = -1;
+    if (::close(fd) != 0 && errno != EINTR)
+        throw ioError(errno);
+}
+
+void TextFile::abandon()
+{
+    if (m_fd >= 0)
+        ::close(m_fd);
+    m_fd = -1;
+    m_used = 0;
+}
+
+void TextFile::fail(int err)
+{
+    abandon();
+    throw ioError(err);
+}
+
+} // namespace sf

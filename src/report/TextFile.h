@@ -1,0 +1,44 @@
+#pragma once
+
+#include <array>
+#include <string>
+#include <string_view>
+
+namespace sf {
+
+// A text file written through a 128-byte buffer that is handed to the
+// operating system when it is full and at the close, so that what a failure
+// leaves on disk is whole 128-byte blocks. Lines end in CR LF.
+class TextFile {
+public:
+    static constexpr std::size_t BufferSize = 128;
+
+    TextFile() = default;
+    TextFile(const TextFile &) = delete;
+    TextFile &operator=(const TextFile &) = delete;
+    ~TextFile();
+
+    // Creates or truncates `name` (mode 0666 before the umask), relative to
+    // the current directory unless it holds a path. Returns 0 or the errno.
+    int rewrite(const std::string &name);
+
+    // Write and close throw InOutError; after a failure the file is closed.
+    void writeLine(std::string_view line);
+    void close();
+
+    // Closes without handing over what is still buffered.
+    void abandon();
+
+    bool isOpen() const { return m_fd >= 0; }
+
+private:
+    void put(std::string_view bytes);
+    void flush();
+    [[noreturn]] void fail(int err);
+
+    int m_fd = -1;
+    std::array<char, BufferSize> m_buffer{};
+    std::size_t m_used = 0;
+};
+
+} // namespace sf
