@@ -9,4 +9,8 @@ namespace sf {
 // Throws a MathError on the first floating-point fault.
 void ShiftViscosity(TFilterCase &c);
 
+// The exponent A / (T + 273.0) - B, formed in extended precision and rounded
+// to a double before the exponential is taken.
+double ShiftExponent(double temperature, double paramA, double paramB);
+
 } // namespace sf

@@ -1,0 +1,109 @@
+#include "calc/Errors.h"
+#include "calc/ShiftViscosity.h"
+#include "support/DefaultCase.h"
+
+#include <gtest/gtest.h>
+
+#include <bit>
+#include <cfloat>
+#include <cmath>
+#include <functional>
+#include <limits>
+#include <typeinfo>
+
+namespace sf {
+namespace {
+
+TEST(ShiftViscosity, DefaultInputs)
+{
+    // Extended precision matters here: doubles alone give 0.0026998223801051324.
+    EXPECT_EQ(std::bit_cast<std::uint64_t>(ShiftExponent(290.0, 15180.0, 26.96)),
+              std::bit_cast<std::uint64_t>(0.0026998223801057188));
+
+    const TFilterCase c = test::shiftedDefaultCase();
+    EXPECT_NEAR(c.ShiftFactor, 1.002703470, 5e-10);
+    EXPECT_NEAR(c.ShiftedViscosity, 9.575818140, 5e-10);
+    EXPECT_NEAR(c.ShiftedShearRate, 99.73038189, 5e-9);
+    EXPECT_EQ(c.StdViscosity, 9.55);
+    EXPECT_EQ(c.StdShearRate, 100.0);
+}
+
+TEST(ShiftViscosity, ZeroParametersLeaveTheReferenceStateExactly)
+{
+    TFilterCase c = test::defaultCase();
+    c.ShiftParamA = 0;
+    c.ShiftParamB = 0;
+    ShiftViscosity(c);
+    EXPECT_EQ(c.ShiftFactor, 1.0);
+    EXPECT_EQ(c.ShiftedViscosity, c.StdViscosity);
+    EXPECT_EQ(c.ShiftedShearRate, c.StdShearRate);
+}
+
+constexpr double Untouched = -12345.0;
+
+enum class Fault { ZeroDivide, InvalidOp, Overflow };
+
+struct FaultCase {
+    const char *name;
+    std::function<void(TFilterCase &)> change;
+    Fault fault;
+    int stepsStored; // written fields before the fault: 0 none, 1 ShiftFactor, 2 + ShiftedViscosity
+};
+
+void expectFault(Fault fault, const std::function<void()> &f)
+{
+    switch (fault) {
+    case Fault::ZeroDivide:
+        EXPECT_THROW(f(), ZeroDivideError);
+        break;
+    case Fault::InvalidOp:
+        EXPECT_THROW(f(), InvalidOpError);
+        break;
+    case Fault::Overflow:
+        EXPECT_THROW(f(), OverflowError);
+        break;
+    }
+}
+
+TEST(ShiftViscosity, FaultsStopAtTheFirstFailingStep)
+{
+    const double justAboveAbsoluteZero = std::nextafter(-273.0, 0.0);
+    const FaultCase cases[] = {
+        {"T at absolute zero", [](TFilterCase &c) { c.Temperature = -273.0; }, Fault::ZeroDivide, 0},
+        {"T at absolute zero, A 0", [](TFilterCase &c) { c.Temperature = -273.0; c.ShiftParamA = 0; },
+         Fault::InvalidOp, 0},
+        {"exponent beyond a double",
+         [&](TFilterCase &c) { c.Temperature = justAboveAbsoluteZero; c.ShiftParamA = 1e300; }, Fault::Overflow, 0},
+        {"aT beyond a double", [](TFilterCase &c) { c.ShiftParamA = 0; c.ShiftParamB = -710; }, Fault::Overflow, 0},
+        {"eta0 times aT beyond a double",
+         [](TFilterCase &c) { c.ShiftParamA = 0; c.ShiftParamB = -709; c.StdViscosity = 1e10; }, Fault::Overflow, 1},
+        {"aT underflows to zero", [](TFilterCase &c) { c.ShiftParamA = 0; c.ShiftParamB = 800; },
+         Fault::ZeroDivide, 2},
+        {"aT zero and SR0 zero", [](TFilterCase &c) { c.ShiftParamA = 0; c.ShiftParamB = 800; c.StdShearRate = 0; },
+         Fault::InvalidOp, 2},
+        {"aT subnormal", [](TFilterCase &c) { c.ShiftParamA = 0; c.ShiftParamB = 740; }, Fault::Overflow, 2},
+    };
+    for (const FaultCase &fc : cases) {
+        SCOPED_TRACE(fc.name);
+        TFilterCase c = test::defaultCase();
+        fc.change(c);
+        c.ShiftFactor = c.ShiftedViscosity = c.ShiftedShearRate = Untouched;
+        expectFault(fc.fault, [&] { ShiftViscosity(c); });
+        EXPECT_EQ(c.ShiftFactor != Untouched, fc.stepsStored >= 1);
+        EXPECT_EQ(c.ShiftedViscosity != Untouched, fc.stepsStored >= 2);
+        EXPECT_EQ(c.ShiftedShearRate, Untouched);
+    }
+}
+
+TEST(ShiftViscosity, UnderflowingFactorZeroesTheViscosityWithoutAFault)
+{
+    TFilterCase c = test::defaultCase();
+    c.ShiftParamA = 0;
+    c.ShiftParamB = 800;
+    EXPECT_THROW(ShiftViscosity(c), ZeroDivideError);
+    EXPECT_EQ(c.ShiftFactor, 0.0);
+    EXPECT_EQ(c.ShiftedViscosity, 0.0);
+}
+
+} // namespace
+} // namespace sf
