@@ -28,20 +28,24 @@ void ComputeScreens(TFilterCase &c)
 {
     const Extended n = c.PowerLawFactor;
 
-    // P1..P3 depend on n alone. They are computed where screen 1 first needs
-    // them, after its opening, so that a fault in the opening is still the
-    // first one reported.
+    // P1..P3, the shear-rate power of K and the flow power depend on the
+    // case alone, not on the screen. They are computed where screen 1 first
+    // needs each of them, so that the first fault in step order is still the
+    // one reported, and reused for the other screens.
     Extended p2p1 = 0;
     Extended p3 = 0;
+    Extended shearPower = 0;
+    Extended flowPower = 0;
 
     for (int i = 0; i < c.ScreenCount; ++i) {
         TScreenLayer &s = c.Screens[i];
+        const bool first = i == 0;
         const Extended m = s.Mesh;
         const Extended w = s.WireDia;
 
         s.Opening = ext::store(ext::sub(ext::div(CmPerInch, m), w));
 
-        if (i == 0) {
+        if (first) {
             const Extended p1 = ext::power(Two, ext::add(n, Three));
             const Extended p2 = ext::power(ext::add(ext::div(One, n), Three), n);
             p2p1 = ext::mul(p2, p1);
@@ -53,11 +57,16 @@ void ComputeScreens(TFilterCase &c)
         const Extended den = ext::mul(p5, p4);
         s.ScreenFactor = ext::store(ext::div(num, den));
 
-        const Extended k = ext::mul(ext::power(c.ShiftedShearRate, ext::sub(One, n)),
-                                    ext::mul(s.ScreenFactor, c.ShiftedViscosity));
-        const Extended v = ext::div(c.FlowRate, ext::mul(ext::mul(c.Density, c.ScreenDiameter),
-                                                         c.ScreenDiameter));
-        s.PressDropGf = ext::store(ext::mul(ext::power(v, n), k));
+        if (first)
+            shearPower = ext::power(c.ShiftedShearRate, ext::sub(One, n));
+        const Extended k = ext::mul(shearPower, ext::mul(s.ScreenFactor, c.ShiftedViscosity));
+
+        if (first) {
+            const Extended v = ext::div(c.FlowRate, ext::mul(ext::mul(c.Density, c.ScreenDiameter),
+                                                             c.ScreenDiameter));
+            flowPower = ext::power(v, n);
+        }
+        s.PressDropGf = ext::store(ext::mul(flowPower, k));
         s.PressDrop = ext::store(ext::div(s.PressDropGf, GramsPerKilogram));
     }
 }
