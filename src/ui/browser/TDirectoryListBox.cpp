@@ -1,0 +1,125 @@
+#include "TDirectoryListBox.h"
+
+#include "CurrentDirectory.h"
+#include "ErrorReporter.h"
+#include "Glyphs.h"
+#include "calc/Errors.h"
+#include "report/IoErrors.h"
+
+#include <QGuiApplication>
+#include <QKeyEvent>
+#include <QMessageBox>
+#include <QPainter>
+#include <QStyledItemDelegate>
+
+namespace sf {
+
+namespace {
+
+enum Role { KindRole = Qt::UserRole, IndentRole };
+
+class DirectoryDelegate : public QStyledItemDelegate {
+public:
+    using QStyledItemDelegate::QStyledItemDelegate;
+
+    void paint(QPainter *painter, const QStyleOptionViewItem &option, const QModelIndex &index) const override
+    {
+        const bool selected = option.state & QStyle::State_Selected;
+        const QPalette &pal = option.palette;
+        painter->save();
+        painter->fillRect(option.rect, selected ? pal.highlight() : pal.base());
+
+        const GlyphKind glyph = glyphFor(static_cast<FolderKind>(index.data(KindRole).toInt()));
+        const int indent = index.data(IndentRole).toInt();
+        const QSize size = glyphSize(glyph);
+        const QRect &r = option.rect;
+        drawGlyph(*painter, glyph, QPoint(r.left() + indent, r.top() + (r.height() - size.height()) / 2));
+
+        painter->setPen(selected ? pal.color(QPalette::HighlightedText) : pal.color(QPalette::Text));
+        painter->setFont(option.font);
+        const QRect textRect = r.adjusted(indent + size.width() + 4, 0, 0, 0);
+        painter->drawText(textRect, Qt::AlignLeft | Qt::AlignTop | Qt::TextSingleLine,
+                          index.data(Qt::DisplayRole).toString());
+        painter->restore();
+    }
+
+    QSize sizeHint(const QStyleOptionViewItem &option, const QModelIndex &index) const override
+    {
+        return {QStyledItemDelegate::sizeHint(option, index).width(), TDirectoryListBox::ItemHeight};
+    }
+};
+
+} // namespace
+
+TDirectoryListBox::TDirectoryListBox(QWidget *parent, ErrorReporter *errors)
+    : QListWidget(parent), m_errors(errors), m_directory(currentDirectory())
+{
+    setObjectName(QStringLiteral("DirectoryListBox1"));
+    setFocusPolicy(Qt::ClickFocus);
+    setUniformItemSizes(true);
+    setSelectionMode(QAbstractItemView::SingleSelection);
+    setItemDelegate(new DirectoryDelegate(this));
+    rebuild();
+}
+
+void TDirectoryListBox::rebuild()
+{
+    m_entries = directoryEntries(m_directory, readSubdirectories(m_directory));
+    clear();
+    int lastPathEntry = 0;
+    for (std::size_t i = 0; i < m_entries.size(); ++i) {
+        const DirectoryEntry &e = m_entries[i];
+        auto *item = new QListWidgetItem(e.text, this);
+        item->setData(KindRole, static_cast<int>(e.kind));
+        item->setData(IndentRole, e.indent);
+        if (e.kind != FolderKind::Closed)
+            lastPathEntry = static_cast<int>(i);
+    }
+    setCurrentRow(lastPathEntry);
+}
+
+void TDirectoryListBox::openEntry(int row)
+{
+    if (row < 0 || row >= static_cast<int>(m_entries.size()))
+        return;
+    const QString path = entryPath(m_directory, m_entries, row);
+    // Names on Linux file systems are case-sensitive.
+    if (path == m_directory)
+        return;
+    enterDirectory(path);
+}
+
+bool TDirectoryListBox::enterDirectory(const QString &path)
+{
+    if (const int err = sf::enterDirectory(path); err != 0) {
+        const std::string text = errorBoxText(ioErrorText(err));
+        if (m_errors)
+            m_errors->showError(text);
+        else
+            QMessageBox::critical(window(), QGuiApplication::applicationDisplayName(), QString::fromStdString(text));
+        return false;
+    }
+    const QString entered = currentDirectory();
+    m_directory = entered.isEmpty() ? path : entered;
+    rebuild();
+    emit directoryChanged(m_directory);
+    return true;
+}
+
+void TDirectoryListBox::mouseDoubleClickEvent(QMouseEvent *event)
+{
+    QListWidget::mouseDoubleClickEvent(event);
+    openEntry(currentRow());
+}
+
+void TDirectoryListBox::keyPressEvent(QKeyEvent *event)
+{
+    if (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) {
+        openEntry(currentRow());
+        event->accept();
+        return;
+    }
+    QListWidget::keyPressEvent(event);
+}
+
+} // namespace sf

@@ -1,0 +1,125 @@
+#include "TDriveComboBox.h"
+
+#include "CurrentDirectory.h"
+#include "Glyphs.h"
+#include "MountTable.h"
+#include "TDirectoryListBox.h"
+
+#include <QPainter>
+#include <QStyledItemDelegate>
+#include <QStylePainter>
+
+namespace sf {
+
+namespace {
+
+constexpr int KindRole = Qt::UserRole;
+constexpr int GlyphLeft = 2;
+constexpr int TextLeft = 16 + 6; // glyph width and a gap
+
+// Glyph and text of one volume, both centred vertically. drawText without
+// Qt::TextShowMnemonic shows an "&" as it is.
+void paintVolume(QPainter &painter, const QRect &rect, VolumeKind kind, const QString &text, const QColor &color)
+{
+    const GlyphKind glyph = glyphFor(kind);
+    drawGlyph(painter, glyph, QPoint(rect.left() + GlyphLeft, rect.top() + (rect.height() - glyphSize(glyph).height()) / 2));
+    painter.setPen(color);
+    const QRect textRect = rect.adjusted(TextLeft, 0, 0, 0);
+    const QString shown = painter.fontMetrics().elidedText(text, Qt::ElideRight, textRect.width());
+    painter.drawText(textRect, Qt::AlignLeft | Qt::AlignVCenter | Qt::TextSingleLine, shown);
+}
+
+class VolumeDelegate : public QStyledItemDelegate {
+public:
+    using QStyledItemDelegate::QStyledItemDelegate;
+
+    void paint(QPainter *painter, const QStyleOptionViewItem &option, const QModelIndex &index) const override
+    {
+        const bool selected = option.state & QStyle::State_Selected;
+        const QPalette &pal = option.palette;
+        painter->save();
+        painter->fillRect(option.rect, selected ? pal.highlight() : pal.base());
+        painter->setFont(option.font);
+        paintVolume(*painter, option.rect, static_cast<VolumeKind>(index.data(KindRole).toInt()),
+                    index.data(Qt::DisplayRole).toString(),
+                    pal.color(selected ? QPalette::HighlightedText : QPalette::Text));
+        painter->restore();
+    }
+
+    QSize sizeHint(const QStyleOptionViewItem &option, const QModelIndex &index) const override
+    {
+        const int height = std::max(option.fontMetrics.height(), glyphSize(GlyphKind::Removable).height());
+        return {QStyledItemDelegate::sizeHint(option, index).width(), height};
+    }
+};
+
+} // namespace
+
+TDriveComboBox::TDriveComboBox(const MountTable &mounts, QWidget *parent)
+    : QComboBox(parent), m_volumes(buildVolumeList(mounts.mounts()))
+{
+    setObjectName(QStringLiteral("DriveComboBox1"));
+    setFocusPolicy(Qt::ClickFocus);
+    setEditable(false);
+    setItemDelegate(new VolumeDelegate(this));
+    for (const Volume &v : m_volumes) {
+        m_remembered.push_back(v.mountPoint);
+        addItem(v.text, static_cast<int>(v.kind));
+    }
+    followDirectory(currentDirectory());
+    connect(this, &QComboBox::activated, this, &TDriveComboBox::chooseVolume);
+}
+
+TDriveComboBox::TDriveComboBox(QWidget *parent) : TDriveComboBox(SystemMountTable(), parent) {}
+
+void TDriveComboBox::setDirectoryList(TDirectoryListBox *list)
+{
+    if (m_list)
+        disconnect(m_list, nullptr, this, nullptr);
+    m_list = list;
+    if (!m_list)
+        return;
+    connect(m_list, &TDirectoryListBox::directoryChanged, this, &TDriveComboBox::followDirectory);
+    followDirectory(m_list->directory());
+}
+
+QString TDriveComboBox::rememberedDirectory(int index) const
+{
+    return m_remembered.at(static_cast<std::size_t>(index));
+}
+
+void TDriveComboBox::chooseVolume(int index)
+{
+    if (index == m_selected || index < 0 || index >= static_cast<int>(m_volumes.size()))
+        return;
+    // On success the list's directoryChanged moves the selection here.
+    if (!m_list || !m_list->enterDirectory(m_remembered[static_cast<std::size_t>(index)]))
+        setCurrentIndex(m_selected);
+}
+
+void TDriveComboBox::followDirectory(const QString &directory)
+{
+    const int index = volumeHolding(m_volumes, directory);
+    if (index < 0)
+        return;
+    m_remembered[static_cast<std::size_t>(index)] = directory;
+    m_selected = index;
+    setCurrentIndex(index);
+}
+
+void TDriveComboBox::paintEvent(QPaintEvent *)
+{
+    QStylePainter painter(this);
+    QStyleOptionComboBox option;
+    initStyleOption(&option);
+    option.currentText.clear();
+    option.currentIcon = QIcon();
+    painter.drawComplexControl(QStyle::CC_ComboBox, option);
+    if (currentIndex() < 0)
+        return;
+    const QRect field = style()->subControlRect(QStyle::CC_ComboBox, &option, QStyle::SC_ComboBoxEditField, this);
+    paintVolume(painter, field, static_cast<VolumeKind>(currentData(KindRole).toInt()), currentText(),
+                palette().color(QPalette::ButtonText));
+}
+
+} // namespace sf

@@ -1,0 +1,74 @@
+#include "TFileListBox.h"
+
+#include "CurrentDirectory.h"
+#include "FileNames.h"
+#include "calc/Errors.h"
+
+#include <QPainter>
+#include <QStyledItemDelegate>
+
+namespace sf {
+
+namespace {
+
+class FileNameDelegate : public QStyledItemDelegate {
+public:
+    using QStyledItemDelegate::QStyledItemDelegate;
+
+    void paint(QPainter *painter, const QStyleOptionViewItem &option, const QModelIndex &index) const override
+    {
+        const bool selected = option.state & QStyle::State_Selected;
+        const QPalette &pal = option.palette;
+        painter->save();
+        painter->fillRect(option.rect, selected ? pal.highlight() : pal.base());
+        painter->setPen(selected ? pal.color(QPalette::HighlightedText) : pal.color(QPalette::Text));
+        painter->setFont(option.font);
+        painter->drawText(option.rect.adjusted(2, 0, 0, 0), Qt::AlignLeft | Qt::AlignTop | Qt::TextSingleLine,
+                          index.data(Qt::DisplayRole).toString());
+        painter->restore();
+    }
+
+    QSize sizeHint(const QStyleOptionViewItem &option, const QModelIndex &index) const override
+    {
+        return {QStyledItemDelegate::sizeHint(option, index).width(), TFileListBox::ItemHeight};
+    }
+};
+
+} // namespace
+
+TFileListBox::TFileListBox(QWidget *parent)
+    : QListWidget(parent), m_directory(currentDirectory())
+{
+    setObjectName(QStringLiteral("FileListBox1"));
+    setFocusPolicy(Qt::ClickFocus);
+    setUniformItemSizes(true);
+    setItemDelegate(new FileNameDelegate(this));
+    try {
+        refresh();
+    } catch (const InOutError &) {
+        // The start-up directory was removed before the window opened:
+        // an empty list says as much, and the next refresh reports it.
+    }
+}
+
+void TFileListBox::setBusyPointer(BusyPointer *busy)
+{
+    m_busy = busy ? busy : &m_waitCursor;
+}
+
+QStringList TFileListBox::fileNames() const
+{
+    QStringList names;
+    for (int i = 0; i < count(); ++i)
+        names.append(item(i)->text());
+    return names;
+}
+
+void TFileListBox::refresh()
+{
+    const QStringList names = readFileNames(m_directory, *m_busy);
+    clear();
+    addItems(names);
+}
+
+} // namespace sf

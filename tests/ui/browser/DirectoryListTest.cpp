@@ -1,0 +1,269 @@
+#include "BrowserTest.h"
+
+#include "browser/TDirectoryListBox.h"
+#include "calc/Errors.h"
+#include "report/IoErrors.h"
+
+#include <QSignalSpy>
+#include <QTest>
+
+#include <cerrno>
+
+using namespace sf;
+
+namespace {
+
+struct Expected {
+    const char *text;
+    FolderKind kind;
+    int indent;
+};
+
+void expectEntries(const std::vector<DirectoryEntry> &entries, std::initializer_list<Expected> expected)
+{
+    ASSERT_EQ(entries.size(), expected.size());
+    std::size_t i = 0;
+    for (const Expected &e : expected) {
+        EXPECT_EQ(entries[i].text, e.text) << "entry " << i;
+        EXPECT_EQ(entries[i].kind, e.kind) << "entry " << i;
+        EXPECT_EQ(entries[i].indent, e.indent) << "entry " << i;
+        ++i;
+    }
+}
+
+using F = FolderKind;
+
+TEST(DirectoryEntries, DeepPath)
+{
+    expectEntries(directoryEntries("/srv/melt/line 2", {"Jan", "feb"}), {
+        {"/", F::Open, 2},
+        {"srv", F::Open, 6},
+        {"melt", F::Open, 10},
+        {"line 2", F::Current, 14},
+        {"Jan", F::Closed, 18},
+        {"feb", F::Closed, 18},
+    });
+}
+
+TEST(DirectoryEntries, RootIsTheCurrentFolderAndItsSubdirectoriesSitTwoStepsIn)
+{
+    expectEntries(directoryEntries("/", {"bin", "home"}), {
+        {"/", F::Current, 2},
+        {"bin", F::Closed, 10},
+        {"home", F::Closed, 10},
+    });
+}
+
+TEST(DirectoryEntries, OneLevelBelowRoot)
+{
+    expectEntries(directoryEntries("/home", {"ann"}), {
+        {"/", F::Open, 2},
+        {"home", F::Current, 6},
+        {"ann", F::Closed, 10},
+    });
+}
+
+TEST(DirectoryEntries, PathOfEachEntry)
+{
+    const QString dir = "/srv/melt/line 2";
+    const std::vector<DirectoryEntry> entries = directoryEntries(dir, {"Jan"});
+    const QStringList paths = {"/", "/srv", "/srv/melt", dir, "/srv/melt/line 2/Jan"};
+    for (int i = 0; i < paths.size(); ++i)
+        EXPECT_EQ(entryPath(dir, entries, i), paths[i]) << "entry " << i;
+
+    const std::vector<DirectoryEntry> atRoot = directoryEntries("/", {"tmp"});
+    EXPECT_EQ(entryPath("/", atRoot, 0), "/");
+    EXPECT_EQ(entryPath("/", atRoot, 1), "/tmp");
+}
+
+class DirectoryListTest : public BrowserTest {
+protected:
+    void SetUp() override
+    {
+        BrowserTest::SetUp();
+        makeDirs({"a/b/c/zeta", "a/b/c/Alpha", "a/b/c/beta", "a/b/c/Beta", "a/b/c/.hidden", "a/b/c/_under"});
+        makeFiles({"a/b/c/file.txt", "a/b/c/.profile"});
+        ASSERT_TRUE(QFile::link(path("a/b/c/Alpha"), path("a/b/c/linked")));
+        enter("a/b/c");
+    }
+
+    QStringList texts(const TDirectoryListBox &list) const
+    {
+        QStringList t;
+        for (const DirectoryEntry &e : list.entries())
+            t.append(e.text);
+        return t;
+    }
+
+    // Everything a user could see of the list and the current directory.
+    struct State {
+        QString directory;
+        QStringList texts;
+        int highlighted;
+        QString cwd;
+        bool operator==(const State &) const = default;
+    };
+    State stateOf(const TDirectoryListBox &list) const
+    {
+        return {list.directory(), texts(list), list.currentRow(), currentDirectory()};
+    }
+};
+
+TEST_F(DirectoryListTest, ShowsThePathThenVisibleSubdirectoriesSortedIgnoringCase)
+{
+    RecordingErrors errors;
+    TDirectoryListBox list(nullptr, &errors);
+    EXPECT_EQ(list.directory(), path("a/b/c"));
+
+    QStringList expected = {"/"};
+    expected += m_root.split('/', Qt::SkipEmptyParts);
+    expected += QStringList{"a", "b", "c", "_under", "Alpha", "Beta", "beta", "linked", "zeta"};
+    EXPECT_EQ(texts(list), expected);
+
+    const int current = static_cast<int>(expected.indexOf("c"));
+    EXPECT_EQ(list.entries()[static_cast<std::size_t>(current)].kind, FolderKind::Current);
+    EXPECT_EQ(list.currentRow(), current);
+    EXPECT_EQ(list.count(), expected.size());
+}
+
+TEST_F(DirectoryListTest, StartedInTheRoot)
+{
+    ASSERT_EQ(enterDirectory("/"), 0);
+    TDirectoryListBox list;
+    ASSERT_GE(list.entries().size(), 1u);
+    EXPECT_EQ(list.entries()[0].text, "/");
+    EXPECT_EQ(list.entries()[0].kind, FolderKind::Current);
+    EXPECT_EQ(list.currentRow(), 0);
+    QStringList subdirectories;
+    for (std::size_t i = 1; i < list.entries().size(); ++i) {
+        EXPECT_EQ(list.entries()[i].kind, FolderKind::Closed);
+        EXPECT_EQ(list.entries()[i].indent, 10);
+        EXPECT_FALSE(list.entries()[i].text.startsWith('.'));
+        subdirectories.append(list.entries()[i].text);
+    }
+    EXPECT_TRUE(subdirectories.contains("tmp"));
+    QStringList sorted = subdirectories;
+    sortNamesIgnoringCase(sorted);
+    EXPECT_EQ(subdirectories, sorted);
+}
+
+enum class Gesture { Call, DoubleClick, EnterKey };
+
+struct OpenRow {
+    const char *name;
+    const char *entry;   // the text of the entry opened
+    const char *result;  // relative to the tree; nullptr: the list stays as it was
+    Gesture gesture;
+};
+
+void PrintTo(const OpenRow &row, std::ostream *os) { *os << row.name; }
+
+class OpenEntryTest : public DirectoryListTest, public ::testing::WithParamInterface<OpenRow> {};
+
+TEST_P(OpenEntryTest, OpensAsTheUserAsked)
+{
+    const OpenRow &row = GetParam();
+    RecordingErrors errors;
+    TDirectoryListBox list(nullptr, &errors);
+    list.resize(200, 400);
+    list.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&list));
+    QSignalSpy changed(&list, &TDirectoryListBox::directoryChanged);
+    const State before = stateOf(list);
+
+    const int row_ = static_cast<int>(texts(list).indexOf(row.entry));
+    ASSERT_GE(row_, 0);
+    switch (row.gesture) {
+    case Gesture::Call:
+        list.openEntry(row_);
+        break;
+    case Gesture::DoubleClick: {
+        const QPoint centre = list.visualItemRect(list.item(row_)).center();
+        QTest::mouseClick(list.viewport(), Qt::LeftButton, {}, centre);
+        EXPECT_EQ(stateOf(list).directory, before.directory) << "a single click only highlights";
+        QTest::mouseDClick(list.viewport(), Qt::LeftButton, {}, centre);
+        break;
+    }
+    case Gesture::EnterKey:
+        list.setFocus();
+        list.setCurrentRow(row_ - 1);
+        QTest::keyClick(&list, Qt::Key_Down);
+        EXPECT_EQ(stateOf(list).directory, before.directory) << "an arrow key only highlights";
+        QTest::keyClick(&list, Qt::Key_Return);
+        break;
+    }
+
+    EXPECT_TRUE(errors.texts.empty());
+    if (!row.result) {
+        EXPECT_EQ(stateOf(list), before);
+        EXPECT_EQ(changed.count(), 0);
+        return;
+    }
+    const QString expected = QString(row.result) == "/" ? QString("/") : path(row.result);
+    EXPECT_EQ(list.directory(), expected);
+    EXPECT_EQ(currentDirectory(), expected);
+    ASSERT_EQ(changed.count(), 1);
+    EXPECT_EQ(changed.at(0).at(0).toString(), expected);
+    // The opened directory is the current folder, highlighted.
+    const DirectoryEntry &highlighted = list.entries()[static_cast<std::size_t>(list.currentRow())];
+    EXPECT_EQ(highlighted.kind, FolderKind::Current);
+    EXPECT_EQ(highlighted.text, expected == "/" ? "/" : expected.section('/', -1));
+}
+
+const OpenRow OpenRows[] = {
+    {"OpenFolder", "a", "a", Gesture::Call},
+    {"OpenFolderByDoubleClick", "b", "a/b", Gesture::DoubleClick},
+    {"Root", "/", "/", Gesture::Call},
+    {"ClosedFolder", "beta", "a/b/c/beta", Gesture::Call},
+    {"ClosedFolderOfTheOtherCase", "Beta", "a/b/c/Beta", Gesture::EnterKey},
+    {"ClosedFolderByDoubleClick", "zeta", "a/b/c/zeta", Gesture::DoubleClick},
+    {"LinkToAFolderEntersItsTarget", "linked", "a/b/c/Alpha", Gesture::Call},
+    {"CurrentFolderChangesNothing", "c", nullptr, Gesture::Call},
+    {"CurrentFolderByDoubleClick", "c", nullptr, Gesture::DoubleClick},
+    {"CurrentFolderByEnter", "c", nullptr, Gesture::EnterKey},
+};
+
+INSTANTIATE_TEST_SUITE_P(Entries, OpenEntryTest, ::testing::ValuesIn(OpenRows),
+                         [](const auto &info) { return std::string(info.param.name); });
+
+struct FailureRow {
+    const char *name;
+    void (*breakIt)(const QString &dir); // dir is the subdirectory "zeta"
+    int err;
+};
+
+void PrintTo(const FailureRow &row, std::ostream *os) { *os << row.name; }
+
+class EnterFailureTest : public DirectoryListTest, public ::testing::WithParamInterface<FailureRow> {};
+
+TEST_P(EnterFailureTest, ShowsTheErrorAndChangesNothing)
+{
+    RecordingErrors errors;
+    TDirectoryListBox list(nullptr, &errors);
+    QSignalSpy changed(&list, &TDirectoryListBox::directoryChanged);
+    const State before = stateOf(list);
+
+    GetParam().breakIt(path("a/b/c/zeta"));
+    list.openEntry(static_cast<int>(texts(list).indexOf("zeta")));
+
+    ASSERT_EQ(errors.texts.size(), 1u);
+    EXPECT_EQ(errors.texts[0], errorBoxText(ioErrorText(GetParam().err)));
+    EXPECT_EQ(stateOf(list), before);
+    EXPECT_EQ(changed.count(), 0);
+}
+
+const FailureRow FailureRows[] = {
+    {"RemovedBeforeOpening", [](const QString &dir) { ASSERT_TRUE(QDir(dir).removeRecursively()); }, ENOENT},
+    {"ReplacedByAFile",
+     [](const QString &dir) {
+         ASSERT_TRUE(QDir(dir).removeRecursively());
+         QFile file(dir);
+         ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+     },
+     ENOTDIR},
+};
+
+INSTANTIATE_TEST_SUITE_P(Entries, EnterFailureTest, ::testing::ValuesIn(FailureRows),
+                         [](const auto &info) { return std::string(info.param.name); });
+
+} // namespace
