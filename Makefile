@@ -38,14 +38,19 @@ sanitize:
 bench: build
 	$(BUILD)/bench/screenfilter_bench
 
-# Runs the reader fuzzer for FUZZ_SECONDS; new crashes land in fuzz/corpus.
+# Runs the reader fuzzer for FUZZ_SECONDS, starting from fuzz/corpus. New
+# inputs go to build-fuzz/corpus; a crashing input is written to build-fuzz
+# as crash-*: fix the reader, then add the input to fuzz/corpus so that
+# ctest replays it from then on.
 FUZZ_SECONDS ?= 60
 fuzz:
 	@sh tools/install-deps.sh $(BUILD_PKGS) $(TEST_PKGS) $(FUZZ_PKGS)
 	CXX=clang++ cmake -S . -B build-fuzz -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+	    -DCMAKE_CXX_FLAGS=-fsanitize=fuzzer-no-link,address,undefined \
 	    -DSCREENFILTER_LIBFUZZER=ON -DSCREENFILTER_UI=OFF -DSCREENFILTER_BENCH=OFF -DBUILD_TESTING=OFF
 	cmake --build build-fuzz -j $(JOBS) --target readers_fuzzer
-	build-fuzz/fuzz/readers_fuzzer -max_total_time=$(FUZZ_SECONDS) fuzz/corpus
+	mkdir -p build-fuzz/corpus
+	cd build-fuzz && fuzz/readers_fuzzer -max_total_time=$(FUZZ_SECONDS) -max_len=256 corpus ../fuzz/corpus
 
 clean:
 	rm -rf build build-sanitize build-fuzz
