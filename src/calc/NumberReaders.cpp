@@ -36,6 +36,16 @@ int hexValue(char c)
     throw ConvertError("'" + std::string(text) + "' は整数ではありません");
 }
 
+// Leading blanks (spaces only) and one optional sign; true for "-".
+bool skipBlanksAndSign(std::string_view text, std::size_t &i)
+{
+    while (i < text.size() && text[i] == ' ')
+        ++i;
+    if (i < text.size() && (text[i] == '+' || text[i] == '-'))
+        return text[i++] == '-';
+    return false;
+}
+
 // The exponent letter takes digits while its value is below 500: the digit
 // that brings it to 500 or more is the last one it takes.
 constexpr int ExponentLimit = 500;
@@ -56,14 +66,7 @@ double readDecimal(std::string_view text, char separator)
 {
     const std::size_t n = text.size();
     std::size_t i = 0;
-    while (i < n && text[i] == ' ')
-        ++i;
-
-    bool negative = false;
-    if (i < n && (text[i] == '+' || text[i] == '-')) {
-        negative = text[i] == '-';
-        ++i;
-    }
+    const bool negative = skipBlanksAndSign(text, i);
 
     // Significant digits, leading zeros dropped; `scale` counts the fraction
     // digits, which lower the decimal exponent.
@@ -152,14 +155,7 @@ std::int32_t readWholeNumber(std::string_view text)
 {
     const std::size_t n = text.size();
     std::size_t i = 0;
-    while (i < n && text[i] == ' ')
-        ++i;
-
-    bool negative = false;
-    if (i < n && (text[i] == '+' || text[i] == '-')) {
-        negative = text[i] == '-';
-        ++i;
-    }
+    const bool negative = skipBlanksAndSign(text, i);
 
     std::size_t hexStart = 0;
     if (i < n && (text[i] == '$' || text[i] == 'x' || text[i] == 'X'))
