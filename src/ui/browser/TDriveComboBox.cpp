@@ -90,7 +90,10 @@ QString TDriveComboBox::rememberedDirectory(int index) const
 
 void TDriveComboBox::chooseVolume(int index)
 {
-    if (index == m_selected || index < 0 || index >= static_cast<int>(m_volumes.size()))
+    if (index < 0 || index >= static_cast<int>(m_volumes.size()))
+        return;
+    setCurrentIndex(index);
+    if (index == m_selected)
         return;
     // On success the list's directoryChanged moves the selection here.
     if (!m_list || !m_list->enterDirectory(m_remembered[static_cast<std::size_t>(index)]))
