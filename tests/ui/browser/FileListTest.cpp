@@ -93,15 +93,6 @@ TEST_F(FileListTest, BusyPointerFromTheHundredthNameRestoredAfterwards)
     }
 }
 
-TEST_F(FileListTest, RealBusyPointerIsRestoredAfterALongListing)
-{
-    for (int i = 0; i < BusyPointerFromName; ++i)
-        makeFiles({QString("S/n%1").arg(i)});
-    TFileListBox list;
-    EXPECT_EQ(list.count(), BusyPointerFromName + 7);
-    EXPECT_EQ(QGuiApplication::overrideCursor(), nullptr);
-}
-
 // A run of the Calculate command with the window's default texts; the
 // completion dialog and the refresh are those of the real run.
 class RunHostOfLists : public RunHost {
