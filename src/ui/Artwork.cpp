@@ -1,0 +1,129 @@
+#include "Artwork.h"
+
+#include "Look.h"
+
+#include <QPainter>
+#include <QPainterPath>
+
+namespace sf::ui {
+
+namespace {
+
+const QColor PaleGreen{214, 240, 208};
+const QColor RingGrey{150, 150, 150};
+const QColor RingShadow{96, 96, 96};
+const QColor WireGrey{70, 70, 78};
+const QColor MeshGround{236, 236, 228};
+const QColor FlowOrange{255, 136, 0};
+
+// A thick arrow along the line from -> to, head at `to`.
+void drawFlowArrow(QPainter &p, QPointF from, QPointF to, qreal width, qreal head)
+{
+    const QLineF shaft(from, to);
+    QLineF back = QLineF::fromPolar(head, shaft.angle() + 180).translated(to);
+    p.setPen(QPen(FlowOrange, width, Qt::SolidLine, Qt::FlatCap));
+    p.drawLine(QLineF(from, back.p2()));
+    const QLineF side = QLineF::fromPolar(head * 0.6, shaft.angle() + 90);
+    QPolygonF tip;
+    tip << to << back.p2() + QPointF(side.dx(), side.dy()) << back.p2() - QPointF(side.dx(), side.dy());
+    p.setPen(Qt::NoPen);
+    p.setBrush(FlowOrange);
+    p.drawPolygon(tip);
+}
+
+// The woven disc: a square mesh of `pitch` inside a ring of `ringWidth`.
+void drawScreen(QPainter &p, QPointF centre, qreal radius, qreal ringWidth, qreal pitch, qreal wire)
+{
+    const qreal inner = radius - ringWidth;
+    QPainterPath disc;
+    disc.addEllipse(centre, inner, inner);
+
+    p.save();
+    p.setClipPath(disc);
+    // The ground lets the flow show faintly through the mesh.
+    QColor ground = MeshGround;
+    ground.setAlpha(200);
+    p.fillPath(disc, ground);
+    p.setPen(QPen(WireGrey, wire));
+    const QRectF box(centre.x() - inner, centre.y() - inner, 2 * inner, 2 * inner);
+    for (qreal x = box.left() + pitch / 2; x < box.right(); x += pitch)
+        p.drawLine(QPointF(x, box.top()), QPointF(x, box.bottom()));
+    for (qreal y = box.top() + pitch / 2; y < box.bottom(); y += pitch)
+        p.drawLine(QPointF(box.left(), y), QPointF(box.right(), y));
+    p.restore();
+
+    p.setBrush(Qt::NoBrush);
+    p.setPen(QPen(RingGrey, ringWidth));
+    p.drawEllipse(centre, radius - ringWidth / 2, radius - ringWidth / 2);
+    p.setPen(QPen(RingShadow, 1));
+    p.drawEllipse(centre, radius, radius);
+    p.drawEllipse(centre, inner, inner);
+}
+
+} // namespace
+
+QImage drawPicture()
+{
+    QImage image(PictureWidth, PictureHeight, QImage::Format_RGB888);
+    image.fill(PaleGreen);
+    QPainter p(&image);
+    p.setRenderHint(QPainter::Antialiasing);
+
+    const QPointF centre(99, 70);
+    // The flow runs behind the screen: in at the lower left, out at the upper right.
+    drawFlowArrow(p, QPointF(8, 138), QPointF(190, 8), 9, 18);
+    drawScreen(p, centre, 50, 7, 3, 1);
+
+    p.setPen(Black);
+    p.setFont(uiFont(13));
+    p.drawText(QRectF(40, 126, 120, 16), Qt::AlignLeft | Qt::AlignVCenter, QStringLiteral("PolymerFlow"));
+    return image;
+}
+
+QImage drawAppIcon(int size)
+{
+    QImage image(size, size, QImage::Format_ARGB32_Premultiplied);
+    image.fill(Qt::transparent);
+    QPainter p(&image);
+    p.setRenderHint(QPainter::Antialiasing);
+    p.scale(size / 32.0, size / 32.0);
+    p.setPen(Qt::NoPen);
+    p.setBrush(PaleGreen);
+    p.drawRoundedRect(QRectF(0.5, 0.5, 31, 31), 4, 4);
+    drawFlowArrow(p, QPointF(2, 30), QPointF(30, 2), 3, 7);
+    drawScreen(p, QPointF(16, 16), 11, 3, 2, 0.5);
+    return image;
+}
+
+QImage drawOkGlyph()
+{
+    QImage image(18, 18, QImage::Format_ARGB32_Premultiplied);
+    image.fill(Qt::transparent);
+    QPainter p(&image);
+    p.setRenderHint(QPainter::Antialiasing);
+    p.setPen(QPen(QColor(0, 128, 0), 3, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
+    p.drawPolyline(QPolygonF({QPointF(3, 9.5), QPointF(7, 13.5), QPointF(15, 4)}));
+    return image;
+}
+
+QImage drawCloseGlyph()
+{
+    QImage image(18, 18, QImage::Format_ARGB32_Premultiplied);
+    image.fill(Qt::transparent);
+    QPainter p(&image);
+    // The door frame, dark inside where the door has swung open.
+    p.setPen(QColor(64, 64, 64));
+    p.setBrush(QColor(40, 40, 40));
+    p.drawRect(4, 1, 10, 15);
+    // The door leaf, opened towards the viewer.
+    p.setRenderHint(QPainter::Antialiasing);
+    p.setBrush(QColor(200, 160, 40));
+    p.setPen(QColor(120, 80, 0));
+    p.drawPolygon(QPolygonF({QPointF(4.5, 1.5), QPointF(10.5, 3.5), QPointF(10.5, 17.5), QPointF(4.5, 16.5)}));
+    p.setPen(Qt::NoPen);
+    p.setBrush(QColor(60, 40, 0));
+    p.drawEllipse(QPointF(9, 10), 1, 1);
+    return image;
+}
+
+} // namespace sf::ui

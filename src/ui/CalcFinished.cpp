@@ -1,0 +1,89 @@
+#include "CalcFinished.h"
+
+#include "Artwork.h"
+#include "BevelPanel.h"
+#include "Look.h"
+
+#include <QKeyEvent>
+#include <QLabel>
+#include <QPixmap>
+#include <QPushButton>
+
+using namespace sf::ui;
+
+namespace {
+
+QLabel *addLabel(QWidget *parent, const char *name, const QString &text, QPoint pos, int pixelSize,
+                 const QColor &colour)
+{
+    auto *label = new QLabel(text, parent);
+    label->setObjectName(QLatin1String(name));
+    label->setFont(uiFont(pixelSize));
+    setTextColour(label, colour);
+    label->move(pos);
+    label->adjustSize();
+    return label;
+}
+
+} // namespace
+
+TFinishForm::TFinishForm(QWidget *parent)
+    : QDialog(parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint
+                          | Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint)
+{
+    setObjectName(QStringLiteral("FinishForm"));
+    setWindowTitle(QStringLiteral("Finsh"));
+    setFont(uiFont(12));
+    setFixedSize(306, 179);
+
+    auto *panel = new BevelPanel(BevelPanel::NoInnerBevel, this);
+    panel->setObjectName(QStringLiteral("Panel1"));
+    panel->setGeometry(16, 16, 273, 49);
+    addLabel(panel, "Label1", QStringLiteral("Calculation is successfully finished !"), {18, 16}, 16, Blue);
+    addLabel(this, "Label3", QStringLiteral("screenfilter"), {112, 80}, 15, Maroon);
+    addLabel(this, "Label2", QStringLiteral("2008.8.6"), {120, 104}, 15, palette().color(QPalette::WindowText));
+
+    m_okButton = new QPushButton(QIcon(QPixmap::fromImage(drawOkGlyph())), tr("OK"), this);
+    m_okButton->setObjectName(QStringLiteral("BitBtn1"));
+    m_okButton->setIconSize({18, 18});
+    m_okButton->setGeometry(112, 136, 73, 25);
+    m_okButton->setDefault(true);
+    connect(m_okButton, &QPushButton::clicked, this, &TFinishForm::BitBtn1Click);
+
+    setAccessibleName(windowTitle());
+    setAccessibleDescription(QStringLiteral("Calculation is successfully finished !"));
+}
+
+void TFinishForm::showModal()
+{
+    if (!m_placed) {
+        centreOnScreen(this);
+        m_placed = true;
+    } else {
+        move(m_lastPos);
+    }
+    m_okButton->setFocus(Qt::OtherFocusReason);
+    exec();
+}
+
+void TFinishForm::BitBtn1Click()
+{
+    accept();
+}
+
+void TFinishForm::keyPressEvent(QKeyEvent *event)
+{
+    // There is no cancel button: Escape leaves the dialog open.
+    if (event->key() == Qt::Key_Escape) {
+        event->accept();
+        return;
+    }
+    QDialog::keyPressEvent(event);
+}
+
+void TFinishForm::hideEvent(QHideEvent *event)
+{
+    // Also where the user dragged it to.
+    m_lastPos = pos();
+    QDialog::hideEvent(event);
+}

@@ -1,0 +1,26 @@
+#pragma once
+
+#include <QColor>
+#include <QFont>
+
+class QWidget;
+
+namespace sf::ui {
+
+// The windows were laid out for a Japanese proportional Gothic face; IPA's
+// P Gothic has the same metrics and stands in where MS PGothic is missing.
+QFont uiFont(int pixelSize);
+
+inline const QColor Blue{0, 0, 255};
+inline const QColor Red{255, 0, 0};
+inline const QColor Maroon{128, 0, 0};
+inline const QColor Black{0, 0, 0};
+
+// Sets the text colour of a label or group box caption.
+void setTextColour(QWidget *w, const QColor &colour);
+
+// Moves a top-level widget so that it is centred on the available area of
+// its screen.
+void centreOnScreen(QWidget *w);
+
+} // namespace sf::ui

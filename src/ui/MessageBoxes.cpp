@@ -1,0 +1,59 @@
+#include "MessageBoxes.h"
+
+#include "AppTitle.h"
+#include "Look.h"
+
+#include <QMessageBox>
+#include <QPushButton>
+
+namespace sf::ui {
+
+namespace {
+
+// Centred on the screen rather than over its owner, which the user may have
+// moved anywhere.
+class ScreenCentredBox : public QMessageBox {
+public:
+    using QMessageBox::QMessageBox;
+
+protected:
+    void showEvent(QShowEvent *event) override
+    {
+        QMessageBox::showEvent(event);
+        centreOnScreen(this);
+    }
+};
+
+void prepare(QMessageBox &box, const QString &text)
+{
+    box.setWindowTitle(messageBoxCaption());
+    // The text is shown as it stands: no markup is interpreted.
+    box.setTextFormat(Qt::PlainText);
+    box.setText(text);
+    box.setWindowModality(Qt::ApplicationModal);
+    QPushButton *ok = box.addButton(QMessageBox::Ok);
+    box.setDefaultButton(ok);
+    box.setEscapeButton(ok);
+    box.setAccessibleName(messageBoxCaption());
+    box.setAccessibleDescription(text);
+}
+
+} // namespace
+
+void showMessageDialog(QWidget *owner, const QString &text)
+{
+    ScreenCentredBox box(owner);
+    box.setIcon(QMessageBox::NoIcon);
+    prepare(box, text);
+    box.exec();
+}
+
+void showErrorBox(QWidget *owner, const QString &text)
+{
+    QMessageBox box(owner);
+    box.setIcon(QMessageBox::Critical);
+    prepare(box, text);
+    box.exec();
+}
+
+} // namespace sf::ui

@@ -1,0 +1,18 @@
+#pragma once
+
+#include <QString>
+
+class QWidget;
+
+namespace sf::ui {
+
+// The message dialog for the program's own messages: modal, centred on the
+// screen, no icon, the text word-wrapped and shown as plain text, one OK
+// button that Enter and Escape both press. Returns when it is closed.
+void showMessageDialog(QWidget *owner, const QString &text);
+
+// The default error box for an error that ended a command: the stop icon,
+// one OK button, text shown as given. Returns when it is closed.
+void showErrorBox(QWidget *owner, const QString &text);
+
+} // namespace sf::ui

@@ -1,0 +1,68 @@
+#include "Startup.h"
+
+#include "AppTitle.h"
+#include "Artwork.h"
+#include "CalcFinished.h"
+#include "LocaleSeparator.h"
+#include "Look.h"
+#include "TForm1.h"
+
+#include <QApplication>
+#include <QIcon>
+#include <QLineEdit>
+#include <QPixmap>
+
+namespace sf::ui {
+
+bool displayConfigured()
+{
+    return !qEnvironmentVariableIsEmpty("DISPLAY") || !qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY")
+        || !qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM");
+}
+
+QString noDisplayMessage(const QString &programName)
+{
+    return QStringLiteral("%1: no display to open the window on (neither DISPLAY nor WAYLAND_DISPLAY is set)")
+        .arg(programName);
+}
+
+void initApplication(QApplication &app, const QString &executablePath)
+{
+    QApplication::setApplicationName(applicationTitle(executablePath));
+    QGuiApplication::setDesktopFileName(QStringLiteral("screenfilter"));
+    QIcon icon;
+    for (int size : {32, 48, 64})
+        icon.addPixmap(QPixmap::fromImage(drawAppIcon(size)));
+    app.setWindowIcon(icon);
+    takeSeparatorFromSystemLocale();
+}
+
+Windows::Windows() = default;
+Windows::~Windows() = default;
+Windows::Windows(Windows &&) noexcept = default;
+
+Windows &Windows::operator=(Windows &&other) noexcept
+{
+    finishForm.reset();
+    form1 = std::move(other.form1);
+    finishForm = std::move(other.finishForm);
+    return *this;
+}
+
+Windows createWindows()
+{
+    Windows windows;
+    windows.form1 = std::make_unique<TForm1>();
+    windows.finishForm = std::make_unique<TFinishForm>(windows.form1.get());
+    windows.form1->setFinishForm(windows.finishForm.get());
+    return windows;
+}
+
+void showMainWindow(TForm1 &form1)
+{
+    centreOnScreen(&form1);
+    form1.show();
+    form1.findChild<QLineEdit *>(QStringLiteral("Edit1"))->setFocus(Qt::OtherFocusReason);
+}
+
+} // namespace sf::ui

@@ -1,0 +1,40 @@
+#pragma once
+
+#include <QString>
+
+#include <memory>
+
+class QApplication;
+class TForm1;
+class TFinishForm;
+
+namespace sf::ui {
+
+// Qt aborts when it cannot reach a display; this tells beforehand. True when
+// DISPLAY or WAYLAND_DISPLAY is set, or QT_QPA_PLATFORM chooses a platform.
+bool displayConfigured();
+
+// The one line said on standard error when displayConfigured() is false.
+QString noDisplayMessage(const QString &programName);
+
+// Application-wide settings made once before any window: the title (from the
+// executable's path), the icon and the decimal separator of the user's locale.
+void initApplication(QApplication &app, const QString &executablePath);
+
+// The program's two windows, in the order they are created: Form1, the main
+// window, then FinishForm, hidden. FinishForm is a child of Form1 (so it
+// stays in front of it) and is always destroyed first.
+struct Windows {
+    std::unique_ptr<TForm1> form1;
+    std::unique_ptr<TFinishForm> finishForm;
+    Windows();
+    ~Windows();
+    Windows(Windows &&) noexcept;
+    Windows &operator=(Windows &&other) noexcept;
+};
+Windows createWindows();
+
+// Shows the main window centred on the screen with the focus on Edit1.
+void showMainWindow(TForm1 &form1);
+
+} // namespace sf::ui

@@ -1,0 +1,69 @@
+#pragma once
+
+#include "calc/InputFields.h"
+#include "calc/RunHost.h"
+
+#include <QWidget>
+
+#include <array>
+
+class QComboBox;
+class QLineEdit;
+class QListWidget;
+class QPushButton;
+class TFinishForm;
+
+namespace sf::ui {
+class BevelPanel;
+}
+
+// The main window: the input fields with their worked example, the OK and
+// Close buttons, the picture, the save-location controls and the save file
+// name. It is the host of every run of the Calculate command.
+class TForm1 : public QWidget, public sf::RunHost {
+    Q_OBJECT
+public:
+    explicit TForm1(QWidget *parent = nullptr);
+
+    // The completion dialog each successful run shows; created after the
+    // main window, so it is handed in.
+    void setFinishForm(TFinishForm *finishForm) { m_finishForm = finishForm; }
+
+    // Takes the decimal separator from the locale, hands it to the core and
+    // rewrites the disabled viscosity fields with it.
+    void applyLocale(const QLocale &locale);
+
+    // RunHost
+    std::string fieldText(int editNumber) const override;
+    void showMessage(const std::string &text) override;
+    void showError(const std::string &text) override;
+    void showFinished() override;
+    // The file list belongs to the save-location browser; until it lists
+    // files there is nothing to re-read.
+    void refreshFileList() override;
+
+public slots:
+    void BitBtn1Click();
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override;
+    void changeEvent(QEvent *event) override;
+    void closeEvent(QCloseEvent *event) override;
+    void resizeEvent(QResizeEvent *event) override;
+
+private:
+    // Returns true when it consumed the key.
+    bool FormKeyDown(QKeyEvent *event);
+    void buildInputGroups(QWidget *panel);
+    void buildRightSide(QWidget *panel);
+    QLineEdit *makeEdit(int number, QWidget *parent, QRect geometry, int pixelSize);
+    void writeViscosityDefaults();
+    void setTabChain();
+
+    sf::ui::BevelPanel *m_panel1 = nullptr;
+    QPushButton *m_okButton = nullptr;
+    QPushButton *m_closeButton = nullptr;
+    QListWidget *m_fileList = nullptr;
+    std::array<QLineEdit *, sf::EditFieldCount> m_edits{};
+    TFinishForm *m_finishForm = nullptr;
+};

@@ -1,0 +1,24 @@
+#include "CalcFinished.h"
+#include "Startup.h"
+#include "TForm1.h"
+
+#include <QApplication>
+
+#include <cstdio>
+
+int main(int argc, char *argv[])
+{
+    // argv[0] may be missing when the program is started with an empty
+    // argument list.
+    const QString path = QString::fromLocal8Bit(argc > 0 && argv[0] ? argv[0] : "screenfilter");
+    if (!sf::ui::displayConfigured()) {
+        std::fprintf(stderr, "%s\n", qPrintable(sf::ui::noDisplayMessage(path)));
+        return 1;
+    }
+
+    QApplication app(argc, argv);
+    sf::ui::initApplication(app, path);
+    sf::ui::Windows windows = sf::ui::createWindows();
+    sf::ui::showMainWindow(*windows.form1);
+    return app.exec();
+}

@@ -1,0 +1,104 @@
+// The completion dialog as a run shows it: look, placement, and every way of
+// closing it.
+#include "UiTestSupport.h"
+
+#include <QScreen>
+
+namespace sf::ui::test {
+namespace {
+
+using CompletionDialogTest = MainWindowTest;
+
+TEST_F(CompletionDialogTest, ShownFocusedOnOkAndHiddenNotDestroyedAfterwards)
+{
+    ScratchDirectory dir;
+    QPointer<TFinishForm> dialog = windows.finishForm.get();
+    ASSERT_FALSE(dialog->isVisible()) << "created hidden";
+
+    QSize size;
+    bool fixed = false;
+    QString label1;
+    QColor label1Colour;
+    ModalWatcher watcher([&](QWidget *d) {
+        size = d->size();
+        fixed = d->minimumSize() == d->maximumSize();
+        auto *label = d->findChild<QLabel *>(QStringLiteral("Label1"));
+        label1 = label->text();
+        label1Colour = label->palette().color(QPalette::WindowText);
+        ModalWatcher::pressEnter(d);
+    });
+    QTest::mouseClick(button("BitBtn1"), Qt::LeftButton);
+
+    ASSERT_EQ(watcher.seen.size(), 1u);
+    const SeenDialog &d = watcher.seen[0];
+    EXPECT_EQ(d.title, "Finsh");
+    EXPECT_EQ(d.focusName, "BitBtn1");
+    EXPECT_EQ(size, QSize(306, 179));
+    EXPECT_TRUE(fixed);
+    EXPECT_EQ(label1, "Calculation is successfully finished !");
+    EXPECT_EQ(label1Colour, QColor(0, 0, 255));
+    ASSERT_FALSE(dialog.isNull());
+    EXPECT_FALSE(dialog->isVisible());
+}
+
+TEST_F(CompletionDialogTest, CentredFirstThenShownWhereTheUserLeftIt)
+{
+    ScratchDirectory dir;
+    QPoint firstCentre;
+    ModalWatcher watcher([&](QWidget *d) {
+        if (firstCentre.isNull()) {
+            firstCentre = d->frameGeometry().center();
+            d->move(37, 41); // the user drags it away
+        }
+        ModalWatcher::pressEnter(d);
+    });
+    QTest::mouseClick(button("BitBtn1"), Qt::LeftButton);
+    QTest::mouseClick(button("BitBtn1"), Qt::LeftButton);
+
+    ASSERT_EQ(watcher.seen.size(), 2u);
+    const QPoint screenCentre = form1->screen()->availableGeometry().center();
+    EXPECT_LE((firstCentre - screenCentre).manhattanLength(), 1);
+    EXPECT_EQ(watcher.seen[1].pos, QPoint(37, 41));
+}
+
+struct CloseCase {
+    const char *name;
+    std::function<void(QWidget *)> close;
+};
+
+void PrintTo(const CloseCase &c, std::ostream *os)
+{
+    *os << c.name;
+}
+
+const CloseCase closeCases[] = {
+    {"enter", ModalWatcher::pressEnter},
+    {"ok_click", [](QWidget *d) { QTest::mouseClick(d->findChild<QPushButton *>(QStringLiteral("BitBtn1")), Qt::LeftButton); }},
+    {"close_box", [](QWidget *d) { d->close(); }},
+};
+
+class ClosingCompletion : public CompletionDialogTest, public ::testing::WithParamInterface<CloseCase> {};
+
+TEST_P(ClosingCompletion, EndsTheRunWithTheDialogHidden)
+{
+    ScratchDirectory dir;
+    bool stillOpenAfterEscape = false;
+    ModalWatcher watcher([&](QWidget *d) {
+        QTest::keyClick(d->focusWidget(), Qt::Key_Escape);
+        stillOpenAfterEscape = d->isVisible();
+        GetParam().close(d);
+    });
+    QTest::mouseClick(button("BitBtn1"), Qt::LeftButton);
+
+    ASSERT_EQ(watcher.seen.size(), 1u);
+    EXPECT_TRUE(stillOpenAfterEscape) << "Escape does nothing";
+    EXPECT_FALSE(windows.finishForm->isVisible());
+    EXPECT_EQ(QApplication::activeModalWidget(), nullptr);
+    EXPECT_TRUE(form1->isVisible());
+}
+
+INSTANTIATE_TEST_SUITE_P(Ways, ClosingCompletion, ::testing::ValuesIn(closeCases),
+                         [](const auto &info) { return std::string(info.param.name); });
+
+} // namespace
+} // namespace sf::ui::test
