@@ -8,6 +8,9 @@
 #include "Look.h"
 #include "MessageBoxes.h"
 
+#include "browser/TDirectoryListBox.h"
+#include "browser/TDriveComboBox.h"
+#include "browser/TFileListBox.h"
 #include "calc/Calculate.h"
 #include "calc/DecimalSeparator.h"
 
@@ -184,17 +187,18 @@ void TForm1::buildRightSide(QWidget *panel)
     image->setAlignment(Qt::AlignLeft | Qt::AlignTop);
     image->setPixmap(QPixmap::fromImage(drawPicture()));
 
-    // The save-location browser's controls; they are filled in by the
-    // browser, the file list re-read after each run.
-    auto *drives = new QComboBox(panel);
-    drives->setObjectName(QStringLiteral("DriveComboBox1"));
-    drives->setGeometry(436, 184, 121, 18);
-    m_fileList = new QListWidget(panel);
-    m_fileList->setObjectName(QStringLiteral("FileListBox1"));
-    m_fileList->setGeometry(568, 184, 113, 165);
-    auto *directories = new QListWidget(panel);
+    // The save-location browser. All three start from the current directory;
+    // the file list stays on it and is re-read after each run.
+    auto *directories = new sf::TDirectoryListBox(panel, this);
     directories->setObjectName(QStringLiteral("DirectoryListBox1"));
     directories->setGeometry(436, 212, 121, 137);
+    auto *drives = new sf::TDriveComboBox(panel);
+    drives->setObjectName(QStringLiteral("DriveComboBox1"));
+    drives->setGeometry(436, 184, 121, 18);
+    drives->setDirectoryList(directories);
+    m_fileList = new sf::TFileListBox(panel);
+    m_fileList->setObjectName(QStringLiteral("FileListBox1"));
+    m_fileList->setGeometry(568, 184, 113, 165);
     for (QWidget *w : std::initializer_list<QWidget *>{drives, m_fileList, directories})
         w->setFocusPolicy(Qt::ClickFocus);
 
@@ -267,7 +271,10 @@ void TForm1::showFinished()
         m_finishForm->showModal();
 }
 
-void TForm1::refreshFileList() {}
+void TForm1::refreshFileList()
+{
+    m_fileList->refresh();
+}
 
 void TForm1::BitBtn1Click()
 {

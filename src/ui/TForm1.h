@@ -1,5 +1,6 @@
 #pragma once
 
+#include "browser/ErrorReporter.h"
 #include "calc/InputFields.h"
 #include "calc/RunHost.h"
 
@@ -9,10 +10,12 @@
 
 class QComboBox;
 class QLineEdit;
-class QListWidget;
 class QPushButton;
 class TFinishForm;
 
+namespace sf {
+class TFileListBox;
+}
 namespace sf::ui {
 class BevelPanel;
 }
@@ -20,7 +23,7 @@ class BevelPanel;
 // The main window: the input fields with their worked example, the OK and
 // Close buttons, the picture, the save-location controls and the save file
 // name. It is the host of every run of the Calculate command.
-class TForm1 : public QWidget, public sf::RunHost {
+class TForm1 : public QWidget, public sf::RunHost, public sf::ErrorReporter {
     Q_OBJECT
 public:
     explicit TForm1(QWidget *parent = nullptr);
@@ -36,10 +39,11 @@ public:
     // RunHost
     std::string fieldText(int editNumber) const override;
     void showMessage(const std::string &text) override;
+    // The default error box, for a run and for the save-location browser.
     void showError(const std::string &text) override;
     void showFinished() override;
-    // The file list belongs to the save-location browser; until it lists
-    // files there is nothing to re-read.
+    // Re-reads the start-up directory's files; the current directory stays
+    // where the user put it.
     void refreshFileList() override;
 
 public slots:
@@ -63,7 +67,7 @@ private:
     sf::ui::BevelPanel *m_panel1 = nullptr;
     QPushButton *m_okButton = nullptr;
     QPushButton *m_closeButton = nullptr;
-    QListWidget *m_fileList = nullptr;
+    sf::TFileListBox *m_fileList = nullptr;
     std::array<QLineEdit *, sf::EditFieldCount> m_edits{};
     TFinishForm *m_finishForm = nullptr;
 };

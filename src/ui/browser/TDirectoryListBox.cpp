@@ -54,7 +54,6 @@ public:
 TDirectoryListBox::TDirectoryListBox(QWidget *parent, ErrorReporter *errors)
     : QListWidget(parent), m_errors(errors), m_directory(currentDirectory())
 {
-    setObjectName(QStringLiteral("DirectoryListBox1"));
     setFocusPolicy(Qt::ClickFocus);
     setUniformItemSizes(true);
     setSelectionMode(QAbstractItemView::SingleSelection);

@@ -58,7 +58,6 @@ public:
 TDriveComboBox::TDriveComboBox(const MountTable &mounts, QWidget *parent)
     : QComboBox(parent), m_volumes(buildVolumeList(mounts.mounts()))
 {
-    setObjectName(QStringLiteral("DriveComboBox1"));
     setFocusPolicy(Qt::ClickFocus);
     setEditable(false);
     setItemDelegate(new VolumeDelegate(this));

@@ -39,7 +39,6 @@ public:
 TFileListBox::TFileListBox(QWidget *parent)
     : QListWidget(parent), m_directory(currentDirectory())
 {
-    setObjectName(QStringLiteral("FileListBox1"));
     setFocusPolicy(Qt::ClickFocus);
     setUniformItemSizes(true);
     setItemDelegate(new FileNameDelegate(this));

@@ -1,0 +1,161 @@
+// The browser inside the main window: where a run's report lands, what the
+// file list shows after the completion dialog, and the default error box.
+#include "BrowserTest.h"
+
+#include "CalcFinished.h"
+#include "Startup.h"
+#include "TForm1.h"
+#include "browser/TDirectoryListBox.h"
+#include "browser/TFileListBox.h"
+
+#include <QApplication>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QTest>
+#include <QTimer>
+
+#include <functional>
+
+using namespace sf;
+
+namespace {
+
+struct SeenDialog {
+    QString name;
+    QString text; // message boxes only
+};
+
+// Closes each modal dialog as soon as it shows, the way its close box
+// would, after handing it to `onSeen`; so no test can hang on one.
+class ModalCloser {
+public:
+    explicit ModalCloser(std::function<void(QWidget *)> onSeen = {}) : m_onSeen(std::move(onSeen))
+    {
+        QObject::connect(&m_timer, &QTimer::timeout, [this] { poll(); });
+        m_timer.start(10);
+    }
+
+    std::vector<SeenDialog> seen;
+
+private:
+    void poll()
+    {
+        QWidget *modal = QApplication::activeModalWidget();
+        if (!modal || !modal->isVisible())
+            return;
+        auto *box = qobject_cast<QMessageBox *>(modal);
+        seen.push_back({modal->objectName(), box ? box->text() : QString()});
+        if (m_onSeen)
+            m_onSeen(modal);
+        modal->close();
+    }
+
+    std::function<void(QWidget *)> m_onSeen;
+    QTimer m_timer;
+};
+
+class WindowTest : public BrowserTest {
+protected:
+    void SetUp() override
+    {
+        BrowserTest::SetUp();
+        makeDirs({"S/D", "E"});
+        makeFiles({"S/notes.txt"});
+        enter("S");
+        m_windows = ui::createWindows();
+        form1 = m_windows.form1.get();
+        form1->applyLocale(QLocale::c());
+        ui::showMainWindow(*form1);
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(form1));
+    }
+
+    void TearDown() override
+    {
+        m_windows = ui::Windows();
+        BrowserTest::TearDown();
+    }
+
+    TDirectoryListBox *directories() const { return form1->findChild<TDirectoryListBox *>("DirectoryListBox1"); }
+    TFileListBox *files() const { return form1->findChild<TFileListBox *>("FileListBox1"); }
+
+    void doubleClickEntry(const QString &text) const
+    {
+        TDirectoryListBox *list = directories();
+        const QList<QListWidgetItem *> items = list->findItems(text, Qt::MatchExactly);
+        ASSERT_EQ(items.size(), 1) << text.toStdString();
+        const QPoint centre = list->visualItemRect(items[0]).center();
+        QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, centre);
+        QTest::mouseDClick(list->viewport(), Qt::LeftButton, {}, centre);
+    }
+
+    void pressOk() const { QTest::mouseClick(form1->findChild<QPushButton *>("BitBtn1"), Qt::LeftButton); }
+
+    TForm1 *form1 = nullptr;
+
+private:
+    ui::Windows m_windows;
+};
+
+TEST_F(WindowTest, ReportsLandInTheDirectoryTheListShowsOnEveryRun)
+{
+    doubleClickEntry("D");
+    ASSERT_EQ(directories()->directory(), path("S/D"));
+
+    for (int run = 1; run <= 2; ++run) {
+        SCOPED_TRACE(run);
+        ModalCloser closer;
+        pressOk();
+        ASSERT_EQ(closer.seen.size(), 1u);
+        EXPECT_EQ(closer.seen[0].name, "FinishForm");
+        EXPECT_TRUE(QFile::exists(path("S/D/result.txt")));
+        EXPECT_FALSE(QFile::exists(path("S/result.txt")));
+        EXPECT_EQ(directories()->directory(), path("S/D"));
+        EXPECT_EQ(files()->fileNames(), QStringList({"notes.txt"}));
+        ASSERT_TRUE(QFile::remove(path("S/D/result.txt")));
+    }
+}
+
+TEST_F(WindowTest, FileListShowsTheReportOnceTheCompletionDialogIsClosed)
+{
+    QStringList listedWhileOpen;
+    ModalCloser closer([&](QWidget *) { listedWhileOpen = files()->fileNames(); });
+    pressOk();
+
+    ASSERT_EQ(closer.seen.size(), 1u);
+    EXPECT_EQ(listedWhileOpen, QStringList({"notes.txt"}));
+    EXPECT_EQ(files()->fileNames(), QStringList({"notes.txt", "result.txt"}));
+}
+
+TEST_F(WindowTest, DirectoryRemovedBeforeOpeningShowsTheErrorBox)
+{
+    ASSERT_TRUE(QDir(path("S/D")).removeRecursively());
+    const int entries = directories()->count();
+    ModalCloser closer;
+    doubleClickEntry("D");
+
+    ASSERT_EQ(closer.seen.size(), 1u);
+    EXPECT_EQ(closer.seen[0].text, QString::fromUtf8("ファイルが見つかりません."));
+    EXPECT_EQ(directories()->directory(), path("S"));
+    EXPECT_EQ(directories()->count(), entries);
+    EXPECT_EQ(currentDirectory(), path("S"));
+}
+
+TEST_F(WindowTest, RefreshOfARemovedStartUpDirectoryShowsTheErrorAfterTheDialog)
+{
+    doubleClickEntry(m_root.section('/', -1)); // the parent, an open folder
+    doubleClickEntry("E");
+    ASSERT_EQ(currentDirectory(), path("E"));
+    ASSERT_TRUE(QDir(path("S")).removeRecursively());
+
+    ModalCloser closer;
+    pressOk();
+
+    ASSERT_EQ(closer.seen.size(), 2u);
+    EXPECT_EQ(closer.seen[0].name, "FinishForm");
+    EXPECT_EQ(closer.seen[1].text, QString::fromUtf8("ファイルが見つかりません."));
+    EXPECT_TRUE(QFile::exists(path("E/result.txt")));
+    EXPECT_EQ(files()->fileNames(), QStringList({"notes.txt"}));
+    EXPECT_EQ(currentDirectory(), path("E"));
+}
+
+} // namespace
