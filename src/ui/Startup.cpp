@@ -30,10 +30,8 @@ void initApplication(QApplication &app, const QString &executablePath)
 {
     QApplication::setApplicationName(applicationTitle(executablePath));
     QGuiApplication::setDesktopFileName(QStringLiteral("screenfilter"));
-    QIcon icon;
-    for (int size : {32, 48, 64})
-        icon.addPixmap(QPixmap::fromImage(drawAppIcon(size)));
-    app.setWindowIcon(icon);
+    // The window icon is 32 x 32; menus take the installed PNGs.
+    app.setWindowIcon(QIcon(QPixmap::fromImage(drawAppIcon(32))));
     takeSeparatorFromSystemLocale();
 }
 
