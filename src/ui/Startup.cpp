@@ -12,6 +12,10 @@
 #include <QLineEdit>
 #include <QPixmap>
 
+#include <cstdio>
+#include <cstdlib>
+#include <vector>
+
 namespace sf::ui {
 
 bool displayConfigured()
@@ -24,6 +28,47 @@ QString noDisplayMessage(const QString &programName)
 {
     return QStringLiteral("%1: no display to open the window on (neither DISPLAY nor WAYLAND_DISPLAY is set)")
         .arg(programName);
+}
+
+namespace {
+
+struct HeldMessage {
+    QtMsgType type;
+    QString text;
+};
+
+QString g_programName;
+std::vector<HeldMessage> g_held;
+QtMessageHandler g_previousHandler = nullptr;
+
+void platformStartHandler(QtMsgType type, const QMessageLogContext &, const QString &text)
+{
+    if (type == QtFatalMsg) {
+        const QByteArray display = qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY")
+            ? qgetenv("DISPLAY") : qgetenv("WAYLAND_DISPLAY");
+        std::fprintf(stderr, "%s: cannot open the display \"%s\"\n", qPrintable(g_programName),
+                     display.constData());
+        std::fflush(stderr);
+        std::_Exit(1);
+    }
+    g_held.push_back({type, text});
+}
+
+} // namespace
+
+PlatformStartGuard::PlatformStartGuard(const QString &programName)
+{
+    g_programName = programName;
+    g_previousHandler = qInstallMessageHandler(platformStartHandler);
+}
+
+PlatformStartGuard::~PlatformStartGuard()
+{
+    qInstallMessageHandler(g_previousHandler);
+    const QMessageLogContext context;
+    for (const HeldMessage &m : g_held)
+        qt_message_output(m.type, context, m.text);
+    g_held.clear();
 }
 
 void initApplication(QApplication &app, const QString &executablePath)

@@ -17,6 +17,19 @@ bool displayConfigured();
 // The one line said on standard error when displayConfigured() is false.
 QString noDisplayMessage(const QString &programName);
 
+// While the QApplication is built: Qt ends the process with abort() and a
+// core dump when the display that DISPLAY or WAYLAND_DISPLAY names cannot be
+// opened. The guard turns that into one line on standard error and exit
+// status 1; other messages of that moment are held and passed on once the
+// application exists.
+class PlatformStartGuard {
+public:
+    explicit PlatformStartGuard(const QString &programName);
+    ~PlatformStartGuard();
+    PlatformStartGuard(const PlatformStartGuard &) = delete;
+    PlatformStartGuard &operator=(const PlatformStartGuard &) = delete;
+};
+
 // Application-wide settings made once before any window: the title (from the
 // executable's path), the icon and the decimal separator of the user's locale.
 void initApplication(QApplication &app, const QString &executablePath);

@@ -5,6 +5,7 @@
 #include <QApplication>
 
 #include <cstdio>
+#include <optional>
 
 int main(int argc, char *argv[])
 {
@@ -16,7 +17,9 @@ int main(int argc, char *argv[])
         return 1;
     }
 
+    std::optional<sf::ui::PlatformStartGuard> guard(std::in_place, path);
     QApplication app(argc, argv);
+    guard.reset();
     sf::ui::initApplication(app, path);
     sf::ui::Windows windows = sf::ui::createWindows();
     sf::ui::showMainWindow(*windows.form1);
