@@ -25,6 +25,9 @@ QLabel *addLabel(QWidget *parent, const char *name, const QString &text, QPoint 
     return label;
 }
 
+// The message's box, inside the panel's bevel.
+constexpr int MessageWidth = 238;
+
 } // namespace
 
 TFinishForm::TFinishForm(QWidget *parent)
@@ -39,7 +42,9 @@ TFinishForm::TFinishForm(QWidget *parent)
     auto *panel = new BevelPanel(BevelPanel::NoInnerBevel, this);
     panel->setObjectName(QStringLiteral("Panel1"));
     panel->setGeometry(16, 16, 273, 49);
-    addLabel(panel, "Label1", QStringLiteral("Calculation is successfully finished !"), {18, 16}, 16, Blue);
+    QLabel *message = addLabel(panel, "Label1", QStringLiteral("Calculation is successfully finished !"), {18, 16},
+                               16, Blue);
+    fitTextWidth(message, MessageWidth);
     addLabel(this, "Label3", QStringLiteral("screenfilter"), {112, 80}, 15, Maroon);
     addLabel(this, "Label2", QStringLiteral("2008.8.6"), {120, 104}, 15, palette().color(QPalette::WindowText));
 

@@ -2,6 +2,7 @@
 
 #include <QFontDatabase>
 #include <QGuiApplication>
+#include <QLabel>
 #include <QScreen>
 #include <QWidget>
 #include <QWindow>
@@ -38,6 +39,20 @@ QFont uiFont(int pixelSize)
     // outlines draw the same small sizes legibly and open the window sooner.
     font.setHintingPreference(QFont::PreferNoHinting);
     return font;
+}
+
+void fitTextWidth(QLabel *label, int width)
+{
+    QString visible = label->text();
+    while (visible.endsWith(u' '))
+        visible.chop(1);
+    const int natural = label->fontMetrics().horizontalAdvance(visible);
+    if (natural <= width)
+        return;
+    QFont font = label->font();
+    font.setStretch(width * 100 / natural);
+    label->setFont(font);
+    label->adjustSize();
 }
 
 void setTextColour(QWidget *w, const QColor &colour)

@@ -3,6 +3,7 @@
 #include <QColor>
 #include <QFont>
 
+class QLabel;
 class QWidget;
 
 namespace sf::ui {
@@ -15,6 +16,12 @@ inline const QColor Blue{0, 0, 255};
 inline const QColor Red{255, 0, 0};
 inline const QColor Maroon{128, 0, 0};
 inline const QColor Black{0, 0, 0};
+
+// Narrows a label's glyphs, keeping their height, until its visible text
+// (trailing blanks aside) fits `width` pixels. P Gothic sets some texts a
+// little wider than the face the windows were drawn with, which would push
+// their ends under the neighbouring control.
+void fitTextWidth(QLabel *label, int width);
 
 // Sets the text colour of a label or group box caption.
 void setTextColour(QWidget *w, const QColor &colour);

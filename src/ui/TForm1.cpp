@@ -131,22 +131,26 @@ void TForm1::buildInputGroups(QWidget *panel)
 
     // The two viscosity formulas, spelled out in labels and fields.
     QGroupBox *viscosity = addGroup(input, "GroupBox3", QStringLiteral("Viscosity Data"), {16, 348, 377, 117}, DataFontSize);
-    addLabel(viscosity, 20, QStringLiteral("Viscosity η = "), 8, 24);
+    // A label that runs up to the next field ends where that field begins.
+    auto formula = [viscosity](int number, const QString &text, int left, int top, int nextField) {
+        fitTextWidth(addLabel(viscosity, number, text, left, top), nextField - left);
+    };
+    formula(20, QStringLiteral("Viscosity η = "), 8, 24, 88);
     makeEdit(30, viscosity, {88, 24, 49, EditHeight}, DataFontSize);
-    addLabel(viscosity, 21, QStringLiteral("* ( SR/ "), 144, 24);
+    formula(21, QStringLiteral("* ( SR/ "), 144, 24, 192);
     makeEdit(31, viscosity, {192, 24, 49, EditHeight}, DataFontSize);
-    addLabel(viscosity, 23, QStringLiteral(" ) ^("), 248, 24);
+    formula(23, QStringLiteral(" ) ^("), 248, 24, 272);
     makeEdit(32, viscosity, {272, 24, 49, EditHeight}, DataFontSize);
     addLabel(viscosity, 24, QStringLiteral(" - 1) "), 328, 24);
     addLabel(viscosity, 22, QStringLiteral("(gf.s/cm2)"), 84, 48);
     addLabel(viscosity, 25, QStringLiteral("(1/sec)"), 196, 48);
     addLabel(viscosity, 26, QStringLiteral("( - )"), 280, 48);
-    addLabel(viscosity, 27, QStringLiteral("Shift Factor"), 8, 72);
+    formula(27, QStringLiteral("Shift Factor"), 8, 72, 80);
     addLabel(viscosity, 28, QStringLiteral("a"), 80, 68, 16);
     addLabel(viscosity, 29, QStringLiteral("T"), 88, 80, 11);
-    addLabel(viscosity, 30, QStringLiteral(" = Exp( "), 104, 72);
+    formula(30, QStringLiteral(" = Exp( "), 104, 72, 148);
     makeEdit(33, viscosity, {148, 72, 57, EditHeight}, DataFontSize);
-    addLabel(viscosity, 31, QStringLiteral(" /(T + 273.0) - "), 208, 72);
+    formula(31, QStringLiteral(" /(T + 273.0) - "), 208, 72, 292);
     makeEdit(34, viscosity, {292, 72, 45, EditHeight}, DataFontSize);
     addLabel(viscosity, 32, QStringLiteral(" ) "), 344, 72);
     addLabel(viscosity, 33, QStringLiteral("(℃)"), 160, 96);

@@ -19,12 +19,16 @@ TEST_F(CompletionDialogTest, ShownFocusedOnOkAndHiddenNotDestroyedAfterwards)
     bool fixed = false;
     QString label1;
     QColor label1Colour;
+    bool label1Fits = false;
     ModalWatcher watcher([&](QWidget *d) {
         size = d->size();
         fixed = d->minimumSize() == d->maximumSize();
         auto *label = d->findChild<QLabel *>(QStringLiteral("Label1"));
         label1 = label->text();
         label1Colour = label->palette().color(QPalette::WindowText);
+        // The whole message shows inside its panel, bevel excluded.
+        const int textRight = label->x() + label->fontMetrics().horizontalAdvance(label->text());
+        label1Fits = textRight <= label->parentWidget()->width() - 2 && label->font().pixelSize() == 16;
         ModalWatcher::pressEnter(d);
     });
     QTest::mouseClick(button("BitBtn1"), Qt::LeftButton);
@@ -37,6 +41,7 @@ TEST_F(CompletionDialogTest, ShownFocusedOnOkAndHiddenNotDestroyedAfterwards)
     EXPECT_TRUE(fixed);
     EXPECT_EQ(label1, "Calculation is successfully finished !");
     EXPECT_EQ(label1Colour, QColor(0, 0, 255));
+    EXPECT_TRUE(label1Fits);
     ASSERT_FALSE(dialog.isNull());
     EXPECT_FALSE(dialog->isVisible());
 }

@@ -35,6 +35,27 @@ TEST_F(MainWindowTest, OpensCentredWithEdit1FocusedAndSelected)
     EXPECT_FALSE(windows.finishForm->isVisible());
 }
 
+TEST_F(MainWindowTest, NoLabelRunsUnderAFieldOnItsRow)
+{
+    // The formulas of the viscosity group read left to right; a label's end
+    // hidden under the next field would drop a sign from the formula.
+    for (QLabel *label : form1->findChildren<QLabel *>()) {
+        QString visible = label->text();
+        while (visible.endsWith(u' '))
+            visible.chop(1);
+        if (visible.isEmpty())
+            continue;
+        const int textRight = label->x() + label->fontMetrics().horizontalAdvance(visible);
+        for (QLineEdit *field : label->parentWidget()->findChildren<QLineEdit *>(Qt::FindDirectChildrenOnly)) {
+            const bool sameRow = field->y() < label->y() + label->height() && label->y() < field->y() + field->height();
+            if (sameRow && field->x() > label->x()) {
+                EXPECT_LE(textRight, field->x()) << label->objectName().toStdString() << " under "
+                                                 << field->objectName().toStdString();
+            }
+        }
+    }
+}
+
 TEST_F(MainWindowTest, OnlyThePanelFollowsTheWindowSize)
 {
     const QRect okBefore = button("BitBtn1")->geometry();
