@@ -31,26 +31,30 @@ void drawFlowArrow(QPainter &p, QPointF from, QPointF to, qreal width, qreal hea
     p.drawPolygon(tip);
 }
 
-// The woven disc: a square mesh of `pitch` inside a ring of `ringWidth`.
-void drawScreen(QPainter &p, QPointF centre, qreal radius, qreal ringWidth, qreal pitch, qreal wire)
+// One cell of the woven mesh: a wire along its right and bottom edges over a
+// ground that lets the flow show faintly through.
+QImage meshCell(int pitch)
+{
+    QImage cell(pitch, pitch, QImage::Format_ARGB32_Premultiplied);
+    QColor ground = MeshGround;
+    ground.setAlpha(200);
+    cell.fill(ground);
+    for (int i = 0; i < pitch; ++i) {
+        cell.setPixelColor(pitch - 1, i, WireGrey);
+        cell.setPixelColor(i, pitch - 1, WireGrey);
+    }
+    return cell;
+}
+
+// The woven disc: a square mesh of `pitch` pixels inside a ring of
+// `ringWidth`. The mesh is one cell repeated, which draws in a fraction of the
+// time of some sixty separate wires.
+void drawScreen(QPainter &p, QPointF centre, qreal radius, qreal ringWidth, int pitch)
 {
     const qreal inner = radius - ringWidth;
     QPainterPath disc;
     disc.addEllipse(centre, inner, inner);
-
-    p.save();
-    p.setClipPath(disc);
-    // The ground lets the flow show faintly through the mesh.
-    QColor ground = MeshGround;
-    ground.setAlpha(200);
-    p.fillPath(disc, ground);
-    p.setPen(QPen(WireGrey, wire));
-    const QRectF box(centre.x() - inner, centre.y() - inner, 2 * inner, 2 * inner);
-    for (qreal x = box.left() + pitch / 2; x < box.right(); x += pitch)
-        p.drawLine(QPointF(x, box.top()), QPointF(x, box.bottom()));
-    for (qreal y = box.top() + pitch / 2; y < box.bottom(); y += pitch)
-        p.drawLine(QPointF(box.left(), y), QPointF(box.right(), y));
-    p.restore();
+    p.fillPath(disc, QBrush(meshCell(pitch)));
 
     p.setBrush(Qt::NoBrush);
     p.setPen(QPen(RingGrey, ringWidth));
@@ -72,7 +76,7 @@ QImage drawPicture()
     const QPointF centre(99, 70);
     // The flow runs behind the screen: in at the lower left, out at the upper right.
     drawFlowArrow(p, QPointF(8, 138), QPointF(190, 8), 9, 18);
-    drawScreen(p, centre, 50, 7, 3, 1);
+    drawScreen(p, centre, 50, 7, 3);
 
     p.setPen(Black);
     p.setFont(uiFont(13));
@@ -91,7 +95,7 @@ QImage drawAppIcon(int size)
     p.setBrush(PaleGreen);
     p.drawRoundedRect(QRectF(0.5, 0.5, 31, 31), 4, 4);
     drawFlowArrow(p, QPointF(2, 30), QPointF(30, 2), 3, 7);
-    drawScreen(p, QPointF(16, 16), 11, 3, 2, 0.5);
+    drawScreen(p, QPointF(16, 16), 11, 3, 2);
     return image;
 }
 
