@@ -3,6 +3,7 @@
 #include "CurrentDirectory.h"
 #include "ErrorReporter.h"
 #include "Glyphs.h"
+#include "OwnerDrawnEntry.h"
 #include "calc/Errors.h"
 #include "report/IoErrors.h"
 
@@ -24,19 +25,13 @@ public:
 
     void paint(QPainter *painter, const QStyleOptionViewItem &option, const QModelIndex &index) const override
     {
-        const bool selected = option.state & QStyle::State_Selected;
-        const QPalette &pal = option.palette;
-        painter->save();
-        painter->fillRect(option.rect, selected ? pal.highlight() : pal.base());
-
+        beginOwnerDrawnEntry(*painter, option);
         const GlyphKind glyph = glyphFor(static_cast<FolderKind>(index.data(KindRole).toInt()));
         const int indent = index.data(IndentRole).toInt();
         const QSize size = glyphSize(glyph);
         const QRect &r = option.rect;
         drawGlyph(*painter, glyph, QPoint(r.left() + indent, r.top() + (r.height() - size.height()) / 2));
 
-        painter->setPen(selected ? pal.color(QPalette::HighlightedText) : pal.color(QPalette::Text));
-        painter->setFont(option.font);
         const QRect textRect = r.adjusted(indent + size.width() + 4, 0, 0, 0);
         painter->drawText(textRect, Qt::AlignLeft | Qt::AlignTop | Qt::TextSingleLine,
                           index.data(Qt::DisplayRole).toString());

@@ -2,6 +2,7 @@
 
 #include "CurrentDirectory.h"
 #include "Glyphs.h"
+#include "OwnerDrawnEntry.h"
 #include "MountTable.h"
 #include "TDirectoryListBox.h"
 
@@ -17,13 +18,12 @@ constexpr int KindRole = Qt::UserRole;
 constexpr int GlyphLeft = 2;
 constexpr int TextLeft = 16 + 6; // glyph width and a gap
 
-// Glyph and text of one volume, both centred vertically. drawText without
-// Qt::TextShowMnemonic shows an "&" as it is.
-void paintVolume(QPainter &painter, const QRect &rect, VolumeKind kind, const QString &text, const QColor &color)
+// Glyph and text of one volume, both centred vertically, the text in the
+// painter's pen. drawText without Qt::TextShowMnemonic shows an "&" as it is.
+void paintVolume(QPainter &painter, const QRect &rect, VolumeKind kind, const QString &text)
 {
     const GlyphKind glyph = glyphFor(kind);
     drawGlyph(painter, glyph, QPoint(rect.left() + GlyphLeft, rect.top() + (rect.height() - glyphSize(glyph).height()) / 2));
-    painter.setPen(color);
     const QRect textRect = rect.adjusted(TextLeft, 0, 0, 0);
     const QString shown = painter.fontMetrics().elidedText(text, Qt::ElideRight, textRect.width());
     painter.drawText(textRect, Qt::AlignLeft | Qt::AlignVCenter | Qt::TextSingleLine, shown);
@@ -35,14 +35,9 @@ public:
 
     void paint(QPainter *painter, const QStyleOptionViewItem &option, const QModelIndex &index) const override
     {
-        const bool selected = option.state & QStyle::State_Selected;
-        const QPalette &pal = option.palette;
-        painter->save();
-        painter->fillRect(option.rect, selected ? pal.highlight() : pal.base());
-        painter->setFont(option.font);
+        beginOwnerDrawnEntry(*painter, option);
         paintVolume(*painter, option.rect, static_cast<VolumeKind>(index.data(KindRole).toInt()),
-                    index.data(Qt::DisplayRole).toString(),
-                    pal.color(selected ? QPalette::HighlightedText : QPalette::Text));
+                    index.data(Qt::DisplayRole).toString());
         painter->restore();
     }
 
@@ -120,8 +115,8 @@ void TDriveComboBox::paintEvent(QPaintEvent *)
     if (currentIndex() < 0)
         return;
     const QRect field = style()->subControlRect(QStyle::CC_ComboBox, &option, QStyle::SC_ComboBoxEditField, this);
-    paintVolume(painter, field, static_cast<VolumeKind>(currentData(KindRole).toInt()), currentText(),
-                palette().color(QPalette::ButtonText));
+    painter.setPen(palette().color(QPalette::ButtonText));
+    paintVolume(painter, field, static_cast<VolumeKind>(currentData(KindRole).toInt()), currentText());
 }
 
 } // namespace sf

@@ -2,6 +2,7 @@
 
 #include "CurrentDirectory.h"
 #include "FileNames.h"
+#include "OwnerDrawnEntry.h"
 #include "calc/Errors.h"
 
 #include <QPainter>
@@ -17,12 +18,7 @@ public:
 
     void paint(QPainter *painter, const QStyleOptionViewItem &option, const QModelIndex &index) const override
     {
-        const bool selected = option.state & QStyle::State_Selected;
-        const QPalette &pal = option.palette;
-        painter->save();
-        painter->fillRect(option.rect, selected ? pal.highlight() : pal.base());
-        painter->setPen(selected ? pal.color(QPalette::HighlightedText) : pal.color(QPalette::Text));
-        painter->setFont(option.font);
+        beginOwnerDrawnEntry(*painter, option);
         painter->drawText(option.rect.adjusted(2, 0, 0, 0), Qt::AlignLeft | Qt::AlignTop | Qt::TextSingleLine,
                           index.data(Qt::DisplayRole).toString());
         painter->restore();
