@@ -1,36 +1,18 @@
 // One run's reading and computing with the default inputs (twelve screens),
 // as the OK button does it, minus the report and the dialogs.
 
-#include "calc/InputFields.h"
+#include "DefaultTexts.h"
 #include "calc/ReadInputs.h"
-#include "calc/RunHost.h"
 #include "calc/ScreenModel.h"
 #include "calc/ShiftViscosity.h"
 
 #include <benchmark/benchmark.h>
 
-#include <array>
 #include <cstdlib>
-#include <string>
 
 namespace {
 
-class DefaultTexts : public sf::RunHost {
-public:
-    DefaultTexts()
-    {
-        for (const sf::InputField &f : sf::InputFields)
-            m_texts[static_cast<std::size_t>(f.number - 1)] = std::string(f.defaultText);
-    }
-    std::string fieldText(int n) const override { return m_texts[static_cast<std::size_t>(n - 1)]; }
-    void showMessage(const std::string &) override { std::abort(); }
-    void showError(const std::string &) override { std::abort(); }
-    void showFinished() override {}
-    void refreshFileList() override {}
-
-private:
-    std::array<std::string, sf::EditFieldCount> m_texts;
-};
+using sf::bench::DefaultTexts;
 
 void BM_ReadAndCompute(benchmark::State &state)
 {

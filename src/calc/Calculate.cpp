@@ -8,7 +8,6 @@
 #include "ShiftViscosity.h"
 #include "report/ReportWriter.h"
 
-#include <memory>
 #include <new>
 
 namespace sf {

@@ -20,8 +20,6 @@ public:
     }
 
     const std::string &str() const { return m_text; }
-    std::size_t size() const { return m_text.size(); }
-    bool empty() const { return m_text.empty(); }
 
     // The longest prefix of text that fits: at most MaxBytes bytes, ending
     // before a UTF-8 lead byte or at the end of the text.

@@ -29,8 +29,6 @@ public:
     // Closes without handing over what is still buffered.
     void abandon();
 
-    bool isOpen() const { return m_fd >= 0; }
-
 private:
     void put(std::string_view bytes);
     void flush();

@@ -1,7 +1,5 @@
 #include "LocaleSeparator.h"
 
-#include "calc/DecimalSeparator.h"
-
 #include <QLocale>
 
 namespace sf::ui {
@@ -12,11 +10,6 @@ char separatorOf(const QLocale &locale)
     if (point.size() == 1 && point.front().unicode() < 0x80)
         return static_cast<char>(point.front().unicode());
     return '.';
-}
-
-void takeSeparatorFromSystemLocale()
-{
-    setDecimalSeparator(separatorOf(QLocale::system()));
 }
 
 } // namespace sf::ui

@@ -8,8 +8,4 @@ namespace sf::ui {
 // "." for anything longer or outside ASCII.
 char separatorOf(const QLocale &locale);
 
-// Reads the separator of the user's locale (QLocale::system(), which follows
-// LC_ALL, LC_NUMERIC and LANG) and hands it to the core.
-void takeSeparatorFromSystemLocale();
-
 } // namespace sf::ui

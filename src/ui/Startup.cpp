@@ -3,7 +3,6 @@
 #include "AppTitle.h"
 #include "Artwork.h"
 #include "CalcFinished.h"
-#include "LocaleSeparator.h"
 #include "Look.h"
 #include "TForm1.h"
 
@@ -77,7 +76,6 @@ void initApplication(QApplication &app, const QString &executablePath)
     QGuiApplication::setDesktopFileName(QStringLiteral("screenfilter"));
     // The window icon is 32 x 32; menus take the installed PNGs.
     app.setWindowIcon(QIcon(QPixmap::fromImage(drawAppIcon(32))));
-    takeSeparatorFromSystemLocale();
 }
 
 Windows::Windows() = default;

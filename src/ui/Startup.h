@@ -31,7 +31,8 @@ public:
 };
 
 // Application-wide settings made once before any window: the title (from the
-// executable's path), the icon and the decimal separator of the user's locale.
+// executable's path) and the icon. The main window takes the decimal
+// separator from the user's locale when it is built.
 void initApplication(QApplication &app, const QString &executablePath);
 
 // The program's two windows, in the order they are created: Form1, the main

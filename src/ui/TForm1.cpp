@@ -193,7 +193,7 @@ void TForm1::buildRightSide(QWidget *panel)
 
     // The save-location browser. All three start from the current directory;
     // the file list stays on it and is re-read after each run.
-    auto *directories = new sf::TDirectoryListBox(panel, this);
+    auto *directories = new sf::TDirectoryListBox(*this, panel);
     directories->setObjectName(QStringLiteral("DirectoryListBox1"));
     directories->setGeometry(436, 212, 121, 137);
     auto *drives = new sf::TDriveComboBox(panel);

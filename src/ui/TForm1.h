@@ -1,6 +1,5 @@
 #pragma once
 
-#include "browser/ErrorReporter.h"
 #include "calc/InputFields.h"
 #include "calc/RunHost.h"
 
@@ -23,7 +22,7 @@ class BevelPanel;
 // The main window: the input fields with their worked example, the OK and
 // Close buttons, the picture, the save-location controls and the save file
 // name. It is the host of every run of the Calculate command.
-class TForm1 : public QWidget, public sf::RunHost, public sf::ErrorReporter {
+class TForm1 : public QWidget, public sf::RunHost {
     Q_OBJECT
 public:
     explicit TForm1(QWidget *parent = nullptr);

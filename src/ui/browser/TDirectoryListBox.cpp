@@ -1,15 +1,12 @@
 #include "TDirectoryListBox.h"
 
 #include "CurrentDirectory.h"
-#include "ErrorReporter.h"
 #include "Glyphs.h"
 #include "OwnerDrawnEntry.h"
 #include "calc/Errors.h"
 #include "report/IoErrors.h"
 
-#include <QGuiApplication>
 #include <QKeyEvent>
-#include <QMessageBox>
 #include <QPainter>
 #include <QStyledItemDelegate>
 
@@ -46,7 +43,7 @@ public:
 
 } // namespace
 
-TDirectoryListBox::TDirectoryListBox(QWidget *parent, ErrorReporter *errors)
+TDirectoryListBox::TDirectoryListBox(ErrorBox &errors, QWidget *parent)
     : QListWidget(parent), m_errors(errors), m_directory(currentDirectory())
 {
     setFocusPolicy(Qt::ClickFocus);
@@ -86,11 +83,7 @@ void TDirectoryListBox::openEntry(int row)
 bool TDirectoryListBox::enterDirectory(const QString &path)
 {
     if (const int err = sf::enterDirectory(path); err != 0) {
-        const std::string text = errorBoxText(ioErrorText(err));
-        if (m_errors)
-            m_errors->showError(text);
-        else
-            QMessageBox::critical(window(), QGuiApplication::applicationDisplayName(), QString::fromStdString(text));
+        m_errors.showError(errorBoxText(ioErrorText(err)));
         return false;
     }
     const QString entered = currentDirectory();

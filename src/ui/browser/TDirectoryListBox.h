@@ -1,14 +1,13 @@
 #pragma once
 
 #include "DirectoryEntries.h"
+#include "calc/RunHost.h"
 
 #include <QListWidget>
 
 #include <vector>
 
 namespace sf {
-
-class ErrorReporter;
 
 // The directory list: the path of its directory from "/" down, then that
 // directory's subdirectories. Opening an entry (double-click, or Enter
@@ -20,11 +19,9 @@ class TDirectoryListBox : public QListWidget {
 public:
     static constexpr int ItemHeight = 16;
 
-    // Shows the current directory. Failures are shown through `errors`
-    // (not owned; a message box when null).
-    explicit TDirectoryListBox(QWidget *parent = nullptr, ErrorReporter *errors = nullptr);
-
-    void setErrorReporter(ErrorReporter *errors) { m_errors = errors; }
+    // Shows the current directory. Failures are shown in `errors`, which
+    // must outlive the list.
+    explicit TDirectoryListBox(ErrorBox &errors, QWidget *parent = nullptr);
 
     QString directory() const { return m_directory; }
     const std::vector<DirectoryEntry> &entries() const { return m_entries; }
@@ -49,7 +46,7 @@ protected:
 private:
     void rebuild();
 
-    ErrorReporter *m_errors;
+    ErrorBox &m_errors;
     QString m_directory;
     std::vector<DirectoryEntry> m_entries;
 };

@@ -1,7 +1,7 @@
 #pragma once
 
 #include "browser/CurrentDirectory.h"
-#include "browser/ErrorReporter.h"
+#include "calc/RunHost.h"
 
 #include <QDir>
 #include <QFile>
@@ -19,7 +19,7 @@ inline void PrintTo(const QString &text, std::ostream *os)
     *os << '"' << text.toStdString() << '"';
 }
 
-struct RecordingErrors : sf::ErrorReporter {
+struct RecordingErrors : sf::ErrorBox {
     void showError(const std::string &text) override { texts.push_back(text); }
     std::vector<std::string> texts;
 };

@@ -85,7 +85,7 @@ protected:
 TEST_F(DirectoryListTest, ShowsThePathThenVisibleSubdirectoriesSortedIgnoringCase)
 {
     RecordingErrors errors;
-    TDirectoryListBox list(nullptr, &errors);
+    TDirectoryListBox list(errors);
     EXPECT_EQ(list.directory(), path("a/b/c"));
 
     QStringList expected = {"/"};
@@ -102,7 +102,8 @@ TEST_F(DirectoryListTest, ShowsThePathThenVisibleSubdirectoriesSortedIgnoringCas
 TEST_F(DirectoryListTest, StartedInTheRoot)
 {
     ASSERT_EQ(enterDirectory("/"), 0);
-    TDirectoryListBox list;
+    RecordingErrors errors;
+    TDirectoryListBox list(errors);
     ASSERT_GE(list.entries().size(), 2u);
     EXPECT_EQ(list.entries()[0].text, "/");
     EXPECT_EQ(list.entries()[0].kind, FolderKind::Current);
@@ -130,7 +131,7 @@ TEST_P(OpenEntryTest, OpensAsTheUserAsked)
 {
     const OpenRow &row = GetParam();
     RecordingErrors errors;
-    TDirectoryListBox list(nullptr, &errors);
+    TDirectoryListBox list(errors);
     list.resize(200, 400);
     list.show();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&list));
@@ -202,7 +203,7 @@ class EnterFailureTest : public DirectoryListTest, public ::testing::WithParamIn
 TEST_P(EnterFailureTest, ShowsTheErrorAndChangesNothing)
 {
     RecordingErrors errors;
-    TDirectoryListBox list(nullptr, &errors);
+    TDirectoryListBox list(errors);
     QSignalSpy changed(&list, &TDirectoryListBox::directoryChanged);
     const State before = stateOf(list);
 

@@ -39,7 +39,7 @@ protected:
             {path("stick"), "vfat", "/dev/sdc1", "STICK", true},
         });
         enter("fixed/work");
-        m_list = std::make_unique<TDirectoryListBox>(nullptr, &m_errors);
+        m_list = std::make_unique<TDirectoryListBox>(m_errors);
         m_drives = std::make_unique<TDriveComboBox>(*m_mounts);
         m_drives->setDirectoryList(m_list.get());
     }

@@ -130,7 +130,7 @@ TEST_F(FileListTest, ReportInTheStartUpDirectoryIsListedOnceTheDialogIsClosed)
 TEST_F(FileListTest, ReportsLandInTheDirectoryTheListShowsRunAfterRun)
 {
     RecordingErrors errors;
-    TDirectoryListBox directories(nullptr, &errors);
+    TDirectoryListBox directories(errors);
     TFileListBox files;
     directories.enterDirectory(path("D"));
     RunHostOfLists host(files);
