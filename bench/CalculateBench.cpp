@@ -1,10 +1,10 @@
 // One run's reading and computing with the default inputs (twelve screens),
 // as the OK button does it, minus the report and the dialogs.
 
-#include "DefaultTexts.h"
 #include "calc/ReadInputs.h"
 #include "calc/ScreenModel.h"
 #include "calc/ShiftViscosity.h"
+#include "support/DefaultCase.h"
 
 #include <benchmark/benchmark.h>
 
@@ -12,27 +12,24 @@
 
 namespace {
 
-using sf::bench::DefaultTexts;
-
 void BM_ReadAndCompute(benchmark::State &state)
 {
-    DefaultTexts host;
+    const sf::FieldTexts texts = sf::FieldTexts::defaults();
     for (auto _ : state) {
-        sf::TFilterCase c;
-        if (!sf::ReadInputs(host, c))
+        sf::ReadResult read = sf::ReadInputs(texts, '.');
+        auto *c = std::get_if<sf::TFilterCase>(&read);
+        if (!c)
             std::abort();
-        sf::ShiftViscosity(c);
-        sf::ComputeScreens(c);
-        benchmark::DoNotOptimize(c.Screens[11].PressDrop);
+        sf::ShiftViscosity(*c);
+        sf::ComputeScreens(*c);
+        benchmark::DoNotOptimize(c->Screens[11].PressDrop);
     }
 }
 BENCHMARK(BM_ReadAndCompute);
 
 void BM_ComputeOnly(benchmark::State &state)
 {
-    DefaultTexts host;
-    sf::TFilterCase read;
-    sf::ReadInputs(host, read);
+    const sf::TFilterCase read = sf::test::defaultCase();
     for (auto _ : state) {
         sf::TFilterCase c = read;
         sf::ShiftViscosity(c);

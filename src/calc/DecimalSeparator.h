@@ -2,12 +2,10 @@
 
 namespace sf {
 
-// The one decimal separator used to read (decimal reader) and write (report)
-// numbers. The window sets it from the user's locale; "." until then.
-char decimalSeparator();
-
-// Takes c when it is a printable ASCII character that cannot be mistaken for
-// part of a number (not a digit, sign, blank or exponent letter); "." otherwise.
-void setDecimalSeparator(char c);
+// The decimal separator reads and writes numbers; every reader, formatter
+// and run takes it as an argument. This says which characters can serve:
+// c when it is a printable ASCII character that cannot be mistaken for part
+// of a number (not a digit, sign, blank or exponent letter), "." otherwise.
+char usableSeparator(char c);
 
 } // namespace sf

@@ -1,12 +1,11 @@
 #pragma once
 
 #include <stdexcept>
-#include <string>
-#include <string_view>
 
 namespace sf {
 
-// Every error that ends a run carries the exact text the user sees (UTF-8).
+// Every error that ends a calculation carries the exact text the user sees
+// (UTF-8).
 class ScreenFilterError : public std::runtime_error {
 public:
     using std::runtime_error::runtime_error;
@@ -43,23 +42,5 @@ class OverflowError : public MathError {
 public:
     OverflowError() : MathError("浮動小数点数のオーバーフロー") {}
 };
-
-// A file-system call failed. code() is the code of the I/O error table
-// (2 file not found, 3 bad path, 4 too many files, 5 access denied,
-// 101 disk full, otherwise the raw errno), not always the errno itself.
-class InOutError : public ScreenFilterError {
-public:
-    InOutError(int code, const std::string &text) : ScreenFilterError(text), m_code(code) {}
-    int code() const { return m_code; }
-
-private:
-    int m_code;
-};
-
-// The text of the default error box: the message, with "." appended when its
-// last character sorts after "." (letters, digits, any multi-byte character;
-// not ".", "!", ")" or a blank). In UTF-8 the last byte of a multi-byte
-// character is >= 0x80, so comparing the last byte gives the same answer.
-std::string errorBoxText(std::string_view message);
 
 } // namespace sf

@@ -1,7 +1,5 @@
 #pragma once
 
-#include "ShortString.h"
-
 #include <array>
 #include <cstdint>
 
@@ -44,9 +42,5 @@ struct TFilterCase {
     double ShiftedViscosity = 0; // gf.s/cm2 at the melt temperature
     double ShiftedShearRate = 0; // 1/sec at the melt temperature
 };
-
-// The save file name of the last run that reached the report step. It is the
-// one value that outlives a run.
-extern ShortString ReportFileName;
 
 } // namespace sf

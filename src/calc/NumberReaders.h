@@ -1,7 +1,5 @@
 #pragma once
 
-#include "DecimalSeparator.h"
-
 #include <cstdint>
 #include <string_view>
 
@@ -13,7 +11,7 @@ namespace sf {
 // that grammar or its value reaches the 80-bit extended range, and
 // OverflowError when the value is beyond the double range. A value below the
 // double range becomes a subnormal or zero.
-double readDecimal(std::string_view text, char separator = decimalSeparator());
+double readDecimal(std::string_view text, char separator);
 
 // The whole-number reader: [blanks][sign] then decimal digits (-2147483648 to
 // 2147483647) or a hexadecimal number after "$", "x", "X", "0x" or "0X" (at most

@@ -1,15 +1,14 @@
 #include "ReportWriter.h"
 
 #include "FormatFixed.h"
-#include "TextFile.h"
 #include "calc/ExtendedMath.h"
+#include "calc/ShortString.h"
+#include "io/TextFile.h"
 
 #include <string>
 #include <string_view>
 
 namespace sf {
-
-const char *const FileOpenMessage = "File can not open!";
 
 namespace {
 
@@ -61,79 +60,71 @@ static_assert(TotalLabel.size() == 57);
 // shown instead.
 constexpr double WideMesh = 999.95;
 
-std::string meshPiece(double mesh)
+std::string meshPiece(double mesh, char separator)
 {
     if (mesh >= WideMesh)
-        return FormatFixed(mesh, 18, 0);
+        return FormatFixed(mesh, 18, 0, separator);
     // One decimal, right-aligned to 5, then the separator and the decimal
     // dropped: the mesh rounded, in 3 characters.
-    std::string text = FormatColumn(5, 1, mesh).substr(0, 5);
+    std::string text = FormatColumn(5, 1, mesh, separator).substr(0, 5);
     text.resize(text.size() >= 2 ? text.size() - 2 : 0);
     return text;
 }
 
-std::string screenRow(int number, const TScreenLayer &s)
+std::string screenRow(int number, const TScreenLayer &s, char separator)
 {
     std::string row = number < 10 ? "   " : "  ";
     row += std::to_string(number);
     row += "      ";
-    row += meshPiece(s.Mesh);
+    row += meshPiece(s.Mesh, separator);
     row += "      ";
-    row += FormatColumn(7, 5, s.WireDia);
+    row += FormatColumn(7, 5, s.WireDia, separator);
     row += "      ";
-    row += FormatColumn(7, 5, s.Opening);
+    row += FormatColumn(7, 5, s.Opening, separator);
     row += "    ";
-    row += FormatColumn(8, 3, s.ScreenFactor);
+    row += FormatColumn(8, 3, s.ScreenFactor, separator);
     row += "      ";
-    row += FormatColumn(6, 2, s.PressDrop);
+    row += FormatColumn(6, 2, s.PressDrop, separator);
     return ShortString(row).str();
 }
 
-TextFile ReportFile;
-
-void writeBody(const TFilterCase &c)
+void writeBody(TextFile &file, const TFilterCase &c, char separator)
 {
-    ReportFile.writeLine("");
-    ReportFile.writeLine("");
+    file.writeLine("");
+    file.writeLine("");
     for (const HeadLine &line : HeadLines) {
         std::string text(line.label);
-        text += FormatFixed(c.*line.value, line.precision, line.digits);
-        ReportFile.writeLine(text);
+        text += FormatFixed(c.*line.value, line.precision, line.digits, separator);
+        file.writeLine(text);
     }
-    ReportFile.writeLine("");
-    ReportFile.writeLine("");
-    ReportFile.writeLine(ColumnTitles);
-    ReportFile.writeLine(ColumnUnits);
-    ReportFile.writeLine(Rule);
+    file.writeLine("");
+    file.writeLine("");
+    file.writeLine(ColumnTitles);
+    file.writeLine(ColumnUnits);
+    file.writeLine(Rule);
 
     // Each partial sum is formed in extended precision and stored as a double.
     double total = 0;
     for (int i = 0; i < c.ScreenCount; ++i) {
-        ReportFile.writeLine(screenRow(i + 1, c.Screens[i]));
+        file.writeLine(screenRow(i + 1, c.Screens[i], separator));
         total = ext::store(ext::add(total, c.Screens[i].PressDrop));
     }
 
-    ReportFile.writeLine(Rule);
-    ReportFile.writeLine(std::string(TotalLabel) + FormatColumn(6, 2, total));
-    ReportFile.close();
+    file.writeLine(Rule);
+    file.writeLine(std::string(TotalLabel) + FormatColumn(6, 2, total, separator));
 }
 
 } // namespace
 
-bool WriteReport(const TFilterCase &c, MessageDialog &dialog)
+ReportResult WriteReport(const TFilterCase &c, const std::string &fileName, char separator)
 {
-    if (ReportFile.rewrite(ReportFileName.str()) != 0) {
-        dialog.showMessage(FileOpenMessage);
-        return false;
-    }
-    try {
-        writeBody(c);
-    } catch (...) {
-        // Whatever ended the report, the file is closed, not held.
-        ReportFile.abandon();
-        throw;
-    }
-    return true;
+    // The file object closes whatever is still open when an error leaves.
+    TextFile file;
+    if (file.rewrite(fileName) != 0)
+        return ReportResult::CannotCreate;
+    writeBody(file, c, separator);
+    file.close();
+    return ReportResult::Written;
 }
 
 } // namespace sf

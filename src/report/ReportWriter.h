@@ -1,16 +1,24 @@
 #pragma once
 
 #include "calc/FilterCase.h"
-#include "calc/RunHost.h"
+
+#include <string>
+#include <string_view>
 
 namespace sf {
 
-extern const char *const FileOpenMessage; // "File can not open!"
+enum class ReportResult {
+    Written,
+    CannotCreate, // nothing was written; the run shows FileOpenMessage
+};
 
-// Writes the report of c into the file named by ReportFileName, replacing
-// it. When the file cannot be created it shows "File can not open!", writes
-// nothing and returns false. A failed write or close throws InOutError; what
-// reached the disk by then stays there.
-bool WriteReport(const TFilterCase &c, MessageDialog &dialog);
+inline constexpr std::string_view FileOpenMessage = "File can not open!";
+
+// Writes the report of c, numbers with `separator`, into the file `fileName`
+// (relative to the current directory unless it holds a path), replacing it.
+// The file is open only while this runs. A failed write or close throws
+// InOutError, and a total beyond the double range OverflowError; what
+// reached the disk by then stays there, in whole 128-byte blocks.
+ReportResult WriteReport(const TFilterCase &c, const std::string &fileName, char separator);
 
 } // namespace sf

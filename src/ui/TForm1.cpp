@@ -11,8 +11,6 @@
 #include "browser/TDirectoryListBox.h"
 #include "browser/TDriveComboBox.h"
 #include "browser/TFileListBox.h"
-#include "calc/Calculate.h"
-#include "calc/DecimalSeparator.h"
 
 #include <QCloseEvent>
 #include <QComboBox>
@@ -31,9 +29,62 @@ constexpr int DataFontSize = 13;   // labels and fields of the three data groups
 constexpr int ButtonFontSize = 15;
 constexpr int EditHeight = 21;
 
-// Edit30..Edit34 show the viscosity data but take no input.
-constexpr int FirstViscosityField = 30;
-constexpr int LastViscosityField = 34;
+// Up and Down cycle through the fields of the Input Data group, Edit1 to
+// this one.
+constexpr int LastDataField = 34;
+
+QString qText(std::string_view text)
+{
+    return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
+}
+
+QString labelOf(int field)
+{
+    return QString::fromStdString(sf::fieldLabel(sf::inputField(field)));
+}
+
+// Below a formula a unit stands in parentheses; a dimensionless one is
+// spaced out as "( - )".
+QString unitBelow(int field)
+{
+    const std::string_view unit = sf::inputField(field).unit;
+    return unit == "-" ? QStringLiteral("( - )") : QStringLiteral("(%1)").arg(qText(unit));
+}
+
+// The viscosity group spells out its two formulas, left to right, in labels
+// with the melt's fields where their values go and each field's unit below
+// it. Pieces are made in this order.
+struct FormulaPiece {
+    int label;          // LabelN: `text`, or the unit of `field` when text is empty
+    const char16_t *text;
+    int field;          // EditN when label is 0
+    QRect at;           // a label's top-left; a field's geometry
+    int pixelSize = DataFontSize;
+    int endsBefore = 0; // a label running up to this x is narrowed to end there
+};
+
+const FormulaPiece ViscosityFormulas[] = {
+    {20, u"Viscosity η = ", 0, {8, 24, 0, 0}, DataFontSize, 88},
+    {0, nullptr, 30, {88, 24, 49, EditHeight}},
+    {21, u"* ( SR/ ", 0, {144, 24, 0, 0}, DataFontSize, 192},
+    {0, nullptr, 31, {192, 24, 49, EditHeight}},
+    {23, u" ) ^(", 0, {248, 24, 0, 0}, DataFontSize, 272},
+    {0, nullptr, 32, {272, 24, 49, EditHeight}},
+    {24, u" - 1) ", 0, {328, 24, 0, 0}},
+    {22, nullptr, 30, {84, 48, 0, 0}},
+    {25, nullptr, 31, {196, 48, 0, 0}},
+    {26, nullptr, 32, {280, 48, 0, 0}},
+    {27, u"Shift Factor", 0, {8, 72, 0, 0}, DataFontSize, 80},
+    {28, u"a", 0, {80, 68, 0, 0}, 16},
+    {29, u"T", 0, {88, 80, 0, 0}, 11},
+    {30, u" = Exp( ", 0, {104, 72, 0, 0}, DataFontSize, 148},
+    {0, nullptr, 33, {148, 72, 57, EditHeight}},
+    {31, u" /(T + 273.0) - ", 0, {208, 72, 0, 0}, DataFontSize, 292},
+    {0, nullptr, 34, {292, 72, 45, EditHeight}},
+    {32, u" ) ", 0, {344, 72, 0, 0}},
+    {33, nullptr, 33, {160, 96, 0, 0}},
+    {34, nullptr, 34, {300, 96, 0, 0}},
+};
 
 QLabel *addLabel(QWidget *parent, int number, const QString &text, int left, int top,
                  int pixelSize = DataFontSize)
@@ -54,12 +105,6 @@ QGroupBox *addGroup(QWidget *parent, const char *name, const QString &title, QRe
     group->setFont(uiFont(pixelSize));
     group->setGeometry(geometry);
     return group;
-}
-
-QString screenRowCaption(int screen)
-{
-    // One-digit numbers get two blanks so that "Screen" lines up.
-    return QStringLiteral("No. %1%2Screen").arg(screen).arg(screen < 10 ? QStringLiteral("  ") : QStringLiteral(" "));
 }
 
 bool isEnter(const QKeyEvent *event)
@@ -96,13 +141,14 @@ TForm1::TForm1(QWidget *parent) : QWidget(parent)
 
 QLineEdit *TForm1::makeEdit(int number, QWidget *parent, QRect geometry, int pixelSize)
 {
-    const sf::InputField &field = sf::InputFields.at(static_cast<std::size_t>(number - 1));
+    const sf::InputField &field = sf::inputField(number);
     auto *edit = new FieldEdit(parent);
     edit->setObjectName(QStringLiteral("Edit%1").arg(number));
     edit->setFont(uiFont(pixelSize));
-    edit->setText(QString::fromUtf8(field.defaultText.data(), static_cast<qsizetype>(field.defaultText.size())));
-    edit->setAccessibleName(QString::fromUtf8(field.caption.data(), static_cast<qsizetype>(field.caption.size())));
+    edit->setText(qText(field.defaultText));
+    edit->setAccessibleName(QString::fromStdString(sf::fieldTitle(field)));
     edit->setGeometry(geometry);
+    edit->setEnabled(field.editable);
     m_edits[static_cast<std::size_t>(number - 1)] = edit;
     return edit;
 }
@@ -110,54 +156,40 @@ QLineEdit *TForm1::makeEdit(int number, QWidget *parent, QRect geometry, int pix
 void TForm1::buildInputGroups(QWidget *panel)
 {
     QGroupBox *input = addGroup(panel, "GroupBox1", QStringLiteral("Input Data"), {16, 8, 409, 473}, 16);
-    for (int i = 0; i < 4; ++i) {
-        const int top = 16 + 16 * i;
-        const std::string_view caption = sf::InputFields[static_cast<std::size_t>(i)].caption;
-        addLabel(input, i + 1, QString::fromUtf8(caption.data(), static_cast<qsizetype>(caption.size())), 24, top);
-        makeEdit(i + 1, input, {308, top, 65, EditHeight}, DataFontSize);
+    for (int n = 1; n <= 4; ++n) {
+        const int top = 16 + 16 * (n - 1);
+        addLabel(input, n, labelOf(n), 24, top);
+        makeEdit(n, input, {308, top, 65, EditHeight}, DataFontSize);
     }
 
     QGroupBox *screens = addGroup(input, "GroupBox2", QStringLiteral("Screen Data"), {16, 88, 377, 249}, DataFontSize);
-    addLabel(screens, 5, QStringLiteral("Mesh (1/in)"), 204, 8);
-    addLabel(screens, 6, QStringLiteral("Wire Dia. (cm)"), 284, 8);
-    for (int k = 1; k <= 12; ++k) {
+    addLabel(screens, 5, labelOf(sf::meshField(1)), 204, 8);
+    addLabel(screens, 6, labelOf(sf::wireField(1)), 284, 8);
+    for (int k = 1; k <= sf::MaxScreens; ++k) {
         const int top = 24 + 16 * (k - 1);
-        addLabel(screens, 6 + k, screenRowCaption(k), 8, top);
+        addLabel(screens, 6 + k, QString::fromStdString(sf::screenRowCaption(k)), 8, top);
         makeEdit(sf::meshField(k), screens, {212, top, 49, EditHeight}, DataFontSize);
         makeEdit(sf::wireField(k), screens, {292, top, 57, EditHeight}, DataFontSize);
     }
-    addLabel(screens, 19, QStringLiteral("Number of  Screens"), 8, 224);
+    addLabel(screens, 19, labelOf(sf::ScreenCountField), 8, 224);
     makeEdit(sf::ScreenCountField, screens, {212, 224, 49, EditHeight}, DataFontSize);
 
-    // The two viscosity formulas, spelled out in labels and fields.
-    QGroupBox *viscosity = addGroup(input, "GroupBox3", QStringLiteral("Viscosity Data"), {16, 348, 377, 117}, DataFontSize);
-    // A label that runs up to the next field ends where that field begins.
-    auto formula = [viscosity](int number, const QString &text, int left, int top, int nextField) {
-        fitTextWidth(addLabel(viscosity, number, text, left, top), nextField - left);
-    };
-    formula(20, QStringLiteral("Viscosity η = "), 8, 24, 88);
-    makeEdit(30, viscosity, {88, 24, 49, EditHeight}, DataFontSize);
-    formula(21, QStringLiteral("* ( SR/ "), 144, 24, 192);
-    makeEdit(31, viscosity, {192, 24, 49, EditHeight}, DataFontSize);
-    formula(23, QStringLiteral(" ) ^("), 248, 24, 272);
-    makeEdit(32, viscosity, {272, 24, 49, EditHeight}, DataFontSize);
-    addLabel(viscosity, 24, QStringLiteral(" - 1) "), 328, 24);
-    addLabel(viscosity, 22, QStringLiteral("(gf.s/cm2)"), 84, 48);
-    addLabel(viscosity, 25, QStringLiteral("(1/sec)"), 196, 48);
-    addLabel(viscosity, 26, QStringLiteral("( - )"), 280, 48);
-    formula(27, QStringLiteral("Shift Factor"), 8, 72, 80);
-    addLabel(viscosity, 28, QStringLiteral("a"), 80, 68, 16);
-    addLabel(viscosity, 29, QStringLiteral("T"), 88, 80, 11);
-    formula(30, QStringLiteral(" = Exp( "), 104, 72, 148);
-    makeEdit(33, viscosity, {148, 72, 57, EditHeight}, DataFontSize);
-    formula(31, QStringLiteral(" /(T + 273.0) - "), 208, 72, 292);
-    makeEdit(34, viscosity, {292, 72, 45, EditHeight}, DataFontSize);
-    addLabel(viscosity, 32, QStringLiteral(" ) "), 344, 72);
-    addLabel(viscosity, 33, QStringLiteral("(℃)"), 160, 96);
-    addLabel(viscosity, 34, QStringLiteral("( - )"), 300, 96);
+    buildViscosityGroup(input);
+}
 
-    for (int n = FirstViscosityField; n <= LastViscosityField; ++n)
-        m_edits[static_cast<std::size_t>(n - 1)]->setEnabled(false);
+void TForm1::buildViscosityGroup(QWidget *input)
+{
+    QGroupBox *viscosity = addGroup(input, "GroupBox3", QStringLiteral("Viscosity Data"), {16, 348, 377, 117}, DataFontSize);
+    for (const FormulaPiece &piece : ViscosityFormulas) {
+        if (piece.label == 0) {
+            makeEdit(piece.field, viscosity, piece.at, DataFontSize);
+            continue;
+        }
+        const QString text = piece.text ? QString::fromUtf16(piece.text) : unitBelow(piece.field);
+        QLabel *label = addLabel(viscosity, piece.label, text, piece.at.left(), piece.at.top(), piece.pixelSize);
+        if (piece.endsBefore != 0)
+            fitTextWidth(label, piece.endsBefore - piece.at.left());
+    }
 }
 
 void TForm1::buildRightSide(QWidget *panel)
@@ -206,7 +238,8 @@ void TForm1::buildRightSide(QWidget *panel)
     for (QWidget *w : std::initializer_list<QWidget *>{drives, m_fileList, directories})
         w->setFocusPolicy(Qt::ClickFocus);
 
-    QGroupBox *saveGroup = addGroup(panel, "GroupBox4", QStringLiteral("Save File Name"), {464, 364, 149, 49}, 12);
+    QGroupBox *saveGroup = addGroup(panel, "GroupBox4", qText(sf::inputField(sf::SaveFileNameField).caption),
+                                    {464, 364, 149, 49}, 12);
     setTextColour(saveGroup, Red);
     QLineEdit *saveName = makeEdit(sf::SaveFileNameField, saveGroup, {24, 16, 101, 20}, 12);
     QPalette palette = saveName->palette();
@@ -224,7 +257,7 @@ void TForm1::setTabChain()
         QWidget::setTabOrder(previous, next);
         previous = next;
     };
-    for (int n = 2; n <= LastViscosityField; ++n)
+    for (int n = 2; n <= LastDataField; ++n)
         chain(m_edits[static_cast<std::size_t>(n - 1)]);
     chain(m_okButton);
     chain(m_closeButton);
@@ -236,26 +269,30 @@ void TForm1::setTabChain()
 
 void TForm1::applyLocale(const QLocale &locale)
 {
-    sf::setDecimalSeparator(separatorOf(locale));
-    writeViscosityDefaults();
+    m_calculator.setDecimalSeparator(separatorOf(locale));
+    writeReadOnlyDefaults();
 }
 
-void TForm1::writeViscosityDefaults()
+void TForm1::writeReadOnlyDefaults()
 {
     // These fields cannot be retyped, so they must read with whatever
     // separator is in force, or no run could succeed in a comma locale.
-    const QChar separator = QLatin1Char(sf::decimalSeparator());
-    for (int n = FirstViscosityField; n <= LastViscosityField; ++n) {
-        const std::string_view text = sf::InputFields.at(static_cast<std::size_t>(n - 1)).defaultText;
-        QString shown = QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
+    const QChar separator = QLatin1Char(m_calculator.decimalSeparator());
+    for (const sf::InputField &field : sf::InputFields) {
+        if (field.editable)
+            continue;
+        QString shown = qText(field.defaultText);
         shown.replace(u'.', separator);
-        m_edits[static_cast<std::size_t>(n - 1)]->setText(shown);
+        m_edits[static_cast<std::size_t>(field.number - 1)]->setText(shown);
     }
 }
 
-std::string TForm1::fieldText(int editNumber) const
+sf::FieldTexts TForm1::fieldTexts() const
 {
-    return m_edits.at(static_cast<std::size_t>(editNumber - 1))->text().toStdString();
+    sf::FieldTexts texts;
+    for (const sf::InputField &field : sf::InputFields)
+        texts[field.number] = m_edits[static_cast<std::size_t>(field.number - 1)]->text().toStdString();
+    return texts;
 }
 
 void TForm1::showMessage(const std::string &text)
@@ -282,13 +319,13 @@ void TForm1::refreshFileList()
 
 void TForm1::BitBtn1Click()
 {
-    sf::Calculate(*this);
+    m_calculator.Calculate(*this);
 }
 
 bool TForm1::FormKeyDown(QKeyEvent *event)
 {
     QLineEdit *first = m_edits[0];
-    QLineEdit *last = m_edits[LastViscosityField - 1];
+    QLineEdit *last = m_edits[LastDataField - 1];
     if (!first->isEnabled() || !last->isEnabled())
         return false;
     switch (event->key()) {

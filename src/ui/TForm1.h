@@ -1,7 +1,9 @@
 #pragma once
 
+#include "browser/ErrorBox.h"
 #include "calc/InputFields.h"
-#include "calc/RunHost.h"
+#include "run/Calculator.h"
+#include "run/RunHost.h"
 
 #include <QWidget>
 
@@ -21,8 +23,9 @@ class BevelPanel;
 
 // The main window: the input fields with their worked example, the OK and
 // Close buttons, the picture, the save-location controls and the save file
-// name. It is the host of every run of the Calculate command.
-class TForm1 : public QWidget, public sf::RunHost {
+// name. It is the host of every run of the Calculate command and shows the
+// save-location browser's errors.
+class TForm1 : public QWidget, public sf::RunHost, public sf::ErrorBox {
     Q_OBJECT
 public:
     explicit TForm1(QWidget *parent = nullptr);
@@ -31,12 +34,13 @@ public:
     // main window, so it is handed in.
     void setFinishForm(TFinishForm *finishForm) { m_finishForm = finishForm; }
 
-    // Takes the decimal separator from the locale, hands it to the core and
-    // rewrites the disabled viscosity fields with it.
+    // Takes the decimal separator from the locale for the runs and rewrites
+    // the read-only fields with it.
     void applyLocale(const QLocale &locale);
+    char decimalSeparator() const { return m_calculator.decimalSeparator(); }
 
     // RunHost
-    std::string fieldText(int editNumber) const override;
+    sf::FieldTexts fieldTexts() const override;
     void showMessage(const std::string &text) override;
     // The default error box, for a run and for the save-location browser.
     void showError(const std::string &text) override;
@@ -59,8 +63,9 @@ private:
     bool FormKeyDown(QKeyEvent *event);
     void buildInputGroups(QWidget *panel);
     void buildRightSide(QWidget *panel);
+    void buildViscosityGroup(QWidget *input);
     QLineEdit *makeEdit(int number, QWidget *parent, QRect geometry, int pixelSize);
-    void writeViscosityDefaults();
+    void writeReadOnlyDefaults();
     void setTabChain();
 
     sf::ui::BevelPanel *m_panel1 = nullptr;
@@ -69,4 +74,5 @@ private:
     sf::TFileListBox *m_fileList = nullptr;
     std::array<QLineEdit *, sf::EditFieldCount> m_edits{};
     TFinishForm *m_finishForm = nullptr;
+    sf::Calculator m_calculator;
 };

@@ -94,19 +94,56 @@ TEST(DecimalReader, ClassifiesValuesBeyondTheRanges)
     // Beyond the double range but within the extended range: overflow when stored.
     for (const char *text : {"1E400", "1E500", "-1e309", "1.7976931348623159E308", "1E4931"}) {
         SCOPED_TRACE(text);
-        EXPECT_THROW(readDecimal(text), OverflowError);
+        EXPECT_THROW(readDecimal(text, '.'), OverflowError);
     }
     // Values whose magnitude reaches the extended range fail to read.
     for (const char *text : {"1.2E4932", "1E4933", "-1E4933", "12E4931", "100000000000000000000E4915"}) {
         SCOPED_TRACE(text);
-        EXPECT_THROW(readDecimal(text), ConvertError);
+        EXPECT_THROW(readDecimal(text, '.'), ConvertError);
     }
     // Just below the extended range's end it is only a double overflow.
-    EXPECT_THROW(readDecimal("1.1897314953572317650E4932"), OverflowError);
+    EXPECT_THROW(readDecimal("1.1897314953572317650E4932", '.'), OverflowError);
     // Values below the double range quietly become subnormals or zero.
-    EXPECT_EQ(readDecimal("1E-4999"), 0.0);
-    EXPECT_EQ(readDecimal("3E-324"), 4.9406564584124654E-324);
-    EXPECT_EQ(readDecimal("2E-324"), 0.0);
+    EXPECT_EQ(readDecimal("1E-4999", '.'), 0.0);
+    EXPECT_EQ(readDecimal("3E-324", '.'), 4.9406564584124654E-324);
+    EXPECT_EQ(readDecimal("2E-324", '.'), 0.0);
+}
+
+TEST(DecimalReader, NegativeExponentsTakeDigitsUntilTheyReach500)
+{
+    const std::string million = "1" + std::string(600, '0'); // 1E600 written out
+    const struct {
+        std::string text;
+        bool reads;
+        double expected;
+    } rows[] = {
+        {"1E-49", true, 1E-49},
+        {"1E-0308", true, 1E-308},
+        {"1E-0000000499", true, 0},   // leading zeros keep the exponent below 500
+        {"1E-499", true, 0},          // within the extended range, below the double's
+        {"1E-500", true, 0},          // the digit that reaches 500 is still taken
+        {"1E-4990", true, 0},         // 499, then 4990: taken, and the last
+        {"1E-4999", true, 0},
+        {"1E-5000", false, 0},        // 500, then one digit too many
+        {"1E-5001", false, 0},
+        {"1E-49999", false, 0},
+        {"-1E-5000", false, 0},
+        {"123456789E-300", true, 1.23456789E-292},
+        {"0.00025E-320", true, 4.9406564584124654E-324}, // rounds up to the least subnormal
+        {"0.0001E-320", true, 0},                        // rounds down to zero
+        {million + "E-550", true, 1E50},                  // exponent 550 taken whole, then scaled
+        {million + "E-5500", false, 0},
+        {"-" + million + "E-599", true, -10},
+    };
+    for (const auto &row : rows) {
+        SCOPED_TRACE(row.text.substr(0, 30));
+        if (!row.reads) {
+            EXPECT_THROW(readDecimal(row.text, '.'), ConvertError);
+            continue;
+        }
+        const double v = readDecimal(row.text, '.');
+        EXPECT_EQ(std::bit_cast<std::uint64_t>(v), std::bit_cast<std::uint64_t>(row.expected)) << v;
+    }
 }
 
 // An independent check of the rounding: glibc's strtod in the C locale is a

@@ -1,42 +1,84 @@
-#include "calc/DecimalSeparator.h"
 #include "calc/Errors.h"
 #include "calc/InputFields.h"
 #include "calc/ReadInputs.h"
-#include "support/FakeHost.h"
 
 #include <gtest/gtest.h>
 
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace sf {
 namespace {
 
-using test::FakeHost;
+const FieldTexts Defaults = FieldTexts::defaults();
 
-const std::string CountMessage = "message: <Number of Screens> is not correct!";
-const std::string DataMessage = "message: Number of screen data set is not enough!";
+// The case the texts give; the test fails when they are rejected.
+TFilterCase accepted(const FieldTexts &texts, char separator = '.')
+{
+    ReadResult r = ReadInputs(texts, separator);
+    if (const auto *rejected = std::get_if<InputRejection>(&r)) {
+        ADD_FAILURE() << "rejected: " << rejected->message;
+        return {};
+    }
+    return std::get<TFilterCase>(r);
+}
+
+// The rejection the texts give, or none.
+std::string rejection(const FieldTexts &texts)
+{
+    ReadResult r = ReadInputs(texts, '.');
+    const auto *rejected = std::get_if<InputRejection>(&r);
+    return rejected ? std::string(rejected->message) : std::string();
+}
+
+const std::string CountMessage = "<Number of Screens> is not correct!";
+const std::string DataMessage = "Number of screen data set is not enough!";
 
 TEST(ReadInputs, DefaultTextsReadAllTwelveScreens)
 {
-    FakeHost host;
-    TFilterCase c;
-    ASSERT_TRUE(ReadInputs(host, c));
-    EXPECT_TRUE(host.events.empty());
+    const TFilterCase c = accepted(Defaults);
     EXPECT_EQ(c.FlowRate, 57.0);
+    EXPECT_EQ(c.ScreenDiameter, 2.0);
+    EXPECT_EQ(c.Density, 0.96);
+    EXPECT_EQ(c.Temperature, 290.0);
+    EXPECT_EQ(c.StdViscosity, 9.55);
+    EXPECT_EQ(c.StdShearRate, 100.0);
+    EXPECT_EQ(c.PowerLawFactor, 0.469);
     EXPECT_EQ(c.ShiftParamA, 15180.0);
+    EXPECT_EQ(c.ShiftParamB, 26.96);
     EXPECT_EQ(c.ScreenCount, 12);
     EXPECT_EQ(c.Screens[0].Mesh, 30);
     EXPECT_EQ(c.Screens[0].WireDia, 0.02946);
+    EXPECT_EQ(c.Screens[4].Mesh, 50);
     EXPECT_EQ(c.Screens[11].Mesh, 200);
     EXPECT_EQ(c.Screens[11].WireDia, 0.00406);
-    // The nine main fields first, then the count, then the pairs mesh first.
-    std::vector<int> order = {1, 2, 3, 4, 30, 31, 32, 33, 34, 29};
-    for (int k = 1; k <= 12; ++k) {
-        order.push_back(meshField(k));
-        order.push_back(wireField(k));
+}
+
+TEST(ReadInputs, ReadingOrderDecidesWhichErrorIsReported)
+{
+    // Every field from the named one on (in reading order) is unreadable:
+    // the error names that field's text, so no later field was read first.
+    const int order[] = {1, 2, 3, 4, 30, 31, 32, 33, 34};
+    for (std::size_t i = 0; i < std::size(order); ++i) {
+        SCOPED_TRACE("Edit" + std::to_string(order[i]));
+        FieldTexts texts = Defaults;
+        for (std::size_t j = i; j < std::size(order); ++j)
+            texts[order[j]] = "bad" + std::to_string(order[j]);
+        texts[ScreenCountField] = "0";
+        try {
+            ReadInputs(texts, '.');
+            ADD_FAILURE() << "no error";
+        } catch (const ConvertError &e) {
+            EXPECT_EQ(std::string(e.what()), "'bad" + std::to_string(order[i]) + "' は浮動小数点数ではありません");
+        }
     }
-    EXPECT_EQ(host.reads, order);
+    // The count comes after the nine and before every screen field.
+    FieldTexts texts = Defaults;
+    texts[ScreenCountField] = "0";
+    for (int n = meshField(1); n <= wireField(12); ++n)
+        texts[n] = "x";
+    EXPECT_EQ(rejection(texts), CountMessage);
 }
 
 TEST(ReadInputs, NumberOfScreens)
@@ -50,18 +92,14 @@ TEST(ReadInputs, NumberOfScreens)
     };
     for (const auto &tc : cases) {
         SCOPED_TRACE(tc.text);
-        FakeHost host;
-        host.set(ScreenCountField, tc.text);
-        TFilterCase c;
-        const bool ok = ReadInputs(host, c);
-        EXPECT_EQ(ok, tc.expected != 0);
+        FieldTexts texts = Defaults;
+        texts[ScreenCountField] = tc.text;
         if (tc.expected) {
-            EXPECT_EQ(c.ScreenCount, tc.expected);
-            EXPECT_TRUE(host.events.empty());
+            EXPECT_EQ(accepted(texts).ScreenCount, tc.expected);
         } else {
-            EXPECT_EQ(host.events, std::vector<std::string>{CountMessage});
-            // No screen field is read after a rejected count.
-            EXPECT_EQ(host.reads.back(), ScreenCountField);
+            // Rejected before any screen field is looked at.
+            texts[wireField(1)] = "";
+            EXPECT_EQ(rejection(texts), CountMessage);
         }
     }
 }
@@ -86,70 +124,105 @@ TEST(ReadInputs, ScreenPairsAreNeededOnlyForTheScreensInUse)
     };
     for (const auto &tc : cases) {
         SCOPED_TRACE(tc.name);
-        FakeHost host;
-        host.set(ScreenCountField, tc.count);
+        FieldTexts texts = Defaults;
+        texts[ScreenCountField] = tc.count;
         for (const auto &[field, text] : tc.fields)
-            host.set(field, text);
-        TFilterCase c;
-        EXPECT_EQ(ReadInputs(host, c), tc.ok);
-        if (tc.ok)
-            EXPECT_TRUE(host.events.empty());
-        else
-            EXPECT_EQ(host.events, std::vector<std::string>{DataMessage});
+            texts[field] = text;
+        EXPECT_EQ(rejection(texts), tc.ok ? "" : DataMessage);
     }
+}
+
+TEST(ReadInputs, OnlyTheScreensInUseAreCopied)
+{
+    FieldTexts texts = Defaults;
+    texts[ScreenCountField] = "2";
+    texts[meshField(3)] = "77";
+    const TFilterCase c = accepted(texts);
+    EXPECT_EQ(c.Screens[1].WireDia, 0.02743);
+    EXPECT_EQ(c.ScreenPairs[2].Mesh, 77);
+    EXPECT_EQ(c.Screens[2].Mesh, 0) << "screen 3 is not in use";
 }
 
 TEST(ReadInputs, MainFieldErrorsLeaveTheRunInReadingOrder)
 {
     // An unreadable Flow Rate is reported even with a wrong count and empty screens.
-    FakeHost host;
-    host.set(1, "abc");
-    host.set(ScreenCountField, "5");
-    host.set(meshField(1), "");
-    TFilterCase c;
+    FieldTexts texts = Defaults;
+    texts[1] = "abc";
+    texts[ScreenCountField] = "5";
+    texts[meshField(1)] = "";
     try {
-        ReadInputs(host, c);
+        ReadInputs(texts, '.');
         FAIL() << "no error";
     } catch (const ConvertError &e) {
         EXPECT_EQ(std::string(e.what()), "'abc' は浮動小数点数ではありません");
     }
-    EXPECT_EQ(host.reads, std::vector<int>{1});
 
-    // The disabled viscosity fields are read like the others.
-    FakeHost viscosity;
-    viscosity.set(33, "15180.0.0");
-    viscosity.set(ScreenCountField, "0");
-    EXPECT_THROW(ReadInputs(viscosity, c), ConvertError);
-    EXPECT_TRUE(viscosity.events.empty());
+    // The read-only viscosity fields are read like the others.
+    FieldTexts viscosity = Defaults;
+    viscosity[33] = "15180.0.0";
+    viscosity[ScreenCountField] = "0";
+    EXPECT_THROW(ReadInputs(viscosity, '.'), ConvertError);
 
-    FakeHost huge;
-    huge.set(1, "1E400");
-    EXPECT_THROW(ReadInputs(huge, c), OverflowError);
+    FieldTexts huge = Defaults;
+    huge[1] = "1E400";
+    EXPECT_THROW(ReadInputs(huge, '.'), OverflowError);
 }
 
 TEST(ReadInputs, FollowsTheDecimalSeparator)
 {
-    test::ScopedSeparator comma(',');
-    FakeHost host;
-    TFilterCase c;
     // "57.0" is no number where the separator is a comma.
-    EXPECT_THROW(ReadInputs(host, c), ConvertError);
-    host.set(1, "57,0");
-    for (int field : {2, 3, 4, 30, 31, 32, 33, 34}) {
-        std::string text = host.fieldText(field);
-        for (char &ch : text)
+    EXPECT_THROW(ReadInputs(Defaults, ','), ConvertError);
+
+    FieldTexts texts = Defaults;
+    for (int n = 1; n <= EditFieldCount; ++n)
+        for (char &ch : texts[n])
             if (ch == '.')
                 ch = ',';
-        host.set(field, text);
-    }
-    for (int k = 1; k <= 12; ++k) {
-        std::string text = host.fieldText(wireField(k));
-        text[1] = ',';
-        host.set(wireField(k), text);
-    }
-    EXPECT_TRUE(ReadInputs(host, c));
+    const TFilterCase c = accepted(texts, ',');
     EXPECT_EQ(c.FlowRate, 57.0);
+    EXPECT_EQ(c.StdViscosity, 9.55);
     EXPECT_EQ(c.Screens[11].WireDia, 0.00406);
+    // And the same texts are no numbers with the full stop.
+    EXPECT_THROW(ReadInputs(texts, '.'), ConvertError);
+}
+
+TEST(InputFields, DescribeEveryFieldOnce)
+{
+    // Spot checks against the window's captions, in the table's own words.
+    const struct {
+        int number;
+        const char *title;
+        const char *defaultText;
+        bool editable;
+        const char *key;
+    } rows[] = {
+        {1, "Flow Rate (kg/hr)", "57.0", true, "flow_rate"},
+        {4, "Temperature (℃)", "290.0", true, "temperature"},
+        {5, "No. 1  Screen Mesh (1/in)", "30", true, "mesh"},
+        {28, "No. 12 Screen Wire Dia. (cm)", "0.00406", true, "wire"},
+        {29, "Number of  Screens", "12", true, "count"},
+        {30, "Standard Viscosity (gf.s/cm2)", "9.55", false, "standard_viscosity"},
+        {32, "Power Law Factor (-)", "0.469", false, "power_law_factor"},
+        {33, "Shift Factor Parameter A (℃)", "15180.0", false, "shift_a"},
+        {35, "Save File Name", "result.txt", true, "file"},
+    };
+    for (const auto &row : rows) {
+        SCOPED_TRACE(row.number);
+        const InputField &f = inputField(row.number);
+        EXPECT_EQ(fieldTitle(f), row.title);
+        EXPECT_EQ(f.defaultText, row.defaultText);
+        EXPECT_EQ(f.editable, row.editable);
+        EXPECT_EQ(f.key, row.key);
+    }
+    // Each case value is fed by exactly one field.
+    std::vector<double TFilterCase::*> fed;
+    for (const InputField &f : InputFields)
+        if (f.kind == FieldKind::CaseValue)
+            fed.push_back(f.value);
+    EXPECT_EQ(fed, (std::vector<double TFilterCase::*>{
+                       &TFilterCase::FlowRate, &TFilterCase::ScreenDiameter, &TFilterCase::Density,
+                       &TFilterCase::Temperature, &TFilterCase::StdViscosity, &TFilterCase::StdShearRate,
+                       &TFilterCase::PowerLawFactor, &TFilterCase::ShiftParamA, &TFilterCase::ShiftParamB}));
 }
 
 } // namespace

@@ -2,6 +2,7 @@
 #include "calc/ExtendedMath.h"
 #include "calc/ScreenModel.h"
 #include "support/DefaultCase.h"
+#include "support/Faults.h"
 
 #include <gtest/gtest.h>
 
@@ -12,6 +13,8 @@
 
 namespace sf {
 namespace {
+
+using test::Fault;
 
 // value agrees with `printed` to all the digits printed.
 ::testing::AssertionResult agreesWith(double value, const std::string &printed)
@@ -113,8 +116,6 @@ TEST(ComputeScreens, NewtonianMeltMatchesTheClosedForm)
     }
 }
 
-enum class Fault { ZeroDivide, InvalidOp, Overflow };
-
 TEST(ComputeScreens, FirstFaultInScreenAndStepOrderWins)
 {
     constexpr double Untouched = -12345.0;
@@ -163,17 +164,7 @@ TEST(ComputeScreens, FirstFaultInScreenAndStepOrderWins)
             if (i >= fc.screen)
                 c.Screens[i].Opening = Untouched;
         }
-        switch (fc.fault) {
-        case Fault::ZeroDivide:
-            EXPECT_THROW(ComputeScreens(c), ZeroDivideError);
-            break;
-        case Fault::InvalidOp:
-            EXPECT_THROW(ComputeScreens(c), InvalidOpError);
-            break;
-        case Fault::Overflow:
-            EXPECT_THROW(ComputeScreens(c), OverflowError);
-            break;
-        }
+        test::expectFault(fc.fault, [&] { ComputeScreens(c); });
         // Earlier screens are complete; nothing after the fault was stored.
         for (int i = 0; i < fc.screen - 1; ++i)
             EXPECT_NE(c.Screens[i].PressDrop, Untouched) << "screen " << i + 1;

@@ -1,8 +1,11 @@
 #include "calc/Errors.h"
 #include "calc/FilterCase.h"
-#include "calc/ScreenModel.h"
+#include "io/ErrorBoxText.h"
+#include "io/IoErrors.h"
 #include "report/ReportWriter.h"
 #include "support/DefaultCase.h"
+#include "support/Faults.h"
+#include "support/Files.h"
 #include "support/TempDir.h"
 
 #include <gtest/gtest.h>
@@ -18,20 +21,8 @@ namespace {
 
 namespace fs = std::filesystem;
 
-const std::string DefaultReport = test::readBytes(SCREENFILTER_TEST_DATA "/default-report.txt");
-
-class RecordingDialog : public MessageDialog {
-public:
-    void showMessage(const std::string &text) override { messages.push_back(text); }
-    std::vector<std::string> messages;
-};
-
-TFilterCase computedDefaultCase()
-{
-    TFilterCase c = test::shiftedDefaultCase();
-    ComputeScreens(c);
-    return c;
-}
+const std::string &DefaultReport = test::goldenReport();
+using test::computedDefaultCase;
 
 std::vector<std::string> lines(const std::string &bytes)
 {
@@ -43,12 +34,9 @@ std::vector<std::string> lines(const std::string &bytes)
     return out;
 }
 
-std::string writeAndRead(const TFilterCase &c, const std::string &name = "result.txt")
+std::string writeAndRead(const TFilterCase &c, const std::string &name = "result.txt", char separator = '.')
 {
-    ReportFileName = name;
-    RecordingDialog dialog;
-    EXPECT_TRUE(WriteReport(c, dialog));
-    EXPECT_TRUE(dialog.messages.empty());
+    EXPECT_EQ(WriteReport(c, name, separator), ReportResult::Written);
     return test::readBytes(name);
 }
 
@@ -124,8 +112,9 @@ TEST(WriteReport, CommaSeparatorReachesEveryNumber)
 {
     test::ScopedTempCwd cwd;
     const TFilterCase c = computedDefaultCase();
-    test::ScopedSeparator comma(',');
-    const auto l = lines(writeAndRead(c));
+    const std::string report = writeAndRead(c, "result.txt", ',');
+    EXPECT_EQ(report, test::goldenCommaReport());
+    const auto l = lines(report);
     EXPECT_EQ(l[2], "    Flow Rate (kg/hr)                =  57,00");
     EXPECT_EQ(l[16], "   1       30      0,02946      0,05521      45,410       17,75");
     EXPECT_EQ(l[26], "  11      200      0,00508      0,00762     155,263       60,68");
@@ -151,10 +140,9 @@ TEST(WriteReport, NamesThatCannotBeCreatedCreateNothing)
         SCOPED_TRACE(name);
         test::ScopedTempCwd cwd;
         test::writeBytes("file", "keep");
-        ReportFileName = name;
-        RecordingDialog dialog;
-        EXPECT_FALSE(WriteReport(computedDefaultCase(), dialog));
-        EXPECT_EQ(dialog.messages, std::vector<std::string>{"File can not open!"});
+        const long before = test::openFileCount();
+        EXPECT_EQ(WriteReport(computedDefaultCase(), name, '.'), ReportResult::CannotCreate);
+        EXPECT_EQ(test::openFileCount(), before);
         EXPECT_EQ(std::distance(fs::directory_iterator("."), fs::directory_iterator()), 1);
         EXPECT_EQ(test::readBytes("file"), "keep");
     }
@@ -162,21 +150,37 @@ TEST(WriteReport, NamesThatCannotBeCreatedCreateNothing)
 
 TEST(WriteReport, FullDiskFailsOnTheFirstBlockAndClosesTheFile)
 {
-    const auto openFiles = [] {
-        return std::distance(fs::directory_iterator("/proc/self/fd"), fs::directory_iterator());
-    };
-    const auto before = openFiles();
-    ReportFileName = "/dev/full";
-    RecordingDialog dialog;
+    const long before = test::openFileCount();
     try {
-        WriteReport(computedDefaultCase(), dialog);
+        WriteReport(computedDefaultCase(), "/dev/full", '.');
         FAIL() << "no error";
     } catch (const InOutError &e) {
         EXPECT_EQ(e.code(), 101);
         EXPECT_EQ(errorBoxText(e.what()), "ディスクがいっぱいです.");
     }
-    EXPECT_EQ(openFiles(), before);
-    EXPECT_TRUE(dialog.messages.empty());
+    EXPECT_EQ(test::openFileCount(), before);
+}
+
+TEST(WriteReport, WriteFailurePartWayLeavesTheBlocksAlreadyWritten)
+{
+    test::ScopedTempCwd cwd;
+    test::writeBytes("result.txt", std::string(3000, 'x'));
+    // Files may not grow past four blocks: the fifth block's write fails.
+    const int status = test::inChildWithFileSizeLimit(512, [] {
+        const long before = test::openFileCount();
+        try {
+            WriteReport(computedDefaultCase(), "result.txt", '.');
+        } catch (const InOutError &e) {
+            if (e.code() != 27 || std::string(e.what()) != "I/O エラー (27)")
+                return 2;
+            return test::openFileCount() == before ? 0 : 3;
+        }
+        return 4;
+    });
+    EXPECT_EQ(status, 0);
+    // Blocks 1 to 4 of the report, the old content gone: the report was
+    // written in place.
+    EXPECT_EQ(test::readBytes("result.txt"), DefaultReport.substr(0, 512));
 }
 
 TEST(WriteReport, TotalBeyondADoubleEndsTheReportAndClosesTheFile)
@@ -185,11 +189,45 @@ TEST(WriteReport, TotalBeyondADoubleEndsTheReportAndClosesTheFile)
     TFilterCase c = computedDefaultCase();
     c.ScreenCount = 2;
     c.Screens[0].PressDrop = c.Screens[1].PressDrop = 1.5e308;
-    ReportFileName = "result.txt";
-    RecordingDialog dialog;
-    EXPECT_THROW(WriteReport(c, dialog), OverflowError);
-    // Only whole 128-byte blocks reached the file.
-    EXPECT_EQ(test::readBytes("result.txt").size() % 128, 0u);
+    const long before = test::openFileCount();
+    EXPECT_THROW(WriteReport(c, "result.txt", '.'), OverflowError);
+    EXPECT_EQ(test::openFileCount(), before);
+    // The header (638 bytes) and both rows (66 each) were buffered when the
+    // second sum overflowed; six whole blocks reached the file.
+    const std::string written = DefaultReport.substr(0, 638) +
+        "   1       30      0.02946      0.05521      45.410      1.5E308\r\n"
+        "   2       30      0.02743      0.05724      38.761      1.5E308\r\n";
+    ASSERT_EQ(written.size(), 770u);
+    EXPECT_EQ(test::readBytes("result.txt"), written.substr(0, 768));
+}
+
+TEST(WriteReport, EachPartialSumOfTheTotalIsStoredAsADouble)
+{
+    // 1E17 + 1.26 is 1E17 as a double, though the extended sum keeps the
+    // 1.26; summing in extended would leave 1.26 after the -1E17.
+    const struct {
+        const char *name;
+        double drops[3];
+        const char *total;
+    } rows[] = {
+        {"small drop swallowed by the first", {1e17, 1.26, -1e17}, "  0.00"},
+        {"small drop first", {1.26, 1e17, -1e17}, "  0.00"},
+        {"cancelled before the small drop", {1e17, -1e17, 1.26}, "  1.26"},
+        {"plain sum", {0.125, 0.25, 0.5}, "  0.88"},
+    };
+    for (const auto &row : rows) {
+        SCOPED_TRACE(row.name);
+        test::ScopedTempCwd cwd;
+        TFilterCase c = computedDefaultCase();
+        c.ScreenCount = 3;
+        for (int i = 0; i < 3; ++i) {
+            c.Screens[i].PressDrop = row.drops[i];
+            c.Screens[i].PressDropGf = 0; // the total sums kgf/cm2 only
+        }
+        const auto l = lines(writeAndRead(c));
+        ASSERT_EQ(l.size(), 21u);
+        EXPECT_EQ(l[20], std::string(" Total                                                   ") + row.total);
+    }
 }
 
 } // namespace

@@ -1,26 +1,35 @@
 #pragma once
 
-#include "FakeHost.h"
 #include "calc/ReadInputs.h"
+#include "calc/ScreenModel.h"
 #include "calc/ShiftViscosity.h"
 
-#include <gtest/gtest.h>
+#include <stdexcept>
+#include <variant>
 
 namespace sf::test {
 
-// The case that the main window's default texts give, read as a run reads it.
+// The case that the main window's default texts give, read as a run reads
+// it, then shifted, then computed.
 inline TFilterCase defaultCase()
 {
-    FakeHost host;
-    TFilterCase c;
-    EXPECT_TRUE(ReadInputs(host, c));
-    return c;
+    ReadResult read = ReadInputs(FieldTexts::defaults(), '.');
+    if (!std::holds_alternative<TFilterCase>(read))
+        throw std::logic_error("the worked example is rejected");
+    return std::get<TFilterCase>(read);
 }
 
 inline TFilterCase shiftedDefaultCase()
 {
     TFilterCase c = defaultCase();
     ShiftViscosity(c);
+    return c;
+}
+
+inline TFilterCase computedDefaultCase()
+{
+    TFilterCase c = shiftedDefaultCase();
+    ComputeScreens(c);
     return c;
 }
 

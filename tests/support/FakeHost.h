@@ -1,9 +1,7 @@
 #pragma once
 
-#include "calc/InputFields.h"
-#include "calc/RunHost.h"
+#include "run/RunHost.h"
 
-#include <array>
 #include <functional>
 #include <string>
 #include <vector>
@@ -11,22 +9,13 @@
 namespace sf::test {
 
 // A main window without a display: the field texts start as the window's
-// defaults, and every dialog and refresh is recorded in order.
+// defaults, and every dialog and refresh is recorded in order, as
+// "message: <text>", "error: <text>", "finished" and "refresh".
 class FakeHost : public RunHost {
 public:
-    FakeHost()
-    {
-        for (const InputField &f : InputFields)
-            m_texts[static_cast<std::size_t>(f.number - 1)] = std::string(f.defaultText);
-    }
+    void set(int editNumber, std::string text) { texts[editNumber] = std::move(text); }
 
-    void set(int editNumber, std::string text) { m_texts.at(static_cast<std::size_t>(editNumber - 1)) = std::move(text); }
-
-    std::string fieldText(int editNumber) const override
-    {
-        reads.push_back(editNumber);
-        return m_texts.at(static_cast<std::size_t>(editNumber - 1));
-    }
+    FieldTexts fieldTexts() const override { return texts; }
     void showMessage(const std::string &text) override { events.push_back("message: " + text); }
     void showError(const std::string &text) override { events.push_back("error: " + text); }
     void showFinished() override
@@ -42,26 +31,10 @@ public:
             onRefresh();
     }
 
-    mutable std::vector<int> reads;
+    FieldTexts texts = FieldTexts::defaults();
     std::vector<std::string> events;
     std::function<void()> onFinished;
     std::function<void()> onRefresh;
-
-private:
-    std::array<std::string, EditFieldCount> m_texts;
-};
-
-} // namespace sf::test
-
-#include "calc/DecimalSeparator.h"
-
-namespace sf::test {
-
-// Sets the decimal separator for one test and restores "." afterwards.
-class ScopedSeparator {
-public:
-    explicit ScopedSeparator(char c) { setDecimalSeparator(c); }
-    ~ScopedSeparator() { setDecimalSeparator('.'); }
 };
 
 } // namespace sf::test

@@ -1,11 +1,8 @@
 #pragma once
 
-#include <gtest/gtest.h>
-
 #include <cstdlib>
 #include <filesystem>
-#include <fstream>
-#include <iterator>
+#include <stdexcept>
 #include <string>
 #include <unistd.h>
 
@@ -30,22 +27,14 @@ public:
         std::filesystem::current_path(m_previous, ec);
         std::filesystem::remove_all(m_dir, ec);
     }
+    ScopedTempCwd(const ScopedTempCwd &) = delete;
+    ScopedTempCwd &operator=(const ScopedTempCwd &) = delete;
+
     const std::filesystem::path &path() const { return m_dir; }
 
 private:
     std::filesystem::path m_dir;
     std::filesystem::path m_previous;
 };
-
-inline std::string readBytes(const std::filesystem::path &file)
-{
-    std::ifstream in(file, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-}
-
-inline void writeBytes(const std::filesystem::path &file, const std::string &bytes)
-{
-    std::ofstream(file, std::ios::binary) << bytes;
-}
 
 } // namespace sf::test

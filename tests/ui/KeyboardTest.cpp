@@ -103,7 +103,7 @@ TEST_P(EnterKey, InAFieldRunsExactlyAsOk)
     }
     ASSERT_EQ(watcher.seen.size(), 1u);
     EXPECT_EQ(watcher.seen[0].objectName, "FinishForm");
-    EXPECT_EQ(readFile("result.txt"), defaultReport());
+    EXPECT_EQ(readBytes("result.txt"), ::sf::test::goldenReport());
     EXPECT_EQ(edit(GetParam().field)->text(), before) << "a run never changes a field";
 }
 

@@ -18,10 +18,10 @@ TEST_F(MainWindowTest, FieldsShowTheWorkedExampleWithViscosityDisabled)
         QLineEdit *e = edit(field.number);
         ASSERT_NE(e, nullptr);
         EXPECT_EQ(e->text().toStdString(), field.defaultText);
-        EXPECT_EQ(e->accessibleName().toStdString(), field.caption);
+        EXPECT_EQ(e->accessibleName().toStdString(), fieldTitle(field));
         const bool viscosity = field.number >= 30 && field.number <= 34;
         EXPECT_EQ(e->isEnabled(), !viscosity);
-        EXPECT_EQ(form1->fieldText(field.number), field.defaultText) << "the run reads what is shown";
+        EXPECT_EQ(form1->fieldTexts()[field.number], field.defaultText) << "the run reads what is shown";
     }
 }
 

@@ -23,7 +23,7 @@ TEST_F(RunTest, DefaultInputsWriteTheReportAndShowTheCompletionDialog)
 
     ASSERT_EQ(watcher.seen.size(), 1u);
     EXPECT_EQ(watcher.seen[0].objectName, "FinishForm");
-    EXPECT_EQ(readFile("result.txt"), defaultReport());
+    EXPECT_EQ(readBytes("result.txt"), ::sf::test::goldenReport());
 }
 
 struct RefusedCase {
@@ -114,7 +114,7 @@ TEST_P(FaultyRun, ShowsTheErrorBoxThenTheWindowWorksAgain)
     QTest::mouseClick(button("BitBtn1"), Qt::LeftButton);
     ASSERT_EQ(watcher.seen.size(), 1u);
     EXPECT_EQ(watcher.seen[0].objectName, "FinishForm");
-    EXPECT_EQ(readFile("result.txt"), defaultReport());
+    EXPECT_EQ(readBytes("result.txt"), ::sf::test::goldenReport());
 }
 
 INSTANTIATE_TEST_SUITE_P(Inputs, FaultyRun, ::testing::ValuesIn(faultCases),
@@ -141,7 +141,7 @@ TEST_F(RunTest, SaveFileNameIsTakenAsTyped)
     ModalWatcher watcher;
     QTest::mouseClick(button("BitBtn1"), Qt::LeftButton);
     ASSERT_EQ(watcher.seen.size(), 1u);
-    EXPECT_EQ(readFile(" first report.txt"), defaultReport());
+    EXPECT_EQ(readBytes(" first report.txt"), ::sf::test::goldenReport());
     EXPECT_FALSE(fileExists("result.txt"));
 }
 

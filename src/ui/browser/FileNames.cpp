@@ -1,7 +1,7 @@
 #include "FileNames.h"
 
 #include "DirectoryEntries.h"
-#include "report/IoErrors.h"
+#include "io/IoErrors.h"
 
 #include <QCursor>
 #include <QFile>

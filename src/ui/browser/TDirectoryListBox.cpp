@@ -3,8 +3,8 @@
 #include "CurrentDirectory.h"
 #include "Glyphs.h"
 #include "OwnerDrawnEntry.h"
-#include "calc/Errors.h"
-#include "report/IoErrors.h"
+#include "io/ErrorBoxText.h"
+#include "io/IoErrors.h"
 
 #include <QKeyEvent>
 #include <QPainter>

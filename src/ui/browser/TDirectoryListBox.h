@@ -1,7 +1,7 @@
 #pragma once
 
 #include "DirectoryEntries.h"
-#include "calc/RunHost.h"
+#include "ErrorBox.h"
 
 #include <QListWidget>
 

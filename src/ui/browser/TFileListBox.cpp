@@ -3,7 +3,7 @@
 #include "CurrentDirectory.h"
 #include "FileNames.h"
 #include "OwnerDrawnEntry.h"
-#include "calc/Errors.h"
+#include "io/IoErrors.h"
 
 #include <QPainter>
 #include <QStyledItemDelegate>

@@ -1,12 +1,12 @@
 #pragma once
 
 #include "browser/CurrentDirectory.h"
-#include "calc/RunHost.h"
+#include "browser/ErrorBox.h"
+#include "support/TempDir.h"
 
 #include <QDir>
 #include <QFile>
 #include <QString>
-#include <QTemporaryDir>
 
 #include <gtest/gtest.h>
 
@@ -24,18 +24,12 @@ struct RecordingErrors : sf::ErrorBox {
     std::vector<std::string> texts;
 };
 
-// A fresh directory tree for each test; the current directory the test
-// started in is restored afterwards, since the browser changes it.
+// A fresh directory tree for each test, the current directory at first;
+// the one the test started in is restored afterwards, since the browser
+// changes it.
 class BrowserTest : public ::testing::Test {
 protected:
-    void SetUp() override
-    {
-        m_saved = sf::currentDirectory();
-        ASSERT_TRUE(m_tmp.isValid());
-        m_root = QDir(m_tmp.path()).canonicalPath();
-    }
-
-    void TearDown() override { sf::enterDirectory(m_saved); }
+    void SetUp() override { m_root = QDir(QString::fromStdString(m_tmp.path().string())).canonicalPath(); }
 
     QString path(const QString &relative) const { return m_root + QLatin1Char('/') + relative; }
 
@@ -58,6 +52,5 @@ protected:
     QString m_root;
 
 private:
-    QTemporaryDir m_tmp;
-    QString m_saved;
+    sf::test::ScopedTempCwd m_tmp;
 };

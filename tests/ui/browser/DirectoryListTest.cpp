@@ -2,7 +2,6 @@
 
 #include "browser/TDirectoryListBox.h"
 #include "calc/Errors.h"
-#include "report/IoErrors.h"
 
 #include <QSignalSpy>
 #include <QTest>
@@ -193,7 +192,7 @@ INSTANTIATE_TEST_SUITE_P(Entries, OpenEntryTest, ::testing::ValuesIn(OpenRows),
 struct FailureRow {
     const char *name;
     void (*breakIt)(const QString &dir); // dir is the subdirectory "zeta"
-    int err;
+    const char *shown;
 };
 
 void PrintTo(const FailureRow &row, std::ostream *os) { *os << row.name; }
@@ -211,20 +210,21 @@ TEST_P(EnterFailureTest, ShowsTheErrorAndChangesNothing)
     list.openEntry(static_cast<int>(texts(list).indexOf("zeta")));
 
     ASSERT_EQ(errors.texts.size(), 1u);
-    EXPECT_EQ(errors.texts[0], errorBoxText(ioErrorText(GetParam().err)));
+    EXPECT_EQ(errors.texts[0], GetParam().shown);
     EXPECT_EQ(stateOf(list), before);
     EXPECT_EQ(changed.count(), 0);
 }
 
 const FailureRow FailureRows[] = {
-    {"RemovedBeforeOpening", [](const QString &dir) { ASSERT_TRUE(QDir(dir).removeRecursively()); }, ENOENT},
+    {"RemovedBeforeOpening", [](const QString &dir) { ASSERT_TRUE(QDir(dir).removeRecursively()); },
+     "ファイルが見つかりません."},
     {"ReplacedByAFile",
      [](const QString &dir) {
          ASSERT_TRUE(QDir(dir).removeRecursively());
          QFile file(dir);
          ASSERT_TRUE(file.open(QIODevice::WriteOnly));
      },
-     ENOTDIR},
+     "ファイル名の指定が間違っています."},
 };
 
 INSTANTIATE_TEST_SUITE_P(Entries, EnterFailureTest, ::testing::ValuesIn(FailureRows),

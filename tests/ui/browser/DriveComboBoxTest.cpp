@@ -4,7 +4,6 @@
 #include "browser/TDirectoryListBox.h"
 #include "browser/TDriveComboBox.h"
 #include "calc/Errors.h"
-#include "report/IoErrors.h"
 
 #include <QImage>
 #include <QPainter>
@@ -129,7 +128,7 @@ TEST_F(DriveComboBoxTest, VolumeThatCannotBeEnteredShowsTheErrorAndChangesNothin
     m_drives->chooseVolume(indexOf(path("stick")));
 
     ASSERT_EQ(m_errors.texts.size(), 1u);
-    EXPECT_EQ(m_errors.texts[0], errorBoxText(ioErrorText(ENOENT)));
+    EXPECT_EQ(m_errors.texts[0], "ファイルが見つかりません.");
     EXPECT_EQ(currentDirectory(), path("fixed/work"));
     EXPECT_EQ(m_list->directory(), path("fixed/work"));
     EXPECT_EQ(m_list->entries().size(), entriesBefore);

@@ -3,10 +3,7 @@
 #include "browser/FileNames.h"
 #include "browser/TDirectoryListBox.h"
 #include "browser/TFileListBox.h"
-#include "calc/Calculate.h"
-#include "calc/Errors.h"
-#include "calc/InputFields.h"
-#include "report/IoErrors.h"
+#include "io/IoErrors.h"
 
 #include <QGuiApplication>
 
@@ -60,7 +57,7 @@ TEST_F(FileListTest, RefreshOfARemovedDirectoryFailsAndKeepsTheOldNames)
         list.refresh();
         FAIL() << "refresh of a removed directory did not fail";
     } catch (const InOutError &e) {
-        EXPECT_EQ(std::string(e.what()), ioErrorText(ENOENT));
+        EXPECT_EQ(std::string(e.what()), "ファイルが見つかりません");
     }
     EXPECT_EQ(list.fileNames(), before);
     EXPECT_EQ(currentDirectory(), path("D"));
@@ -91,61 +88,6 @@ TEST_F(FileListTest, BusyPointerFromTheHundredthNameRestoredAfterwards)
         EXPECT_EQ(busy.shown, row.shown) << row.files << " files";
         EXPECT_EQ(busy.restored, row.shown) << row.files << " files";
     }
-}
-
-// A run of the Calculate command with the window's default texts; the
-// completion dialog and the refresh are those of the real run.
-class RunHostOfLists : public RunHost {
-public:
-    explicit RunHostOfLists(TFileListBox &files) : m_files(files) {}
-
-    std::string fieldText(int editNumber) const override
-    {
-        return std::string(InputFields.at(static_cast<std::size_t>(editNumber - 1)).defaultText);
-    }
-    void showMessage(const std::string &text) override { messages.push_back(text); }
-    void showError(const std::string &text) override { messages.push_back(text); }
-    void showFinished() override { listedWhileDialogOpen = m_files.fileNames(); }
-    void refreshFileList() override { m_files.refresh(); }
-
-    std::vector<std::string> messages;
-    QStringList listedWhileDialogOpen;
-
-private:
-    TFileListBox &m_files;
-};
-
-TEST_F(FileListTest, ReportInTheStartUpDirectoryIsListedOnceTheDialogIsClosed)
-{
-    TFileListBox files;
-    RunHostOfLists host(files);
-    Calculate(host);
-
-    EXPECT_TRUE(host.messages.empty());
-    EXPECT_FALSE(host.listedWhileDialogOpen.contains("result.txt"));
-    EXPECT_TRUE(files.fileNames().contains("result.txt"));
-    EXPECT_TRUE(QFile::exists(path("S/result.txt")));
-}
-
-TEST_F(FileListTest, ReportsLandInTheDirectoryTheListShowsRunAfterRun)
-{
-    RecordingErrors errors;
-    TDirectoryListBox directories(errors);
-    TFileListBox files;
-    directories.enterDirectory(path("D"));
-    RunHostOfLists host(files);
-
-    for (int run = 1; run <= 2; ++run) {
-        Calculate(host);
-        EXPECT_TRUE(host.messages.empty()) << "run " << run;
-        EXPECT_TRUE(QFile::exists(path("D/result.txt"))) << "run " << run;
-        EXPECT_FALSE(QFile::exists(path("S/result.txt"))) << "run " << run;
-        EXPECT_EQ(directories.directory(), path("D"));
-        EXPECT_EQ(currentDirectory(), path("D"));
-        EXPECT_FALSE(files.fileNames().contains("result.txt")) << "the file list shows the start-up directory";
-        ASSERT_TRUE(QFile::remove(path("D/result.txt")));
-    }
-    EXPECT_TRUE(errors.texts.empty());
 }
 
 } // namespace

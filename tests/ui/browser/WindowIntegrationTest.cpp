@@ -8,11 +8,11 @@
 #include "browser/TDirectoryListBox.h"
 #include "browser/TFileListBox.h"
 
+#include "support/ModalWatcher.h"
+
 #include <QApplication>
-#include <QMessageBox>
 #include <QPushButton>
 #include <QTest>
-#include <QTimer>
 
 #include <functional>
 
@@ -20,39 +20,18 @@ using namespace sf;
 
 namespace {
 
-struct SeenDialog {
-    QString name;
-    QString text; // message boxes only
-};
+using test::ModalWatcher;
 
 // Closes each modal dialog as soon as it shows, the way its close box
-// would, after handing it to `onSeen`; so no test can hang on one.
-class ModalCloser {
-public:
-    explicit ModalCloser(std::function<void(QWidget *)> onSeen = {}) : m_onSeen(std::move(onSeen))
-    {
-        QObject::connect(&m_timer, &QTimer::timeout, [this] { poll(); });
-        m_timer.start(10);
-    }
-
-    std::vector<SeenDialog> seen;
-
-private:
-    void poll()
-    {
-        QWidget *modal = QApplication::activeModalWidget();
-        if (!modal || !modal->isVisible())
-            return;
-        auto *box = qobject_cast<QMessageBox *>(modal);
-        seen.push_back({modal->objectName(), box ? box->text() : QString()});
-        if (m_onSeen)
-            m_onSeen(modal);
+// would, after handing it to `onSeen`.
+ModalWatcher closingWatcher(std::function<void(QWidget *)> onSeen = {})
+{
+    return ModalWatcher([onSeen](QWidget *modal) {
+        if (onSeen)
+            onSeen(modal);
         modal->close();
-    }
-
-    std::function<void(QWidget *)> m_onSeen;
-    QTimer m_timer;
-};
+    });
+}
 
 class WindowTest : public BrowserTest {
 protected:
@@ -103,10 +82,10 @@ TEST_F(WindowTest, ReportsLandInTheDirectoryTheListShowsOnEveryRun)
 
     for (int run = 1; run <= 2; ++run) {
         SCOPED_TRACE(run);
-        ModalCloser closer;
+        ModalWatcher closer = closingWatcher();
         pressOk();
         ASSERT_EQ(closer.seen.size(), 1u);
-        EXPECT_EQ(closer.seen[0].name, "FinishForm");
+        EXPECT_EQ(closer.seen[0].objectName, "FinishForm");
         EXPECT_TRUE(QFile::exists(path("S/D/result.txt")));
         EXPECT_FALSE(QFile::exists(path("S/result.txt")));
         EXPECT_EQ(directories()->directory(), path("S/D"));
@@ -118,7 +97,7 @@ TEST_F(WindowTest, ReportsLandInTheDirectoryTheListShowsOnEveryRun)
 TEST_F(WindowTest, FileListShowsTheReportOnceTheCompletionDialogIsClosed)
 {
     QStringList listedWhileOpen;
-    ModalCloser closer([&](QWidget *) { listedWhileOpen = files()->fileNames(); });
+    ModalWatcher closer = closingWatcher([&](QWidget *) { listedWhileOpen = files()->fileNames(); });
     pressOk();
 
     ASSERT_EQ(closer.seen.size(), 1u);
@@ -130,7 +109,7 @@ TEST_F(WindowTest, DirectoryRemovedBeforeOpeningShowsTheErrorBox)
 {
     ASSERT_TRUE(QDir(path("S/D")).removeRecursively());
     const int entries = directories()->count();
-    ModalCloser closer;
+    ModalWatcher closer = closingWatcher();
     doubleClickEntry("D");
 
     ASSERT_EQ(closer.seen.size(), 1u);
@@ -147,11 +126,11 @@ TEST_F(WindowTest, RefreshOfARemovedStartUpDirectoryShowsTheErrorAfterTheDialog)
     ASSERT_EQ(currentDirectory(), path("E"));
     ASSERT_TRUE(QDir(path("S")).removeRecursively());
 
-    ModalCloser closer;
+    ModalWatcher closer = closingWatcher();
     pressOk();
 
     ASSERT_EQ(closer.seen.size(), 2u);
-    EXPECT_EQ(closer.seen[0].name, "FinishForm");
+    EXPECT_EQ(closer.seen[0].objectName, "FinishForm");
     EXPECT_EQ(closer.seen[1].text, QString::fromUtf8("ファイルが見つかりません."));
     EXPECT_TRUE(QFile::exists(path("E/result.txt")));
     EXPECT_EQ(files()->fileNames(), QStringList({"notes.txt"}));

@@ -1,14 +1,15 @@
-#include "calc/Calculate.h"
-#include "calc/Errors.h"
-#include "calc/FilterCase.h"
 #include "calc/InputFields.h"
+#include "io/IoErrors.h"
+#include "run/Calculator.h"
 #include "support/FakeHost.h"
+#include "support/Files.h"
 #include "support/TempDir.h"
 
 #include <gtest/gtest.h>
 
 #include <filesystem>
 #include <string>
+#include <thread>
 #include <vector>
 
 namespace sf {
@@ -18,7 +19,7 @@ namespace fs = std::filesystem;
 using test::FakeHost;
 using Events = std::vector<std::string>;
 
-const std::string DefaultReport = test::readBytes(SCREENFILTER_TEST_DATA "/default-report.txt");
+const std::string &DefaultReport = test::goldenReport();
 
 TEST(Calculate, DefaultRunWritesTheReportThenShowsTheDialogThenRefreshes)
 {
@@ -26,10 +27,11 @@ TEST(Calculate, DefaultRunWritesTheReportThenShowsTheDialogThenRefreshes)
     FakeHost host;
     bool fileExistedAtDialog = false;
     host.onFinished = [&] { fileExistedAtDialog = test::readBytes("result.txt") == DefaultReport; };
-    Calculate(host);
+    Calculator calculator;
+    calculator.Calculate(host);
     EXPECT_EQ(host.events, (Events{"finished", "refresh"}));
     EXPECT_TRUE(fileExistedAtDialog);
-    EXPECT_EQ(ReportFileName.str(), "result.txt");
+    EXPECT_EQ(calculator.ReportFileName().str(), "result.txt");
 }
 
 TEST(Calculate, FailedRunsShowOneMessageAndTouchNothing)
@@ -56,17 +58,23 @@ TEST(Calculate, FailedRunsShowOneMessageAndTouchNothing)
         SCOPED_TRACE(tc.name);
         test::ScopedTempCwd cwd;
         test::writeBytes("result.txt", "earlier report");
-        ReportFileName = "before.txt";
+        Calculator calculator;
+        FakeHost earlier;
+        earlier.set(SaveFileNameField, "before.txt");
+        calculator.Calculate(earlier);
+        ASSERT_EQ(calculator.ReportFileName().str(), "before.txt");
+        std::filesystem::remove("before.txt");
+
         FakeHost host;
         host.set(tc.field, tc.text);
         if (tc.field == 33)
             host.set(4, "-273");
-        Calculate(host);
+        calculator.Calculate(host);
         EXPECT_EQ(host.events, Events{tc.shown});
         EXPECT_EQ(test::readBytes("result.txt"), "earlier report");
         EXPECT_EQ(std::distance(fs::directory_iterator("."), fs::directory_iterator()), 1);
         // The name is taken only after a successful calculation.
-        EXPECT_EQ(ReportFileName.str(), "before.txt");
+        EXPECT_EQ(calculator.ReportFileName().str(), "before.txt");
     }
 }
 
@@ -77,7 +85,7 @@ TEST(Calculate, ReportThatCannotBeCreatedEndsTheRun)
         test::ScopedTempCwd cwd;
         FakeHost host;
         host.set(SaveFileNameField, name);
-        Calculate(host);
+        Calculator().Calculate(host);
         // No completion dialog after a report that was not written.
         EXPECT_EQ(host.events, Events{"message: File can not open!"});
         EXPECT_FALSE(fs::exists("missing"));
@@ -88,14 +96,15 @@ TEST(Calculate, ReportThatCannotBeCreatedEndsTheRun)
 TEST(Calculate, WriteAndRefreshErrorsGoToTheErrorBox)
 {
     test::ScopedTempCwd cwd;
+    Calculator calculator;
     FakeHost host;
     host.set(SaveFileNameField, "/dev/full");
-    Calculate(host);
+    calculator.Calculate(host);
     EXPECT_EQ(host.events, Events{"error: ディスクがいっぱいです."});
 
     FakeHost refresh;
     refresh.onRefresh = [] { throw InOutError(3, "ファイル名の指定が間違っています"); };
-    Calculate(refresh);
+    calculator.Calculate(refresh);
     EXPECT_EQ(refresh.events, (Events{"finished", "refresh", "error: ファイル名の指定が間違っています."}));
 }
 
@@ -112,52 +121,90 @@ TEST(Calculate, SaveFileNameIsTakenAsTyped)
         {std::string(254, 'b') + "é", std::string(254, 'b')},
         {"report", "report"},
     };
+    Calculator calculator;
     for (const auto &tc : cases) {
         SCOPED_TRACE(tc.file.size());
         FakeHost host;
         host.set(SaveFileNameField, tc.typed);
-        Calculate(host);
+        calculator.Calculate(host);
         EXPECT_EQ(host.events, (Events{"finished", "refresh"}));
-        EXPECT_EQ(ReportFileName.str(), tc.file);
+        EXPECT_EQ(calculator.ReportFileName().str(), tc.file);
         EXPECT_EQ(test::readBytes(tc.file), DefaultReport);
     }
     // Earlier reports under other names are left as they were.
     EXPECT_EQ(std::distance(fs::directory_iterator("."), fs::directory_iterator()), 4);
 }
 
-TEST(ShortString, CutsAtMost255BytesOnACharacterBoundary)
+// The worked example's texts with commas for full stops.
+FieldTexts commaTexts()
+{
+    FieldTexts texts = FieldTexts::defaults();
+    for (int n = 1; n < SaveFileNameField; ++n)
+        for (char &ch : texts[n])
+            if (ch == '.')
+                ch = ',';
+    return texts;
+}
+
+TEST(Calculate, SeparatorOfTheCalculatorReadsAndWrites)
 {
     const struct {
-        std::string text;
-        std::size_t kept;
-    } cases[] = {
-        {"", 0},
-        {std::string(255, 'x'), 255},
-        {std::string(256, 'x'), 255},
-        {std::string(254, 'x') + "\xC3\xA9", 254},            // é would straddle byte 255
-        {std::string(253, 'x') + "\xC3\xA9" + "y", 255},     // é ends exactly at 255
-        {std::string(253, 'x') + "\xE2\x84\x83", 253},        // ℃ (3 bytes) would straddle
-        {std::string(252, 'x') + "\xE2\x84\x83" + "z", 255},
-        {std::string(252, 'x') + "\xF0\x9F\x98\x80", 252},    // 4-byte character
+        const char *name;
+        char separator; // as set; unusable characters fall back to "."
+        bool commaTexts;
+        Events events;
+        const std::string *report; // nullptr: none written
+    } rows[] = {
+        {"full stop", '.', false, {"finished", "refresh"}, &test::goldenReport()},
+        {"comma", ',', true, {"finished", "refresh"}, &test::goldenCommaReport()},
+        {"comma texts, full stop", '.', true, {"error: '57,0' は浮動小数点数ではありません."}, nullptr},
+        {"full stop texts, comma", ',', false, {"error: '57.0' は浮動小数点数ではありません."}, nullptr},
+        {"a digit cannot serve", '5', false, {"finished", "refresh"}, &test::goldenReport()},
+        {"an exponent letter cannot serve", 'e', false, {"finished", "refresh"}, &test::goldenReport()},
+        {"a blank cannot serve", ' ', false, {"finished", "refresh"}, &test::goldenReport()},
     };
-    for (const auto &tc : cases) {
-        SCOPED_TRACE(tc.text.size());
-        EXPECT_EQ(ShortString(tc.text).str(), tc.text.substr(0, tc.kept));
+    for (const auto &row : rows) {
+        SCOPED_TRACE(row.name);
+        test::ScopedTempCwd cwd;
+        Calculator calculator;
+        calculator.setDecimalSeparator(row.separator);
+        FakeHost host;
+        if (row.commaTexts)
+            host.texts = commaTexts();
+        calculator.Calculate(host);
+        EXPECT_EQ(host.events, row.events);
+        if (row.report)
+            EXPECT_EQ(test::readBytes("result.txt"), *row.report);
+        else
+            EXPECT_FALSE(fs::exists("result.txt"));
     }
 }
 
-TEST(ErrorBoxText, AppendsAFullStopAfterCharactersThatSortAfterIt)
+TEST(Calculate, TwoCalculatorsOnTwoThreadsKeepTheirOwnSeparators)
 {
-    const struct {
-        const char *message;
-        const char *shown;
-    } cases[] = {
-        {"abc", "abc."},     {"I/O エラー (28)", "I/O エラー (28)"}, {"done.", "done."},
-        {"File can not open!", "File can not open!"}, {"x ", "x "}, {"7", "7."},
-        {"ディスクがいっぱいです", "ディスクがいっぱいです."}, {"", ""}, {"a/", "a/."}, {"a-", "a-"},
+    test::ScopedTempCwd cwd;
+    constexpr int Runs = 40;
+    auto runs = [](char separator, const FieldTexts &texts, const char *name, const std::string &golden) {
+        Calculator calculator;
+        calculator.setDecimalSeparator(separator);
+        for (int i = 0; i < Runs; ++i) {
+            FakeHost host;
+            host.texts = texts;
+            host.set(SaveFileNameField, name);
+            bool exact = false;
+            host.onFinished = [&] { exact = test::readBytes(name) == golden; };
+            calculator.Calculate(host);
+            EXPECT_EQ(host.events, (Events{"finished", "refresh"})) << name << " run " << i;
+            EXPECT_TRUE(exact) << name << " run " << i;
+        }
+        EXPECT_EQ(calculator.ReportFileName().str(), name);
     };
-    for (const auto &tc : cases)
-        EXPECT_EQ(errorBoxText(tc.message), tc.shown) << tc.message;
+    std::thread stop(runs, '.', FieldTexts::defaults(), "stop.txt", std::cref(test::goldenReport()));
+    std::thread comma(runs, ',', commaTexts(), "comma.txt", std::cref(test::goldenCommaReport()));
+    stop.join();
+    comma.join();
+    EXPECT_EQ(test::readBytes("stop.txt"), test::goldenReport());
+    EXPECT_EQ(test::readBytes("comma.txt"), test::goldenCommaReport());
 }
 
 } // namespace

@@ -1,4 +1,4 @@
-#include "Errors.h"
+#include "ErrorBoxText.h"
 
 namespace sf {
 

@@ -1,0 +1,13 @@
+#include "FieldTexts.h"
+
+namespace sf {
+
+FieldTexts FieldTexts::defaults()
+{
+    FieldTexts texts;
+    for (const InputField &f : InputFields)
+        texts[f.number] = std::string(f.defaultText);
+    return texts;
+}
+
+} // namespace sf

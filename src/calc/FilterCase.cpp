@@ -1,7 +1,0 @@
-#include "FilterCase.h"
-
-namespace sf {
-
-ShortString ReportFileName;
-
-} // namespace sf
