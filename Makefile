@@ -9,6 +9,8 @@ CMAKE_FLAGS ?=
 
 BUILD_PKGS = ca-certificates cmake g++ make pkg-config
 QT_PKGS    = qt6-base-dev libgl-dev fonts-ipafont-gothic
+# screenfilter-cli: command line, case files, plots drawn with Qt Charts.
+CLI_PKGS   = libcli11-dev libtomlplusplus-dev qt6-charts-dev qt6-svg-dev libqt6opengl6-dev
 TEST_PKGS  = libgtest-dev libgmock-dev libbenchmark-dev
 FUZZ_PKGS  = clang libclang-rt-dev
 
@@ -17,7 +19,7 @@ FUZZ_PKGS  = clang libclang-rt-dev
 all: build
 
 deps:
-	@sh tools/install-deps.sh $(BUILD_PKGS) $(QT_PKGS) $(TEST_PKGS)
+	@sh tools/install-deps.sh $(BUILD_PKGS) $(QT_PKGS) $(CLI_PKGS) $(TEST_PKGS)
 
 configure: deps
 	cmake -S . -B $(BUILD) -DCMAKE_BUILD_TYPE=$(TYPE) -DSCREENFILTER_SANITIZE=$(SANITIZE) $(CMAKE_FLAGS)
@@ -44,7 +46,7 @@ bench: build
 # ctest replays it from then on.
 FUZZ_SECONDS ?= 60
 fuzz:
-	@sh tools/install-deps.sh $(BUILD_PKGS) $(TEST_PKGS) $(FUZZ_PKGS)
+	@sh tools/install-deps.sh $(BUILD_PKGS) $(TEST_PKGS) $(FUZZ_PKGS) libtomlplusplus-dev
 	CXX=clang++ cmake -S . -B build-fuzz -DCMAKE_BUILD_TYPE=RelWithDebInfo \
 	    -DCMAKE_CXX_FLAGS=-fsanitize=fuzzer-no-link,address,undefined \
 	    -DSCREENFILTER_LIBFUZZER=ON -DSCREENFILTER_UI=OFF -DSCREENFILTER_BENCH=OFF -DBUILD_TESTING=OFF

@@ -24,51 +24,75 @@ constexpr float GramsPerKilogram = 1000.0f;
 
 } // namespace
 
-void ComputeScreens(TFilterCase &c)
+PackGeometry::PackGeometry(const TFilterCase &c)
 {
     const Extended n = c.PowerLawFactor;
+    // P1..P3 depend on n alone: computed where screen 1 first needs them,
+    // so that the first fault in step order is still the one reported.
+    Extended p3p2p1 = 0;
+    for (; m_computed < c.ScreenCount; ++m_computed) {
+        const TScreenLayer &layer = c.Screens[static_cast<std::size_t>(m_computed)];
+        Screen &s = m_screens[static_cast<std::size_t>(m_computed)];
+        const Extended m = layer.Mesh;
+        const Extended w = layer.WireDia;
+        m_faultAfterOpening = false;
+        try {
+            s.opening = ext::store(ext::sub(ext::div(CmPerInch, m), w));
+            m_faultAfterOpening = true;
+            if (m_computed == 0) {
+                const Extended p1 = ext::power(Two, ext::add(n, Three));
+                const Extended p2 = ext::power(ext::add(ext::div(One, n), Three), n);
+                const Extended p2p1 = ext::mul(p2, p1);
+                const Extended p3 = ext::power(C, n);
+                p3p2p1 = ext::mul(p3, p2p1);
+            }
+            const Extended num = ext::mul(p3p2p1, w);
+            const Extended p4 = ext::power(m, ext::mul(Two, n));
+            const Extended p5 = ext::power(s.opening, ext::add(ext::mul(Three, n), One));
+            const Extended den = ext::mul(p5, p4);
+            s.screenFactor = ext::store(ext::div(num, den));
+        } catch (const MathError &) {
+            m_fault = std::current_exception();
+            return;
+        }
+    }
+}
 
-    // P1..P3, the shear-rate power of K and the flow power depend on the
-    // case alone, not on the screen. They are computed where screen 1 first
-    // needs each of them, so that the first fault in step order is still the
-    // one reported, and reused for the other screens.
-    Extended p2p1 = 0;
-    Extended p3 = 0;
+void PackGeometry::apply(TFilterCase &c) const
+{
+    const Extended n = c.PowerLawFactor;
+    // The shear-rate power of K and the flow power depend on the case alone;
+    // computed where screen 1 first needs them, then reused.
     Extended shearPower = 0;
     Extended flowPower = 0;
-
     for (int i = 0; i < c.ScreenCount; ++i) {
-        TScreenLayer &s = c.Screens[i];
-        const bool first = i == 0;
-        const Extended m = s.Mesh;
-        const Extended w = s.WireDia;
-
-        s.Opening = ext::store(ext::sub(ext::div(CmPerInch, m), w));
-
-        if (first) {
-            const Extended p1 = ext::power(Two, ext::add(n, Three));
-            const Extended p2 = ext::power(ext::add(ext::div(One, n), Three), n);
-            p2p1 = ext::mul(p2, p1);
-            p3 = ext::power(C, n);
+        TScreenLayer &layer = c.Screens[static_cast<std::size_t>(i)];
+        const Screen &s = m_screens[static_cast<std::size_t>(i)];
+        if (i == m_computed) {
+            if (m_faultAfterOpening)
+                layer.Opening = s.opening;
+            std::rethrow_exception(m_fault);
         }
-        const Extended num = ext::mul(ext::mul(p3, p2p1), w);
-        const Extended p4 = ext::power(m, ext::mul(Two, n));
-        const Extended p5 = ext::power(s.Opening, ext::add(ext::mul(Three, n), One));
-        const Extended den = ext::mul(p5, p4);
-        s.ScreenFactor = ext::store(ext::div(num, den));
+        layer.Opening = s.opening;
+        layer.ScreenFactor = s.screenFactor;
 
-        if (first)
+        if (i == 0)
             shearPower = ext::power(c.ShiftedShearRate, ext::sub(One, n));
-        const Extended k = ext::mul(shearPower, ext::mul(s.ScreenFactor, c.ShiftedViscosity));
+        const Extended k = ext::mul(shearPower, ext::mul(layer.ScreenFactor, c.ShiftedViscosity));
 
-        if (first) {
+        if (i == 0) {
             const Extended v = ext::div(c.FlowRate, ext::mul(ext::mul(c.Density, c.ScreenDiameter),
                                                              c.ScreenDiameter));
             flowPower = ext::power(v, n);
         }
-        s.PressDropGf = ext::store(ext::mul(flowPower, k));
-        s.PressDrop = ext::store(ext::div(s.PressDropGf, GramsPerKilogram));
+        layer.PressDropGf = ext::store(ext::mul(flowPower, k));
+        layer.PressDrop = ext::store(ext::div(layer.PressDropGf, GramsPerKilogram));
     }
+}
+
+void ComputeScreens(TFilterCase &c)
+{
+    PackGeometry(c).apply(c);
 }
 
 } // namespace sf

@@ -11,24 +11,35 @@ namespace sf {
 
 TextFile::~TextFile()
 {
-    if (m_fd >= 0)
+    release();
+}
+
+void TextFile::release()
+{
+    if (m_fd >= 0 && m_owned)
         ::close(m_fd);
+    m_fd = -1;
+    m_owned = false;
+    m_used = 0;
 }
 
 int TextFile::rewrite(const std::string &name)
 {
-    if (m_fd >= 0) {
-        ::close(m_fd);
-        m_fd = -1;
-    }
-    m_used = 0;
+    release();
     if (name.empty())
         return ENOENT;
     const int fd = ::open(name.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC | O_NOCTTY, 0666);
     if (fd < 0)
         return errno;
     m_fd = fd;
+    m_owned = true;
     return 0;
+}
+
+void TextFile::assign(int fd)
+{
+    release();
+    m_fd = fd;
 }
 
 void TextFile::writeLine(std::string_view line)
@@ -70,17 +81,16 @@ void TextFile::close()
 {
     flush();
     const int fd = m_fd;
+    const bool owned = m_owned;
     m_fd = -1;
-    if (::close(fd) != 0 && errno != EINTR)
+    m_owned = false;
+    if (owned && ::close(fd) != 0 && errno != EINTR)
         throw ioError(errno);
 }
 
 void TextFile::abandon()
 {
-    if (m_fd >= 0)
-        ::close(m_fd);
-    m_fd = -1;
-    m_used = 0;
+    release();
 }
 
 void TextFile::fail(int err)

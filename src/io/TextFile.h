@@ -22,6 +22,10 @@ public:
     // the current directory unless it holds a path. Returns 0 or the errno.
     int rewrite(const std::string &name);
 
+    // Writes into a descriptor that stays its owner's (standard output):
+    // close() hands over the rest but leaves it open.
+    void assign(int fd);
+
     // Write and close throw InOutError; after a failure the file is closed.
     void writeLine(std::string_view line);
     void close();
@@ -34,7 +38,10 @@ private:
     void flush();
     [[noreturn]] void fail(int err);
 
+    void release();
+
     int m_fd = -1;
+    bool m_owned = false;
     std::array<char, BufferSize> m_buffer{};
     std::size_t m_used = 0;
 };

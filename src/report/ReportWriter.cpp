@@ -103,11 +103,12 @@ void writeBody(TextFile &file, const TFilterCase &c, char separator)
     file.writeLine(ColumnUnits);
     file.writeLine(Rule);
 
-    // Each partial sum is formed in extended precision and stored as a double.
+    // Each row is written before its drop is added, so an overflowing total
+    // leaves that row's block to reach the file.
     double total = 0;
     for (int i = 0; i < c.ScreenCount; ++i) {
         file.writeLine(screenRow(i + 1, c.Screens[i], separator));
-        total = ext::store(ext::add(total, c.Screens[i].PressDrop));
+        total = addPressDrop(total, c.Screens[i].PressDrop);
     }
 
     file.writeLine(Rule);
@@ -116,15 +117,33 @@ void writeBody(TextFile &file, const TFilterCase &c, char separator)
 
 } // namespace
 
+double addPressDrop(double total, double drop)
+{
+    return ext::store(ext::add(total, drop));
+}
+
+double TotalPressDrop(const TFilterCase &c)
+{
+    double total = 0;
+    for (int i = 0; i < c.ScreenCount; ++i)
+        total = addPressDrop(total, c.Screens[i].PressDrop);
+    return total;
+}
+
 ReportResult WriteReport(const TFilterCase &c, const std::string &fileName, char separator)
 {
     // The file object closes whatever is still open when an error leaves.
     TextFile file;
     if (file.rewrite(fileName) != 0)
         return ReportResult::CannotCreate;
+    WriteReport(c, file, separator);
+    return ReportResult::Written;
+}
+
+void WriteReport(const TFilterCase &c, TextFile &file, char separator)
+{
     writeBody(file, c, separator);
     file.close();
-    return ReportResult::Written;
 }
 
 } // namespace sf

@@ -1,13 +1,7 @@
 #include "Calculator.h"
 
+#include "CaseRun.h"
 #include "calc/DecimalSeparator.h"
-#include "calc/ReadInputs.h"
-#include "calc/ScreenModel.h"
-#include "calc/ShiftViscosity.h"
-#include "io/ErrorBoxText.h"
-#include "report/ReportWriter.h"
-
-#include <new>
 
 namespace sf {
 
@@ -20,29 +14,28 @@ void Calculator::Calculate(RunHost &host)
 {
     try {
         const FieldTexts texts = host.fieldTexts();
-        ReadResult read = ReadInputs(texts, m_separator);
-        if (const auto *rejected = std::get_if<InputRejection>(&read)) {
-            host.showMessage(std::string(rejected->message));
+        const RunOutcome outcome = runCase(texts, m_separator, [&](const TFilterCase &c) {
+            // The name is taken only now, after the calculation has
+            // succeeded; nothing can have changed the field since the texts
+            // were read.
+            m_reportFileName = texts[SaveFileNameField];
+            return WriteReport(c, m_reportFileName.str(), m_separator);
+        });
+        switch (outcome.kind) {
+        case RunOutcome::Kind::Rejected:
+        case RunOutcome::Kind::CannotCreate:
+            host.showMessage(outcome.text);
             return;
-        }
-        TFilterCase &c = std::get<TFilterCase>(read);
-        ShiftViscosity(c);
-        ComputeScreens(c);
-        // The name is taken only now, after the calculation has succeeded;
-        // nothing can have changed the field since the texts were read.
-        m_reportFileName = texts[SaveFileNameField];
-        // A report that could not be created is not a success: the run
-        // ends after "File can not open!".
-        if (WriteReport(c, m_reportFileName.str(), m_separator) == ReportResult::CannotCreate) {
-            host.showMessage(std::string(FileOpenMessage));
+        case RunOutcome::Kind::Failed:
+            host.showError(outcome.text);
             return;
+        case RunOutcome::Kind::Written:
+            break;
         }
         host.showFinished();
         host.refreshFileList();
-    } catch (const std::bad_alloc &) {
-        host.showError(errorBoxText("メモリが不足しています"));
     } catch (const std::exception &e) {
-        host.showError(errorBoxText(e.what()));
+        host.showError(errorText(e));
     }
 }
 

@@ -1,0 +1,415 @@
+#include "CaseFile.h"
+
+#include "NumberReaders.h"
+
+#include <toml++/toml.h>
+
+#include <algorithm>
+#include <bit>
+#include <cerrno>
+#include <charconv>
+#include <cmath>
+#include <cstdio>
+#include <cstring>
+#include <memory>
+
+namespace sf {
+
+namespace {
+
+// Larger files are no case files; reading them whole would only cost memory.
+constexpr long MaxCaseFileBytes = 1 << 20;
+
+constexpr std::string_view ScreensKey = "screens";
+constexpr std::string_view DefaultReportFile = "result.txt";
+
+std::string place(const std::string &file, const toml::source_position &p)
+{
+    return file + ":" + std::to_string(p.line) + ":" + std::to_string(p.column) + ": ";
+}
+
+[[noreturn]] void fail(const std::string &file, const toml::source_region &at, const std::string &what)
+{
+    if (at.begin)
+        throw CaseFileError(place(file, at.begin) + what);
+    throw CaseFileError(file + ": " + what);
+}
+
+// The byte offset of a position; columns count code points.
+std::size_t offsetOf(std::string_view content, const toml::source_position &p)
+{
+    std::size_t i = 0;
+    for (toml::source_index line = 1; line < p.line && i < content.size(); ++i)
+        if (content[i] == '\n')
+            ++line;
+    for (toml::source_index column = 1; column < p.column && i < content.size(); ++column) {
+        ++i;
+        while (i < content.size() && (static_cast<unsigned char>(content[i]) & 0xC0) == 0x80)
+            ++i;
+    }
+    return i;
+}
+
+// The text of a value as written in the file (numbers are one line).
+std::string_view writtenText(std::string_view content, const toml::source_region &r)
+{
+    if (!r.begin || !r.end || r.begin.line != r.end.line)
+        return {};
+    const std::size_t begin = offsetOf(content, r.begin);
+    const std::size_t end = offsetOf(content, r.end);
+    return end > begin ? content.substr(begin, end - begin) : std::string_view();
+}
+
+std::string shortestText(double v)
+{
+    if (std::isnan(v))
+        return "nan";
+    if (std::isinf(v))
+        return v < 0 ? "-inf" : "inf";
+    char buf[32];
+    const auto r = std::to_chars(buf, buf + sizeof buf, v);
+    return std::string(buf, r.ptr);
+}
+
+bool sameDouble(double a, double b)
+{
+    return std::bit_cast<std::uint64_t>(a) == std::bit_cast<std::uint64_t>(b);
+}
+
+// A number for a decimal field: as written when the window's reader reads
+// that text to this very value, so a hand-written 0.02540 stays 0.02540.
+std::string decimalText(double value, std::string_view written)
+{
+    if (!written.empty() && std::isfinite(value)) {
+        try {
+            if (sameDouble(readDecimal(written, '.'), value))
+                return std::string(written);
+        } catch (const std::exception &) {
+        }
+    }
+    return shortestText(value);
+}
+
+enum class Expect { Decimal, WholeNumber, Text };
+
+Expect expectationOf(const InputField &f)
+{
+    switch (f.kind) {
+    case FieldKind::ScreenCount:
+        return Expect::WholeNumber;
+    case FieldKind::SaveFileName:
+        return Expect::Text;
+    default:
+        return Expect::Decimal;
+    }
+}
+
+// The field text a value gives, or nullopt when its type does not fit.
+std::optional<std::string> fieldText(const toml::node &node, Expect expect, std::string_view content)
+{
+    if (const auto *s = node.as_string())
+        return s->get();
+    if (expect == Expect::Text)
+        return std::nullopt;
+    if (const auto *i = node.as_integer()) {
+        if (expect == Expect::WholeNumber)
+            return std::to_string(i->get());
+        return decimalText(static_cast<double>(i->get()), writtenText(content, node.source()));
+    }
+    if (const auto *f = node.as_floating_point(); f && expect == Expect::Decimal)
+        return decimalText(f->get(), writtenText(content, node.source()));
+    return std::nullopt;
+}
+
+std::string typeWanted(Expect expect)
+{
+    switch (expect) {
+    case Expect::WholeNumber:
+        return "a whole number or a text";
+    case Expect::Text:
+        return "a text";
+    default:
+        return "a number or a text";
+    }
+}
+
+class CaseReader {
+public:
+    CaseReader(std::string_view content, const std::string &file) : m_content(content), m_file(file) {}
+
+    FieldTexts read()
+    {
+        toml::table root;
+        try {
+            root = toml::parse(m_content, std::string_view(m_file));
+        } catch (const toml::parse_error &e) {
+            fail(m_file, e.source(), std::string(e.description()));
+        }
+        m_texts[SaveFileNameField] = std::string(DefaultReportFile);
+
+        for (auto &&[key, node] : root) {
+            const toml::table *section = node.as_table();
+            if (!section)
+                fail(m_file, key.source(),
+                     "'" + std::string(key.str()) + "' must be in a section: [process], [melt], [pack] or [report]");
+            const auto group = groupNamed(key.str());
+            if (!group)
+                fail(m_file, key.source(), "unknown section [" + std::string(key.str()) + "]");
+            readSection(*section, *group);
+        }
+        for (const InputField &f : InputFields) {
+            if (f.screen != 0 || f.kind == FieldKind::SaveFileName || m_seen[static_cast<std::size_t>(f.number - 1)])
+                continue;
+            const std::string what = "missing key " + keyOfField(f.number);
+            const toml::table *section = root[groupKey(f.group)].as_table();
+            fail(m_file, section ? section->source() : toml::source_region{}, what);
+        }
+        return m_texts;
+    }
+
+private:
+    static std::optional<FieldGroup> groupNamed(std::string_view name)
+    {
+        for (FieldGroup g : {FieldGroup::Process, FieldGroup::Pack, FieldGroup::Melt, FieldGroup::Report})
+            if (groupKey(g) == name)
+                return g;
+        return std::nullopt;
+    }
+
+    void readSection(const toml::table &section, FieldGroup group)
+    {
+        for (auto &&[key, node] : section) {
+            if (group == FieldGroup::Pack && key.str() == ScreensKey) {
+                readScreens(node);
+                continue;
+            }
+            const InputField *field = nullptr;
+            for (const InputField &f : InputFields)
+                if (f.group == group && f.screen == 0 && f.key == key.str())
+                    field = &f;
+            if (!field)
+                fail(m_file, key.source(),
+                     "unknown key '" + std::string(key.str()) + "' in [" + std::string(groupKey(group)) + "]");
+            take(*field, node);
+        }
+    }
+
+    void readScreens(const toml::node &node)
+    {
+        const toml::array *rows = node.as_array();
+        if (!rows)
+            fail(m_file, node.source(), "screens must be a list of { mesh = ..., wire = ... } rows");
+        if (rows->size() > static_cast<std::size_t>(MaxScreens))
+            fail(m_file, (*rows)[static_cast<std::size_t>(MaxScreens)].source(),
+                 "at most " + std::to_string(MaxScreens) + " screens");
+        for (std::size_t i = 0; i < rows->size(); ++i) {
+            const int screen = static_cast<int>(i) + 1;
+            const toml::table *row = (*rows)[i].as_table();
+            if (!row)
+                fail(m_file, (*rows)[i].source(), "screen " + std::to_string(screen) + " must be { mesh = ..., wire = ... }");
+            for (auto &&[key, value] : *row) {
+                int number = 0;
+                if (key.str() == inputField(meshField(screen)).key)
+                    number = meshField(screen);
+                else if (key.str() == inputField(wireField(screen)).key)
+                    number = wireField(screen);
+                else
+                    fail(m_file, key.source(),
+                         "unknown key '" + std::string(key.str()) + "' in screen " + std::to_string(screen));
+                take(inputField(number), value);
+            }
+        }
+    }
+
+    void take(const InputField &f, const toml::node &node)
+    {
+        const Expect expect = expectationOf(f);
+        std::optional<std::string> text = fieldText(node, expect, m_content);
+        if (!text)
+            fail(m_file, node.source(), keyOfField(f.number) + " must be " + typeWanted(expect));
+        m_texts[f.number] = std::move(*text);
+        m_seen[static_cast<std::size_t>(f.number - 1)] = true;
+    }
+
+    std::string_view m_content;
+    const std::string &m_file;
+    FieldTexts m_texts;
+    std::array<bool, EditFieldCount> m_seen{};
+};
+
+// What the reader gives back for `text` written bare as a value of field f;
+// nullopt when it is no TOML value of a fitting type.
+std::optional<std::string> bareReadBack(const InputField &f, const std::string &text)
+{
+    if (text.empty() || text.find_first_of("\"'#\n\r=[]{},") != std::string::npos)
+        return std::nullopt;
+    const std::string doc = "v = " + text + "\n";
+    try {
+        const toml::table t = toml::parse(doc);
+        const toml::node *node = t.get("v");
+        if (!node || node->is_string())
+            return std::nullopt;
+        return fieldText(*node, expectationOf(f), doc);
+    } catch (const toml::parse_error &) {
+        return std::nullopt;
+    }
+}
+
+// A TOML basic string: quotes, backslashes and control characters escaped.
+std::string quoted(const std::string &text)
+{
+    std::string out = "\"";
+    for (const char ch : text) {
+        const auto c = static_cast<unsigned char>(ch);
+        switch (ch) {
+        case '"':
+            out += "\\\"";
+            break;
+        case '\\':
+            out += "\\\\";
+            break;
+        case '\t':
+            out += "\\t";
+            break;
+        case '\n':
+            out += "\\n";
+            break;
+        case '\r':
+            out += "\\r";
+            break;
+        default:
+            if (c < 0x20 || c == 0x7F) {
+                char buf[8];
+                std::snprintf(buf, sizeof buf, "\\u%04X", c);
+                out += buf;
+            } else {
+                out += ch;
+            }
+        }
+    }
+    return out + "\"";
+}
+
+std::string valueText(const FieldTexts &texts, int number)
+{
+    const InputField &f = inputField(number);
+    const std::string &text = texts[number];
+    if (bareReadBack(f, text) == text)
+        return text;
+    return quoted(text);
+}
+
+// "key = value" padded so that comments line up.
+std::string entry(const std::string &assignment, const std::string &comment)
+{
+    std::string line = assignment;
+    if (line.size() < 32)
+        line.resize(32, ' ');
+    else
+        line += "  ";
+    return line + "# " + comment + "\n";
+}
+
+} // namespace
+
+FieldTexts parseCaseFile(std::string_view content, const std::string &fileName)
+{
+    return CaseReader(content, fileName).read();
+}
+
+FieldTexts readCaseFile(const std::string &path)
+{
+    struct Closer {
+        void operator()(std::FILE *f) const { std::fclose(f); }
+    };
+    std::unique_ptr<std::FILE, Closer> file(std::fopen(path.c_str(), "rb"));
+    auto failed = [&path](int err) { return CaseFileError(path + ": cannot be read: " + std::strerror(err)); };
+    if (!file)
+        throw failed(errno);
+    std::string content;
+    char buf[65536];
+    std::size_t n = 0;
+    while ((n = std::fread(buf, 1, sizeof buf, file.get())) > 0) {
+        content.append(buf, n);
+        if (content.size() > MaxCaseFileBytes)
+            throw CaseFileError(path + ": too large for a case file");
+    }
+    if (std::ferror(file.get()))
+        throw failed(errno);
+    return parseCaseFile(content, path);
+}
+
+std::string formatCaseFile(const FieldTexts &texts)
+{
+    auto line = [&texts](int number) {
+        const InputField &f = inputField(number);
+        return entry(std::string(f.key) + " = " + valueText(texts, number), fieldLabel(f));
+    };
+
+    std::string out =
+        "# screenfilter case: the inputs of one run.\n"
+        "# A value is a number or a text in quotes; a text is read as the window\n"
+        "# reads that field, with \".\" as the decimal separator.\n";
+    for (FieldGroup group : {FieldGroup::Process, FieldGroup::Melt}) {
+        out += "\n[" + std::string(groupKey(group)) + "]\n";
+        if (group == FieldGroup::Melt)
+            out += "# η = η0 * (SR / SR0)^(n - 1), shifted to the melt temperature T by\n"
+                   "# aT = exp(A / (T + 273.0) - B): η0 * aT and SR0 / aT.\n";
+        for (const InputField &f : InputFields)
+            if (f.group == group)
+                out += line(f.number);
+    }
+
+    out += "\n[" + std::string(groupKey(FieldGroup::Pack)) + "]\n";
+    out += entry("count = " + valueText(texts, ScreenCountField), fieldLabel(inputField(ScreenCountField)) + ", 1 to 12");
+    // Rows after the last one with any text are empty texts anyway.
+    int rows = MaxScreens;
+    while (rows > 0 && texts[meshField(rows)].empty() && texts[wireField(rows)].empty())
+        --rows;
+    const InputField &mesh = inputField(meshField(1));
+    const InputField &wire = inputField(wireField(1));
+    out += "# One row per screen, screen 1 first: " + std::string(mesh.key) + " (" + std::string(mesh.unit) + "), " +
+           std::string(wire.key) + " diameter (" + std::string(wire.unit) + ")\n";
+    std::size_t meshWidth = 0;
+    for (int k = 1; k <= rows; ++k)
+        meshWidth = std::max(meshWidth, valueText(texts, meshField(k)).size());
+    out += std::string(ScreensKey) + " = [\n";
+    for (int k = 1; k <= rows; ++k) {
+        std::string meshText = valueText(texts, meshField(k)) + ",";
+        meshText.resize(std::max(meshText.size(), meshWidth + 1), ' ');
+        out += entry("    { " + std::string(mesh.key) + " = " + meshText + " " + std::string(wire.key) + " = " +
+                         valueText(texts, wireField(k)) + " },",
+                     screenRowCaption(k));
+    }
+    out += "]\n";
+
+    out += "\n[" + std::string(groupKey(FieldGroup::Report)) + "]\n";
+    out += entry("file = " + valueText(texts, SaveFileNameField), "Save File Name, relative to this file's folder");
+    return out;
+}
+
+int fieldOfKey(std::string_view key)
+{
+    for (const InputField &f : InputFields) {
+        const std::string full = keyOfField(f.number);
+        if (key == full)
+            return f.number;
+        if (f.screen != 0) {
+            if (key == std::string(groupKey(f.group)) + "." + full)
+                return f.number;
+        } else if (key == f.key) {
+            return f.number;
+        }
+    }
+    return 0;
+}
+
+std::string keyOfField(int field)
+{
+    const InputField &f = inputField(field);
+    if (f.screen != 0)
+        return std::string(ScreensKey) + "." + std::to_string(f.screen) + "." + std::string(f.key);
+    return std::string(groupKey(f.group)) + "." + std::string(f.key);
+}
+
+} // namespace sf

@@ -1,0 +1,38 @@
+#pragma once
+
+#include "calc/FieldTexts.h"
+#include "calc/FilterCase.h"
+#include "report/ReportWriter.h"
+
+#include <exception>
+#include <functional>
+#include <string>
+
+namespace sf {
+
+// What the run of one case came to, in the words the window shows.
+struct RunOutcome {
+    enum class Kind {
+        Written,      // the report is written
+        Rejected,     // a check of the inputs failed; `text` goes to the message dialog
+        CannotCreate, // the report file could not be created; `text` goes to the message dialog
+        Failed,       // an error left the run; `text` goes to the default error box
+    };
+    Kind kind;
+    std::string text;
+};
+
+// Writes the report of a computed case wherever the caller wants it.
+using ReportStep = std::function<ReportResult(const TFilterCase &)>;
+
+// The steps of the Calculate command from the field texts to the report:
+// read them with `separator` as the decimal separator, shift the viscosity,
+// compute the screens, then hand the case to `writeReport`. Nothing after a
+// failed step runs. The window and the command-line program both run cases
+// through here, so both answer the same texts with the same bytes and words.
+RunOutcome runCase(const FieldTexts &texts, char separator, const ReportStep &writeReport);
+
+// The default error box's text for an error that left a run.
+std::string errorText(const std::exception &e);
+
+} // namespace sf
