@@ -40,27 +40,30 @@ void FileSink::write(std::string_view bytes)
 {
     if (m_buffer.size() + bytes.size() > BufferBytes)
         flush();
-    if (bytes.size() >= BufferBytes) {
-        m_buffer.assign(bytes);
-        flush();
-        return;
-    }
-    m_buffer.append(bytes);
+    // Large pieces go out as they are, without a copy.
+    if (bytes.size() >= BufferBytes)
+        writeAll(bytes);
+    else
+        m_buffer.append(bytes);
 }
 
 void FileSink::flush()
 {
-    std::size_t done = 0;
-    while (done < m_buffer.size()) {
-        const ssize_t n = ::write(m_fd, m_buffer.data() + done, m_buffer.size() - done);
+    writeAll(m_buffer);
+    m_buffer.clear();
+}
+
+void FileSink::writeAll(std::string_view bytes)
+{
+    while (!bytes.empty()) {
+        const ssize_t n = ::write(m_fd, bytes.data(), bytes.size());
         if (n < 0) {
             if (errno == EINTR)
                 continue;
             fail(errno);
         }
-        done += static_cast<std::size_t>(n);
+        bytes.remove_prefix(static_cast<std::size_t>(n));
     }
-    m_buffer.clear();
 }
 
 void FileSink::close()

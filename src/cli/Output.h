@@ -24,6 +24,7 @@ public:
 
 private:
     void flush();
+    void writeAll(std::string_view bytes);
     [[noreturn]] void fail(int err);
 
     std::string m_name;

@@ -94,9 +94,13 @@ Vary parseVary(std::string_view spec)
         const std::size_t count = readCount(values.substr(b + 1), spec);
         vary.values.reserve(count);
         for (std::size_t i = 0; i < count; ++i) {
-            // The ends are taken as written; the points between are evenly spaced.
-            const double t = count == 1 ? 0.0 : static_cast<double>(i) / static_cast<double>(count - 1);
-            vary.values.push_back(i + 1 == count && count > 1 ? to : from + (to - from) * t);
+            // The ends are taken as written; the points between are evenly
+            // spaced, formed in extended precision and rounded once, so
+            // that 1:120:97 gives 2.2395833333333335, the double nearest to
+            // 1 + 119/96.
+            const long double step = count == 1 ? 0.0L
+                : (static_cast<long double>(to) - from) * static_cast<long double>(i) / static_cast<long double>(count - 1);
+            vary.values.push_back(i + 1 == count && count > 1 ? to : static_cast<double>(from + step));
         }
         if (!std::isfinite(to - from))
             throw UsageError("--vary " + std::string(spec) + ": the range is beyond the double range");
@@ -145,6 +149,8 @@ void PointEvaluator::readCase(const std::vector<double> &values)
 {
     // The varied process and melt values are always readable numbers, so one
     // reading serves them all; pack values change what reading finds.
+    if (m_readValid && !m_packVaried)
+        return;
     std::vector<double> packValues;
     for (std::size_t i = 0; i < m_fields.size(); ++i)
         if (isPackField(m_fields[i]))
@@ -197,6 +203,12 @@ void PointEvaluator::shift()
     m_case.ShiftFactor = m_shiftFactor;
     m_case.ShiftedViscosity = m_shiftedViscosity;
     m_case.ShiftedShearRate = m_shiftedShearRate;
+}
+
+int PointEvaluator::screensInUse(const std::vector<double> &values)
+{
+    readCase(values);
+    return m_read ? m_read->ScreenCount : 0;
 }
 
 PointResult PointEvaluator::evaluate(const std::vector<double> &values)

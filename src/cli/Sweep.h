@@ -66,6 +66,9 @@ public:
     // The point with variedFields[i] set to values[i].
     PointResult evaluate(const std::vector<double> &values);
 
+    // The screens in use at that point, 0 when its texts are not taken.
+    int screensInUse(const std::vector<double> &values);
+
 private:
     void readCase(const std::vector<double> &values);
     void shift();

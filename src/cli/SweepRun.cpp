@@ -1,7 +1,6 @@
 #include "SweepRun.h"
 
 #include "calc/InputFields.h"
-#include "calc/ReadInputs.h"
 
 #include <algorithm>
 #include <charconv>
@@ -102,21 +101,21 @@ std::string unitSuffix(std::string_view unit)
     return s;
 }
 
-// Screens in use at most, over the cases as written and the varied counts.
+// Screens in use at most: at each case's first point, or all twelve when
+// the pack itself is varied.
 int dropColumns(const SweepOptions &o)
 {
-    int columns = 0;
-    for (const SweepCase &c : o.cases) {
-        try {
-            ReadResult read = ReadInputs(c.texts, '.');
-            if (const auto *r = std::get_if<TFilterCase>(&read))
-                columns = std::max<int>(columns, r->ScreenCount);
-        } catch (const std::exception &) {
-        }
-    }
-    for (const Vary &v : o.vary)
+    std::vector<int> fields;
+    std::vector<double> first;
+    for (const Vary &v : o.vary) {
         if (inputField(v.field).kind == FieldKind::ScreenCount || inputField(v.field).screen != 0)
-            columns = MaxScreens;
+            return MaxScreens;
+        fields.push_back(v.field);
+        first.push_back(v.values.front());
+    }
+    int columns = 0;
+    for (const SweepCase &c : o.cases)
+        columns = std::max(columns, PointEvaluator(c.texts, fields).screensInUse(first));
     return columns;
 }
 
@@ -253,7 +252,8 @@ public:
     ChunkResult compute(std::uint64_t first, std::uint64_t last)
     {
         ChunkResult out;
-        out.rows.reserve(static_cast<std::size_t>(last - first) * 96);
+        // A row of 16 numbers in their shortest forms is rarely longer.
+        out.rows.reserve(static_cast<std::size_t>(last - first) * 320);
         for (std::uint64_t p = first; p < last; ++p) {
             std::size_t curve = 0;
             const std::size_t c = m_grid.place(p, m_values, curve);

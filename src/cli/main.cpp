@@ -6,6 +6,7 @@
 #include <CLI/CLI.hpp>
 
 #include <csignal>
+#include <cstdio>
 
 #ifndef SCREENFILTER_VERSION
 #error "SCREENFILTER_VERSION is the project's version"
@@ -56,6 +57,13 @@ int main(int argc, char **argv)
     sweepCmd->add_option("--threads", sweep.threads, "Threads to compute on (default: one per core)")
         ->check(CLI::Range(1u, 1024u));
 
+    // CLI11 would only say that a subcommand is required.
+    const bool known = argc > 1 && (argv[1] == initCmd->get_name() || argv[1] == runCmd->get_name() ||
+                                    argv[1] == sweepCmd->get_name());
+    if (argc > 1 && argv[1][0] != '-' && !known) {
+        std::fprintf(stderr, "screenfilter-cli: unknown command '%s': init, run or sweep (--help says more)\n", argv[1]);
+        return UsageOrFileError;
+    }
     try {
         app.parse(argc, argv);
     } catch (const CLI::ParseError &e) {

@@ -1,0 +1,69 @@
+// Sweeps against the bare core: a 200,000-point grid (flow rate x
+// temperature) of the worked example written as CSV to /dev/null, on one
+// thread and on every core, in points per second. BM_ReadAndCompute (one
+// point read from texts and computed) is the bare rate to compare with.
+
+#include "Output.h"
+#include "Sweep.h"
+#include "SweepRun.h"
+
+#include <benchmark/benchmark.h>
+
+#include <cstdlib>
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <thread>
+#include <unistd.h>
+
+namespace {
+
+sf::cli::SweepOptions grid(unsigned threads, std::size_t flows, std::size_t temperatures)
+{
+    sf::cli::SweepOptions o;
+    o.cases.push_back({"worked-example.sfcase", sf::FieldTexts::defaults()});
+    o.vary.push_back(sf::cli::parseVary("flow_rate=10:120:" + std::to_string(flows)));
+    o.vary.push_back(sf::cli::parseVary("temperature=200:320:" + std::to_string(temperatures)));
+    o.threads = threads;
+    return o;
+}
+
+void BM_Sweep200kToDevNull(benchmark::State &state)
+{
+    const unsigned threads = state.range(0) ? static_cast<unsigned>(state.range(0))
+                                            : std::max(1u, std::thread::hardware_concurrency());
+    const sf::cli::SweepOptions o = grid(threads, 500, 400);
+    std::uint64_t points = 0;
+    for (auto _ : state) {
+        sf::cli::FileSink out("/dev/null");
+        points += sf::cli::runSweep(o, out).points;
+        out.close();
+    }
+    state.counters["threads"] = threads;
+    state.counters["points_per_s"] = benchmark::Counter(static_cast<double>(points), benchmark::Counter::kIsRate);
+}
+BENCHMARK(BM_Sweep200kToDevNull)->Arg(1)->Arg(0)->Unit(benchmark::kMillisecond)->UseRealTime();
+
+// Peak resident memory of a 1,000,000-point sweep without a plot, measured in
+// a child process of its own so that nothing else counts.
+void BM_Sweep1MPeakMemory(benchmark::State &state)
+{
+    double peakMb = 0;
+    for (auto _ : state) {
+        const pid_t pid = ::fork();
+        if (pid == 0) {
+            sf::cli::FileSink out("/dev/null");
+            sf::cli::runSweep(grid(std::max(1u, std::thread::hardware_concurrency()), 1000, 1000), out);
+            out.close();
+            ::_exit(0);
+        }
+        int status = 0;
+        struct rusage usage {};
+        if (pid < 0 || ::wait4(pid, &status, 0, &usage) != pid || !WIFEXITED(status) || WEXITSTATUS(status) != 0)
+            std::abort();
+        peakMb = static_cast<double>(usage.ru_maxrss) / 1024.0;
+    }
+    state.counters["peak_MB"] = peakMb;
+}
+BENCHMARK(BM_Sweep1MPeakMemory)->Iterations(1)->Unit(benchmark::kMillisecond)->UseRealTime();
+
+} // namespace

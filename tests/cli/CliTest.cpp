@@ -1,0 +1,241 @@
+// screenfilter-cli as a user runs it: exit codes, what it says, what it writes.
+#include "calc/CaseFile.h"
+#include "calc/InputFields.h"
+#include "run/Calculator.h"
+#include "support/FakeHost.h"
+#include "support/Files.h"
+#include "support/Process.h"
+#include "support/TempDir.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <string>
+#include <vector>
+
+namespace sf {
+namespace {
+
+namespace fs = std::filesystem;
+using test::readBytes;
+using test::writeBytes;
+
+test::ProcessResult cli(const std::vector<std::string> &args, const std::vector<std::string> &env = {})
+{
+    return test::runProcess(SCREENFILTER_CLI, args, env);
+}
+
+void writeCase(const std::string &path, const FieldTexts &texts)
+{
+    writeBytes(path, formatCaseFile(texts));
+}
+
+TEST(Cli, WorkedExampleGivesTheGoldenReport)
+{
+    test::ScopedTempCwd cwd;
+    ASSERT_EQ(cli({"init", "pack.sfcase"}).exitCode, 0);
+    fs::create_directory("out");
+
+    const struct {
+        std::vector<std::string> args;
+        std::vector<std::string> env;
+        const char *file; // nullptr: standard output
+        const std::string &report;
+    } rows[] = {
+        {{"run", "pack.sfcase"}, {}, "result.txt", test::goldenReport()},
+        {{"run", "pack.sfcase", "-o", "-"}, {}, nullptr, test::goldenReport()},
+        {{"run", "pack.sfcase", "--output-dir", "out"}, {}, "out/result.txt", test::goldenReport()},
+        {{"run", "pack.sfcase", "-o", "mine.txt", "--decimal-separator", ","}, {}, "mine.txt", test::goldenCommaReport()},
+        {{"run", "pack.sfcase", "-o", "-", "--decimal-separator", "."}, {"LC_ALL=de_DE.UTF-8"}, nullptr,
+         test::goldenReport()},
+    };
+    for (const auto &row : rows) {
+        SCOPED_TRACE(row.args.back());
+        writeBytes("result.txt", std::string(4000, 'x')); // an earlier report is replaced
+        const test::ProcessResult r = cli(row.args, row.env);
+        EXPECT_EQ(r.exitCode, 0) << r.err;
+        EXPECT_EQ(r.err, "");
+        EXPECT_EQ(row.file ? readBytes(row.file) : r.out, row.report);
+    }
+}
+
+TEST(Cli, ReportFollowsTheLocaleLikeTheWindow)
+{
+    test::ScopedTempCwd cwd;
+    ASSERT_EQ(cli({"init", "pack.sfcase"}).exitCode, 0);
+    const test::ProcessResult r = cli({"run", "pack.sfcase", "-o", "-"}, {"LC_ALL=de_DE.UTF-8"});
+    if (r.out == test::goldenReport())
+        GTEST_SKIP() << "the de_DE locale is not installed here";
+    EXPECT_EQ(r.out, test::goldenCommaReport());
+}
+
+// The same texts through the window's Calculate command and through a case
+// file give the same report bytes and the same words.
+TEST(Cli, CaseFilesAnswerLikeTheWindow)
+{
+    const struct {
+        const char *name;
+        std::vector<std::pair<int, const char *>> texts;
+    } rows[] = {
+        {"worked example", {}},
+        {"three screens", {{ScreenCountField, "3"}, {meshField(4), ""}}},
+        {"count not correct", {{ScreenCountField, "13"}}},
+        {"screen data not enough", {{ScreenCountField, "3"}, {wireField(2), ""}}},
+        {"flow rate no number", {{1, "5 7"}}},
+        {"flow rate beyond a double", {{1, "1E400"}}},
+        {"absolute zero", {{4, "-273"}}},
+        {"mesh zero", {{meshField(5), "0"}}},
+        {"negative drops", {{wireField(2), "-0.01"}}},
+        {"report name taken whole", {{SaveFileNameField, " spaced name.txt"}}},
+    };
+    for (char separator : {'.', ','}) {
+        for (const auto &row : rows) {
+            SCOPED_TRACE(std::string(row.name) + (separator == ',' ? ", comma" : ""));
+            test::ScopedTempCwd cwd;
+            FieldTexts texts = FieldTexts::defaults();
+            for (const auto &[field, text] : row.texts)
+                texts[field] = text;
+            writeCase("case.sfcase", texts);
+
+            // The window, in a locale with this separator: its texts use it.
+            FieldTexts shown = texts;
+            if (separator == ',')
+                for (int n = 1; n < SaveFileNameField; ++n)
+                    for (char &ch : shown[n])
+                        if (ch == '.')
+                            ch = ',';
+            test::FakeHost host;
+            host.texts = shown;
+            Calculator window;
+            window.setDecimalSeparator(separator);
+            window.Calculate(host);
+            const std::string name = texts[SaveFileNameField];
+            const std::string windowReport = fs::exists(name) ? readBytes(name) : "";
+            fs::remove(name);
+
+            const test::ProcessResult r =
+                cli({"run", "case.sfcase", "--decimal-separator", std::string(1, separator)});
+            if (host.events == std::vector<std::string>{"finished", "refresh"}) {
+                EXPECT_EQ(r.exitCode, 0) << r.err;
+                EXPECT_EQ(readBytes(name), windowReport);
+                EXPECT_FALSE(windowReport.empty());
+            } else {
+                ASSERT_EQ(host.events.size(), 1u);
+                const std::string said = host.events[0].substr(host.events[0].find(": ") + 2);
+                EXPECT_EQ(r.exitCode, 1);
+                EXPECT_EQ(r.err, "case.sfcase: " + said + "\n");
+                EXPECT_FALSE(fs::exists(name)) << "nothing written after a rejection";
+            }
+        }
+    }
+}
+
+TEST(Cli, BadInputGetsOneClearLineAndItsExitCode)
+{
+    test::ScopedTempCwd cwd;
+    ASSERT_EQ(cli({"init", "good.sfcase"}).exitCode, 0);
+    writeBytes("broken.sfcase", "[process\n");
+    writeBytes("a-file", "");
+    FieldTexts rejected = FieldTexts::defaults();
+    rejected[ScreenCountField] = "0";
+    rejected[SaveFileNameField] = "rejected.txt";
+    writeCase("rejected.sfcase", rejected);
+    FieldTexts other = FieldTexts::defaults();
+    other[SaveFileNameField] = "other.txt";
+    writeCase("other.sfcase", other);
+
+    const struct {
+        std::vector<std::string> args;
+        int exitCode;
+        const char *err;
+    } rows[] = {
+        {{"run", "broken.sfcase"}, 2, "broken.sfcase:1:9: Error while parsing table header: expected ']', saw '\\n'\n"},
+        {{"run", "missing.sfcase"}, 2, "missing.sfcase: cannot be read: No such file or directory\n"},
+        {{"run", "good.sfcase", "broken.sfcase"}, 2, "broken.sfcase:1:9: Error while parsing table header: expected ']', saw '\\n'\n"},
+        {{"run", "good.sfcase", "--output-dir", "nowhere"}, 2, "nowhere: No such file or directory\n"},
+        {{"run", "good.sfcase", "--output-dir", "a-file"}, 2, "a-file: not a directory\n"},
+        {{"run", "good.sfcase", "other.sfcase", "-o", "x.txt"}, 2,
+         "-o takes the report of one case; for several, use --output-dir\n"},
+        {{"run", "good.sfcase", "good.sfcase"}, 2,
+         "good.sfcase: its report result.txt is also an earlier case's; give them different [report] files or run them apart\n"},
+        {{"run", "good.sfcase", "-o", "/dev/full"}, 1, "good.sfcase: ディスクがいっぱいです.\n"},
+        {{"run", "good.sfcase", "-o", "nowhere/r.txt"}, 1, "good.sfcase: File can not open!\n"},
+        {{"run", "good.sfcase", "--decimal-separator", "e"}, 2,
+         "--decimal-separator: one character that is no digit, sign, blank or exponent letter, such as . or ,\n"},
+        {{"run", "rejected.sfcase", "other.sfcase"}, 1, "rejected.sfcase: <Number of Screens> is not correct!\n"},
+        {{"sweep", "good.sfcase", "--vary", "flow=1:2:3"}, 2, "--vary flow=1:2:3: 'flow' is no numeric key of a case file\n"},
+        {{"sweep", "good.sfcase", "--vary", "flow_rate=1:2"}, 2, "--vary flow_rate=1:2: a range is FROM:TO:COUNT\n"},
+        {{"sweep", "good.sfcase", "--vary", "flow_rate=1:2:0"}, 2, "--vary flow_rate=1:2:0: COUNT must be from 1 to 1000000\n"},
+        {{"sweep", "good.sfcase", "--vary", "flow_rate=1:2:1000001"}, 2,
+         "--vary flow_rate=1:2:1000001: COUNT must be from 1 to 1000000\n"},
+        {{"sweep", "good.sfcase", "--vary", "flow_rate=1", "--vary", "flow_rate=2"}, 2,
+         "--vary: the two keys name the same field\n"},
+        {{"sweep", "good.sfcase", "--vary", "a=1", "--vary", "b=1", "--vary", "c=1"}, 2, "--vary: one or two keys\n"},
+        {{"sweep", "good.sfcase", "--vary", "flow_rate=1", "-o", "/dev/full"}, 2, "/dev/full: No space left on device\n"},
+        {{"sweep", "good.sfcase", "--vary", "flow_rate=1", "-o", "nowhere/t.csv"}, 2,
+         "nowhere/t.csv: No such file or directory\n"},
+        {{"sweep", "good.sfcase", "--vary", "flow_rate=1", "--plot", "p.pdf"}, 2, "p.pdf: a plot is an .svg or a .png file\n"},
+        {{"sweep", "good.sfcase", "--vary", "density=0", "-o", "t.csv"}, 1, ""},
+        {{"init", "good.sfcase"}, 2, "good.sfcase: exists already (--force replaces it)\n"},
+    };
+    for (const auto &row : rows) {
+        std::string joined;
+        for (const std::string &a : row.args)
+            joined += a + " ";
+        SCOPED_TRACE(joined);
+        const test::ProcessResult r = cli(row.args);
+        EXPECT_EQ(r.exitCode, row.exitCode);
+        EXPECT_EQ(r.err, row.err);
+    }
+    // The rejected case wrote nothing; the other one still ran.
+    EXPECT_FALSE(fs::exists("rejected.txt"));
+    EXPECT_EQ(readBytes("other.txt"), test::goldenReport());
+}
+
+TEST(Cli, UsageHelpAndVersion)
+{
+    const struct {
+        std::vector<std::string> args;
+        int exitCode;
+        const char *says; // in standard output (0) or standard error (2)
+    } rows[] = {
+        {{"--version"}, 0, "screenfilter-cli 1.0.0"},
+        {{"--help"}, 0, "Exit status: 0 all good, 1 some case was rejected or failed, 2 usage or file error."},
+        {{"run", "--help"}, 0, "--output-dir"},
+        {{"sweep", "--help"}, 0, "KEY=FROM:TO:COUNT"},
+        {{"init", "--help"}, 0, "worked example"},
+        {{}, 2, "A subcommand is required"},
+        {{"frobnicate"}, 2, "screenfilter-cli: unknown command 'frobnicate': init, run or sweep (--help says more)"},
+        {{"run"}, 2, "CASE is required"},
+        {{"sweep", "x.sfcase"}, 2, "--vary is required"},
+        {{"sweep", "x.sfcase", "--vary", "flow_rate=1", "--units", "Pa"}, 2, "Pa"},
+    };
+    for (const auto &row : rows) {
+        const test::ProcessResult r = cli(row.args);
+        EXPECT_EQ(r.exitCode, row.exitCode) << (row.args.empty() ? "" : row.args[0]);
+        const std::string &said = row.exitCode == 0 ? r.out : r.err;
+        EXPECT_NE(said.find(row.says), std::string::npos) << said;
+    }
+}
+
+TEST(Cli, SweepWritesTablesAndPictures)
+{
+    test::ScopedTempCwd cwd;
+    ASSERT_EQ(cli({"init", "a.sfcase"}).exitCode, 0);
+    const test::ProcessResult r = cli({"sweep", "a.sfcase", "--vary", "flow_rate=40,57", "--vary", "temperature=290",
+                                       "--units", "MPa", "--format", "json", "--plot", "p.svg"});
+    EXPECT_EQ(r.exitCode, 0) << r.err;
+    EXPECT_EQ(r.out.substr(0, 65), "{\"case\":\"a.sfcase\",\"flow_rate\":40,\"temperature\":290,\"unit\":\"MPa\",");
+    EXPECT_NE(r.out.find("\n{\"case\":\"a.sfcase\",\"flow_rate\":57,\"temperature\":290,\"unit\":\"MPa\",\"total\":35.6"),
+              std::string::npos);
+    const std::string svg = readBytes("p.svg");
+    EXPECT_NE(svg.find("<svg"), std::string::npos);
+    EXPECT_NE(svg.find("Flow Rate (kg/hr)"), std::string::npos);
+
+    ASSERT_EQ(cli({"sweep", "a.sfcase", "--vary", "count=1,12", "-o", "t.csv", "--plot", "p.png", "--log-y"}).exitCode, 0);
+    EXPECT_EQ(readBytes("p.png").substr(0, 8), "\x89PNG\r\n\x1a\n");
+    EXPECT_EQ(readBytes("t.csv").substr(0, 22), "case,count,total_kgf_c");
+}
+
+} // namespace
+} // namespace sf
