@@ -11,7 +11,7 @@ BUILD_PKGS = ca-certificates cmake g++ make pkg-config
 QT_PKGS    = qt6-base-dev libgl-dev fonts-ipafont-gothic
 # screenfilter-cli: command line, case files, plots drawn with Qt Charts.
 CLI_PKGS   = libcli11-dev libtomlplusplus-dev qt6-charts-dev qt6-svg-dev libqt6opengl6-dev
-TEST_PKGS  = libgtest-dev libgmock-dev libbenchmark-dev
+TEST_PKGS  = libgtest-dev libgmock-dev libbenchmark-dev locales
 FUZZ_PKGS  = clang libclang-rt-dev
 
 .PHONY: all deps run test build configure bench fuzz sanitize clean
@@ -40,19 +40,23 @@ sanitize:
 bench: build
 	$(BUILD)/bench/screenfilter_bench
 
-# Runs the reader fuzzer for FUZZ_SECONDS, starting from fuzz/corpus. New
-# inputs go to build-fuzz/corpus; a crashing input is written to build-fuzz
-# as crash-*: fix the reader, then add the input to fuzz/corpus so that
-# ctest replays it from then on.
+# Runs each fuzz target for FUZZ_SECONDS, starting from its corpus under
+# fuzz/. New inputs go to build-fuzz/<target>-corpus; a crashing input is
+# written to build-fuzz as crash-*: fix the code, then add the input to the
+# committed corpus so that ctest replays it from then on.
 FUZZ_SECONDS ?= 60
 fuzz:
 	@sh tools/install-deps.sh $(BUILD_PKGS) $(TEST_PKGS) $(FUZZ_PKGS) libtomlplusplus-dev
 	CXX=clang++ cmake -S . -B build-fuzz -DCMAKE_BUILD_TYPE=RelWithDebInfo \
 	    -DCMAKE_CXX_FLAGS=-fsanitize=fuzzer-no-link,address,undefined \
-	    -DSCREENFILTER_LIBFUZZER=ON -DSCREENFILTER_UI=OFF -DSCREENFILTER_BENCH=OFF -DBUILD_TESTING=OFF
-	cmake --build build-fuzz -j $(JOBS) --target readers_fuzzer
-	mkdir -p build-fuzz/corpus
-	cd build-fuzz && fuzz/readers_fuzzer -max_total_time=$(FUZZ_SECONDS) -max_len=256 corpus ../fuzz/corpus
+	    -DSCREENFILTER_LIBFUZZER=ON -DSCREENFILTER_UI=OFF -DSCREENFILTER_CLI=OFF \
+	    -DSCREENFILTER_BENCH=OFF -DBUILD_TESTING=OFF
+	cmake --build build-fuzz -j $(JOBS) --target readers_fuzzer casefile_fuzzer
+	mkdir -p build-fuzz/readers-corpus build-fuzz/casefile-corpus
+	cd build-fuzz && fuzz/readers_fuzzer -max_total_time=$(FUZZ_SECONDS) -max_len=256 \
+	    readers-corpus ../fuzz/corpus
+	cd build-fuzz && fuzz/casefile_fuzzer -max_total_time=$(FUZZ_SECONDS) -max_len=4096 \
+	    casefile-corpus ../fuzz/casefile-corpus
 
 clean:
 	rm -rf build build-sanitize build-fuzz

@@ -95,12 +95,11 @@ ReportResult writeToStandardOutput(const TFilterCase &c, char separator)
     return ReportResult::Written;
 }
 
-// "Temperature 280 ℃", "Power Law Factor 0.4"
+// "280 ℃", "0.4": the second key's value, named in the plot's title.
 std::string valueLabel(int field, double value)
 {
     const InputField &f = inputField(field);
-    std::string label = f.screen ? screenRowCaption(f.screen) + " " : std::string();
-    label += std::string(f.caption) + " " + shortest(value);
+    std::string label = shortest(value);
     if (!f.unit.empty() && f.unit != "-")
         label += " " + std::string(f.unit);
     return label;
@@ -269,6 +268,8 @@ int sweepCommand(const SweepArgs &args)
     if (args.plot) {
         PlotSpec plot;
         plot.title = "Total pressure drop";
+        if (options.vary.size() > 1)
+            plot.title += " at each " + fieldTitle(inputField(options.vary[1].field));
         plot.xTitle = fieldTitle(inputField(options.vary[0].field));
         plot.yTitle = "Total pressure drop (" + std::string(options.unit.name) + ")";
         plot.logY = args.logY;

@@ -18,8 +18,9 @@ struct ProcessResult {
     std::string err;
 };
 
-// Runs `program` with `args` in the current directory, with LC_ALL=C unless
-// `environment` ("NAME=value" entries, put first) says otherwise.
+// Runs `program` with `args` in the current directory. Its locale is C
+// unless `environment` ("NAME=value" entries) says otherwise: LC_ALL,
+// LC_* and LANG of this process are not passed on.
 inline ProcessResult runProcess(const std::string &program, const std::vector<std::string> &args,
                                 const std::vector<std::string> &environment = {})
 {
@@ -35,7 +36,11 @@ inline ProcessResult runProcess(const std::string &program, const std::vector<st
         ::close(out[1]);
         ::close(err[1]);
         std::vector<std::string> env = environment;
-        env.push_back("LC_ALL=C");
+        bool localeGiven = false;
+        for (const std::string &e : env)
+            localeGiven = localeGiven || e.rfind("LC_", 0) == 0 || e.rfind("LANG=", 0) == 0;
+        if (!localeGiven)
+            env.push_back("LC_ALL=C");
         for (char **e = environ; *e; ++e) {
             const std::string entry = *e;
             if (entry.rfind("LC_", 0) != 0 && entry.rfind("LANG=", 0) != 0)

@@ -64,6 +64,9 @@ std::string drawPlot(const PlotSpec &spec, const std::string &path)
     const auto app = application();
     auto *chart = new QChart;
     chart->setTitle(qs(spec.title));
+    QFont titleFont = chart->titleFont();
+    titleFont.setPointSizeF(titleFont.pointSizeF() * 1.4);
+    chart->setTitleFont(titleFont);
     chart->legend()->setAlignment(Qt::AlignBottom);
     chart->setAnimationOptions(QChart::NoAnimation);
 
@@ -101,6 +104,10 @@ std::string drawPlot(const PlotSpec &spec, const std::string &path)
             yMax = std::max(yMax, py);
         }
         chart->addSeries(series);
+        // The theme gives each line its colour when it is added.
+        QPen pen = series->pen();
+        pen.setWidthF(2.5);
+        series->setPen(pen);
         series->attachAxis(x);
         series->attachAxis(y);
     }
