@@ -133,12 +133,125 @@ std::string typeWanted(Expect expect)
     }
 }
 
+// The TOML reader of Debian 12 (toml++ 3.3) reaches undefined behaviour
+// when it asks whether some characters beyond ASCII are blanks: Latin,
+// Greek and Cyrillic letters among them. It asks wherever blanks may stand,
+// which in a case file is only outside quotes and comments, and after a
+// backslash in a multi-line text. Valid TOML has no such character outside
+// quotes and comments anyway, so the file is refused before the reader sees
+// one there.
+class CharacterCheck {
+public:
+    CharacterCheck(std::string_view content, const std::string &file) : m_s(content), m_file(file) {}
+
+    void run()
+    {
+        if (m_s.substr(0, 3) == "\xEF\xBB\xBF")
+            m_i = 3; // a byte-order mark
+        while (m_i < m_s.size()) {
+            const char c = m_s[m_i];
+            if (c == '#') {
+                skipToLineEnd();
+            } else if (c == '"' || c == '\'') {
+                string(c);
+            } else if (static_cast<unsigned char>(c) >= 0x80) {
+                refuse("only ASCII may stand outside quotes and comments");
+            } else {
+                advance();
+            }
+        }
+    }
+
+private:
+    bool at(std::string_view text) const { return m_s.substr(m_i, text.size()) == text; }
+
+    void advance()
+    {
+        if (m_s[m_i] == '\n') {
+            ++m_line;
+            m_column = 1;
+        } else if ((static_cast<unsigned char>(m_s[m_i]) & 0xC0) != 0x80) {
+            ++m_column;
+        }
+        ++m_i;
+    }
+
+    // Columns count characters, as the reader's own messages do.
+    [[noreturn]] void refuse(const std::string &what)
+    {
+        throw CaseFileError(m_file + ":" + std::to_string(m_line) + ":" + std::to_string(m_column) + ": " + what);
+    }
+
+    void skipToLineEnd()
+    {
+        while (m_i < m_s.size() && m_s[m_i] != '\n')
+            advance();
+    }
+
+    void string(char quote)
+    {
+        const std::string triple(3, quote);
+        const bool multiLine = at(triple);
+        for (int k = 0; k < (multiLine ? 3 : 1); ++k)
+            advance();
+        while (m_i < m_s.size()) {
+            const char c = m_s[m_i];
+            if (!multiLine && c == '\n')
+                return; // unterminated: the reader says so
+            if (c == quote && (!multiLine || at(triple))) {
+                // A closing triple may be preceded by up to two quotes of the text.
+                std::size_t quotes = 0;
+                while (m_i < m_s.size() && m_s[m_i] == quote && quotes < (multiLine ? 5u : 1u)) {
+                    advance();
+                    ++quotes;
+                }
+                return;
+            }
+            if (c == '\\' && quote == '"') {
+                advance();
+                if (multiLine)
+                    escapeInMultiLine();
+                else if (m_i < m_s.size() && m_s[m_i] != '\n')
+                    advance();
+                continue;
+            }
+            advance();
+        }
+    }
+
+    // After a backslash in a multi-line text the reader asks whether the
+    // next character, and after a line-ending backslash every character up
+    // to the next text, is a blank.
+    void escapeInMultiLine()
+    {
+        if (m_i >= m_s.size())
+            return;
+        if (static_cast<unsigned char>(m_s[m_i]) >= 0x80)
+            refuse("a backslash must not stand before a character beyond ASCII");
+        if (m_s[m_i] != ' ' && m_s[m_i] != '\t' && m_s[m_i] != '\r' && m_s[m_i] != '\n') {
+            advance(); // an ordinary escape
+            return;
+        }
+        while (m_i < m_s.size() && (m_s[m_i] == ' ' || m_s[m_i] == '\t' || m_s[m_i] == '\r' || m_s[m_i] == '\n'))
+            advance();
+        if (m_i < m_s.size() && static_cast<unsigned char>(m_s[m_i]) >= 0x80)
+            refuse("a text continued after a line-ending backslash must go on with ASCII");
+    }
+
+    std::string_view m_s;
+    const std::string &m_file;
+    std::size_t m_i = 0;
+    std::size_t m_line = 1;
+    std::size_t m_column = 1;
+};
+
 class CaseReader {
 public:
     CaseReader(std::string_view content, const std::string &file) : m_content(content), m_file(file) {}
 
     FieldTexts read()
     {
+        CharacterCheck(m_content, m_file).run();
         toml::table root;
         try {
             root = toml::parse(m_content, std::string_view(m_file));

@@ -8,6 +8,7 @@
 #include "calc/InputFields.h"
 #include "calc/ShortString.h"
 #include "io/TextFile.h"
+#include "io/WholeFile.h"
 #include "plot/Plot.h"
 #include "report/ReportWriter.h"
 #include "run/CaseRun.h"
@@ -161,6 +162,14 @@ int initCommand(const InitArgs &args)
     if (path != "-" && !args.force && fs::exists(fs::symlink_status(path))) {
         complain(path + ": exists already (--force replaces it)");
         return UsageOrFileError;
+    }
+    if (path != "-") {
+        // Whole or not at all, like a case the window saves.
+        if (const int err = replaceWholeFile(path, text); err != 0) {
+            complain(systemMessage(path, err));
+            return UsageOrFileError;
+        }
+        return Success;
     }
     try {
         FileSink out(path);

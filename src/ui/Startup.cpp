@@ -99,6 +99,12 @@ Windows createWindows()
     return windows;
 }
 
+void openCaseArgument(TForm1 &form1, const QStringList &arguments)
+{
+    if (arguments.size() == 2)
+        form1.openCase(arguments[1]);
+}
+
 void showMainWindow(TForm1 &form1)
 {
     centreOnScreen(&form1);

@@ -51,4 +51,8 @@ Windows createWindows();
 // Shows the main window centred on the screen with the focus on Edit1.
 void showMainWindow(TForm1 &form1);
 
+// A case file given as the program's only argument (QApplication::arguments(),
+// the program first) is opened as Ctrl+O would; anything else is ignored.
+void openCaseArgument(TForm1 &form1, const QStringList &arguments);
+
 } // namespace sf::ui

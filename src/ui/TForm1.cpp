@@ -3,6 +3,7 @@
 #include "Artwork.h"
 #include "BevelPanel.h"
 #include "CalcFinished.h"
+#include "CaseTexts.h"
 #include "FieldEdit.h"
 #include "LocaleSeparator.h"
 #include "Look.h"
@@ -11,9 +12,21 @@
 #include "browser/TDirectoryListBox.h"
 #include "browser/TDriveComboBox.h"
 #include "browser/TFileListBox.h"
+#include "calc/CaseFile.h"
+#include "io/ErrorBoxText.h"
+#include "io/IoErrors.h"
 
 #include <QCloseEvent>
 #include <QComboBox>
+#include <QDesktopServices>
+#include <QDragEnterEvent>
+#include <QDropEvent>
+#include <QFile>
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QMimeData>
+#include <QShortcut>
+#include <QUrl>
 #include <QGroupBox>
 #include <QKeyEvent>
 #include <QLabel>
@@ -32,6 +45,32 @@ constexpr int EditHeight = 21;
 // Up and Down cycle through the fields of the Input Data group, Edit1 to
 // this one.
 constexpr int LastDataField = 34;
+
+const QString WindowTitle = QStringLiteral("Pressure Drop of Screen Filter");
+
+// The first local file among dropped URLs.
+QString droppedFile(const QMimeData *mime)
+{
+    if (!mime || !mime->hasUrls())
+        return {};
+    for (const QUrl &url : mime->urls())
+        if (url.isLocalFile())
+            return url.toLocalFile();
+    return {};
+}
+
+QString askForCaseFile(QWidget *parent, bool save, const QString &current)
+{
+    QFileDialog dialog(parent, save ? QStringLiteral("Save Case") : QStringLiteral("Open Case"), current);
+    dialog.setNameFilters({QStringLiteral("Case files (*.sfcase *.toml)"), QStringLiteral("All files (*)")});
+    dialog.setAcceptMode(save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
+    dialog.setFileMode(save ? QFileDialog::AnyFile : QFileDialog::ExistingFile);
+    if (save)
+        dialog.setDefaultSuffix(QStringLiteral("sfcase"));
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+        return {};
+    return dialog.selectedFiles().front();
+}
 
 QString qText(std::string_view text)
 {
@@ -118,7 +157,7 @@ bool isEnter(const QKeyEvent *event)
 TForm1::TForm1(QWidget *parent) : QWidget(parent)
 {
     setObjectName(QStringLiteral("Form1"));
-    setWindowTitle(QStringLiteral("Pressure Drop of Screen Filter"));
+    setWindowTitle(WindowTitle);
     setFont(uiFont(12));
     resize(685, 491);
 
@@ -137,6 +176,19 @@ TForm1::TForm1(QWidget *parent) : QWidget(parent)
 
     applyLocale(QLocale::system());
     m_edits[0]->setFocus(Qt::OtherFocusReason);
+
+    // Case files: additions that a user who never touches them does not see.
+    m_chooseFile = [this](bool save, const QString &current) { return askForCaseFile(this, save, current); };
+    m_openUrl = [](const QUrl &url) { return QDesktopServices::openUrl(url); };
+    const std::pair<QKeySequence, void (TForm1::*)()> shortcuts[] = {
+        {QKeySequence(Qt::CTRL | Qt::Key_O), &TForm1::openCaseDialog},
+        {QKeySequence(Qt::CTRL | Qt::Key_S), &TForm1::saveCaseToFile},
+        {QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_S), &TForm1::saveCaseAs},
+    };
+    for (const auto &[keys, slot] : shortcuts)
+        connect(new QShortcut(keys, this), &QShortcut::activated, this, slot);
+    setAcceptDrops(true);
+    connect(m_fileList, &sf::TFileListBox::openRequested, this, &TForm1::openReport);
 }
 
 QLineEdit *TForm1::makeEdit(int number, QWidget *parent, QRect geometry, int pixelSize)
@@ -392,4 +444,81 @@ void TForm1::resizeEvent(QResizeEvent *event)
 {
     m_panel1->setGeometry(rect());
     QWidget::resizeEvent(event);
+}
+
+bool TForm1::openCase(const QString &path)
+{
+    sf::FieldTexts texts;
+    try {
+        texts = sf::ui::loadCase(QFile::encodeName(path).toStdString(), decimalSeparator());
+    } catch (const std::exception &e) {
+        showError(sf::errorBoxText(e.what()));
+        return false;
+    }
+    for (const sf::InputField &field : sf::InputFields)
+        m_edits[static_cast<std::size_t>(field.number - 1)]->setText(QString::fromStdString(texts[field.number]));
+    m_casePath = path;
+    updateTitle();
+    return true;
+}
+
+bool TForm1::saveCase(const QString &path)
+{
+    const int err = sf::ui::saveCase(QFile::encodeName(path).toStdString(), fieldTexts(), decimalSeparator());
+    if (err != 0) {
+        showError(sf::errorBoxText(QFileInfo(path).fileName().toStdString() + ": " + sf::ioErrorText(err)));
+        return false;
+    }
+    m_casePath = path;
+    updateTitle();
+    return true;
+}
+
+void TForm1::openCaseDialog()
+{
+    const QString path = m_chooseFile(false, m_casePath);
+    if (!path.isEmpty())
+        openCase(path);
+}
+
+void TForm1::saveCaseToFile()
+{
+    if (m_casePath.isEmpty())
+        saveCaseAs();
+    else
+        saveCase(m_casePath);
+}
+
+void TForm1::saveCaseAs()
+{
+    const QString path = m_chooseFile(true, m_casePath);
+    if (!path.isEmpty())
+        saveCase(path);
+}
+
+void TForm1::updateTitle()
+{
+    setWindowTitle(m_casePath.isEmpty() ? WindowTitle
+                                        : WindowTitle + QStringLiteral(" — ") + QFileInfo(m_casePath).fileName());
+}
+
+void TForm1::openReport(const QString &path)
+{
+    if (!m_openUrl(QUrl::fromLocalFile(path)))
+        showError(sf::errorBoxText("No application is set to open " + QFileInfo(path).fileName().toStdString()));
+}
+
+void TForm1::dragEnterEvent(QDragEnterEvent *event)
+{
+    if (!droppedFile(event->mimeData()).isEmpty())
+        event->acceptProposedAction();
+}
+
+void TForm1::dropEvent(QDropEvent *event)
+{
+    const QString path = droppedFile(event->mimeData());
+    if (path.isEmpty())
+        return;
+    event->acceptProposedAction();
+    openCase(path);
 }

@@ -8,10 +8,12 @@
 #include <QWidget>
 
 #include <array>
+#include <functional>
 
 class QComboBox;
 class QLineEdit;
 class QPushButton;
+class QUrl;
 class TFinishForm;
 
 namespace sf {
@@ -49,11 +51,32 @@ public:
     // where the user put it.
     void refreshFileList() override;
 
+    // Case files. Opening fills all 35 fields; saving writes what they
+    // hold. Neither runs the calculation. Failures go to the error box.
+    bool openCase(const QString &path);
+    bool saveCase(const QString &path);
+    // The case file last opened or saved; empty before.
+    QString casePath() const { return m_casePath; }
+
+    // Asks the user for a case file to open (save false) or to save to;
+    // an empty answer means no. Tests replace the file dialog with this.
+    using FileChooser = std::function<QString(bool save, const QString &current)>;
+    void setFileChooser(FileChooser chooser) { m_chooseFile = std::move(chooser); }
+    // Opens a report with the desktop's application for it; false when
+    // there is none. Tests replace the desktop service with this.
+    using UrlOpener = std::function<bool(const QUrl &)>;
+    void setUrlOpener(UrlOpener opener) { m_openUrl = std::move(opener); }
+
 public slots:
     void BitBtn1Click();
+    void openCaseDialog();   // Ctrl+O
+    void saveCaseToFile();   // Ctrl+S: the open case's file, or asks
+    void saveCaseAs();       // Ctrl+Shift+S
 
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
+    void dragEnterEvent(QDragEnterEvent *event) override;
+    void dropEvent(QDropEvent *event) override;
     void changeEvent(QEvent *event) override;
     void closeEvent(QCloseEvent *event) override;
     void resizeEvent(QResizeEvent *event) override;
@@ -66,6 +89,8 @@ private:
     void buildViscosityGroup(QWidget *input);
     QLineEdit *makeEdit(int number, QWidget *parent, QRect geometry, int pixelSize);
     void writeReadOnlyDefaults();
+    void updateTitle();
+    void openReport(const QString &path);
     void setTabChain();
 
     sf::ui::BevelPanel *m_panel1 = nullptr;
@@ -75,4 +100,7 @@ private:
     std::array<QLineEdit *, sf::EditFieldCount> m_edits{};
     TFinishForm *m_finishForm = nullptr;
     sf::Calculator m_calculator;
+    QString m_casePath;
+    FileChooser m_chooseFile;
+    UrlOpener m_openUrl;
 };

@@ -23,5 +23,6 @@ int main(int argc, char *argv[])
     sf::ui::initApplication(app, path);
     sf::ui::Windows windows = sf::ui::createWindows();
     sf::ui::showMainWindow(*windows.form1);
+    sf::ui::openCaseArgument(*windows.form1, QApplication::arguments());
     return app.exec();
 }

@@ -89,6 +89,9 @@ TEST(CaseFile, ProblemsAreNamedWithFileLineAndColumn)
                                  "[melt]\nstandard_viscosity = 9.55\nstandard_shear_rate = 100.0\npower_law_factor = 0.469\n"
                                  "shift_a = 15180.0\nshift_b = 26.96\n[pack]\ncount = 1\nscreens = [{ mesh = 30, wire = 0.02946 }]\n";
     ASSERT_NO_THROW(parseCaseFile(complete, "c.sfcase"));
+    // Beyond ASCII in texts and comments, and after a byte-order mark.
+    const std::string accented = "\xEF\xBB\xBF" + complete + "[report] # η ℃ é\nfile = '''é\"\"\"'''  # ü\n";
+    EXPECT_EQ(parseCaseFile(accented, "c.sfcase")[SaveFileNameField], "é\"\"\"");
     auto replaced = [&](const std::string &from, const std::string &to) {
         std::string s = complete;
         s.replace(s.find(from), from.size(), to);
@@ -113,6 +116,14 @@ TEST(CaseFile, ProblemsAreNamedWithFileLineAndColumn)
         {complete + "[report]\nfile = 5\n", "c.sfcase:16:8: report.file must be a text"},
         {replaced("290.0", "1e400"), "c.sfcase:5:20: Error while parsing floating-point: '1e400' could not be "
                                      "interpreted as a value"},
+        // The TOML reader must never see a character beyond ASCII where a
+        // blank may stand.
+        {complete + "[procéss]\n", "c.sfcase:15:6: only ASCII may stand outside quotes and comments"},
+        {replaced("290.0", "290.0 °C"), "c.sfcase:5:21: only ASCII may stand outside quotes and comments"},
+        {complete + "[report]\nfile = \"\"\"a \\\n  é.txt\"\"\"\n",
+         "c.sfcase:17:3: a text continued after a line-ending backslash must go on with ASCII"},
+        {complete + "[report]\nfile = \"\"\"a\\é\"\"\"\n",
+         "c.sfcase:16:13: a backslash must not stand before a character beyond ASCII"},
     };
     for (const auto &[content, message] : rows) {
         SCOPED_TRACE(message);

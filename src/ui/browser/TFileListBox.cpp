@@ -5,6 +5,7 @@
 #include "OwnerDrawnEntry.h"
 #include "io/IoErrors.h"
 
+#include <QMouseEvent>
 #include <QPainter>
 #include <QStyledItemDelegate>
 
@@ -57,6 +58,13 @@ QStringList TFileListBox::fileNames() const
     for (int i = 0; i < count(); ++i)
         names.append(item(i)->text());
     return names;
+}
+
+void TFileListBox::mouseDoubleClickEvent(QMouseEvent *event)
+{
+    QListWidget::mouseDoubleClickEvent(event);
+    if (const QListWidgetItem *item = itemAt(event->position().toPoint()))
+        emit openRequested(m_directory + QLatin1Char('/') + item->text());
 }
 
 void TFileListBox::refresh()

@@ -29,6 +29,13 @@ public:
     // Not owned; null restores the application's wait cursor.
     void setBusyPointer(BusyPointer *busy);
 
+signals:
+    // A file was double-clicked: the user wants to see it.
+    void openRequested(const QString &path);
+
+protected:
+    void mouseDoubleClickEvent(QMouseEvent *event) override;
+
 private:
     QString m_directory;
     WaitCursorBusyPointer m_waitCursor;

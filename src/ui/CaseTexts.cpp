@@ -1,0 +1,37 @@
+#include "CaseTexts.h"
+
+#include "calc/CaseFile.h"
+#include "io/WholeFile.h"
+
+#include <utility>
+
+namespace sf::ui {
+
+FieldTexts swapSeparator(FieldTexts texts, char separator)
+{
+    if (separator == '.')
+        return texts;
+    for (const InputField &f : InputFields) {
+        if (f.kind == FieldKind::SaveFileName)
+            continue;
+        for (char &c : texts[f.number]) {
+            if (c == '.')
+                c = separator;
+            else if (c == separator)
+                c = '.';
+        }
+    }
+    return texts;
+}
+
+FieldTexts loadCase(const std::string &path, char separator)
+{
+    return swapSeparator(readCaseFile(path), separator);
+}
+
+int saveCase(const std::string &path, const FieldTexts &shown, char separator)
+{
+    return replaceWholeFile(path, formatCaseFile(swapSeparator(shown, separator)));
+}
+
+} // namespace sf::ui

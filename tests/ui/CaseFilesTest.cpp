@@ -1,0 +1,227 @@
+// Case files in the window: open, save, the title, drops, the program's
+// argument, and the report one double-click away.
+#include "UiTestSupport.h"
+
+#include "calc/CaseFile.h"
+#include "support/Process.h"
+
+#include "browser/TFileListBox.h"
+
+#include <QDropEvent>
+#include <QMimeData>
+#include <QUrl>
+
+#include <filesystem>
+
+namespace sf::ui::test {
+namespace {
+
+namespace fs = std::filesystem;
+using ::sf::test::writeBytes;
+
+class CaseFilesTest : public MainWindowTest {
+protected:
+    FieldTexts shown() const { return form1->fieldTexts(); }
+
+    // A case unlike the worked example in every group, the melt included.
+    static FieldTexts otherCase()
+    {
+        FieldTexts t = FieldTexts::defaults();
+        t[1] = "80.5";
+        t[4] = "275";
+        t[ScreenCountField] = "3";
+        t[meshField(2)] = "60";
+        t[wireField(3)] = "0.0114";
+        t[meshField(4)] = "";
+        t[30] = "12.25";
+        t[33] = "14000.0";
+        t[SaveFileNameField] = "pack a.txt";
+        return t;
+    }
+
+    std::vector<SeenDialog> errorBoxes(const std::function<void()> &action)
+    {
+        ModalWatcher watcher;
+        action();
+        return watcher.seen;
+    }
+};
+
+TEST_F(CaseFilesTest, OpeningFillsAllFieldsAndTheTitle)
+{
+    ScratchDirectory dir;
+    writeBytes("pack-a.sfcase", formatCaseFile(otherCase()));
+    EXPECT_EQ(form1->windowTitle(), "Pressure Drop of Screen Filter");
+    ASSERT_TRUE(form1->openCase(QStringLiteral("pack-a.sfcase")));
+    EXPECT_EQ(shown(), otherCase());
+    EXPECT_EQ(edit(30)->text(), "12.25");
+    EXPECT_FALSE(edit(30)->isEnabled()) << "the melt stays read-only";
+    EXPECT_EQ(form1->windowTitle(), "Pressure Drop of Screen Filter — pack-a.sfcase");
+}
+
+TEST_F(CaseFilesTest, SavedCasesOpenWithTheSameTextsInEitherLocale)
+{
+    for (const char *locale : {"C", "de_DE"}) {
+        SCOPED_TRACE(locale);
+        ScratchDirectory dir;
+        form1->applyLocale(QLocale(QString::fromLatin1(locale)));
+        const QChar sep = QLatin1Char(form1->decimalSeparator());
+        edit(1)->setText(QStringLiteral("57") + sep + QStringLiteral("0"));
+        edit(wireField(2))->setText(QStringLiteral("0") + sep + QStringLiteral("0274"));
+        edit(3)->setText(QStringLiteral("1.5")); // no number in a comma locale; kept as typed
+        edit(SaveFileNameField)->setText(QStringLiteral("r.txt"));
+        const FieldTexts before = shown();
+        ASSERT_TRUE(form1->saveCase(QStringLiteral("case.sfcase")));
+        // The file holds full stops whatever the window showed.
+        const std::string file = ::sf::test::readBytes("case.sfcase");
+        EXPECT_NE(file.find("flow_rate = 57.0 "), std::string::npos) << file;
+        EXPECT_NE(file.find("wire = 0.0274 "), std::string::npos) << file;
+
+        edit(1)->setText(QStringLiteral("1"));
+        edit(30)->setText(QStringLiteral("2"));
+        ASSERT_TRUE(form1->openCase(QStringLiteral("case.sfcase")));
+        EXPECT_EQ(shown(), before);
+        form1->applyLocale(QLocale::c());
+    }
+}
+
+TEST_F(CaseFilesTest, SavingRunsNothingAndAsksOnlyTheFirstTime)
+{
+    ScratchDirectory dir;
+    std::vector<bool> asked;
+    QString answer = QStringLiteral("first.sfcase");
+    form1->setFileChooser([&](bool save, const QString &) {
+        asked.push_back(save);
+        return answer;
+    });
+    QTest::keyClick(edit(1), Qt::Key_S, Qt::ControlModifier);
+    QTest::keyClick(edit(1), Qt::Key_S, Qt::ControlModifier);
+    answer = QStringLiteral("second.sfcase");
+    QTest::keyClick(edit(1), Qt::Key_S, Qt::ControlModifier | Qt::ShiftModifier);
+    EXPECT_EQ(asked, (std::vector<bool>{true, true}));
+    EXPECT_TRUE(fs::exists("first.sfcase"));
+    EXPECT_TRUE(fs::exists("second.sfcase"));
+    EXPECT_FALSE(fs::exists("result.txt")) << "saving never runs the calculation";
+    EXPECT_EQ(form1->windowTitle(), "Pressure Drop of Screen Filter — second.sfcase");
+
+    answer.clear(); // the user cancels
+    writeBytes("x.sfcase", formatCaseFile(otherCase()));
+    QTest::keyClick(edit(1), Qt::Key_O, Qt::ControlModifier);
+    EXPECT_EQ(shown(), FieldTexts::defaults());
+    answer = QStringLiteral("x.sfcase");
+    QTest::keyClick(edit(1), Qt::Key_O, Qt::ControlModifier);
+    EXPECT_EQ(shown(), otherCase());
+}
+
+TEST_F(CaseFilesTest, FailuresShowTheErrorBoxAndChangeNothing)
+{
+    ScratchDirectory dir;
+    writeBytes("broken.sfcase", "[process\n");
+    writeBytes("plain", "");
+    writeBytes("kept.sfcase", "earlier");
+    const struct {
+        bool save;
+        const char *path;
+        const char *shown;
+    } rows[] = {
+        {false, "broken.sfcase", "broken.sfcase:1:9: Error while parsing table header: expected ']', saw '\\n'"},
+        {false, "missing.sfcase", "missing.sfcase: cannot be read: No such file or directory."},
+        {true, "no-such-dir/case.sfcase", "case.sfcase: ファイルが見つかりません."},
+        {true, "plain/case.sfcase", "case.sfcase: ファイル名の指定が間違っています."},
+    };
+    for (const auto &row : rows) {
+        SCOPED_TRACE(row.path);
+        const std::vector<SeenDialog> seen = errorBoxes([&] {
+            const QString path = QString::fromUtf8(row.path);
+            EXPECT_FALSE(row.save ? form1->saveCase(path) : form1->openCase(path));
+        });
+        ASSERT_EQ(seen.size(), 1u);
+        EXPECT_EQ(seen[0].icon, QMessageBox::Critical);
+        EXPECT_EQ(seen[0].text.toStdString(), row.shown);
+        EXPECT_EQ(shown(), FieldTexts::defaults());
+        EXPECT_EQ(form1->windowTitle(), "Pressure Drop of Screen Filter");
+    }
+    EXPECT_EQ(::sf::test::readBytes("kept.sfcase"), "earlier");
+    EXPECT_EQ(std::distance(fs::directory_iterator("."), fs::directory_iterator()), 3) << "no temporary file left";
+}
+
+TEST_F(CaseFilesTest, DroppedFileAndProgramArgumentOpenTheCase)
+{
+    ScratchDirectory dir;
+    writeBytes("dropped.sfcase", formatCaseFile(otherCase()));
+    QMimeData mime;
+    mime.setUrls({QUrl::fromLocalFile(QDir::current().absoluteFilePath(QStringLiteral("dropped.sfcase")))});
+    QDragEnterEvent enter(QPoint(100, 100), Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(form1, &enter);
+    EXPECT_TRUE(enter.isAccepted());
+    QDropEvent drop(QPointF(100, 100), Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(form1, &drop);
+    EXPECT_EQ(shown(), otherCase());
+
+    Windows second = createWindows();
+    FieldTexts other = otherCase();
+    other[1] = "33";
+    writeBytes("argument.sfcase", formatCaseFile(other));
+    openCaseArgument(*second.form1, {QStringLiteral("screenfilter"), QStringLiteral("argument.sfcase")});
+    EXPECT_EQ(second.form1->fieldTexts(), other);
+    openCaseArgument(*second.form1, {QStringLiteral("screenfilter"), QStringLiteral("dropped.sfcase"), QStringLiteral("x")});
+    EXPECT_EQ(second.form1->fieldTexts()[1], "33") << "more than one argument opens nothing";
+}
+
+TEST_F(CaseFilesTest, DoubleClickOnAFileOpensItOnTheDesktop)
+{
+    // The file list shows the directory the window started in.
+    ScratchDirectory dir;
+    writeBytes("report.txt", "x");
+    Windows here = createWindows();
+    showMainWindow(*here.form1);
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(here.form1.get()));
+    auto *files = here.form1->findChild<TFileListBox *>(QStringLiteral("FileListBox1"));
+    const QList<QListWidgetItem *> items = files->findItems(QStringLiteral("report.txt"), Qt::MatchExactly);
+    ASSERT_EQ(items.size(), 1);
+    std::vector<QUrl> opened;
+    bool available = true;
+    here.form1->setUrlOpener([&](const QUrl &url) {
+        opened.push_back(url);
+        return available;
+    });
+    auto doubleClick = [&] { QTest::mouseDClick(files->viewport(), Qt::LeftButton, {}, files->visualItemRect(items[0]).center()); };
+    doubleClick();
+    ASSERT_EQ(opened.size(), 1u);
+    EXPECT_EQ(opened[0], QUrl::fromLocalFile(files->directory() + QStringLiteral("/report.txt")));
+
+    available = false;
+    const std::vector<SeenDialog> seen = errorBoxes(doubleClick);
+    ASSERT_EQ(seen.size(), 1u);
+    EXPECT_EQ(seen[0].text, "No application is set to open report.txt.");
+}
+
+TEST_F(CaseFilesTest, SavedCaseGivesTheWindowsReportThroughTheCommandLine)
+{
+    ScratchDirectory dir;
+    FieldTexts texts = otherCase();
+    texts[SaveFileNameField] = "window.txt";
+    writeBytes("start.sfcase", formatCaseFile(texts));
+    for (const char *locale : {"C", "de_DE"}) {
+        SCOPED_TRACE(locale);
+        form1->applyLocale(QLocale(QString::fromLatin1(locale)));
+        ASSERT_TRUE(form1->openCase(QStringLiteral("start.sfcase")));
+        ASSERT_TRUE(form1->saveCase(QStringLiteral("saved.sfcase")));
+        {
+            ModalWatcher watcher;
+            QTest::mouseClick(button("BitBtn1"), Qt::LeftButton);
+            ASSERT_EQ(watcher.seen.size(), 1u);
+            EXPECT_EQ(watcher.seen[0].objectName, "FinishForm");
+        }
+        const ::sf::test::ProcessResult r = ::sf::test::runProcess(
+            SCREENFILTER_CLI, {"run", "saved.sfcase", "-o", "-", "--decimal-separator",
+                               std::string(1, form1->decimalSeparator())});
+        EXPECT_EQ(r.exitCode, 0) << r.err;
+        EXPECT_EQ(r.out, ::sf::test::readBytes("window.txt"));
+        EXPECT_NE(r.out.find(form1->decimalSeparator() == ',' ? "80,50" : "80.50"), std::string::npos);
+    }
+    form1->applyLocale(QLocale::c());
+}
+
+} // namespace
+} // namespace sf::ui::test
