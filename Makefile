@@ -14,7 +14,9 @@ CLI_PKGS   = libcli11-dev libtomlplusplus-dev qt6-charts-dev qt6-svg-dev libqt6o
 TEST_PKGS  = libgtest-dev libgmock-dev libbenchmark-dev locales
 FUZZ_PKGS  = clang libclang-rt-dev
 
-.PHONY: all deps run test build configure bench fuzz sanitize clean
+PACKAGE_PKGS = dpkg-dev file desktop-file-utils appstream lintian xvfb xdotool
+
+.PHONY: all deps run test build configure bench fuzz sanitize package check-package clean
 
 all: build
 
@@ -58,5 +60,19 @@ fuzz:
 	cd build-fuzz && fuzz/casefile_fuzzer -max_total_time=$(FUZZ_SECONDS) -max_len=4096 \
 	    casefile-corpus ../fuzz/casefile-corpus
 
+# The Debian package, built with Debian's hardening flags; it lands in
+# build-package/. check-package validates it and tries it out unpacked.
+package:
+	@sh tools/install-deps.sh $(BUILD_PKGS) $(QT_PKGS) $(CLI_PKGS) $(PACKAGE_PKGS)
+	export DEB_BUILD_MAINT_OPTIONS=hardening=+all; \
+	cmake -S . -B build-package -DCMAKE_BUILD_TYPE=Release -DBUILD_TESTING=OFF -DSCREENFILTER_BENCH=OFF \
+	    -DCMAKE_CXX_FLAGS="$$(dpkg-buildflags --get CXXFLAGS) $$(dpkg-buildflags --get CPPFLAGS)" \
+	    -DCMAKE_EXE_LINKER_FLAGS="$$(dpkg-buildflags --get LDFLAGS)"
+	cmake --build build-package -j $(JOBS)
+	cd build-package && cpack
+
+check-package: package
+	sh tools/check-package.sh build-package
+
 clean:
-	rm -rf build build-sanitize build-fuzz
+	rm -rf build build-sanitize build-fuzz build-package
