@@ -17,7 +17,7 @@ public:
 
     explicit TFileListBox(QWidget *parent = nullptr);
 
-    QString directory() const { return m_directory; }
+    QByteArray directory() const { return m_directory; }
     QStringList fileNames() const;
 
     // Lists the directory again. It does not change the current directory,
@@ -30,7 +30,7 @@ public:
     void setBusyPointer(BusyPointer *busy);
 
 private:
-    QString m_directory;
+    QByteArray m_directory;
     WaitCursorBusyPointer m_waitCursor;
     BusyPointer *m_busy = &m_waitCursor;
 };
