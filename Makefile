@@ -38,19 +38,22 @@ sanitize:
 bench: build
 	$(BUILD)/bench/screenfilter_bench
 
-# Runs the reader fuzzer for FUZZ_SECONDS, starting from fuzz/corpus. New
-# inputs go to build-fuzz/corpus; a crashing input is written to build-fuzz
-# as crash-*: fix the reader, then add the input to fuzz/corpus so that
-# ctest replays it from then on.
+# Runs each fuzzer for FUZZ_SECONDS: the number readers, then the whole
+# Calculate command, each from its corpus in fuzz/. New inputs go to
+# build-fuzz/<target>-corpus; an input that breaks a target is written to
+# build-fuzz as crash-* (or timeout-*): fix the code, then add the input to
+# the committed corpus so that ctest replays it from then on.
 FUZZ_SECONDS ?= 60
+FUZZ_FLAGS = -max_total_time=$(FUZZ_SECONDS) -max_len=8192 -timeout=10
 fuzz:
 	@sh tools/install-deps.sh $(BUILD_PKGS) $(TEST_PKGS) $(FUZZ_PKGS)
 	CXX=clang++ cmake -S . -B build-fuzz -DCMAKE_BUILD_TYPE=RelWithDebInfo \
-	    -DCMAKE_CXX_FLAGS=-fsanitize=fuzzer-no-link,address,undefined \
+	    "-DCMAKE_CXX_FLAGS=-fsanitize=fuzzer-no-link,address,undefined -fno-sanitize-recover=all" \
 	    -DSCREENFILTER_LIBFUZZER=ON -DSCREENFILTER_UI=OFF -DSCREENFILTER_BENCH=OFF -DBUILD_TESTING=OFF
-	cmake --build build-fuzz -j $(JOBS) --target readers_fuzzer
-	mkdir -p build-fuzz/corpus
-	cd build-fuzz && fuzz/readers_fuzzer -max_total_time=$(FUZZ_SECONDS) -max_len=256 corpus ../fuzz/corpus
+	cmake --build build-fuzz -j $(JOBS) --target readers_fuzzer calculate_fuzzer
+	mkdir -p build-fuzz/readers-corpus build-fuzz/calculate-corpus
+	cd build-fuzz && fuzz/readers_fuzzer $(FUZZ_FLAGS) readers-corpus ../fuzz/corpus
+	cd build-fuzz && fuzz/calculate_fuzzer $(FUZZ_FLAGS) calculate-corpus ../fuzz/calculate-corpus
 
 clean:
 	rm -rf build build-sanitize build-fuzz
