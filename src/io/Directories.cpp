@@ -38,7 +38,7 @@ int openDirectory(std::string_view path, int lastFlags)
         while (next < path.size() && path[next] == '/')
             ++next;
         const bool last = next == path.size();
-        // The root alone, or a trailing "/", opens where the walk stands.
+        // The root alone has no name: the walk opens "/" itself.
         const std::string name = end > start ? std::string(path.substr(start, end - start)) : ".";
         const int fd = ::openat(at, name.c_str(), (last ? lastFlags : O_PATH) | O_DIRECTORY | O_CLOEXEC);
         const int err = errno;

@@ -14,11 +14,18 @@ namespace {
 
 using F = FolderKind;
 
+// What an entry shows.
+struct Shown {
+    QString text;
+    FolderKind kind;
+    int indent;
+};
+
 struct EntriesRow {
     const char *name;
     const char *directory;
     QByteArrayList subdirectories;
-    std::vector<DirectoryEntry> expected;
+    std::vector<Shown> expected;
 };
 
 void PrintTo(const EntriesRow &row, std::ostream *os) { *os << row.name; }
