@@ -44,9 +44,11 @@ using sf::test::FakeHost;
 
 constexpr const char *EarlierReport = "earlier report\r\n";
 
-// The scratch directory, made once and current for the whole session, and
-// the read end that keeps a reader on "fifo-read".
+// The scratch directory, made once, current only while an input runs:
+// libFuzzer reads its corpus and writes its findings relative to the
+// directory it was started in. `reader` keeps a reader on "fifo-read".
 struct Scratch {
+    int outside = ::open(".", O_PATH | O_DIRECTORY | O_CLOEXEC);
     sf::test::ScopedTempCwd cwd;
     int reader = -1;
 
@@ -66,6 +68,14 @@ struct Scratch {
         ::close(sock);
         fs::create_symlink("/dev/full", "full");
         fs::create_symlink("/dev/null", "null");
+        leave();
+    }
+
+    void enter() const { fs::current_path(cwd.path()); }
+    void leave() const
+    {
+        if (::fchdir(outside) != 0)
+            std::abort();
     }
 };
 
@@ -217,6 +227,7 @@ void restore(const Snapshot &made, const Snapshot &now)
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size)
 {
     static Scratch scratch;
+    scratch.enter();
     static const Snapshot made = snapshot();
 
     FakeHost host;
@@ -264,5 +275,6 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
             broken("a run without a report changed a file", host);
     }
     restore(made, after);
+    scratch.leave();
     return 0;
 }
