@@ -42,23 +42,24 @@ sanitize:
 bench: build
 	$(BUILD)/bench/screenfilter_bench
 
-# Runs each fuzz target for FUZZ_SECONDS, starting from its corpus under
-# fuzz/. New inputs go to build-fuzz/<target>-corpus; a crashing input is
-# written to build-fuzz as crash-*: fix the code, then add the input to the
-# committed corpus so that ctest replays it from then on.
+# Runs each fuzz target for FUZZ_SECONDS, each from its corpus under fuzz/:
+# the number readers, the case-file reader, the whole Calculate command. New
+# inputs go to build-fuzz/<target>-corpus; an input that breaks a target is
+# written to build-fuzz as crash-* (or timeout-*): fix the code, then add
+# the input to the committed corpus so that ctest replays it from then on.
 FUZZ_SECONDS ?= 60
+FUZZ_FLAGS = -max_total_time=$(FUZZ_SECONDS) -max_len=8192 -timeout=10
 fuzz:
 	@sh tools/install-deps.sh $(BUILD_PKGS) $(TEST_PKGS) $(FUZZ_PKGS) libtomlplusplus-dev
 	CXX=clang++ cmake -S . -B build-fuzz -DCMAKE_BUILD_TYPE=RelWithDebInfo \
-	    -DCMAKE_CXX_FLAGS=-fsanitize=fuzzer-no-link,address,undefined \
+	    "-DCMAKE_CXX_FLAGS=-fsanitize=fuzzer-no-link,address,undefined -fno-sanitize-recover=all" \
 	    -DSCREENFILTER_LIBFUZZER=ON -DSCREENFILTER_UI=OFF -DSCREENFILTER_CLI=OFF \
 	    -DSCREENFILTER_BENCH=OFF -DBUILD_TESTING=OFF
-	cmake --build build-fuzz -j $(JOBS) --target readers_fuzzer casefile_fuzzer
-	mkdir -p build-fuzz/readers-corpus build-fuzz/casefile-corpus
-	cd build-fuzz && fuzz/readers_fuzzer -max_total_time=$(FUZZ_SECONDS) -max_len=256 \
-	    readers-corpus ../fuzz/corpus
-	cd build-fuzz && fuzz/casefile_fuzzer -max_total_time=$(FUZZ_SECONDS) -max_len=4096 \
-	    casefile-corpus ../fuzz/casefile-corpus
+	cmake --build build-fuzz -j $(JOBS) --target readers_fuzzer casefile_fuzzer calculate_fuzzer
+	mkdir -p build-fuzz/readers-corpus build-fuzz/casefile-corpus build-fuzz/calculate-corpus
+	cd build-fuzz && fuzz/readers_fuzzer $(FUZZ_FLAGS) readers-corpus ../fuzz/corpus
+	cd build-fuzz && fuzz/casefile_fuzzer $(FUZZ_FLAGS) casefile-corpus ../fuzz/casefile-corpus
+	cd build-fuzz && fuzz/calculate_fuzzer $(FUZZ_FLAGS) calculate-corpus ../fuzz/calculate-corpus
 
 # The Debian package, built with Debian's hardening flags; it lands in
 # build-package/. check-package validates it and tries it out unpacked.

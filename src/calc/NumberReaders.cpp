@@ -26,14 +26,28 @@ int hexValue(char c)
     return -1;
 }
 
+// The text in quotes, every byte of it: a NUL, which would end the message
+// where it stands on its way to the screen, shows as U+FFFD.
+std::string quoted(std::string_view text)
+{
+    std::string shown = "'";
+    for (const char c : text) {
+        if (c == '\0')
+            shown += "\xEF\xBF\xBD";
+        else
+            shown += c;
+    }
+    return shown + "'";
+}
+
 [[noreturn]] void notADecimal(std::string_view text)
 {
-    throw ConvertError("'" + std::string(text) + "' は浮動小数点数ではありません");
+    throw ConvertError(quoted(text) + " は浮動小数点数ではありません");
 }
 
 [[noreturn]] void notAWholeNumber(std::string_view text)
 {
-    throw ConvertError("'" + std::string(text) + "' は整数ではありません");
+    throw ConvertError(quoted(text) + " は整数ではありません");
 }
 
 // Leading blanks (spaces only) and one optional sign; true for "-".

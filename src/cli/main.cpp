@@ -2,10 +2,10 @@
 // same core as the window.
 
 #include "Commands.h"
+#include "io/FileSignals.h"
 
 #include <CLI/CLI.hpp>
 
-#include <csignal>
 #include <cstdio>
 
 #ifndef SCREENFILTER_VERSION
@@ -15,9 +15,9 @@
 int main(int argc, char **argv)
 {
     using namespace sf::cli;
-    // A report or table that outgrows the file-size limit is an I/O error
-    // to report, not a reason to die with half a file.
-    std::signal(SIGXFSZ, SIG_IGN);
+    // A write into a pipe whose reader has gone, or past the file-size
+    // limit, is an error to report, not a reason to die with half a file.
+    sf::ignoreFileSignals();
 
     CLI::App app{"Pressure drop of a polymer melt through a screen pack: case files, runs, sweeps and plots.",
                  "screenfilter-cli"};

@@ -5,9 +5,33 @@
 #include <cerrno>
 #include <cstring>
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace sf {
+
+namespace {
+
+// 0 when the report may be written into what fd opened, else the errno.
+int checkOpened(int fd)
+{
+    struct stat st;
+    if (::fstat(fd, &st) != 0)
+        return errno;
+    // A report is never written into a pipe or a socket: the write would
+    // wait for a reader or fail once it is gone. The system answers a
+    // socket, and a pipe without a reader, with ENXIO, so a pipe with one
+    // gets that too. Character devices (/dev/null, a terminal) stay usable.
+    if (S_ISFIFO(st.st_mode) || S_ISSOCK(st.st_mode))
+        return ENXIO;
+    // Writes block as usual, so that a slow device is waited for.
+    const int flags = ::fcntl(fd, F_GETFL);
+    if (flags < 0 || ::fcntl(fd, F_SETFL, flags & ~O_NONBLOCK) != 0)
+        return errno;
+    return 0;
+}
+
+} // namespace
 
 TextFile::~TextFile()
 {
@@ -28,9 +52,19 @@ int TextFile::rewrite(const std::string &name)
     release();
     if (name.empty())
         return ENOENT;
-    const int fd = ::open(name.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC | O_NOCTTY, 0666);
+    // The system would take the name only up to a NUL and write to another
+    // file than the one named.
+    if (name.find('\0') != std::string::npos)
+        return EINVAL;
+    // Without O_NONBLOCK, opening a named pipe waits until some other program
+    // reads it.
+    const int fd = ::open(name.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC | O_NOCTTY | O_NONBLOCK, 0666);
     if (fd < 0)
         return errno;
+    if (const int err = checkOpened(fd); err != 0) {
+        ::close(fd);
+        return err;
+    }
     m_fd = fd;
     m_owned = true;
     return 0;

@@ -19,7 +19,9 @@ public:
     ~TextFile();
 
     // Creates or truncates `name` (mode 0666 before the umask), relative to
-    // the current directory unless it holds a path. Returns 0 or the errno.
+    // the current directory unless it holds a path. Returns 0 or the errno;
+    // ENXIO for a named pipe or a socket, which are never written into, and
+    // EINVAL for a name holding a NUL byte. Never waits for another program.
     int rewrite(const std::string &name);
 
     // Writes into a descriptor that stays its owner's (standard output):

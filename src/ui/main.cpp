@@ -1,6 +1,7 @@
 #include "CalcFinished.h"
 #include "Startup.h"
 #include "TForm1.h"
+#include "io/FileSignals.h"
 
 #include <QApplication>
 
@@ -9,6 +10,7 @@
 
 int main(int argc, char *argv[])
 {
+    sf::ignoreFileSignals();
     // argv[0] may be missing when the program is started with an empty
     // argument list.
     const QString path = QString::fromLocal8Bit(argc > 0 && argv[0] ? argv[0] : "screenfilter");

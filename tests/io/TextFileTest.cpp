@@ -7,9 +7,11 @@
 #include <gtest/gtest.h>
 
 #include <cerrno>
+#include <fcntl.h>
 #include <filesystem>
 #include <string>
 #include <sys/stat.h>
+#include <unistd.h>
 #include <vector>
 
 namespace sf {
@@ -74,17 +76,27 @@ TEST(TextFile, OpenFailuresGiveTheErrnoAndHoldNothing)
 {
     test::ScopedTempCwd cwd;
     test::writeBytes("plain", "keep");
+    ASSERT_EQ(::mkfifo("fifo", 0666), 0);
+    ASSERT_EQ(::mkfifo("fifo with reader", 0666), 0);
+    const int reader = ::open("fifo with reader", O_RDONLY | O_NONBLOCK);
+    ASSERT_GE(reader, 0);
     const long before = test::openFileCount();
-    const std::string longName(300, 'n'); // one component beyond 255 bytes
+    using namespace std::string_literals;
     const struct {
-        const char *name;
+        std::string name;
         int err;
     } rows[] = {
         {"", ENOENT},
         {"missing/t.txt", ENOENT},
         {"plain/t.txt", ENOTDIR},
         {".", EISDIR},
-        {longName.c_str(), ENAMETOOLONG},
+        {std::string(300, 'n'), ENAMETOOLONG}, // one component beyond 255 bytes
+        // Never waits for a reader, never writes into a pipe.
+        {"fifo", ENXIO},
+        {"fifo with reader", ENXIO},
+        // The name as typed, not the part before the NUL.
+        {"plain\0.bak"s, EINVAL},
+        {"abc\0def.txt"s, EINVAL},
     };
     for (const auto &row : rows) {
         TextFile file;
@@ -92,6 +104,10 @@ TEST(TextFile, OpenFailuresGiveTheErrnoAndHoldNothing)
         EXPECT_EQ(test::openFileCount(), before) << row.name;
     }
     EXPECT_EQ(test::readBytes("plain"), "keep");
+    EXPECT_FALSE(fs::exists("abc"));
+    char byte;
+    EXPECT_LE(::read(reader, &byte, 1), 0) << "nothing went into the pipe";
+    ::close(reader);
 }
 
 TEST(TextFile, WriteFailuresCloseTheFileAndKeepTheBlocksWritten)

@@ -1,15 +1,21 @@
 #include "calc/InputFields.h"
+#include "io/FileSignals.h"
 #include "io/IoErrors.h"
 #include "run/Calculator.h"
 #include "support/FakeHost.h"
+#include "support/Faults.h"
 #include "support/Files.h"
 #include "support/TempDir.h"
 
 #include <gtest/gtest.h>
 
+#include <cerrno>
+#include <fcntl.h>
 #include <filesystem>
 #include <string>
 #include <thread>
+#include <sys/stat.h>
+#include <unistd.h>
 #include <vector>
 
 namespace sf {
@@ -36,10 +42,11 @@ TEST(Calculate, DefaultRunWritesTheReportThenShowsTheDialogThenRefreshes)
 
 TEST(Calculate, FailedRunsShowOneMessageAndTouchNothing)
 {
+    using namespace std::string_view_literals;
     const struct {
         const char *name;
         int field;
-        const char *text;
+        std::string_view text;
         const char *shown;
     } cases[] = {
         {"count 0", ScreenCountField, "0", "message: <Number of Screens> is not correct!"},
@@ -53,6 +60,7 @@ TEST(Calculate, FailedRunsShowOneMessageAndTouchNothing)
         {"wire as thick as the pitch", wireField(1), "0.08467", "error: 不正な浮動小数点数演算命令."},
         {"exponent beyond a double", 34, "-710", "error: 浮動小数点数のオーバーフロー."},
         {"text ending in a full stop", 2, "2.0.", "error: '2.0.' は浮動小数点数ではありません."},
+        {"NUL inside a number", 3, "1\0" "5"sv, "error: '1\uFFFD5' は浮動小数点数ではありません."},
     };
     for (const auto &tc : cases) {
         SCOPED_TRACE(tc.name);
@@ -66,7 +74,7 @@ TEST(Calculate, FailedRunsShowOneMessageAndTouchNothing)
         std::filesystem::remove("before.txt");
 
         FakeHost host;
-        host.set(tc.field, tc.text);
+        host.set(tc.field, std::string(tc.text));
         if (tc.field == 33)
             host.set(4, "-273");
         calculator.Calculate(host);
@@ -80,17 +88,50 @@ TEST(Calculate, FailedRunsShowOneMessageAndTouchNothing)
 
 TEST(Calculate, ReportThatCannotBeCreatedEndsTheRun)
 {
-    for (const char *name : {"", "missing/result.txt", "."}) {
+    using namespace std::string_literals;
+    const std::string names[] = {"", "missing/result.txt", ".", "fifo", "fifo with reader",
+                                 "abc\0def.txt"s, "result.txt\0.bak"s};
+    for (const std::string &name : names) {
         SCOPED_TRACE(name);
         test::ScopedTempCwd cwd;
+        test::writeBytes("result.txt", "earlier report");
+        ASSERT_EQ(::mkfifo("fifo", 0666), 0);
+        ASSERT_EQ(::mkfifo("fifo with reader", 0666), 0);
+        const int reader = ::open("fifo with reader", O_RDONLY | O_NONBLOCK);
+        ASSERT_GE(reader, 0);
+        const long openFiles = test::openFileCount();
         FakeHost host;
         host.set(SaveFileNameField, name);
         Calculator().Calculate(host);
         // No completion dialog after a report that was not written.
         EXPECT_EQ(host.events, Events{"message: File can not open!"});
-        EXPECT_FALSE(fs::exists("missing"));
-        EXPECT_EQ(std::distance(fs::directory_iterator("."), fs::directory_iterator()), 0);
+        EXPECT_EQ(test::openFileCount(), openFiles);
+        EXPECT_EQ(test::readBytes("result.txt"), "earlier report");
+        EXPECT_EQ(std::distance(fs::directory_iterator("."), fs::directory_iterator()), 3);
+        char byte;
+        EXPECT_LE(::read(reader, &byte, 1), 0) << "nothing went into the pipe";
+        ::close(reader);
     }
+}
+
+TEST(Calculate, SignalsOfAFailedWriteNeverEndTheProgram)
+{
+    test::ScopedTempCwd cwd;
+    // As under `ulimit -f 1`: the ninth 128-byte block is refused.
+    const int status = test::inChild(1024, [] {
+        ignoreFileSignals();
+        int ends[2];
+        if (::pipe(ends) != 0)
+            return 2;
+        ::close(ends[0]);
+        if (::write(ends[1], "x", 1) != -1 || errno != EPIPE)
+            return 3;
+        FakeHost host;
+        Calculator().Calculate(host);
+        return host.events == Events{"error: I/O エラー (27)"} ? 0 : 4;
+    });
+    EXPECT_EQ(status, 0);
+    EXPECT_EQ(test::readBytes("result.txt"), DefaultReport.substr(0, 1024));
 }
 
 TEST(Calculate, WriteAndRefreshErrorsGoToTheErrorBox)

@@ -4,13 +4,12 @@
 // system failures that a test cannot get from a path alone.
 
 #include "calc/Errors.h"
+#include "support/OpenFiles.h"
 
 #include <gtest/gtest.h>
 
 #include <csignal>
-#include <filesystem>
 #include <functional>
-#include <iterator>
 #include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -35,21 +34,16 @@ inline void expectFault(Fault fault, const std::function<void()> &f)
     }
 }
 
-// The file descriptors this process holds open.
-inline long openFileCount()
-{
-    return std::distance(std::filesystem::directory_iterator("/proc/self/fd"), std::filesystem::directory_iterator());
-}
-
-// Runs f in a child process whose files may not grow beyond `bytes` (a write
-// past that fails with EFBIG; SIGXFSZ is ignored there), and returns what f
-// returned, or -1 when the child did not end normally. Files the child wrote
-// stay for the parent to look at.
-inline int inChildWithFileSizeLimit(rlim_t bytes, const std::function<int()> &f)
+// Runs f in a child process whose files may not grow beyond `bytes`, with
+// SIGPIPE and SIGXFSZ at their defaults, which end a process, and returns
+// what f returned, or -1 when the child did not end normally (a signal).
+// Files the child wrote stay for the parent to look at.
+inline int inChild(rlim_t bytes, const std::function<int()> &f)
 {
     const pid_t pid = ::fork();
     if (pid == 0) {
-        std::signal(SIGXFSZ, SIG_IGN);
+        std::signal(SIGPIPE, SIG_DFL);
+        std::signal(SIGXFSZ, SIG_DFL);
         struct rlimit limit;
         ::getrlimit(RLIMIT_FSIZE, &limit);
         limit.rlim_cur = bytes;
@@ -61,6 +55,15 @@ inline int inChildWithFileSizeLimit(rlim_t bytes, const std::function<int()> &f)
     if (pid < 0 || ::waitpid(pid, &status, 0) != pid || !WIFEXITED(status))
         return -1;
     return WEXITSTATUS(status);
+}
+
+// inChild with SIGXFSZ ignored there, so a write past `bytes` fails with EFBIG.
+inline int inChildWithFileSizeLimit(rlim_t bytes, const std::function<int()> &f)
+{
+    return inChild(bytes, [&f] {
+        std::signal(SIGXFSZ, SIG_IGN);
+        return f();
+    });
 }
 
 } // namespace sf::test

@@ -4,6 +4,7 @@
 #include <filesystem>
 #include <stdexcept>
 #include <string>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace sf::test {
@@ -36,5 +37,17 @@ private:
     std::filesystem::path m_dir;
     std::filesystem::path m_previous;
 };
+
+// Makes a chain of directories with 200-byte names below the current
+// directory and enters the last one, one name at a time: its path is longer
+// than PATH_MAX (4,096 bytes), so the system takes it in no single call.
+inline void enterDeeperThanPathMax()
+{
+    const std::string name(200, 'd');
+    for (int level = 0; level < 22; ++level) {
+        if (::mkdir(name.c_str(), 0777) != 0 || ::chdir(name.c_str()) != 0)
+            throw std::runtime_error("cannot go deeper");
+    }
+}
 
 } // namespace sf::test

@@ -134,6 +134,31 @@ TEST_F(RunTest, UncreatableReportFileIsReportedNotCompleted)
         EXPECT_NE(d.objectName, "FinishForm") << "a report that was not written is no success";
 }
 
+TEST_F(RunTest, NulInAFieldIsShownWholeAndNeverCutsTheSaveFileName)
+{
+    ScratchDirectory dir;
+    const QChar nul(u'\0');
+    const struct {
+        int field;
+        QString text;
+        const char *shown;
+    } rows[] = {
+        {1, QStringLiteral("1") + nul + QStringLiteral("5"), "'1\uFFFD5' は浮動小数点数ではありません."},
+        {35, QStringLiteral("abc") + nul + QStringLiteral("def.txt"), "File can not open!"},
+    };
+    for (const auto &row : rows) {
+        QLineEdit *field = edit(row.field);
+        const QString original = field->text();
+        field->setText(row.text);
+        ModalWatcher watcher;
+        QTest::mouseClick(button("BitBtn1"), Qt::LeftButton);
+        field->setText(original);
+        ASSERT_EQ(watcher.seen.size(), 1u);
+        EXPECT_EQ(watcher.seen[0].text.toStdString(), row.shown);
+    }
+    EXPECT_EQ(QDir().entryList(QDir::Files), QStringList()) << "no report, none named abc";
+}
+
 TEST_F(RunTest, SaveFileNameIsTakenAsTyped)
 {
     ScratchDirectory dir;

@@ -1,28 +1,23 @@
 #include "CurrentDirectory.h"
 
-#include <QFile>
-
-#include <cerrno>
-#include <climits>
-#include <unistd.h>
-#include <vector>
+#include "io/Directories.h"
 
 namespace sf {
 
-QString currentDirectory()
+QByteArray currentDirectory()
 {
-    std::vector<char> buffer(PATH_MAX);
-    while (getcwd(buffer.data(), buffer.size()) == nullptr) {
-        if (errno != ERANGE)
-            return {};
-        buffer.resize(buffer.size() * 2);
-    }
-    return QFile::decodeName(buffer.data());
+    const std::string path = currentDirectoryPath();
+    return QByteArray(path.data(), static_cast<qsizetype>(path.size()));
 }
 
-int enterDirectory(const QString &path)
+int enterDirectory(const QByteArray &path)
 {
-    return chdir(QFile::encodeName(path).constData()) == 0 ? 0 : errno;
+    return enterDirectoryPath(byteView(path));
+}
+
+QString displayName(const QByteArray &bytes)
+{
+    return QString::fromUtf8(bytes);
 }
 
 } // namespace sf

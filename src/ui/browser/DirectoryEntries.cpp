@@ -1,59 +1,86 @@
 #include "DirectoryEntries.h"
 
-#include <QDir>
+#include "CurrentDirectory.h"
+#include "io/Directories.h"
 
 #include <algorithm>
+#include <utility>
 
 namespace sf {
 
-void sortNamesIgnoringCase(QStringList &names)
+namespace {
+
+bool lessIgnoringCase(const QString &a, const QString &b)
 {
-    std::sort(names.begin(), names.end(), [](const QString &a, const QString &b) {
-        const int folded = QString::compare(a, b, Qt::CaseInsensitive);
-        return folded != 0 ? folded < 0 : a < b;
-    });
+    const int folded = QString::compare(a, b, Qt::CaseInsensitive);
+    return folded != 0 ? folded < 0 : a < b;
 }
 
-std::vector<DirectoryEntry> directoryEntries(const QString &directory, const QStringList &subdirectories)
+} // namespace
+
+void sortNamesIgnoringCase(QStringList &names)
 {
-    const QStringList names = directory.split(QLatin1Char('/'), Qt::SkipEmptyParts);
+    std::sort(names.begin(), names.end(), lessIgnoringCase);
+}
+
+void sortNamesIgnoringCase(QByteArrayList &names)
+{
+    std::vector<std::pair<QString, QByteArray>> shown;
+    shown.reserve(static_cast<std::size_t>(names.size()));
+    for (const QByteArray &name : names)
+        shown.emplace_back(displayName(name), name);
+    std::sort(shown.begin(), shown.end(), [](const auto &a, const auto &b) {
+        if (a.first != b.first)
+            return lessIgnoringCase(a.first, b.first);
+        return a.second < b.second;
+    });
+    for (std::size_t i = 0; i < shown.size(); ++i)
+        names[static_cast<qsizetype>(i)] = shown[i].second;
+}
+
+std::vector<DirectoryEntry> directoryEntries(const QByteArray &directory, const QByteArrayList &subdirectories)
+{
+    QByteArrayList names = directory.split('/');
+    names.removeAll(QByteArray());
     std::vector<DirectoryEntry> entries;
     entries.reserve(static_cast<std::size_t>(1 + names.size() + subdirectories.size()));
 
-    entries.push_back({QStringLiteral("/"), names.isEmpty() ? FolderKind::Current : FolderKind::Open, 2});
+    entries.push_back({QStringLiteral("/"), names.isEmpty() ? FolderKind::Current : FolderKind::Open, 2, "/"});
     for (int i = 0; i < names.size(); ++i) {
         const bool last = i == names.size() - 1;
-        entries.push_back({names[i], last ? FolderKind::Current : FolderKind::Open, 4 * (i + 1) + 2});
+        entries.push_back({displayName(names[i]), last ? FolderKind::Current : FolderKind::Open, 4 * (i + 1) + 2, names[i]});
     }
 
-    const int slashes = static_cast<int>(directory.count(QLatin1Char('/')));
-    for (const QString &name : subdirectories)
-        entries.push_back({name, FolderKind::Closed, 4 * slashes + 6});
+    const int slashes = static_cast<int>(directory.count('/'));
+    for (const QByteArray &name : subdirectories)
+        entries.push_back({displayName(name), FolderKind::Closed, 4 * slashes + 6, name});
     return entries;
 }
 
-QString entryPath(const QString &directory, const std::vector<DirectoryEntry> &entries, int index)
+QByteArray entryPath(const QByteArray &directory, const std::vector<DirectoryEntry> &entries, int index)
 {
     const DirectoryEntry &entry = entries.at(static_cast<std::size_t>(index));
     switch (entry.kind) {
     case FolderKind::Current:
         return directory;
     case FolderKind::Closed:
-        return directory == QLatin1String("/") ? QLatin1Char('/') + entry.text
-                                               : directory + QLatin1Char('/') + entry.text;
+        return directory == "/" ? '/' + entry.name : directory + '/' + entry.name;
     case FolderKind::Open:
         break;
     }
-    QString path;
+    QByteArray path;
     for (int i = 1; i <= index; ++i)
-        path += QLatin1Char('/') + entries[static_cast<std::size_t>(i)].text;
-    return path.isEmpty() ? QStringLiteral("/") : path;
+        path += '/' + entries[static_cast<std::size_t>(i)].name;
+    return path.isEmpty() ? QByteArray("/") : path;
 }
 
-QStringList readSubdirectories(const QString &directory)
+QByteArrayList readSubdirectories(const QByteArray &directory)
 {
-    // QDir leaves out hidden names unless told otherwise.
-    QStringList names = QDir(directory).entryList(QDir::Dirs | QDir::NoDotAndDotDot, QDir::Unsorted);
+    QByteArrayList names;
+    readDirectory(byteView(directory), [&names](std::string_view name, EntryType type) {
+        if (type == EntryType::Directory && name.front() != '.')
+            names.append(QByteArray(name.data(), static_cast<qsizetype>(name.size())));
+    });
     sortNamesIgnoringCase(names);
     return names;
 }

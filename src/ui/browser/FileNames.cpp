@@ -1,16 +1,14 @@
 #include "FileNames.h"
 
+#include "CurrentDirectory.h"
 #include "DirectoryEntries.h"
+#include "io/Directories.h"
 #include "io/IoErrors.h"
 
 #include <QCursor>
-#include <QFile>
 #include <QGuiApplication>
 
-#include <cerrno>
-#include <dirent.h>
-#include <memory>
-#include <sys/stat.h>
+#include <string_view>
 
 namespace sf {
 
@@ -50,43 +48,20 @@ private:
     bool m_shown = false;
 };
 
-struct DirCloser {
-    void operator()(DIR *dir) const { closedir(dir); }
-};
-
-bool isRegularFile(DIR *dir, const dirent *entry)
-{
-    if (entry->d_type == DT_REG)
-        return true;
-    if (entry->d_type != DT_LNK && entry->d_type != DT_UNKNOWN)
-        return false;
-    struct stat st;
-    return fstatat(dirfd(dir), entry->d_name, &st, 0) == 0 && S_ISREG(st.st_mode);
-}
-
 } // namespace
 
-QStringList readFileNames(const QString &directory, BusyPointer &busy)
+QStringList readFileNames(const QByteArray &directory, BusyPointer &busy)
 {
     BusyWhileListing pointer(busy);
-    std::unique_ptr<DIR, DirCloser> dir(opendir(QFile::encodeName(directory).constData()));
-    if (!dir)
-        throw ioError(errno);
-
     QStringList names;
-    for (;;) {
-        errno = 0;
-        const dirent *entry = readdir(dir.get());
-        if (!entry) {
-            if (errno != 0)
-                throw ioError(errno);
-            break;
-        }
-        if (entry->d_name[0] == '.' || !isRegularFile(dir.get(), entry))
-            continue;
-        names.append(QFile::decodeName(entry->d_name));
+    const int err = readDirectory(byteView(directory), [&](std::string_view name, EntryType type) {
+        if (name.front() == '.' || type != EntryType::File)
+            return;
+        names.append(displayName(QByteArray(name.data(), static_cast<qsizetype>(name.size()))));
         pointer.counted(static_cast<int>(names.size()));
-    }
+    });
+    if (err != 0)
+        throw ioError(err);
     sortNamesIgnoringCase(names);
     return names;
 }

@@ -2,7 +2,7 @@
 
 #include "BusyPointer.h"
 
-#include <QString>
+#include <QByteArray>
 #include <QStringList>
 
 namespace sf {
@@ -12,9 +12,9 @@ namespace sf {
 inline constexpr int BusyPointerFromName = 100;
 
 // The names of the regular files in `directory` (links to regular files
-// count), hidden ones left out, sorted ignoring case, each as stored. The
+// count), hidden ones left out, sorted ignoring case, each as shown. The
 // current directory is not touched. Throws InOutError when the directory
 // cannot be read; the busy pointer, once shown, is restored either way.
-QStringList readFileNames(const QString &directory, BusyPointer &busy);
+QStringList readFileNames(const QByteArray &directory, BusyPointer &busy);
 
 } // namespace sf

@@ -73,20 +73,20 @@ void TDirectoryListBox::openEntry(int row)
 {
     if (row < 0 || row >= static_cast<int>(m_entries.size()))
         return;
-    const QString path = entryPath(m_directory, m_entries, row);
+    const QByteArray path = entryPath(m_directory, m_entries, row);
     // Names on Linux file systems are case-sensitive.
     if (path == m_directory)
         return;
     enterDirectory(path);
 }
 
-bool TDirectoryListBox::enterDirectory(const QString &path)
+bool TDirectoryListBox::enterDirectory(const QByteArray &path)
 {
     if (const int err = sf::enterDirectory(path); err != 0) {
         m_errors.showError(errorBoxText(ioErrorText(err)));
         return false;
     }
-    const QString entered = currentDirectory();
+    const QByteArray entered = currentDirectory();
     m_directory = entered.isEmpty() ? path : entered;
     rebuild();
     emit directoryChanged(m_directory);

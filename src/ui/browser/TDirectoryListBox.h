@@ -23,7 +23,8 @@ public:
     // must outlive the list.
     explicit TDirectoryListBox(ErrorBox &errors, QWidget *parent = nullptr);
 
-    QString directory() const { return m_directory; }
+    // As stored, bytes; the entries show it decoded.
+    QByteArray directory() const { return m_directory; }
     const std::vector<DirectoryEntry> &entries() const { return m_entries; }
 
     // Opens entry `row` as a double-click would. Opening the list's own
@@ -33,11 +34,11 @@ public:
     // Makes path the current directory and shows it. When that fails the
     // error is shown, and the list and the current directory stay as they
     // were; returns whether it worked.
-    bool enterDirectory(const QString &path);
+    bool enterDirectory(const QByteArray &path);
 
 signals:
     // The list shows another directory, which is now the current one.
-    void directoryChanged(const QString &directory);
+    void directoryChanged(const QByteArray &directory);
 
 protected:
     void mouseDoubleClickEvent(QMouseEvent *event) override;
@@ -47,7 +48,7 @@ private:
     void rebuild();
 
     ErrorBox &m_errors;
-    QString m_directory;
+    QByteArray m_directory;
     std::vector<DirectoryEntry> m_entries;
 };
 

@@ -6,6 +6,7 @@
 #include "MountTable.h"
 #include "TDirectoryListBox.h"
 
+#include <QFile>
 #include <QPainter>
 #include <QStyledItemDelegate>
 #include <QStylePainter>
@@ -57,7 +58,7 @@ TDriveComboBox::TDriveComboBox(const MountTable &mounts, QWidget *parent)
     setEditable(false);
     setItemDelegate(new VolumeDelegate(this));
     for (const Volume &v : m_volumes) {
-        m_remembered.push_back(v.mountPoint);
+        m_remembered.push_back(QFile::encodeName(v.mountPoint));
         addItem(v.text, static_cast<int>(v.kind));
     }
     followDirectory(currentDirectory());
@@ -77,7 +78,7 @@ void TDriveComboBox::setDirectoryList(TDirectoryListBox *list)
     followDirectory(m_list->directory());
 }
 
-QString TDriveComboBox::rememberedDirectory(int index) const
+QByteArray TDriveComboBox::rememberedDirectory(int index) const
 {
     return m_remembered.at(static_cast<std::size_t>(index));
 }
@@ -94,9 +95,10 @@ void TDriveComboBox::chooseVolume(int index)
         setCurrentIndex(m_selected);
 }
 
-void TDriveComboBox::followDirectory(const QString &directory)
+void TDriveComboBox::followDirectory(const QByteArray &directory)
 {
-    const int index = volumeHolding(m_volumes, directory);
+    // Mount points come decoded, so the path is compared decoded too.
+    const int index = volumeHolding(m_volumes, displayName(directory));
     if (index < 0)
         return;
     m_remembered[static_cast<std::size_t>(index)] = directory;

@@ -27,7 +27,7 @@ public:
     void setDirectoryList(TDirectoryListBox *list);
 
     const std::vector<Volume> &volumes() const { return m_volumes; }
-    QString rememberedDirectory(int index) const;
+    QByteArray rememberedDirectory(int index) const;
 
     // Acts as the user choosing entry `index`. Choosing the selected volume
     // does nothing; when entering fails, the selector goes back to the
@@ -38,10 +38,10 @@ protected:
     void paintEvent(QPaintEvent *event) override;
 
 private:
-    void followDirectory(const QString &directory);
+    void followDirectory(const QByteArray &directory);
 
     std::vector<Volume> m_volumes;
-    std::vector<QString> m_remembered;
+    std::vector<QByteArray> m_remembered;
     int m_selected = -1;
     TDirectoryListBox *m_list = nullptr;
 };

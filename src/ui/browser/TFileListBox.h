@@ -17,7 +17,7 @@ public:
 
     explicit TFileListBox(QWidget *parent = nullptr);
 
-    QString directory() const { return m_directory; }
+    QByteArray directory() const { return m_directory; }
     QStringList fileNames() const;
 
     // Lists the directory again. It does not change the current directory,
@@ -37,7 +37,7 @@ protected:
     void mouseDoubleClickEvent(QMouseEvent *event) override;
 
 private:
-    QString m_directory;
+    QByteArray m_directory;
     WaitCursorBusyPointer m_waitCursor;
     BusyPointer *m_busy = &m_waitCursor;
 };

@@ -32,6 +32,8 @@ protected:
     void SetUp() override { m_root = QDir(QString::fromStdString(m_tmp.path().string())).canonicalPath(); }
 
     QString path(const QString &relative) const { return m_root + QLatin1Char('/') + relative; }
+    // The same path as the file system holds it.
+    QByteArray bytes(const QString &relative) const { return QFile::encodeName(path(relative)); }
 
     void makeDirs(const QStringList &relatives) const
     {
@@ -47,7 +49,7 @@ protected:
         }
     }
 
-    void enter(const QString &relative) const { ASSERT_EQ(sf::enterDirectory(path(relative)), 0); }
+    void enter(const QString &relative) const { ASSERT_EQ(sf::enterDirectory(bytes(relative)), 0); }
 
     QString m_root;
 

@@ -75,40 +75,40 @@ TEST_F(DriveComboBoxTest, ListsTheVolumesAndSelectsTheOneHoldingTheCurrentDirect
 TEST_F(DriveComboBoxTest, EachVolumeRemembersItsLastDirectory)
 {
     m_drives->chooseVolume(indexOf(path("stick")));
-    EXPECT_EQ(currentDirectory(), path("stick"));
-    EXPECT_EQ(m_list->directory(), path("stick"));
+    EXPECT_EQ(currentDirectory(), bytes("stick"));
+    EXPECT_EQ(m_list->directory(), bytes("stick"));
     EXPECT_EQ(selectedMountPoint(), path("stick"));
 
     m_list->openEntry(static_cast<int>(m_list->entries().size()) - 1); // photos
-    EXPECT_EQ(currentDirectory(), path("stick/photos"));
+    EXPECT_EQ(currentDirectory(), bytes("stick/photos"));
 
     m_drives->chooseVolume(indexOf(path("fixed")));
-    EXPECT_EQ(currentDirectory(), path("fixed/work"));
-    EXPECT_EQ(m_list->directory(), path("fixed/work"));
+    EXPECT_EQ(currentDirectory(), bytes("fixed/work"));
+    EXPECT_EQ(m_list->directory(), bytes("fixed/work"));
 
     m_drives->chooseVolume(indexOf(path("stick")));
-    EXPECT_EQ(currentDirectory(), path("stick/photos"));
+    EXPECT_EQ(currentDirectory(), bytes("stick/photos"));
 
     // The directory list crosses mounts; the selector follows it.
     m_list->enterDirectory("/");
     EXPECT_EQ(selectedMountPoint(), "/");
-    m_list->enterDirectory(path("fixed/work/old"));
+    m_list->enterDirectory(bytes("fixed/work/old"));
     EXPECT_EQ(selectedMountPoint(), path("fixed"));
-    EXPECT_EQ(m_drives->rememberedDirectory(indexOf(path("stick"))), path("stick/photos"));
+    EXPECT_EQ(m_drives->rememberedDirectory(indexOf(path("stick"))), bytes("stick/photos"));
     EXPECT_TRUE(m_errors.texts.empty());
 }
 
 TEST_F(DriveComboBoxTest, ChoosingTheSelectedVolumeDoesNothing)
 {
     m_list->openEntry(static_cast<int>(m_list->entries().size()) - 1); // old
-    ASSERT_EQ(currentDirectory(), path("fixed/work/old"));
-    ASSERT_EQ(enterDirectory(path("stick")), 0); // as if someone else moved it
+    ASSERT_EQ(currentDirectory(), bytes("fixed/work/old"));
+    ASSERT_EQ(enterDirectory(bytes("stick")), 0); // as if someone else moved it
     QSignalSpy changed(m_list.get(), &TDirectoryListBox::directoryChanged);
 
     m_drives->chooseVolume(indexOf(path("fixed")));
 
     EXPECT_EQ(changed.count(), 0);
-    EXPECT_EQ(currentDirectory(), path("stick"));
+    EXPECT_EQ(currentDirectory(), bytes("stick"));
 }
 
 TEST_F(DriveComboBoxTest, KeyboardChoiceActsAtOnce)
@@ -117,7 +117,7 @@ TEST_F(DriveComboBoxTest, KeyboardChoiceActsAtOnce)
     m_drives->setFocus();
     QTest::keyClick(m_drives.get(), Qt::Key_Down);
     EXPECT_EQ(selectedMountPoint(), path("stick"));
-    EXPECT_EQ(currentDirectory(), path("stick"));
+    EXPECT_EQ(currentDirectory(), bytes("stick"));
 }
 
 TEST_F(DriveComboBoxTest, VolumeThatCannotBeEnteredShowsTheErrorAndChangesNothing)
@@ -129,8 +129,8 @@ TEST_F(DriveComboBoxTest, VolumeThatCannotBeEnteredShowsTheErrorAndChangesNothin
 
     ASSERT_EQ(m_errors.texts.size(), 1u);
     EXPECT_EQ(m_errors.texts[0], "ファイルが見つかりません.");
-    EXPECT_EQ(currentDirectory(), path("fixed/work"));
-    EXPECT_EQ(m_list->directory(), path("fixed/work"));
+    EXPECT_EQ(currentDirectory(), bytes("fixed/work"));
+    EXPECT_EQ(m_list->directory(), bytes("fixed/work"));
     EXPECT_EQ(m_list->entries().size(), entriesBefore);
     // The selector shows the volume of the directory that stayed current,
     // so choosing the failed volume again tries it again.

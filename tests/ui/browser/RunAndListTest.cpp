@@ -6,6 +6,9 @@
 #include "browser/TFileListBox.h"
 #include "run/Calculator.h"
 #include "support/FakeHost.h"
+#include "support/Files.h"
+
+#include <sys/stat.h>
 
 using namespace sf;
 
@@ -48,7 +51,7 @@ TEST_F(RunAndListTest, ReportsLandInTheDirectoryTheListShowsRunAfterRun)
     RecordingErrors errors;
     TDirectoryListBox directories(errors);
     TFileListBox files;
-    directories.enterDirectory(path("D"));
+    directories.enterDirectory(bytes("D"));
     Calculator calculator;
 
     for (int run = 1; run <= 2; ++run) {
@@ -58,12 +61,46 @@ TEST_F(RunAndListTest, ReportsLandInTheDirectoryTheListShowsRunAfterRun)
         EXPECT_EQ(host.events, (std::vector<std::string>{"finished", "refresh"})) << "run " << run;
         EXPECT_TRUE(QFile::exists(path("D/result.txt"))) << "run " << run;
         EXPECT_FALSE(QFile::exists(path("S/result.txt"))) << "run " << run;
-        EXPECT_EQ(directories.directory(), path("D"));
-        EXPECT_EQ(currentDirectory(), path("D"));
+        EXPECT_EQ(directories.directory(), bytes("D"));
+        EXPECT_EQ(currentDirectory(), bytes("D"));
         EXPECT_FALSE(files.fileNames().contains("result.txt")) << "the file list shows the start-up directory";
         ASSERT_TRUE(QFile::remove(path("D/result.txt")));
     }
     EXPECT_TRUE(errors.texts.empty());
+}
+
+// A folder named in a legacy code page (bytes that are not UTF-8), and one
+// deeper than PATH_MAX: each is listed in its parent, entered, written into,
+// and lists its files when the program starts inside it.
+TEST_F(RunAndListTest, FoldersOfAnyNameOrDepthAreListedEnteredAndWrittenInto)
+{
+    for (const bool deep : {false, true}) {
+        SCOPED_TRACE(deep ? "deeper than PATH_MAX" : "Shift_JIS name");
+        enter("S");
+        if (deep)
+            test::enterDeeperThanPathMax();
+        const QByteArray name = deep ? "inner" : "\x83\x81\x83\x62\xff";
+        ASSERT_EQ(::mkdir(name.constData(), 0777), 0);
+        test::writeBytes(name.toStdString() + "/x.txt", "");
+        const QByteArray dir = currentDirectory() + '/' + name;
+
+        RecordingErrors errors;
+        TDirectoryListBox directories(errors);
+        const QList<QListWidgetItem *> shown = directories.findItems(displayName(name), Qt::MatchExactly);
+        ASSERT_EQ(shown.size(), 1) << "listed in its parent";
+        directories.openEntry(directories.row(shown[0]));
+        ASSERT_EQ(currentDirectory(), dir) << "entered";
+
+        TFileListBox files;
+        EXPECT_EQ(files.fileNames(), QStringList({"x.txt"}));
+        test::FakeHost host;
+        wire(host, files);
+        Calculator().Calculate(host);
+        EXPECT_EQ(host.events, (std::vector<std::string>{"finished", "refresh"}));
+        EXPECT_EQ(test::readBytes("result.txt"), test::goldenReport());
+        EXPECT_EQ(files.fileNames(), QStringList({"result.txt", "x.txt"}));
+        EXPECT_TRUE(errors.texts.empty());
+    }
 }
 
 } // namespace

@@ -78,7 +78,7 @@ private:
 TEST_F(WindowTest, ReportsLandInTheDirectoryTheListShowsOnEveryRun)
 {
     doubleClickEntry("D");
-    ASSERT_EQ(directories()->directory(), path("S/D"));
+    ASSERT_EQ(directories()->directory(), bytes("S/D"));
 
     for (int run = 1; run <= 2; ++run) {
         SCOPED_TRACE(run);
@@ -88,7 +88,7 @@ TEST_F(WindowTest, ReportsLandInTheDirectoryTheListShowsOnEveryRun)
         EXPECT_EQ(closer.seen[0].objectName, "FinishForm");
         EXPECT_TRUE(QFile::exists(path("S/D/result.txt")));
         EXPECT_FALSE(QFile::exists(path("S/result.txt")));
-        EXPECT_EQ(directories()->directory(), path("S/D"));
+        EXPECT_EQ(directories()->directory(), bytes("S/D"));
         EXPECT_EQ(files()->fileNames(), QStringList({"notes.txt"}));
         ASSERT_TRUE(QFile::remove(path("S/D/result.txt")));
     }
@@ -114,16 +114,16 @@ TEST_F(WindowTest, DirectoryRemovedBeforeOpeningShowsTheErrorBox)
 
     ASSERT_EQ(closer.seen.size(), 1u);
     EXPECT_EQ(closer.seen[0].text, QString::fromUtf8("ファイルが見つかりません."));
-    EXPECT_EQ(directories()->directory(), path("S"));
+    EXPECT_EQ(directories()->directory(), bytes("S"));
     EXPECT_EQ(directories()->count(), entries);
-    EXPECT_EQ(currentDirectory(), path("S"));
+    EXPECT_EQ(currentDirectory(), bytes("S"));
 }
 
 TEST_F(WindowTest, RefreshOfARemovedStartUpDirectoryShowsTheErrorAfterTheDialog)
 {
     doubleClickEntry(m_root.section('/', -1)); // the parent, an open folder
     doubleClickEntry("E");
-    ASSERT_EQ(currentDirectory(), path("E"));
+    ASSERT_EQ(currentDirectory(), bytes("E"));
     ASSERT_TRUE(QDir(path("S")).removeRecursively());
 
     ModalWatcher closer = closingWatcher();
@@ -134,7 +134,7 @@ TEST_F(WindowTest, RefreshOfARemovedStartUpDirectoryShowsTheErrorAfterTheDialog)
     EXPECT_EQ(closer.seen[1].text, QString::fromUtf8("ファイルが見つかりません."));
     EXPECT_TRUE(QFile::exists(path("E/result.txt")));
     EXPECT_EQ(files()->fileNames(), QStringList({"notes.txt"}));
-    EXPECT_EQ(currentDirectory(), path("E"));
+    EXPECT_EQ(currentDirectory(), bytes("E"));
 }
 
 } // namespace
