@@ -188,7 +188,7 @@ TEST_F(CaseFilesTest, DoubleClickOnAFileOpensItOnTheDesktop)
     auto doubleClick = [&] { QTest::mouseDClick(files->viewport(), Qt::LeftButton, {}, files->visualItemRect(items[0]).center()); };
     doubleClick();
     ASSERT_EQ(opened.size(), 1u);
-    EXPECT_EQ(opened[0], QUrl::fromLocalFile(files->directory() + QStringLiteral("/report.txt")));
+    EXPECT_EQ(opened[0], QUrl::fromLocalFile(QString::fromStdString(dir.path().string()) + QStringLiteral("/report.txt")));
 
     available = false;
     const std::vector<SeenDialog> seen = errorBoxes(doubleClick);

@@ -5,6 +5,7 @@
 #include "OwnerDrawnEntry.h"
 #include "io/IoErrors.h"
 
+#include <QFile>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QStyledItemDelegate>
@@ -64,7 +65,7 @@ void TFileListBox::mouseDoubleClickEvent(QMouseEvent *event)
 {
     QListWidget::mouseDoubleClickEvent(event);
     if (const QListWidgetItem *item = itemAt(event->position().toPoint()))
-        emit openRequested(m_directory + QLatin1Char('/') + item->text());
+        emit openRequested(QFile::decodeName(m_directory) + QLatin1Char('/') + item->text());
 }
 
 void TFileListBox::refresh()
