@@ -2,10 +2,35 @@
 
 #include <QFocusEvent>
 #include <QGuiApplication>
+#include <QPainter>
+#include <QStyleOptionFrame>
 
 namespace sf::ui {
 
-FieldEdit::FieldEdit(QWidget *parent) : QLineEdit(parent) {}
+namespace {
+
+// Greyed but legible on the disabled field's ground: 6.6:1 on Fusion's
+// #EFEFEF (its own disabled grey, #BEBEBE, gives 1.6:1).
+const QColor DisabledText{0x55, 0x55, 0x55};
+
+} // namespace
+
+FieldEdit::FieldEdit(QWidget *parent) : QLineEdit(parent)
+{
+    // The frame is drawn by paintEvent, over the text, so that QLineEdit's
+    // text area may start inside it. QLineEdit keeps 2 pixels either side of
+    // its text line and 1 above it, and needs a column past the text for the
+    // caret. These margins put the line 2 pixels in from the left edge and 2
+    // from the top, and let the caret's column end inside the right frame
+    // line: a text as wide as the field less 4 pixels fits unscrolled.
+    setFrame(false);
+    setTextMargins(0, 1, -1, 0);
+    setAlignment(Qt::AlignLeft | Qt::AlignTop);
+
+    QPalette pal = palette();
+    pal.setColor(QPalette::Disabled, QPalette::Text, DisabledText);
+    setPalette(pal);
+}
 
 void FieldEdit::focusInEvent(QFocusEvent *event)
 {
@@ -24,6 +49,18 @@ void FieldEdit::focusOutEvent(QFocusEvent *event)
     m_lostToOtherWindow =
         event->reason() == Qt::ActiveWindowFocusReason || event->reason() == Qt::PopupFocusReason;
     QLineEdit::focusOutEvent(event);
+}
+
+void FieldEdit::paintEvent(QPaintEvent *event)
+{
+    QLineEdit::paintEvent(event);
+    // The style's one-pixel frame, drawn last so that a long text scrolled
+    // under it is cut off at the frame.
+    QStyleOptionFrame option;
+    initStyleOption(&option);
+    option.lineWidth = style()->pixelMetric(QStyle::PM_DefaultFrameWidth, &option, this);
+    QPainter painter(this);
+    style()->drawPrimitive(QStyle::PE_FrameLineEdit, &option, &painter, this);
 }
 
 } // namespace sf::ui
