@@ -36,9 +36,9 @@ QRect inkBox(const QImage &image, QRect area, QRgb ground)
     return box;
 }
 
-// The ink of `text` drawn freely, nothing clipped, in the field's font and
-// colours.
-QSize freeInkSize(const QLineEdit *field, const QString &text, QRgb ground)
+// Where the ink of `text` lies, whole, when its line starts 2 pixels in from
+// a field's left and top edges: drawn freely in the field's font and colours.
+QRect classicInk(const QLineEdit *field, const QString &text, QRgb ground)
 {
     const QFontMetrics metrics(field->font());
     QImage image(metrics.horizontalAdvance(text) + 20, metrics.height() + 20, QImage::Format_RGB32);
@@ -48,7 +48,7 @@ QSize freeInkSize(const QLineEdit *field, const QString &text, QRgb ground)
     p.setPen(field->palette().color(field->isEnabled() ? QPalette::Active : QPalette::Disabled, QPalette::Text));
     p.drawText(10, 10 + metrics.ascent(), text);
     p.end();
-    return inkBox(image, image.rect(), ground).size();
+    return inkBox(image, image.rect(), ground).translated(2 - 10, 2 - 10);
 }
 
 // The field's ground: a pixel inside its frame, below its line of text.
@@ -109,14 +109,14 @@ TEST_F(LookTest, GroupsDrawNothingInsideTheirLabelsAndFields)
     }
 }
 
-TEST_F(LookTest, EveryFieldShowsItsDefaultWholeInsideItsFrame)
+TEST_F(LookTest, EveryFieldShowsItsDefaultWholeTwoPixelsIn)
 {
     focusAButton(button("BitBtn1"));
     for (int n = 1; n <= 35; ++n) {
         SCOPED_TRACE("Edit" + std::to_string(n));
         const QImage image = grabbed(edit(n));
-        EXPECT_EQ(textInk(image).size(), freeInkSize(edit(n), edit(n)->text(), groundOf(image)))
-            << "cut off, scrolled or up against the frame";
+        EXPECT_EQ(textInk(image), classicInk(edit(n), edit(n)->text(), groundOf(image)))
+            << "scrolled, cut off, or not 2 pixels in from the left and top";
     }
 }
 
@@ -130,7 +130,7 @@ TEST_F(LookTest, ACommaTypedIntoAFieldShowsAboveTheNextField)
         focusAButton(button("BitBtn1"));
         const QImage image = grabbed(edit(n));
         const QRect ink = textInk(image);
-        EXPECT_EQ(ink.size(), freeInkSize(edit(n), QStringLiteral("0,25"), groundOf(image))) << "the comma's tail is cut off";
+        EXPECT_EQ(ink, classicInk(edit(n), QStringLiteral("0,25"), groundOf(image)));
         QLineEdit *next = edit(n < 5 ? n + 1 : n + 2);
         EXPECT_LT(edit(n)->y() + ink.bottom(), next->y()) << "under " << next->objectName().toStdString();
     }
