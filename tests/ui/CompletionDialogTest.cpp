@@ -66,30 +66,26 @@ TEST_F(CompletionDialogTest, CentredFirstThenShownWhereTheUserLeftIt)
     EXPECT_EQ(watcher.seen[1].pos, QPoint(37, 41));
 }
 
-TEST_F(CompletionDialogTest, OffersCloseOnlyAndComesBackWhenMinimisedOrMaximised)
+TEST_F(CompletionDialogTest, OffersCloseOnlyAndComesBackWhenMinimised)
 {
     ScratchDirectory dir;
     Qt::WindowFlags flags;
-    std::vector<std::pair<Qt::WindowState, bool>> back;
+    int restored = 0;
     ModalWatcher watcher([&](QWidget *d) {
         flags = d->windowFlags();
         // What a window manager's title-bar buttons do, whatever it was asked.
         for (Qt::WindowState state : {Qt::WindowMinimized, Qt::WindowMaximized, Qt::WindowFullScreen}) {
             d->setWindowState(state);
-            back.emplace_back(state, QTest::qWaitFor([d] { return d->windowState() == Qt::WindowNoState; }, 1000));
+            restored += QTest::qWaitFor([d] { return d->windowState() == Qt::WindowNoState; }, 1000);
         }
         ModalWatcher::pressEnter(d);
     });
     QTest::mouseClick(button("BitBtn1"), Qt::LeftButton);
 
     ASSERT_EQ(watcher.seen.size(), 1u);
-    EXPECT_FALSE(flags & (Qt::WindowMinimizeButtonHint | Qt::WindowMaximizeButtonHint));
-    EXPECT_TRUE(flags & Qt::WindowCloseButtonHint);
-    EXPECT_TRUE(flags & Qt::WindowTitleHint) << "it can be moved by its title bar";
-    const std::vector<std::pair<Qt::WindowState, bool>> expected{
-        {Qt::WindowMinimized, true}, {Qt::WindowMaximized, true}, {Qt::WindowFullScreen, true}};
-    EXPECT_EQ(back, expected);
-    EXPECT_FALSE(windows.finishForm->isVisible());
+    EXPECT_EQ(flags & (Qt::WindowMinMaxButtonsHint | Qt::WindowCloseButtonHint | Qt::WindowTitleHint),
+              Qt::WindowCloseButtonHint | Qt::WindowTitleHint);
+    EXPECT_EQ(restored, 3);
 }
 
 struct CloseCase {
