@@ -9,8 +9,8 @@ namespace sf::ui {
 
 namespace {
 
-// Greyed but legible on the disabled field's ground: 6.6:1 on Fusion's
-// #EFEFEF (its own disabled grey, #BEBEBE, gives 1.6:1).
+// Greyed but legible on the disabled field's ground: 6.5:1 on Fusion's
+// #EFEFEF, where its own disabled grey, #BEBEBE, gives 1.6:1.
 const QColor DisabledText{0x55, 0x55, 0x55};
 
 } // namespace
@@ -18,11 +18,11 @@ const QColor DisabledText{0x55, 0x55, 0x55};
 FieldEdit::FieldEdit(QWidget *parent) : QLineEdit(parent)
 {
     // The frame is drawn by paintEvent, over the text, so that QLineEdit's
-    // text area may start inside it. QLineEdit keeps 2 pixels either side of
-    // its text line and 1 above it, and needs a column past the text for the
-    // caret. These margins put the line 2 pixels in from the left edge and 2
-    // from the top, and let the caret's column end inside the right frame
-    // line: a text as wide as the field less 4 pixels fits unscrolled.
+    // text area may reach into it. QLineEdit keeps 2 pixels either side of
+    // its line of text and 1 above it, and a column past the text for the
+    // caret. These margins start the line 2 pixels in from the left and top
+    // edges and run it up to the right frame line, caret column included: a
+    // text 4 pixels narrower than the field fits unscrolled.
     setFrame(false);
     setTextMargins(0, 1, -1, 0);
     setAlignment(Qt::AlignLeft | Qt::AlignTop);
