@@ -2,12 +2,12 @@
 
 #include "Artwork.h"
 #include "BevelPanel.h"
+#include "BitButton.h"
 #include "Look.h"
 
 #include <QKeyEvent>
 #include <QLabel>
-#include <QPixmap>
-#include <QPushButton>
+#include <QTimer>
 
 using namespace sf::ui;
 
@@ -48,9 +48,8 @@ TFinishForm::TFinishForm(QWidget *parent)
     addLabel(this, "Label3", QStringLiteral("screenfilter"), {112, 80}, 15, Maroon);
     addLabel(this, "Label2", QStringLiteral("2008.8.6"), {120, 104}, 15, palette().color(QPalette::WindowText));
 
-    m_okButton = new QPushButton(QIcon(QPixmap::fromImage(drawOkGlyph())), tr("OK"), this);
+    m_okButton = new BitButton(drawOkGlyph(), tr("OK"), this);
     m_okButton->setObjectName(QStringLiteral("BitBtn1"));
-    m_okButton->setIconSize({18, 18});
     m_okButton->setGeometry(112, 136, 73, 25);
     m_okButton->setDefault(true);
     connect(m_okButton, &QPushButton::clicked, this, &TFinishForm::BitBtn1Click);
@@ -84,6 +83,25 @@ void TFinishForm::keyPressEvent(QKeyEvent *event)
         return;
     }
     QDialog::keyPressEvent(event);
+}
+
+void TFinishForm::changeEvent(QEvent *event)
+{
+    // Some window managers (openbox among them) give every dialog a minimise
+    // button whatever it asks for, and minimise the main window with it.
+    // Minimised, this modal dialog would leave the program blocked with
+    // nothing on the screen; it comes straight back instead. Nor does it
+    // grow to fill the screen.
+    if (event->type() == QEvent::WindowStateChange && isVisible()
+        && (windowState() & (Qt::WindowMinimized | Qt::WindowMaximized | Qt::WindowFullScreen))) {
+        QTimer::singleShot(0, this, [this] {
+            if (!isVisible())
+                return;
+            setWindowState(Qt::WindowNoState);
+            activateWindow();
+        });
+    }
+    QDialog::changeEvent(event);
 }
 
 void TFinishForm::hideEvent(QHideEvent *event)

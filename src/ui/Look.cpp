@@ -43,10 +43,7 @@ QFont uiFont(int pixelSize)
 
 void fitTextWidth(QLabel *label, int width)
 {
-    QString visible = label->text();
-    while (visible.endsWith(u' '))
-        visible.chop(1);
-    const int natural = label->fontMetrics().horizontalAdvance(visible);
+    const int natural = label->fontMetrics().horizontalAdvance(label->text());
     if (natural <= width)
         return;
     QFont font = label->font();

@@ -17,10 +17,11 @@ inline const QColor Red{255, 0, 0};
 inline const QColor Maroon{128, 0, 0};
 inline const QColor Black{0, 0, 0};
 
-// Narrows a label's glyphs, keeping their height, until its visible text
-// (trailing blanks aside) fits `width` pixels. P Gothic sets some texts a
-// little wider than the face the windows were drawn with, which would push
-// their ends under the neighbouring control.
+// Narrows a label's glyphs, keeping their height, until its text, trailing
+// blanks included, fits `width` pixels. P Gothic sets some texts a little
+// wider than the face the windows were drawn with, which would push their
+// ends under, or up against, the neighbouring control; a caption's trailing
+// blank is the space it keeps before that control.
 void fitTextWidth(QLabel *label, int width);
 
 // Sets the text colour of a label or group box caption.

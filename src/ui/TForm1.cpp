@@ -2,8 +2,10 @@
 
 #include "Artwork.h"
 #include "BevelPanel.h"
+#include "BitButton.h"
 #include "CalcFinished.h"
 #include "CaseTexts.h"
+#include "EtchedGroupBox.h"
 #include "FieldEdit.h"
 #include "LocaleSeparator.h"
 #include "Look.h"
@@ -32,7 +34,6 @@
 #include <QLabel>
 #include <QListWidget>
 #include <QPixmap>
-#include <QPushButton>
 
 using namespace sf::ui;
 
@@ -100,6 +101,9 @@ struct FormulaPiece {
     QRect at;           // a label's top-left; a field's geometry
     int pixelSize = DataFontSize;
     int endsBefore = 0; // a label running up to this x is narrowed to end there
+    bool spaced = false; // and to end a blank's width before it: the next
+                         // item is a word of its own, though the caption
+                         // ends without a blank
 };
 
 const FormulaPiece ViscosityFormulas[] = {
@@ -113,7 +117,7 @@ const FormulaPiece ViscosityFormulas[] = {
     {22, nullptr, 30, {84, 48, 0, 0}},
     {25, nullptr, 31, {196, 48, 0, 0}},
     {26, nullptr, 32, {280, 48, 0, 0}},
-    {27, u"Shift Factor", 0, {8, 72, 0, 0}, DataFontSize, 80},
+    {27, u"Shift Factor", 0, {8, 72, 0, 0}, DataFontSize, 80, true},
     {28, u"a", 0, {80, 68, 0, 0}, 16},
     {29, u"T", 0, {88, 80, 0, 0}, 11},
     {30, u" = Exp( ", 0, {104, 72, 0, 0}, DataFontSize, 148},
@@ -139,7 +143,7 @@ QLabel *addLabel(QWidget *parent, int number, const QString &text, int left, int
 
 QGroupBox *addGroup(QWidget *parent, const char *name, const QString &title, QRect geometry, int pixelSize)
 {
-    auto *group = new QGroupBox(title, parent);
+    auto *group = new EtchedGroupBox(title, parent);
     group->setObjectName(QLatin1String(name));
     group->setFont(uiFont(pixelSize));
     group->setGeometry(geometry);
@@ -239,27 +243,28 @@ void TForm1::buildViscosityGroup(QWidget *input)
         }
         const QString text = piece.text ? QString::fromUtf16(piece.text) : unitBelow(piece.field);
         QLabel *label = addLabel(viscosity, piece.label, text, piece.at.left(), piece.at.top(), piece.pixelSize);
-        if (piece.endsBefore != 0)
-            fitTextWidth(label, piece.endsBefore - piece.at.left());
+        if (piece.endsBefore != 0) {
+            const int blank = piece.spaced ? label->fontMetrics().horizontalAdvance(u' ') : 0;
+            fitTextWidth(label, piece.endsBefore - blank - piece.at.left());
+        }
     }
 }
 
 void TForm1::buildRightSide(QWidget *panel)
 {
-    m_okButton = new QPushButton(QIcon(QPixmap::fromImage(drawOkGlyph())), tr("OK"), panel);
+    m_okButton = new BitButton(drawOkGlyph(), tr("OK"), panel);
     m_okButton->setObjectName(QStringLiteral("BitBtn1"));
     m_okButton->setGeometry(440, 432, 101, 35);
     m_okButton->setDefault(true);
     connect(m_okButton, &QPushButton::clicked, this, &TForm1::BitBtn1Click);
 
-    m_closeButton = new QPushButton(QIcon(QPixmap::fromImage(drawCloseGlyph())), QStringLiteral("Close(&C)"), panel);
+    m_closeButton = new BitButton(drawCloseGlyph(), QStringLiteral("Close(&C)"), panel);
     m_closeButton->setObjectName(QStringLiteral("BitBtn2"));
     m_closeButton->setGeometry(568, 432, 101, 35);
     connect(m_closeButton, &QPushButton::clicked, this, &QWidget::close);
 
     for (QPushButton *button : {m_okButton, m_closeButton}) {
         button->setFont(uiFont(ButtonFontSize));
-        button->setIconSize({18, 18});
         // Reached by the mouse only; a click leaves the focus on the button.
         button->setFocusPolicy(Qt::ClickFocus);
     }

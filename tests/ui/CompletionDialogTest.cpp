@@ -66,6 +66,25 @@ TEST_F(CompletionDialogTest, CentredFirstThenShownWhereTheUserLeftIt)
     EXPECT_EQ(watcher.seen[1].pos, QPoint(37, 41));
 }
 
+TEST_F(CompletionDialogTest, OffersCloseOnlyAndComesBackWhenMinimised)
+{
+    ScratchDirectory dir;
+    Qt::WindowFlags flags;
+    int restored = 0;
+    ModalWatcher watcher([&](QWidget *d) {
+        flags = d->windowFlags();
+        for (Qt::WindowState state : {Qt::WindowMinimized, Qt::WindowMaximized, Qt::WindowFullScreen}) {
+            d->setWindowState(state); // as a window manager's title-bar button does, asked or not
+            restored += QTest::qWaitFor([d] { return d->windowState() == Qt::WindowNoState; }, 1000);
+        }
+        ModalWatcher::pressEnter(d);
+    });
+    QTest::mouseClick(button("BitBtn1"), Qt::LeftButton);
+    ASSERT_EQ(watcher.seen.size(), 1u);
+    EXPECT_EQ(flags & (Qt::WindowMinMaxButtonsHint | Qt::WindowCloseButtonHint), Qt::WindowCloseButtonHint);
+    EXPECT_EQ(restored, 3);
+}
+
 struct CloseCase {
     const char *name;
     std::function<void(QWidget *)> close;
