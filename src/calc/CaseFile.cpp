@@ -50,10 +50,10 @@ std::size_t offsetOf(std::string_view content, const toml::source_position &p)
     return i;
 }
 
-// The text of a value as written in the file (numbers are one line).
+// The text of a value or key as written in the file.
 std::string_view writtenText(std::string_view content, const toml::source_region &r)
 {
-    if (!r.begin || !r.end || r.begin.line != r.end.line)
+    if (!r.begin || !r.end)
         return {};
     const std::size_t begin = offsetOf(content, r.begin);
     const std::size_t end = offsetOf(content, r.end);
@@ -90,6 +90,88 @@ std::string decimalText(double value, std::string_view written)
     return shortestText(value);
 }
 
+void appendUtf8(std::string &out, char32_t c)
+{
+    if (c < 0x80) {
+        out += static_cast<char>(c);
+    } else if (c < 0x800) {
+        out += static_cast<char>(0xC0 | (c >> 6));
+        out += static_cast<char>(0x80 | (c & 0x3F));
+    } else if (c < 0x10000) {
+        out += static_cast<char>(0xE0 | (c >> 12));
+        out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
+        out += static_cast<char>(0x80 | (c & 0x3F));
+    } else {
+        out += static_cast<char>(0xF0 | (c >> 18));
+        out += static_cast<char>(0x80 | ((c >> 12) & 0x3F));
+        out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
+        out += static_cast<char>(0x80 | (c & 0x3F));
+    }
+}
+
+bool isBlank(char c)
+{
+    return c == ' ' || c == '\t';
+}
+
+// The text of a TOML string as written, which the reader has already found
+// well-formed: quotes removed, the first line break of a multi-line text
+// dropped, escapes and line-ending backslashes undone. Taken from the file
+// itself rather than from the reader, which only ever sees the file with
+// the characters beyond ASCII stood in for (ReaderSafeText).
+std::string decodeString(std::string_view token)
+{
+    const bool multiLine = token.size() >= 6 && (token.substr(0, 3) == "\"\"\"" || token.substr(0, 3) == "'''");
+    const std::size_t quote = multiLine ? 3 : 1;
+    if (token.size() < 2 * quote)
+        return {};
+    std::string_view body = token.substr(quote, token.size() - 2 * quote);
+    if (multiLine) {
+        if (body.substr(0, 1) == "\n")
+            body.remove_prefix(1);
+        else if (body.substr(0, 2) == "\r\n")
+            body.remove_prefix(2);
+    }
+    if (token[0] == '\'')
+        return std::string(body);
+
+    std::string out;
+    for (std::size_t i = 0; i < body.size(); ++i) {
+        if (body[i] != '\\' || i + 1 >= body.size()) {
+            out += body[i];
+            continue;
+        }
+        const char e = body[++i];
+        switch (e) {
+        case 'b': out += '\b'; break;
+        case 't': out += '\t'; break;
+        case 'n': out += '\n'; break;
+        case 'f': out += '\f'; break;
+        case 'r': out += '\r'; break;
+        case 'e': out += '\x1B'; break;
+        case '"': out += '"'; break;
+        case '\\': out += '\\'; break;
+        case 'u':
+        case 'U': {
+            const std::size_t digits = e == 'u' ? 4 : 8;
+            char32_t c = 0;
+            for (std::size_t k = 0; k < digits && i + 1 < body.size(); ++k) {
+                const char h = body[++i];
+                c = c * 16 + static_cast<char32_t>(h <= '9' ? h - '0' : (h | 0x20) - 'a' + 10);
+            }
+            appendUtf8(out, c);
+            break;
+        }
+        default:
+            // A line-ending backslash: the blanks and line breaks after it go.
+            while (i < body.size() && (isBlank(body[i]) || body[i] == '\r' || body[i] == '\n'))
+                ++i;
+            --i;
+        }
+    }
+    return out;
+}
+
 enum class Expect { Decimal, WholeNumber, Text };
 
 Expect expectationOf(const InputField &f)
@@ -107,8 +189,8 @@ Expect expectationOf(const InputField &f)
 // The field text a value gives, or nullopt when its type does not fit.
 std::optional<std::string> fieldText(const toml::node &node, Expect expect, std::string_view content)
 {
-    if (const auto *s = node.as_string())
-        return s->get();
+    if (node.is_string())
+        return decodeString(writtenText(content, node.source()));
     if (expect == Expect::Text)
         return std::nullopt;
     if (const auto *i = node.as_integer()) {
@@ -134,12 +216,41 @@ std::string typeWanted(Expect expect)
 }
 
 // The TOML reader of Debian 12 (toml++ 3.3) reaches undefined behaviour
-// when it asks whether some characters beyond ASCII are blanks: Latin,
-// Greek and Cyrillic letters among them. It asks wherever blanks may stand,
-// which in a case file is only outside quotes and comments, and after a
-// backslash in a multi-line text. Valid TOML has no such character outside
-// quotes and comments anyway, so the file is refused before the reader sees
-// one there.
+// when it asks whether some characters beyond ASCII are blanks (Latin,
+// Greek and Cyrillic letters among them), and it asks that of characters it
+// looks ahead at, inside texts too. So it only ever reads the file with
+// each such character stood in for by U+E000, which it takes for no blank:
+// lines and columns stay the same, and texts are taken from the file itself
+// (decodeString). A leading byte-order mark and bytes that are no UTF-8 stay
+// as they are, for the reader to handle and to refuse.
+std::string readerSafeText(std::string_view content)
+{
+    std::string out;
+    out.reserve(content.size());
+    std::size_t i = 0;
+    if (content.substr(0, 3) == "\xEF\xBB\xBF") {
+        out.append(content.substr(0, 3));
+        i = 3;
+    }
+    while (i < content.size()) {
+        const auto c = static_cast<unsigned char>(content[i]);
+        const std::size_t n = c < 0x80 ? 1 : (c >> 5) == 0x6 ? 2 : (c >> 4) == 0xE ? 3 : (c >> 3) == 0x1E ? 4 : 0;
+        bool whole = n > 1 && i + n <= content.size();
+        for (std::size_t k = 1; whole && k < n; ++k)
+            whole = (static_cast<unsigned char>(content[i + k]) & 0xC0) == 0x80;
+        if (whole) {
+            out += "\xEE\x80\x80";
+            i += n;
+        } else {
+            out += content[i++];
+        }
+    }
+    return out;
+}
+
+// Where a character beyond ASCII stands outside quotes and comments, where
+// TOML allows none: named before the reader, which would only say that it
+// did not expect U+E000.
 class CharacterCheck {
 public:
     CharacterCheck(std::string_view content, const std::string &file) : m_s(content), m_file(file) {}
@@ -151,11 +262,13 @@ public:
         while (m_i < m_s.size()) {
             const char c = m_s[m_i];
             if (c == '#') {
-                skipToLineEnd();
+                while (m_i < m_s.size() && m_s[m_i] != '\n')
+                    advance();
             } else if (c == '"' || c == '\'') {
                 string(c);
             } else if (static_cast<unsigned char>(c) >= 0x80) {
-                refuse("only ASCII may stand outside quotes and comments");
+                throw CaseFileError(m_file + ":" + std::to_string(m_line) + ":" + std::to_string(m_column) +
+                                    ": only ASCII may stand outside quotes and comments");
             } else {
                 advance();
             }
@@ -165,6 +278,7 @@ public:
 private:
     bool at(std::string_view text) const { return m_s.substr(m_i, text.size()) == text; }
 
+    // Columns count characters, as the reader's own messages do.
     void advance()
     {
         if (m_s[m_i] == '\n') {
@@ -174,18 +288,6 @@ private:
             ++m_column;
         }
         ++m_i;
-    }
-
-    // Columns count characters, as the reader's own messages do.
-    [[noreturn]] void refuse(const std::string &what)
-    {
-        throw CaseFileError(m_file + ":" + std::to_string(m_line) + ":" + std::to_string(m_column) + ": " + what);
-    }
-
-    void skipToLineEnd()
-    {
-        while (m_i < m_s.size() && m_s[m_i] != '\n')
-            advance();
     }
 
     void string(char quote)
@@ -199,43 +301,16 @@ private:
             if (!multiLine && c == '\n')
                 return; // unterminated: the reader says so
             if (c == quote && (!multiLine || at(triple))) {
-                // A closing triple may be preceded by up to two quotes of the text.
-                std::size_t quotes = 0;
-                while (m_i < m_s.size() && m_s[m_i] == quote && quotes < (multiLine ? 5u : 1u)) {
+                // A closing triple may follow up to two quotes of the text.
+                for (std::size_t quotes = 0; m_i < m_s.size() && m_s[m_i] == quote && quotes < (multiLine ? 5u : 1u);
+                     ++quotes)
                     advance();
-                    ++quotes;
-                }
                 return;
             }
-            if (c == '\\' && quote == '"') {
-                advance();
-                if (multiLine)
-                    escapeInMultiLine();
-                else if (m_i < m_s.size() && m_s[m_i] != '\n')
-                    advance();
-                continue;
-            }
+            if (c == '\\' && quote == '"' && m_i + 1 < m_s.size() && m_s[m_i + 1] != '\n')
+                advance(); // the escaped character is part of the text
             advance();
         }
-    }
-
-    // After a backslash in a multi-line text the reader asks whether the
-    // next character, and after a line-ending backslash every character up
-    // to the next text, is a blank.
-    void escapeInMultiLine()
-    {
-        if (m_i >= m_s.size())
-            return;
-        if (static_cast<unsigned char>(m_s[m_i]) >= 0x80)
-            refuse("a backslash must not stand before a character beyond ASCII");
-        if (m_s[m_i] != ' ' && m_s[m_i] != '\t' && m_s[m_i] != '\r' && m_s[m_i] != '\n') {
-            advance(); // an ordinary escape
-            return;
-        }
-        while (m_i < m_s.size() && (m_s[m_i] == ' ' || m_s[m_i] == '\t' || m_s[m_i] == '\r' || m_s[m_i] == '\n'))
-            advance();
-        if (m_i < m_s.size() && static_cast<unsigned char>(m_s[m_i]) >= 0x80)
-            refuse("a text continued after a line-ending backslash must go on with ASCII");
     }
 
     std::string_view m_s;
@@ -252,11 +327,12 @@ public:
     FieldTexts read()
     {
         CharacterCheck(m_content, m_file).run();
+        const std::string safe = readerSafeText(m_content);
         toml::table root;
         try {
-            root = toml::parse(m_content, std::string_view(m_file));
+            root = toml::parse(std::string_view(safe), std::string_view(m_file));
         } catch (const toml::parse_error &e) {
-            fail(m_file, e.source(), std::string(e.description()));
+            fail(m_file, e.source(), unstoodIn(e.description(), e.source().begin));
         }
         m_texts[SaveFileNameField] = std::string(DefaultReportFile);
 
@@ -264,10 +340,10 @@ public:
             const toml::table *section = node.as_table();
             if (!section)
                 fail(m_file, key.source(),
-                     "'" + std::string(key.str()) + "' must be in a section: [process], [melt], [pack] or [report]");
+                     "'" + shown(key) + "' must be in a section: [process], [melt], [pack] or [report]");
             const auto group = groupNamed(key.str());
             if (!group)
-                fail(m_file, key.source(), "unknown section [" + std::string(key.str()) + "]");
+                fail(m_file, key.source(), "unknown section [" + shown(key) + "]");
             readSection(*section, *group);
         }
         for (const InputField &f : InputFields) {
@@ -281,6 +357,33 @@ public:
     }
 
 private:
+    // A key as the user wrote it: the reader saw stand-ins for characters
+    // beyond ASCII (readerSafeText).
+    std::string shown(const toml::key &key) const
+    {
+        const std::string_view name = key.str();
+        if (name.find("\xEE\x80\x80") == std::string_view::npos)
+            return std::string(name);
+        return std::string(writtenText(m_content, key.source()));
+    }
+
+    // The reader's message with the character at `at` for the stand-in it
+    // quotes (readerSafeText).
+    std::string unstoodIn(std::string_view message, const toml::source_position &at) const
+    {
+        std::string text(message);
+        const std::size_t standIn = text.find("\xEE\x80\x80");
+        if (standIn == std::string::npos || !at)
+            return text;
+        const std::size_t i = offsetOf(m_content, at);
+        std::size_t n = 1;
+        while (i + n < m_content.size() && (static_cast<unsigned char>(m_content[i + n]) & 0xC0) == 0x80)
+            ++n;
+        if (i < m_content.size() && static_cast<unsigned char>(m_content[i]) >= 0x80)
+            text.replace(standIn, 3, m_content.substr(i, n));
+        return text;
+    }
+
     static std::optional<FieldGroup> groupNamed(std::string_view name)
     {
         for (FieldGroup g : {FieldGroup::Process, FieldGroup::Pack, FieldGroup::Melt, FieldGroup::Report})
@@ -302,7 +405,7 @@ private:
                     field = &f;
             if (!field)
                 fail(m_file, key.source(),
-                     "unknown key '" + std::string(key.str()) + "' in [" + std::string(groupKey(group)) + "]");
+                     "unknown key '" + shown(key) + "' in [" + std::string(groupKey(group)) + "]");
             take(*field, node);
         }
     }
@@ -328,7 +431,7 @@ private:
                     number = wireField(screen);
                 else
                     fail(m_file, key.source(),
-                         "unknown key '" + std::string(key.str()) + "' in screen " + std::to_string(screen));
+                         "unknown key '" + shown(key) + "' in screen " + std::to_string(screen));
                 take(inputField(number), value);
             }
         }
@@ -354,7 +457,10 @@ private:
 // nullopt when it is no TOML value of a fitting type.
 std::optional<std::string> bareReadBack(const InputField &f, const std::string &text)
 {
-    if (text.empty() || text.find_first_of("\"'#\n\r=[]{},") != std::string::npos)
+    // Numbers are ASCII; anything else goes into quotes, and never to the
+    // reader unguarded (readerSafeText).
+    if (text.empty() || text.find_first_of("\"'#\n\r=[]{},") != std::string::npos ||
+        std::any_of(text.begin(), text.end(), [](char c) { return static_cast<unsigned char>(c) >= 0x80; }))
         return std::nullopt;
     const std::string doc = "v = " + text + "\n";
     try {
