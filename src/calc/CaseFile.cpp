@@ -118,7 +118,7 @@ bool isBlank(char c)
 // well-formed: quotes removed, the first line break of a multi-line text
 // dropped, escapes and line-ending backslashes undone. Taken from the file
 // itself rather than from the reader, which only ever sees the file with
-// the characters beyond ASCII stood in for (ReaderSafeText).
+// the characters beyond ASCII stood in for (readerSafeText).
 std::string decodeString(std::string_view token)
 {
     const bool multiLine = token.size() >= 6 && (token.substr(0, 3) == "\"\"\"" || token.substr(0, 3) == "'''");
@@ -236,8 +236,15 @@ std::string readerSafeText(std::string_view content)
         const auto c = static_cast<unsigned char>(content[i]);
         const std::size_t n = c < 0x80 ? 1 : (c >> 5) == 0x6 ? 2 : (c >> 4) == 0xE ? 3 : (c >> 3) == 0x1E ? 4 : 0;
         bool whole = n > 1 && i + n <= content.size();
-        for (std::size_t k = 1; whole && k < n; ++k)
-            whole = (static_cast<unsigned char>(content[i + k]) & 0xC0) == 0x80;
+        char32_t cp = n == 2 ? (c & 0x1F) : n == 3 ? (c & 0x0F) : (c & 0x07);
+        for (std::size_t k = 1; whole && k < n; ++k) {
+            const auto next = static_cast<unsigned char>(content[i + k]);
+            whole = (next & 0xC0) == 0x80;
+            cp = (cp << 6) | (next & 0x3F);
+        }
+        // Overlong forms, surrogates and values beyond U+10FFFF are no UTF-8.
+        const char32_t least = n == 2 ? 0x80 : n == 3 ? 0x800 : 0x10000;
+        whole = whole && cp >= least && cp <= 0x10FFFF && (cp < 0xD800 || cp > 0xDFFF);
         if (whole) {
             out += "\xEE\x80\x80";
             i += n;

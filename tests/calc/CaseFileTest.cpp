@@ -132,6 +132,7 @@ TEST(CaseFile, ProblemsAreNamedWithFileLineAndColumn)
         // blank may stand.
         {complete + "[procéss]\n", "c.sfcase:15:6: only ASCII may stand outside quotes and comments"},
         {replaced("290.0", "290.0 °C"), "c.sfcase:5:21: only ASCII may stand outside quotes and comments"},
+        {complete + "[report]\nfile = \"\xED\xA0\x80\"\n", "c.sfcase:16:8: Encountered invalid utf-8 sequence"},
         {complete + "[report]\nfile = \"\"\"a\\é\"\"\"\n",
          "c.sfcase:16:13: Error while parsing string: unknown escape sequence '\\é'"},
         // The reader looks ahead past a stray quote: it must never see é.
