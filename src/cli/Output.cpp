@@ -1,5 +1,7 @@
 #include "Output.h"
 
+#include "io/WholeFile.h"
+
 #include <cerrno>
 #include <cstring>
 #include <fcntl.h>
@@ -55,15 +57,8 @@ void FileSink::flush()
 
 void FileSink::writeAll(std::string_view bytes)
 {
-    while (!bytes.empty()) {
-        const ssize_t n = ::write(m_fd, bytes.data(), bytes.size());
-        if (n < 0) {
-            if (errno == EINTR)
-                continue;
-            fail(errno);
-        }
-        bytes.remove_prefix(static_cast<std::size_t>(n));
-    }
+    if (const int err = sf::writeAll(m_fd, bytes); err != 0)
+        fail(err);
 }
 
 void FileSink::close()

@@ -1,6 +1,7 @@
 #include "TextFile.h"
 
 #include "IoErrors.h"
+#include "WholeFile.h"
 
 #include <cerrno>
 #include <cstring>
@@ -96,18 +97,8 @@ void TextFile::put(std::string_view bytes)
 
 void TextFile::flush()
 {
-    std::size_t done = 0;
-    while (done < m_used) {
-        const ssize_t n = ::write(m_fd, m_buffer.data() + done, m_used - done);
-        if (n < 0) {
-            if (errno == EINTR)
-                continue;
-            fail(errno);
-        }
-        if (n == 0)
-            fail(ENOSPC);
-        done += static_cast<std::size_t>(n);
-    }
+    if (const int err = writeAll(m_fd, std::string_view(m_buffer.data(), m_used)); err != 0)
+        fail(err);
     m_used = 0;
 }
 

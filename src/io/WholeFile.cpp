@@ -18,6 +18,8 @@ std::string temporaryName(const std::string &path, unsigned attempt)
     return dir + "." + name + "." + std::to_string(::getpid()) + "." + std::to_string(attempt);
 }
 
+} // namespace
+
 int writeAll(int fd, std::string_view bytes)
 {
     while (!bytes.empty()) {
@@ -27,12 +29,12 @@ int writeAll(int fd, std::string_view bytes)
                 continue;
             return errno;
         }
+        if (n == 0)
+            return ENOSPC;
         bytes.remove_prefix(static_cast<std::size_t>(n));
     }
     return 0;
 }
-
-} // namespace
 
 int replaceWholeFile(const std::string &path, std::string_view bytes)
 {

@@ -5,6 +5,11 @@
 
 namespace sf {
 
+// Hands all of `bytes` to fd, however many writes that takes, waiting out
+// interruptions. Returns 0 or the errno of the failed write (ENOSPC when
+// the system takes nothing without saying why).
+int writeAll(int fd, std::string_view bytes);
+
 // Replaces the file at `path` with `bytes`, all or nothing: the bytes go to
 // a new file in the same directory, which is synced and then renamed over
 // `path`. Until that rename an existing file keeps its content; after a
