@@ -17,7 +17,7 @@ void BM_ReadAndCompute(benchmark::State &state)
     const sf::FieldTexts texts = sf::FieldTexts::defaults();
     for (auto _ : state) {
         sf::ReadResult read = sf::ReadInputs(texts, '.');
-        auto *c = std::get_if<sf::TFilterCase>(&read);
+        auto *c = std::get_if<sf::FilterCase>(&read);
         if (!c)
             std::abort();
         sf::ShiftViscosity(*c);
@@ -29,9 +29,9 @@ BENCHMARK(BM_ReadAndCompute);
 
 void BM_ComputeOnly(benchmark::State &state)
 {
-    const sf::TFilterCase read = sf::test::defaultCase();
+    const sf::FilterCase read = sf::test::defaultCase();
     for (auto _ : state) {
-        sf::TFilterCase c = read;
+        sf::FilterCase c = read;
         sf::ShiftViscosity(c);
         sf::ComputeScreens(c);
         benchmark::DoNotOptimize(c.Screens[11].PressDrop);

@@ -13,7 +13,7 @@ namespace {
 
 void BM_WriteDefaultReport(benchmark::State &state)
 {
-    const sf::TFilterCase c = sf::test::computedDefaultCase();
+    const sf::FilterCase c = sf::test::computedDefaultCase();
     const sf::test::ScopedTempCwd dir;
     for (auto _ : state) {
         if (sf::WriteReport(c, "result.txt", '.') != sf::ReportResult::Written)

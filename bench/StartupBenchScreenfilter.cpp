@@ -2,20 +2,20 @@
 // main window has been painted.
 #include "StartupBenchProbe.h"
 
-#include "CalcFinished.h"
+#include "CompletionDialog.h"
 #include "Startup.h"
-#include "TForm1.h"
+#include "MainWindow.h"
 
 #include <QApplication>
 
 int main(int argc, char *argv[])
 {
-    if (!sf::ui::displayConfigured())
+    if (!sf::displayConfigured())
         return 1;
     QApplication app(argc, argv);
-    sf::ui::initApplication(app, QStringLiteral("screenfilter"));
-    sf::ui::Windows windows = sf::ui::createWindows();
+    sf::initApplication(app, QStringLiteral("screenfilter"));
+    sf::Windows windows = sf::createWindows();
     sf::bench::exitWhenShown(*windows.form1);
-    sf::ui::showMainWindow(*windows.form1);
+    sf::showMainWindow(*windows.form1);
     return app.exec();
 }

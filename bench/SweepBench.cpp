@@ -3,9 +3,9 @@
 // thread and on every core, in points per second. BM_ReadAndCompute (one
 // point read from texts and computed) is the bare rate to compare with.
 
-#include "Output.h"
-#include "Sweep.h"
-#include "SweepRun.h"
+#include "export/FileSink.h"
+#include "run/Sweep.h"
+#include "export/SweepTable.h"
 
 #include <benchmark/benchmark.h>
 
@@ -17,12 +17,12 @@
 
 namespace {
 
-sf::cli::SweepOptions grid(unsigned threads, std::size_t flows, std::size_t temperatures)
+sf::SweepOptions grid(unsigned threads, std::size_t flows, std::size_t temperatures)
 {
-    sf::cli::SweepOptions o;
+    sf::SweepOptions o;
     o.cases.push_back({"worked-example.sfcase", sf::FieldTexts::defaults()});
-    o.vary.push_back(sf::cli::parseVary("flow_rate=10:120:" + std::to_string(flows)));
-    o.vary.push_back(sf::cli::parseVary("temperature=200:320:" + std::to_string(temperatures)));
+    o.vary.push_back(sf::parseVary("flow_rate=10:120:" + std::to_string(flows)));
+    o.vary.push_back(sf::parseVary("temperature=200:320:" + std::to_string(temperatures)));
     o.threads = threads;
     return o;
 }
@@ -31,11 +31,11 @@ void BM_Sweep200kToDevNull(benchmark::State &state)
 {
     const unsigned threads = state.range(0) ? static_cast<unsigned>(state.range(0))
                                             : std::max(1u, std::thread::hardware_concurrency());
-    const sf::cli::SweepOptions o = grid(threads, 500, 400);
+    const sf::SweepOptions o = grid(threads, 500, 400);
     std::uint64_t points = 0;
     for (auto _ : state) {
-        sf::cli::FileSink out("/dev/null");
-        points += sf::cli::runSweep(o, out).points;
+        sf::FileSink out("/dev/null");
+        points += sf::runSweep(o, out).points;
         out.close();
     }
     state.counters["threads"] = threads;
@@ -51,8 +51,8 @@ void BM_Sweep1MPeakMemory(benchmark::State &state)
     for (auto _ : state) {
         const pid_t pid = ::fork();
         if (pid == 0) {
-            sf::cli::FileSink out("/dev/null");
-            sf::cli::runSweep(grid(std::max(1u, std::thread::hardware_concurrency()), 1000, 1000), out);
+            sf::FileSink out("/dev/null");
+            sf::runSweep(grid(std::max(1u, std::thread::hardware_concurrency()), 1000, 1000), out);
             out.close();
             ::_exit(0);
         }

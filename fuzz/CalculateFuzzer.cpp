@@ -116,7 +116,7 @@ Snapshot snapshot()
 [[noreturn]] void broken(const char *what, const FakeHost &host)
 {
     std::fprintf(stderr, "Calculate broke an invariant: %s\nsave file name: ", what);
-    std::fwrite(host.texts[sf::SaveFileNameField].data(), 1, host.texts[sf::SaveFileNameField].size(), stderr);
+    std::fwrite(host.texts[sf::Field::SaveFileName].data(), 1, host.texts[sf::Field::SaveFileName].size(), stderr);
     std::fprintf(stderr, "\ndialogs:\n");
     for (const std::string &e : host.events)
         std::fprintf(stderr, "  %s\n", e.c_str());
@@ -129,9 +129,9 @@ void parse(const std::uint8_t *data, std::size_t size, FakeHost &host, char &sep
     int field = 1;
     std::string text;
     auto endField = [&] {
-        if (field <= sf::EditFieldCount)
-            host.set(field, text);
-        else if (field == sf::EditFieldCount + 1 && !text.empty())
+        if (field <= sf::FieldCount)
+            host.set(sf::fieldAt(static_cast<std::size_t>(field - 1)), text);
+        else if (field == sf::FieldCount + 1 && !text.empty())
             separator = text[0];
         ++field;
         text.clear();
@@ -194,7 +194,7 @@ bool isCalculationError(const std::string &event, const FakeHost &host)
         if (event == text)
             return true;
     for (const sf::InputField &f : sf::InputFields)
-        if (f.kind == sf::FieldKind::CaseValue && event == notANumber(host.texts[f.number]))
+        if (f.kind == sf::FieldKind::CaseValue && event == notANumber(host.texts[f.id]))
             return true;
     return false;
 }
@@ -233,7 +233,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
     FakeHost host;
     char separator = '.';
     parse(data, size, host, separator);
-    host.set(sf::SaveFileNameField, confined(host.texts[sf::SaveFileNameField]));
+    host.set(sf::Field::SaveFileName, confined(host.texts[sf::Field::SaveFileName]));
 
     const long openFiles = sf::test::openFileCount();
     sf::Calculator calculator;

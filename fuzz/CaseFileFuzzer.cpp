@@ -1,7 +1,7 @@
 // The case-file reader on arbitrary bytes: a clear error or a case, never a
 // crash. A case that is read must come back whole through the writer.
 
-#include "calc/CaseFile.h"
+#include "cases/CaseFile.h"
 
 #include <cstdint>
 #include <cstdlib>

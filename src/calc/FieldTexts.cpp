@@ -6,7 +6,7 @@ FieldTexts FieldTexts::defaults()
 {
     FieldTexts texts;
     for (const InputField &f : InputFields)
-        texts[f.number] = std::string(f.defaultText);
+        texts[f.id] = std::string(f.defaultText);
     return texts;
 }
 

@@ -7,8 +7,8 @@
 
 namespace sf {
 
-// The texts of Edit1..Edit35 as one value: everything a run reads from the
-// main window, as UTF-8.
+// The texts of the 35 input fields as one value: everything a run reads
+// from the main window or a case file, as UTF-8.
 class FieldTexts {
 public:
     // Every field empty.
@@ -17,15 +17,13 @@ public:
     // The main window's worked example: every field's default text.
     static FieldTexts defaults();
 
-    const std::string &operator[](int editNumber) const { return m_texts.at(index(editNumber)); }
-    std::string &operator[](int editNumber) { return m_texts.at(index(editNumber)); }
+    const std::string &operator[](Field field) const { return m_texts.at(fieldIndex(field)); }
+    std::string &operator[](Field field) { return m_texts.at(fieldIndex(field)); }
 
     bool operator==(const FieldTexts &) const = default;
 
 private:
-    static std::size_t index(int editNumber) { return static_cast<std::size_t>(editNumber - 1); }
-
-    std::array<std::string, EditFieldCount> m_texts;
+    std::array<std::string, FieldCount> m_texts;
 };
 
 } // namespace sf

@@ -8,7 +8,7 @@ namespace sf {
 constexpr int MaxScreens = 12;
 
 // One woven wire screen of the pack. Units as the main window labels them.
-struct TScreenLayer {
+struct ScreenLayer {
     double Mesh = 0;         // wires per inch
     double WireDia = 0;      // cm
     double Opening = 0;      // cm, clear gap between neighbouring wires
@@ -18,14 +18,14 @@ struct TScreenLayer {
 };
 
 // A (mesh 1/in, wire diameter cm) pair as read from the screen rows.
-struct TScreenPair {
+struct ScreenPair {
     double Mesh = 0;
     double WireDia = 0;
 };
 
 // The case record of one run: made fresh by every run and discarded after it.
 // Screens and ScreenPairs hold screen 1 at index 0.
-struct TFilterCase {
+struct FilterCase {
     double FlowRate = 0;       // kg/hr
     double ScreenDiameter = 0; // cm
     double Density = 0;        // g/cm3
@@ -36,8 +36,8 @@ struct TFilterCase {
     double ShiftParamA = 0;    // degrees, divided by (Temperature + 273.0)
     double ShiftParamB = 0;    // dimensionless
     std::uint8_t ScreenCount = 0; // 1 to 12 once the inputs are accepted
-    std::array<TScreenPair, MaxScreens> ScreenPairs{}; // staging table of the reader
-    std::array<TScreenLayer, MaxScreens> Screens{};
+    std::array<ScreenPair, MaxScreens> ScreenPairs{}; // staging table of the reader
+    std::array<ScreenLayer, MaxScreens> Screens{};
     double ShiftFactor = 0;      // aT
     double ShiftedViscosity = 0; // gf.s/cm2 at the melt temperature
     double ShiftedShearRate = 0; // 1/sec at the melt temperature

@@ -16,58 +16,60 @@ constexpr ScreenDefaults DefaultPack[MaxScreens] = {
     {"50", "0.01727"}, {"50", "0.01524"}, {"200", "0.00508"}, {"200", "0.00406"},
 };
 
-constexpr InputField caseValue(int number, FieldGroup group, std::string_view key, std::string_view caption,
+constexpr InputField caseValue(Field id, int number, FieldGroup group, std::string_view key, std::string_view caption,
                                std::string_view unit, std::string_view text, bool editable,
-                               double TFilterCase::*value)
+                               double FilterCase::*value)
 {
-    return {number, group, FieldKind::CaseValue, key, caption, unit, text, editable, value};
+    return {id, number, group, FieldKind::CaseValue, key, caption, unit, text, editable, value};
 }
 
-constexpr std::array<InputField, EditFieldCount> makeInputFields()
+constexpr std::array<InputField, FieldCount> makeInputFields()
 {
     using G = FieldGroup;
-    std::array<InputField, EditFieldCount> t{};
-    auto put = [&t](const InputField &f) { t[static_cast<std::size_t>(f.number - 1)] = f; };
-    put(caseValue(1, G::Process, "flow_rate", "Flow Rate", "kg/hr", "57.0", true, &TFilterCase::FlowRate));
-    put(caseValue(2, G::Process, "screen_diameter", "Screen Diameter", "cm", "2.0", true,
-                  &TFilterCase::ScreenDiameter));
-    put(caseValue(3, G::Process, "density", "Density", "g/cm3", "0.96", true, &TFilterCase::Density));
-    put(caseValue(4, G::Process, "temperature", "Temperature", "℃", "290.0", true, &TFilterCase::Temperature));
+    using F = Field;
+    std::array<InputField, FieldCount> t{};
+    auto put = [&t](const InputField &f) { t[fieldIndex(f.id)] = f; };
+    put(caseValue(F::FlowRate, 1, G::Process, "flow_rate", "Flow Rate", "kg/hr", "57.0", true, &FilterCase::FlowRate));
+    put(caseValue(F::ScreenDiameter, 2, G::Process, "screen_diameter", "Screen Diameter", "cm", "2.0", true,
+                  &FilterCase::ScreenDiameter));
+    put(caseValue(F::Density, 3, G::Process, "density", "Density", "g/cm3", "0.96", true, &FilterCase::Density));
+    put(caseValue(F::Temperature, 4, G::Process, "temperature", "Temperature", "℃", "290.0", true, &FilterCase::Temperature));
     for (int k = 1; k <= MaxScreens; ++k) {
         const ScreenDefaults &d = DefaultPack[k - 1];
-        put({meshField(k), G::Pack, FieldKind::Mesh, "mesh", "Mesh", "1/in", d.mesh, true, nullptr, k});
-        put({wireField(k), G::Pack, FieldKind::Wire, "wire", "Wire Dia.", "cm", d.wire, true, nullptr, k});
+        put({meshField(k), static_cast<int>(fieldIndex(meshField(k))) + 1, G::Pack, FieldKind::Mesh, "mesh", "Mesh", "1/in", d.mesh, true, nullptr, k});
+        put({wireField(k), static_cast<int>(fieldIndex(wireField(k))) + 1, G::Pack, FieldKind::Wire, "wire", "Wire Dia.", "cm", d.wire, true, nullptr, k});
     }
-    put({ScreenCountField, G::Pack, FieldKind::ScreenCount, "count", "Number of  Screens", "", "12", true});
+    put({F::ScreenCount, 29, G::Pack, FieldKind::ScreenCount, "count", "Number of  Screens", "", "12", true});
     // The melt's data are shown as the worked example's and not typed over.
-    put(caseValue(30, G::Melt, "standard_viscosity", "Standard Viscosity", "gf.s/cm2", "9.55", false,
-                  &TFilterCase::StdViscosity));
-    put(caseValue(31, G::Melt, "standard_shear_rate", "Standard Shear Rate", "1/sec", "100.0", false,
-                  &TFilterCase::StdShearRate));
-    put(caseValue(32, G::Melt, "power_law_factor", "Power Law Factor", "-", "0.469", false,
-                  &TFilterCase::PowerLawFactor));
-    put(caseValue(33, G::Melt, "shift_a", "Shift Factor Parameter A", "℃", "15180.0", false,
-                  &TFilterCase::ShiftParamA));
-    put(caseValue(34, G::Melt, "shift_b", "Shift Factor Parameter B", "-", "26.96", false,
-                  &TFilterCase::ShiftParamB));
-    put({SaveFileNameField, G::Report, FieldKind::SaveFileName, "file", "Save File Name", "", "result.txt", true});
+    put(caseValue(F::StandardViscosity, 30, G::Melt, "standard_viscosity", "Standard Viscosity", "gf.s/cm2", "9.55", false,
+                  &FilterCase::StdViscosity));
+    put(caseValue(F::StandardShearRate, 31, G::Melt, "standard_shear_rate", "Standard Shear Rate", "1/sec", "100.0", false,
+                  &FilterCase::StdShearRate));
+    put(caseValue(F::PowerLawFactor, 32, G::Melt, "power_law_factor", "Power Law Factor", "-", "0.469", false,
+                  &FilterCase::PowerLawFactor));
+    put(caseValue(F::ShiftA, 33, G::Melt, "shift_a", "Shift Factor Parameter A", "℃", "15180.0", false,
+                  &FilterCase::ShiftParamA));
+    put(caseValue(F::ShiftB, 34, G::Melt, "shift_b", "Shift Factor Parameter B", "-", "26.96", false,
+                  &FilterCase::ShiftParamB));
+    put({F::SaveFileName, 35, G::Report, FieldKind::SaveFileName, "file", "Save File Name", "", "result.txt", true});
     return t;
 }
 
-constexpr bool numberedInOrder(const std::array<InputField, EditFieldCount> &t)
+// The window numbers its fields Edit1..Edit35 in the fields' own order.
+constexpr bool describedInOrder(const std::array<InputField, FieldCount> &t)
 {
     for (std::size_t i = 0; i < t.size(); ++i)
-        if (t[i].number != static_cast<int>(i) + 1 || t[i].caption.empty())
+        if (t[i].id != fieldAt(i) || t[i].editNumber != static_cast<int>(i) + 1 || t[i].caption.empty())
             return false;
     return true;
 }
 
-constexpr std::array<InputField, EditFieldCount> Table = makeInputFields();
-static_assert(numberedInOrder(Table), "every field from Edit1 to Edit35 is described once");
+constexpr std::array<InputField, FieldCount> Table = makeInputFields();
+static_assert(describedInOrder(Table), "every field is described once, Edit1 to Edit35");
 
 } // namespace
 
-const std::array<InputField, EditFieldCount> InputFields = Table;
+const std::array<InputField, FieldCount> InputFields = Table;
 
 std::string screenRowCaption(int screen)
 {
@@ -105,6 +107,34 @@ std::string_view groupKey(FieldGroup group)
         return "report";
     }
     return {};
+}
+
+namespace {
+constexpr std::string_view ScreensKey = "screens";
+}
+
+std::optional<Field> fieldOfKey(std::string_view key)
+{
+    for (const InputField &f : InputFields) {
+        const std::string full = keyOfField(f.id);
+        if (key == full)
+            return f.id;
+        if (f.screen != 0) {
+            if (key == std::string(groupKey(f.group)) + "." + full)
+                return f.id;
+        } else if (key == f.key) {
+            return f.id;
+        }
+    }
+    return std::nullopt;
+}
+
+std::string keyOfField(Field field)
+{
+    const InputField &f = inputField(field);
+    if (f.screen != 0)
+        return std::string(ScreensKey) + "." + std::to_string(f.screen) + "." + std::string(f.key);
+    return std::string(groupKey(f.group)) + "." + std::string(f.key);
 }
 
 } // namespace sf

@@ -9,19 +9,38 @@
 #include "FilterCase.h"
 
 #include <array>
+#include <cstdint>
+#include <optional>
 #include <string>
 #include <string_view>
 
 namespace sf {
 
-constexpr int EditFieldCount = 35;
+// The 35 inputs of a run, in the order the window's tab chain and the
+// reader visit them. The screens' (mesh, wire) pairs sit between
+// Temperature and ScreenCount, screen 1 first: use meshField/wireField.
+enum class Field : std::uint8_t {
+    FlowRate,
+    ScreenDiameter,
+    Density,
+    Temperature,
+    FirstScreenMesh,
+    ScreenCount = FirstScreenMesh + 2 * MaxScreens,
+    StandardViscosity,
+    StandardShearRate,
+    PowerLawFactor,
+    ShiftA,
+    ShiftB,
+    SaveFileName,
+};
 
-// Edit5..Edit28 hold the screens in (mesh, wire) pairs, screen 1 first.
-constexpr int meshField(int screen) { return 2 * screen + 3; }
-constexpr int wireField(int screen) { return 2 * screen + 4; }
+constexpr int FieldCount = static_cast<int>(Field::SaveFileName) + 1;
 
-constexpr int ScreenCountField = 29;
-constexpr int SaveFileNameField = 35;
+constexpr std::size_t fieldIndex(Field f) { return static_cast<std::size_t>(f); }
+constexpr Field fieldAt(std::size_t index) { return static_cast<Field>(index); }
+
+constexpr Field meshField(int screen) { return fieldAt(fieldIndex(Field::FirstScreenMesh) + 2 * (screen - 1)); }
+constexpr Field wireField(int screen) { return fieldAt(fieldIndex(Field::FirstScreenMesh) + 2 * (screen - 1) + 1); }
 
 // The group a field sits in on the window, which is also its section in a
 // case file.
@@ -37,7 +56,8 @@ enum class FieldKind {
 };
 
 struct InputField {
-    int number;                 // N of EditN
+    Field id;
+    int editNumber;             // window column: the N of its EditN widget
     FieldGroup group;
     FieldKind kind;
     std::string_view key;       // its name in a case file
@@ -45,17 +65,14 @@ struct InputField {
     std::string_view unit;      // as labels write it in parentheses ("-": dimensionless); empty: none
     std::string_view defaultText;
     bool editable;              // false: shown and read by every run, but not typed into
-    double TFilterCase::*value = nullptr; // CaseValue only
+    double FilterCase::*value = nullptr; // CaseValue only
     int screen = 0;                       // Mesh and Wire: 1 to 12
 };
 
-// Index i holds Edit(i + 1).
-extern const std::array<InputField, EditFieldCount> InputFields;
+// Index i describes fieldAt(i).
+extern const std::array<InputField, FieldCount> InputFields;
 
-inline const InputField &inputField(int editNumber)
-{
-    return InputFields.at(static_cast<std::size_t>(editNumber - 1));
-}
+inline const InputField &inputField(Field field) { return InputFields[fieldIndex(field)]; }
 
 // The label of a screen row, "No. 1  Screen" to "No. 12 Screen": one-digit
 // numbers get two blanks so that "Screen" lines up.
@@ -69,5 +86,13 @@ std::string fieldTitle(const InputField &field);
 
 // The name of a field's group as a case-file section.
 std::string_view groupKey(FieldGroup group);
+
+// The field a key names, or nullopt: "process.flow_rate" or "flow_rate",
+// "pack.count" or "count", "screens.3.mesh" or "pack.screens.3.mesh", ...
+std::optional<Field> fieldOfKey(std::string_view key);
+
+// The full key of a field: "process.flow_rate", "pack.count",
+// "screens.3.wire", "report.file".
+std::string keyOfField(Field field);
 
 } // namespace sf

@@ -7,18 +7,18 @@ namespace sf {
 
 ReadResult ReadInputs(const FieldTexts &texts, char separator)
 {
-    TFilterCase c;
-    auto decimal = [&](int field) { return readDecimal(texts[field], separator); };
+    FilterCase c;
+    auto decimal = [&](Field field) { return readDecimal(texts[field], separator); };
 
     // Unguarded: the first unreadable text ends the run with its own error.
     // The table lists them in reading order.
     for (const InputField &f : InputFields)
         if (f.kind == FieldKind::CaseValue)
-            c.*f.value = decimal(f.number);
+            c.*f.value = decimal(f.id);
 
     int count = 0;
     try {
-        count = readWholeNumber(texts[ScreenCountField]);
+        count = readWholeNumber(texts[Field::ScreenCount]);
     } catch (const ConvertError &) {
         count = 0;
     }

@@ -27,7 +27,7 @@ inline constexpr InputRejection ScreenDataRejection{InputRejection::Check::Scree
                                                     "Number of screen data set is not enough!"};
 
 // The case read from the texts, or the check that failed.
-using ReadResult = std::variant<TFilterCase, InputRejection>;
+using ReadResult = std::variant<FilterCase, InputRejection>;
 
 // Reads the field texts into a fresh case with `separator` as the decimal
 // separator, in the window's reading order: the nine process and melt values,

@@ -24,14 +24,14 @@ constexpr float GramsPerKilogram = 1000.0f;
 
 } // namespace
 
-PackGeometry::PackGeometry(const TFilterCase &c)
+PackGeometry::PackGeometry(const FilterCase &c)
 {
     const Extended n = c.PowerLawFactor;
     // P1..P3 depend on n alone: computed where screen 1 first needs them,
     // so that the first fault in step order is still the one reported.
     Extended p3p2p1 = 0;
     for (; m_computed < c.ScreenCount; ++m_computed) {
-        const TScreenLayer &layer = c.Screens[static_cast<std::size_t>(m_computed)];
+        const ScreenLayer &layer = c.Screens[static_cast<std::size_t>(m_computed)];
         Screen &s = m_screens[static_cast<std::size_t>(m_computed)];
         const Extended m = layer.Mesh;
         const Extended w = layer.WireDia;
@@ -58,7 +58,7 @@ PackGeometry::PackGeometry(const TFilterCase &c)
     }
 }
 
-void PackGeometry::apply(TFilterCase &c) const
+void PackGeometry::apply(FilterCase &c) const
 {
     const Extended n = c.PowerLawFactor;
     // The shear-rate power of K and the flow power depend on the case alone;
@@ -66,7 +66,7 @@ void PackGeometry::apply(TFilterCase &c) const
     Extended shearPower = 0;
     Extended flowPower = 0;
     for (int i = 0; i < c.ScreenCount; ++i) {
-        TScreenLayer &layer = c.Screens[static_cast<std::size_t>(i)];
+        ScreenLayer &layer = c.Screens[static_cast<std::size_t>(i)];
         const Screen &s = m_screens[static_cast<std::size_t>(i)];
         if (i == m_computed) {
             if (m_faultAfterOpening)
@@ -90,7 +90,7 @@ void PackGeometry::apply(TFilterCase &c) const
     }
 }
 
-void ComputeScreens(TFilterCase &c)
+void ComputeScreens(FilterCase &c)
 {
     PackGeometry(c).apply(c);
 }

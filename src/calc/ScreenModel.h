@@ -13,7 +13,7 @@ namespace sf {
 //   Fs = 2^(n+3) (1/n + 3)^n C^n w / (M^(2n) a^(3n+1))
 //   dP = SR0'^(1-n) Fs eta0' (Q / (rho D^2))^n   [gf/cm2], / 1000 [kgf/cm2]
 // Throws a MathError on the first fault, in screen order and step order.
-void ComputeScreens(TFilterCase &c);
+void ComputeScreens(FilterCase &c);
 
 // The part of the screen model that depends on the pack and n alone: each
 // screen's opening and screen factor. A study that varies only the process
@@ -23,10 +23,10 @@ class PackGeometry {
 public:
     // From the screens in use, their mesh and wire, and PowerLawFactor.
     // Never throws: a fault is kept for the moment apply() reaches its screen.
-    explicit PackGeometry(const TFilterCase &c);
+    explicit PackGeometry(const FilterCase &c);
 
     // ComputeScreens of c, whose pack and n are those this was made from.
-    void apply(TFilterCase &c) const;
+    void apply(FilterCase &c) const;
 
 private:
     struct Screen {

@@ -14,7 +14,7 @@ double ShiftExponent(double temperature, double paramA, double paramB)
     return ext::store(ext::sub(q, paramB));
 }
 
-void ShiftViscosity(TFilterCase &c)
+void ShiftViscosity(FilterCase &c)
 {
     const double x = ShiftExponent(c.Temperature, c.ShiftParamA, c.ShiftParamB);
     c.ShiftFactor = ext::store(ext::exp(x));

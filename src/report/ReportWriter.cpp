@@ -19,21 +19,21 @@ namespace {
 // on these texts, spelling included.
 struct HeadLine {
     std::string_view label;
-    double TFilterCase::*value;
+    double FilterCase::*value;
     int precision;
     int digits;
 };
 
 constexpr HeadLine HeadLines[] = {
-    {"    Flow Rate (kg/hr)                =  ", &TFilterCase::FlowRate, 6, 2},
-    {"    Screen Diameter (cm)             =  ", &TFilterCase::ScreenDiameter, 5, 2},
-    {"    Density (g/cm3)                  =  ", &TFilterCase::Density, 5, 3},
-    {"    Temperature (" SF_DEGREE_C ")                 =  ", &TFilterCase::Temperature, 5, 1},
-    {"    Standard Viscosiyt (gf.s/cm2)    =  ", &TFilterCase::StdViscosity, 8, 4},
-    {"    Standard Shear Rate (1/sec)      =  ", &TFilterCase::StdShearRate, 8, 2},
-    {"    Power Law Factor (-)             =  ", &TFilterCase::PowerLawFactor, 5, 3},
-    {"    Shift Factor Parameter A (" SF_DEGREE_C ")    =  ", &TFilterCase::ShiftParamA, 11, 3},
-    {"    Shift Factor Parameter B (-)     =  ", &TFilterCase::ShiftParamB, 10, 3},
+    {"    Flow Rate (kg/hr)                =  ", &FilterCase::FlowRate, 6, 2},
+    {"    Screen Diameter (cm)             =  ", &FilterCase::ScreenDiameter, 5, 2},
+    {"    Density (g/cm3)                  =  ", &FilterCase::Density, 5, 3},
+    {"    Temperature (" SF_DEGREE_C ")                 =  ", &FilterCase::Temperature, 5, 1},
+    {"    Standard Viscosiyt (gf.s/cm2)    =  ", &FilterCase::StdViscosity, 8, 4},
+    {"    Standard Shear Rate (1/sec)      =  ", &FilterCase::StdShearRate, 8, 2},
+    {"    Power Law Factor (-)             =  ", &FilterCase::PowerLawFactor, 5, 3},
+    {"    Shift Factor Parameter A (" SF_DEGREE_C ")    =  ", &FilterCase::ShiftParamA, 11, 3},
+    {"    Shift Factor Parameter B (-)     =  ", &FilterCase::ShiftParamB, 10, 3},
 };
 
 #undef SF_DEGREE_C
@@ -71,7 +71,7 @@ std::string meshPiece(double mesh, char separator)
     return text;
 }
 
-std::string screenRow(int number, const TScreenLayer &s, char separator)
+std::string screenRow(int number, const ScreenLayer &s, char separator)
 {
     std::string row = number < 10 ? "   " : "  ";
     row += std::to_string(number);
@@ -88,7 +88,7 @@ std::string screenRow(int number, const TScreenLayer &s, char separator)
     return ShortString(row).str();
 }
 
-void writeBody(TextFile &file, const TFilterCase &c, char separator)
+void writeBody(TextFile &file, const FilterCase &c, char separator)
 {
     file.writeLine("");
     file.writeLine("");
@@ -122,7 +122,7 @@ double addPressDrop(double total, double drop)
     return ext::store(ext::add(total, drop));
 }
 
-double TotalPressDrop(const TFilterCase &c)
+double TotalPressDrop(const FilterCase &c)
 {
     double total = 0;
     for (int i = 0; i < c.ScreenCount; ++i)
@@ -130,7 +130,7 @@ double TotalPressDrop(const TFilterCase &c)
     return total;
 }
 
-ReportResult WriteReport(const TFilterCase &c, const std::string &fileName, char separator)
+ReportResult WriteReport(const FilterCase &c, const std::string &fileName, char separator)
 {
     // The file object closes whatever is still open when an error leaves.
     TextFile file;
@@ -140,7 +140,7 @@ ReportResult WriteReport(const TFilterCase &c, const std::string &fileName, char
     return ReportResult::Written;
 }
 
-void WriteReport(const TFilterCase &c, TextFile &file, char separator)
+void WriteReport(const FilterCase &c, TextFile &file, char separator)
 {
     writeBody(file, c, separator);
     file.close();

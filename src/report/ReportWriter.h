@@ -21,10 +21,10 @@ inline constexpr std::string_view FileOpenMessage = "File can not open!";
 // The file is open only while this runs. A failed write or close throws
 // InOutError, and a total beyond the double range OverflowError; what
 // reached the disk by then stays there, in whole 128-byte blocks.
-ReportResult WriteReport(const TFilterCase &c, const std::string &fileName, char separator);
+ReportResult WriteReport(const FilterCase &c, const std::string &fileName, char separator);
 
 // The same report written into a file already open, which it then closes.
-void WriteReport(const TFilterCase &c, TextFile &file, char separator);
+void WriteReport(const FilterCase &c, TextFile &file, char separator);
 
 // The running total under the pressure-drop column after adding `drop`
 // (kgf/cm2): each partial sum is formed in extended precision and stored as
@@ -33,6 +33,6 @@ double addPressDrop(double total, double drop);
 
 // The total the report prints for c: its screens' pressure drops summed in
 // screen order with addPressDrop.
-double TotalPressDrop(const TFilterCase &c);
+double TotalPressDrop(const FilterCase &c);
 
 } // namespace sf

@@ -3,7 +3,9 @@
 #include "calc/ReadInputs.h"
 #include "calc/ScreenModel.h"
 #include "calc/ShiftViscosity.h"
+#include "calc/ShortString.h"
 #include "io/ErrorBoxText.h"
+#include "io/TextFile.h"
 
 #include <new>
 
@@ -15,7 +17,7 @@ RunOutcome runCase(const FieldTexts &texts, char separator, const ReportStep &wr
         ReadResult read = ReadInputs(texts, separator);
         if (const auto *rejected = std::get_if<InputRejection>(&read))
             return {RunOutcome::Kind::Rejected, std::string(rejected->message)};
-        TFilterCase &c = std::get<TFilterCase>(read);
+        FilterCase &c = std::get<FilterCase>(read);
         ShiftViscosity(c);
         ComputeScreens(c);
         // A report that could not be created is not a success.
@@ -25,6 +27,26 @@ RunOutcome runCase(const FieldTexts &texts, char separator, const ReportStep &wr
     } catch (const std::exception &e) {
         return {RunOutcome::Kind::Failed, errorText(e)};
     }
+}
+
+ReportStep reportToFile(std::string path, char separator)
+{
+    return [path = std::move(path), separator](const FilterCase &c) { return WriteReport(c, path, separator); };
+}
+
+ReportStep reportToDescriptor(int fd, char separator)
+{
+    return [fd, separator](const FilterCase &c) {
+        TextFile out;
+        out.assign(fd);
+        WriteReport(c, out, separator);
+        return ReportResult::Written;
+    };
+}
+
+std::string reportFileNameOf(const FieldTexts &texts)
+{
+    return ShortString(texts[Field::SaveFileName]).str();
 }
 
 std::string errorText(const std::exception &e)

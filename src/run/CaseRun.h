@@ -1,5 +1,6 @@
 #pragma once
 
+#include "calc/DecimalSeparator.h"
 #include "calc/FieldTexts.h"
 #include "calc/FilterCase.h"
 #include "report/ReportWriter.h"
@@ -23,7 +24,7 @@ struct RunOutcome {
 };
 
 // Writes the report of a computed case wherever the caller wants it.
-using ReportStep = std::function<ReportResult(const TFilterCase &)>;
+using ReportStep = std::function<ReportResult(const FilterCase &)>;
 
 // The steps of the Calculate command from the field texts to the report:
 // read them with `separator` as the decimal separator, shift the viscosity,
@@ -31,6 +32,17 @@ using ReportStep = std::function<ReportResult(const TFilterCase &)>;
 // failed step runs. The window and the command-line program both run cases
 // through here, so both answer the same texts with the same bytes and words.
 RunOutcome runCase(const FieldTexts &texts, char separator, const ReportStep &writeReport);
+
+// Report steps for a front end: the report written to the file at `path`
+// (relative names against the current directory), or into `fd`, which
+// stays open (standard output). Both in the report's own format with
+// `separator` as its decimal separator.
+ReportStep reportToFile(std::string path, char separator);
+ReportStep reportToDescriptor(int fd, char separator);
+
+// The report file a case names: its save file name, cut to the 255 bytes the
+// window takes.
+std::string reportFileNameOf(const FieldTexts &texts);
 
 // The default error box's text for an error that left a run.
 std::string errorText(const std::exception &e);

@@ -4,7 +4,7 @@
 
 #include <algorithm>
 
-namespace sf::ui {
+namespace sf {
 
 QString applicationTitle(const QString &executablePath)
 {
@@ -26,4 +26,4 @@ QString messageBoxCaption()
     return QCoreApplication::applicationName();
 }
 
-} // namespace sf::ui
+} // namespace sf

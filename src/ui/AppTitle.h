@@ -2,7 +2,7 @@
 
 #include <QString>
 
-namespace sf::ui {
+namespace sf {
 
 // The application title made from the executable's path: the name after the
 // last "/" or "\", cut at its first ".", first character in capitals and
@@ -13,4 +13,4 @@ QString applicationTitle(const QString &executablePath);
 // The title every message box is captioned with, as set at start-up.
 QString messageBoxCaption();
 
-} // namespace sf::ui
+} // namespace sf

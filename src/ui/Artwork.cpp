@@ -5,7 +5,7 @@
 #include <QPainter>
 #include <QPainterPath>
 
-namespace sf::ui {
+namespace sf {
 
 namespace {
 
@@ -130,4 +130,4 @@ QImage drawCloseGlyph()
     return image;
 }
 
-} // namespace sf::ui
+} // namespace sf

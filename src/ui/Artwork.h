@@ -4,7 +4,7 @@
 
 // Every image of the program is drawn here rather than loaded from files:
 // the picture of the main window, the button glyphs and the icon.
-namespace sf::ui {
+namespace sf {
 
 constexpr int PictureWidth = 198;
 constexpr int PictureHeight = 148;
@@ -20,4 +20,4 @@ QImage drawAppIcon(int size);
 QImage drawOkGlyph();    // green tick
 QImage drawCloseGlyph(); // open door
 
-} // namespace sf::ui
+} // namespace sf

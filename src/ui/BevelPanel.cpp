@@ -3,7 +3,7 @@
 #include <QPainter>
 #include <qdrawutil.h>
 
-namespace sf::ui {
+namespace sf {
 
 BevelPanel::BevelPanel(Inner inner, QWidget *parent) : QWidget(parent), m_inner(inner)
 {
@@ -18,4 +18,4 @@ void BevelPanel::paintEvent(QPaintEvent *)
         qDrawShadePanel(&p, rect().adjusted(1, 1, -1, -1), palette(), true, 1);
 }
 
-} // namespace sf::ui
+} // namespace sf

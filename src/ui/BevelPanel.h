@@ -2,7 +2,7 @@
 
 #include <QWidget>
 
-namespace sf::ui {
+namespace sf {
 
 // A panel framed by a one-pixel raised bevel, optionally with a lowered one
 // inside it, so that children placed at (2, 2) sit just inside both.
@@ -19,4 +19,4 @@ private:
     Inner m_inner;
 };
 
-} // namespace sf::ui
+} // namespace sf

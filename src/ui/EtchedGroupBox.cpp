@@ -3,7 +3,7 @@
 #include <QPainter>
 #include <qdrawutil.h>
 
-namespace sf::ui {
+namespace sf {
 
 namespace {
 
@@ -36,4 +36,4 @@ void EtchedGroupBox::paintEvent(QPaintEvent *)
     p.drawText(caption, Qt::AlignLeft | Qt::AlignTop | Qt::TextSingleLine, title());
 }
 
-} // namespace sf::ui
+} // namespace sf

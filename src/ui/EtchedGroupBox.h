@@ -2,7 +2,7 @@
 
 #include <QGroupBox>
 
-namespace sf::ui {
+namespace sf {
 
 // A group box drawn the classic way: an etched frame whose top line runs
 // through the middle of the caption's line, broken where the caption stands
@@ -17,4 +17,4 @@ protected:
     void paintEvent(QPaintEvent *event) override;
 };
 
-} // namespace sf::ui
+} // namespace sf

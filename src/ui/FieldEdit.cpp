@@ -5,7 +5,7 @@
 #include <QPainter>
 #include <QStyleOptionFrame>
 
-namespace sf::ui {
+namespace sf {
 
 namespace {
 
@@ -63,4 +63,4 @@ void FieldEdit::paintEvent(QPaintEvent *event)
     style()->drawPrimitive(QStyle::PE_FrameLineEdit, &option, &painter, this);
 }
 
-} // namespace sf::ui
+} // namespace sf

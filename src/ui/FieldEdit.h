@@ -2,7 +2,7 @@
 
 #include <QLineEdit>
 
-namespace sf::ui {
+namespace sf {
 
 // A single-line edit field that selects its whole text whenever it gains the
 // focus, except by a left click in it (the click places the cursor) and
@@ -27,4 +27,4 @@ private:
     bool m_lostToOtherWindow = false;
 };
 
-} // namespace sf::ui
+} // namespace sf

@@ -17,7 +17,7 @@ int main(int argc, char *argv[])
     for (int i = 2; i < argc; ++i) {
         const int size = QString::fromLocal8Bit(argv[i]).toInt();
         const QString dir = QStringLiteral("%1/%2").arg(QString::fromLocal8Bit(argv[1])).arg(size);
-        if (size <= 0 || !QDir().mkpath(dir) || !sf::ui::drawAppIcon(size).save(dir + QStringLiteral("/screenfilter.png"))) {
+        if (size <= 0 || !QDir().mkpath(dir) || !sf::drawAppIcon(size).save(dir + QStringLiteral("/screenfilter.png"))) {
             std::fprintf(stderr, "%s: cannot write the %s-pixel icon into %s\n", argv[0], argv[i], argv[1]);
             return 1;
         }

@@ -2,7 +2,7 @@
 
 #include <QLocale>
 
-namespace sf::ui {
+namespace sf {
 
 char separatorOf(const QLocale &locale)
 {
@@ -12,4 +12,4 @@ char separatorOf(const QLocale &locale)
     return '.';
 }
 
-} // namespace sf::ui
+} // namespace sf

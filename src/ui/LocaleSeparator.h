@@ -2,10 +2,10 @@
 
 class QLocale;
 
-namespace sf::ui {
+namespace sf {
 
 // The decimal separator a locale gives, when that is one ASCII character;
 // "." for anything longer or outside ASCII.
 char separatorOf(const QLocale &locale);
 
-} // namespace sf::ui
+} // namespace sf

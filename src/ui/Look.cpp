@@ -7,7 +7,7 @@
 #include <QWidget>
 #include <QWindow>
 
-namespace sf::ui {
+namespace sf {
 
 namespace {
 
@@ -73,4 +73,4 @@ void centreOnScreen(QWidget *w)
     w->move(frame.topLeft());
 }
 
-} // namespace sf::ui
+} // namespace sf

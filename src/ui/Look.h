@@ -6,7 +6,7 @@
 class QLabel;
 class QWidget;
 
-namespace sf::ui {
+namespace sf {
 
 // The windows were laid out for a Japanese proportional Gothic face; IPA's
 // P Gothic has the same metrics and stands in where MS PGothic is missing.
@@ -31,4 +31,4 @@ void setTextColour(QWidget *w, const QColor &colour);
 // its screen.
 void centreOnScreen(QWidget *w);
 
-} // namespace sf::ui
+} // namespace sf

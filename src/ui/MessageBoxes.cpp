@@ -6,7 +6,7 @@
 #include <QMessageBox>
 #include <QPushButton>
 
-namespace sf::ui {
+namespace sf {
 
 namespace {
 
@@ -56,4 +56,4 @@ void showErrorBox(QWidget *owner, const QString &text)
     box.exec();
 }
 
-} // namespace sf::ui
+} // namespace sf

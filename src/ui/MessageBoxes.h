@@ -4,7 +4,7 @@
 
 class QWidget;
 
-namespace sf::ui {
+namespace sf {
 
 // The message dialog for the program's own messages: modal, centred on the
 // screen, no icon, the text word-wrapped and shown as plain text, one OK
@@ -15,4 +15,4 @@ void showMessageDialog(QWidget *owner, const QString &text);
 // one OK button, text shown as given. Returns when it is closed.
 void showErrorBox(QWidget *owner, const QString &text);
 
-} // namespace sf::ui
+} // namespace sf

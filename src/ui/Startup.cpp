@@ -2,9 +2,9 @@
 
 #include "AppTitle.h"
 #include "Artwork.h"
-#include "CalcFinished.h"
+#include "CompletionDialog.h"
 #include "Look.h"
-#include "TForm1.h"
+#include "MainWindow.h"
 
 #include <QApplication>
 #include <QIcon>
@@ -15,7 +15,7 @@
 #include <cstdlib>
 #include <vector>
 
-namespace sf::ui {
+namespace sf {
 
 bool displayConfigured()
 {
@@ -93,23 +93,23 @@ Windows &Windows::operator=(Windows &&other) noexcept
 Windows createWindows()
 {
     Windows windows;
-    windows.form1 = std::make_unique<TForm1>();
-    windows.finishForm = std::make_unique<TFinishForm>(windows.form1.get());
+    windows.form1 = std::make_unique<MainWindow>();
+    windows.finishForm = std::make_unique<CompletionDialog>(windows.form1.get());
     windows.form1->setFinishForm(windows.finishForm.get());
     return windows;
 }
 
-void openCaseArgument(TForm1 &form1, const QStringList &arguments)
+void openCaseArgument(MainWindow &form1, const QStringList &arguments)
 {
     if (arguments.size() == 2)
         form1.openCase(arguments[1]);
 }
 
-void showMainWindow(TForm1 &form1)
+void showMainWindow(MainWindow &form1)
 {
     centreOnScreen(&form1);
     form1.show();
     form1.findChild<QLineEdit *>(QStringLiteral("Edit1"))->setFocus(Qt::OtherFocusReason);
 }
 
-} // namespace sf::ui
+} // namespace sf

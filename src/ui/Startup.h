@@ -5,10 +5,10 @@
 #include <memory>
 
 class QApplication;
-class TForm1;
-class TFinishForm;
+class MainWindow;
+class CompletionDialog;
 
-namespace sf::ui {
+namespace sf {
 
 // Qt aborts when it cannot reach a display; this tells beforehand. True when
 // DISPLAY or WAYLAND_DISPLAY is set, or QT_QPA_PLATFORM chooses a platform.
@@ -39,8 +39,8 @@ void initApplication(QApplication &app, const QString &executablePath);
 // window, then FinishForm, hidden. FinishForm is a child of Form1 (so it
 // stays in front of it) and is always destroyed first.
 struct Windows {
-    std::unique_ptr<TForm1> form1;
-    std::unique_ptr<TFinishForm> finishForm;
+    std::unique_ptr<MainWindow> form1;
+    std::unique_ptr<CompletionDialog> finishForm;
     Windows();
     ~Windows();
     Windows(Windows &&) noexcept;
@@ -49,10 +49,10 @@ struct Windows {
 Windows createWindows();
 
 // Shows the main window centred on the screen with the focus on Edit1.
-void showMainWindow(TForm1 &form1);
+void showMainWindow(MainWindow &form1);
 
 // A case file given as the program's only argument (QApplication::arguments(),
 // the program first) is opened as Ctrl+O would; anything else is ignored.
-void openCaseArgument(TForm1 &form1, const QStringList &arguments);
+void openCaseArgument(MainWindow &form1, const QStringList &arguments);
 
-} // namespace sf::ui
+} // namespace sf

@@ -1,6 +1,6 @@
-#include "CalcFinished.h"
+#include "CompletionDialog.h"
 #include "Startup.h"
-#include "TForm1.h"
+#include "MainWindow.h"
 #include "io/FileSignals.h"
 
 #include <QApplication>
@@ -14,17 +14,17 @@ int main(int argc, char *argv[])
     // argv[0] may be missing when the program is started with an empty
     // argument list.
     const QString path = QString::fromLocal8Bit(argc > 0 && argv[0] ? argv[0] : "screenfilter");
-    if (!sf::ui::displayConfigured()) {
-        std::fprintf(stderr, "%s\n", qPrintable(sf::ui::noDisplayMessage(path)));
+    if (!sf::displayConfigured()) {
+        std::fprintf(stderr, "%s\n", qPrintable(sf::noDisplayMessage(path)));
         return 1;
     }
 
-    std::optional<sf::ui::PlatformStartGuard> guard(std::in_place, path);
+    std::optional<sf::PlatformStartGuard> guard(std::in_place, path);
     QApplication app(argc, argv);
     guard.reset();
-    sf::ui::initApplication(app, path);
-    sf::ui::Windows windows = sf::ui::createWindows();
-    sf::ui::showMainWindow(*windows.form1);
-    sf::ui::openCaseArgument(*windows.form1, QApplication::arguments());
+    sf::initApplication(app, path);
+    sf::Windows windows = sf::createWindows();
+    sf::showMainWindow(*windows.form1);
+    sf::openCaseArgument(*windows.form1, QApplication::arguments());
     return app.exec();
 }

@@ -14,14 +14,14 @@ namespace {
 const FieldTexts Defaults = FieldTexts::defaults();
 
 // The case the texts give; the test fails when they are rejected.
-TFilterCase accepted(const FieldTexts &texts, char separator = '.')
+FilterCase accepted(const FieldTexts &texts, char separator = '.')
 {
     ReadResult r = ReadInputs(texts, separator);
     if (const auto *rejected = std::get_if<InputRejection>(&r)) {
         ADD_FAILURE() << "rejected: " << rejected->message;
         return {};
     }
-    return std::get<TFilterCase>(r);
+    return std::get<FilterCase>(r);
 }
 
 // The rejection the texts give, or none.
@@ -37,7 +37,7 @@ const std::string DataMessage = "Number of screen data set is not enough!";
 
 TEST(ReadInputs, DefaultTextsReadAllTwelveScreens)
 {
-    const TFilterCase c = accepted(Defaults);
+    const FilterCase c = accepted(Defaults);
     EXPECT_EQ(c.FlowRate, 57.0);
     EXPECT_EQ(c.ScreenDiameter, 2.0);
     EXPECT_EQ(c.Density, 0.96);
@@ -59,25 +59,27 @@ TEST(ReadInputs, ReadingOrderDecidesWhichErrorIsReported)
 {
     // Every field from the named one on (in reading order) is unreadable:
     // the error names that field's text, so no later field was read first.
-    const int order[] = {1, 2, 3, 4, 30, 31, 32, 33, 34};
+    const Field order[] = {Field::FlowRate, Field::ScreenDiameter, Field::Density, Field::Temperature,
+                           Field::StandardViscosity, Field::StandardShearRate, Field::PowerLawFactor,
+                           Field::ShiftA, Field::ShiftB};
     for (std::size_t i = 0; i < std::size(order); ++i) {
-        SCOPED_TRACE("Edit" + std::to_string(order[i]));
+        SCOPED_TRACE(keyOfField(order[i]));
         FieldTexts texts = Defaults;
         for (std::size_t j = i; j < std::size(order); ++j)
-            texts[order[j]] = "bad" + std::to_string(order[j]);
-        texts[ScreenCountField] = "0";
+            texts[order[j]] = "bad" + std::to_string(fieldIndex(order[j]) + 1);
+        texts[Field::ScreenCount] = "0";
         try {
             ReadInputs(texts, '.');
             ADD_FAILURE() << "no error";
         } catch (const ConvertError &e) {
-            EXPECT_EQ(std::string(e.what()), "'bad" + std::to_string(order[i]) + "' は浮動小数点数ではありません");
+            EXPECT_EQ(std::string(e.what()), "'bad" + std::to_string(fieldIndex(order[i]) + 1) + "' は浮動小数点数ではありません");
         }
     }
     // The count comes after the nine and before every screen field.
     FieldTexts texts = Defaults;
-    texts[ScreenCountField] = "0";
-    for (int n = meshField(1); n <= wireField(12); ++n)
-        texts[n] = "x";
+    texts[Field::ScreenCount] = "0";
+    for (int k = 1; k <= MaxScreens; ++k)
+        texts[meshField(k)] = texts[wireField(k)] = "x";
     EXPECT_EQ(rejection(texts), CountMessage);
 }
 
@@ -93,7 +95,7 @@ TEST(ReadInputs, NumberOfScreens)
     for (const auto &tc : cases) {
         SCOPED_TRACE(tc.text);
         FieldTexts texts = Defaults;
-        texts[ScreenCountField] = tc.text;
+        texts[Field::ScreenCount] = tc.text;
         if (tc.expected) {
             EXPECT_EQ(accepted(texts).ScreenCount, tc.expected);
         } else {
@@ -109,7 +111,7 @@ TEST(ReadInputs, ScreenPairsAreNeededOnlyForTheScreensInUse)
     const struct {
         const char *name;
         const char *count;
-        std::vector<std::pair<int, const char *>> fields;
+        std::vector<std::pair<Field, const char *>> fields;
         bool ok;
     } cases[] = {
         {"empty mesh beyond the count", "3", {{meshField(4), ""}}, true},
@@ -125,7 +127,7 @@ TEST(ReadInputs, ScreenPairsAreNeededOnlyForTheScreensInUse)
     for (const auto &tc : cases) {
         SCOPED_TRACE(tc.name);
         FieldTexts texts = Defaults;
-        texts[ScreenCountField] = tc.count;
+        texts[Field::ScreenCount] = tc.count;
         for (const auto &[field, text] : tc.fields)
             texts[field] = text;
         EXPECT_EQ(rejection(texts), tc.ok ? "" : DataMessage);
@@ -135,9 +137,9 @@ TEST(ReadInputs, ScreenPairsAreNeededOnlyForTheScreensInUse)
 TEST(ReadInputs, OnlyTheScreensInUseAreCopied)
 {
     FieldTexts texts = Defaults;
-    texts[ScreenCountField] = "2";
+    texts[Field::ScreenCount] = "2";
     texts[meshField(3)] = "77";
-    const TFilterCase c = accepted(texts);
+    const FilterCase c = accepted(texts);
     EXPECT_EQ(c.Screens[1].WireDia, 0.02743);
     EXPECT_EQ(c.ScreenPairs[2].Mesh, 77);
     EXPECT_EQ(c.Screens[2].Mesh, 0) << "screen 3 is not in use";
@@ -147,8 +149,8 @@ TEST(ReadInputs, MainFieldErrorsLeaveTheRunInReadingOrder)
 {
     // An unreadable Flow Rate is reported even with a wrong count and empty screens.
     FieldTexts texts = Defaults;
-    texts[1] = "abc";
-    texts[ScreenCountField] = "5";
+    texts[Field::FlowRate] = "abc";
+    texts[Field::ScreenCount] = "5";
     texts[meshField(1)] = "";
     try {
         ReadInputs(texts, '.');
@@ -159,12 +161,12 @@ TEST(ReadInputs, MainFieldErrorsLeaveTheRunInReadingOrder)
 
     // The read-only viscosity fields are read like the others.
     FieldTexts viscosity = Defaults;
-    viscosity[33] = "15180.0.0";
-    viscosity[ScreenCountField] = "0";
+    viscosity[Field::ShiftA] = "15180.0.0";
+    viscosity[Field::ScreenCount] = "0";
     EXPECT_THROW(ReadInputs(viscosity, '.'), ConvertError);
 
     FieldTexts huge = Defaults;
-    huge[1] = "1E400";
+    huge[Field::FlowRate] = "1E400";
     EXPECT_THROW(ReadInputs(huge, '.'), OverflowError);
 }
 
@@ -174,11 +176,11 @@ TEST(ReadInputs, FollowsTheDecimalSeparator)
     EXPECT_THROW(ReadInputs(Defaults, ','), ConvertError);
 
     FieldTexts texts = Defaults;
-    for (int n = 1; n <= EditFieldCount; ++n)
-        for (char &ch : texts[n])
+    for (const InputField &f : InputFields)
+        for (char &ch : texts[f.id])
             if (ch == '.')
                 ch = ',';
-    const TFilterCase c = accepted(texts, ',');
+    const FilterCase c = accepted(texts, ',');
     EXPECT_EQ(c.FlowRate, 57.0);
     EXPECT_EQ(c.StdViscosity, 9.55);
     EXPECT_EQ(c.Screens[11].WireDia, 0.00406);
@@ -190,39 +192,39 @@ TEST(InputFields, DescribeEveryFieldOnce)
 {
     // Spot checks against the window's captions, in the table's own words.
     const struct {
-        int number;
+        Field field;
         const char *title;
         const char *defaultText;
         bool editable;
         const char *key;
     } rows[] = {
-        {1, "Flow Rate (kg/hr)", "57.0", true, "flow_rate"},
-        {4, "Temperature (℃)", "290.0", true, "temperature"},
-        {5, "No. 1  Screen Mesh (1/in)", "30", true, "mesh"},
-        {28, "No. 12 Screen Wire Dia. (cm)", "0.00406", true, "wire"},
-        {29, "Number of  Screens", "12", true, "count"},
-        {30, "Standard Viscosity (gf.s/cm2)", "9.55", false, "standard_viscosity"},
-        {32, "Power Law Factor (-)", "0.469", false, "power_law_factor"},
-        {33, "Shift Factor Parameter A (℃)", "15180.0", false, "shift_a"},
-        {35, "Save File Name", "result.txt", true, "file"},
+        {Field::FlowRate, "Flow Rate (kg/hr)", "57.0", true, "flow_rate"},
+        {Field::Temperature, "Temperature (℃)", "290.0", true, "temperature"},
+        {meshField(1), "No. 1  Screen Mesh (1/in)", "30", true, "mesh"},
+        {wireField(12), "No. 12 Screen Wire Dia. (cm)", "0.00406", true, "wire"},
+        {Field::ScreenCount, "Number of  Screens", "12", true, "count"},
+        {Field::StandardViscosity, "Standard Viscosity (gf.s/cm2)", "9.55", false, "standard_viscosity"},
+        {Field::PowerLawFactor, "Power Law Factor (-)", "0.469", false, "power_law_factor"},
+        {Field::ShiftA, "Shift Factor Parameter A (℃)", "15180.0", false, "shift_a"},
+        {Field::SaveFileName, "Save File Name", "result.txt", true, "file"},
     };
     for (const auto &row : rows) {
-        SCOPED_TRACE(row.number);
-        const InputField &f = inputField(row.number);
+        SCOPED_TRACE(keyOfField(row.field));
+        const InputField &f = inputField(row.field);
         EXPECT_EQ(fieldTitle(f), row.title);
         EXPECT_EQ(f.defaultText, row.defaultText);
         EXPECT_EQ(f.editable, row.editable);
         EXPECT_EQ(f.key, row.key);
     }
     // Each case value is fed by exactly one field.
-    std::vector<double TFilterCase::*> fed;
+    std::vector<double FilterCase::*> fed;
     for (const InputField &f : InputFields)
         if (f.kind == FieldKind::CaseValue)
             fed.push_back(f.value);
-    EXPECT_EQ(fed, (std::vector<double TFilterCase::*>{
-                       &TFilterCase::FlowRate, &TFilterCase::ScreenDiameter, &TFilterCase::Density,
-                       &TFilterCase::Temperature, &TFilterCase::StdViscosity, &TFilterCase::StdShearRate,
-                       &TFilterCase::PowerLawFactor, &TFilterCase::ShiftParamA, &TFilterCase::ShiftParamB}));
+    EXPECT_EQ(fed, (std::vector<double FilterCase::*>{
+                       &FilterCase::FlowRate, &FilterCase::ScreenDiameter, &FilterCase::Density,
+                       &FilterCase::Temperature, &FilterCase::StdViscosity, &FilterCase::StdShearRate,
+                       &FilterCase::PowerLawFactor, &FilterCase::ShiftParamA, &FilterCase::ShiftParamB}));
 }
 
 } // namespace

@@ -39,12 +39,12 @@ TEST(ComputeScreens, DefaultInputsGiveTheWorkedExample)
         {"0.03353", "54.7490", "21398.5", "21.3985"},   {"0.03556", "41.9394", "16391.9", "16.3919"},
         {"0.00762", "155.263", "60684.2", "60.6842"},   {"0.00864", "91.7081", "35843.9", "35.8439"},
     };
-    TFilterCase c = test::shiftedDefaultCase();
+    FilterCase c = test::shiftedDefaultCase();
     ComputeScreens(c);
     double total = 0;
     for (int i = 0; i < 12; ++i) {
         SCOPED_TRACE("screen " + std::to_string(i + 1));
-        const TScreenLayer &s = c.Screens[i];
+        const ScreenLayer &s = c.Screens[i];
         EXPECT_TRUE(agreesWith(s.Opening, expected[i].opening));
         EXPECT_TRUE(agreesWith(s.ScreenFactor, expected[i].fs));
         EXPECT_TRUE(agreesWith(s.PressDropGf, expected[i].dropGf));
@@ -55,7 +55,7 @@ TEST(ComputeScreens, DefaultInputsGiveTheWorkedExample)
     EXPECT_TRUE(agreesWith(total, "363.317"));
 
     // One screen in use computes exactly what screen 1 of the pack does.
-    TFilterCase one = test::shiftedDefaultCase();
+    FilterCase one = test::shiftedDefaultCase();
     one.ScreenCount = 1;
     one.Screens[1].Opening = 42;
     ComputeScreens(one);
@@ -66,7 +66,7 @@ TEST(ComputeScreens, DefaultInputsGiveTheWorkedExample)
 TEST(ComputeScreens, ExtendedPitchDecidesBetweenTinyOpeningsAndFaults)
 {
     // The pitch 2.54/M uses the extended 2.54, a hair below the double.
-    TFilterCase c = test::shiftedDefaultCase();
+    FilterCase c = test::shiftedDefaultCase();
     c.ScreenCount = 1;
     c.Screens[0].Mesh = 1;
     c.Screens[0].WireDia = 2.54;
@@ -83,7 +83,7 @@ TEST(ComputeScreens, ExtendedPitchDecidesBetweenTinyOpeningsAndFaults)
 
 TEST(ComputeScreens, DegenerateValuesThatAreNoFault)
 {
-    TFilterCase c = test::shiftedDefaultCase();
+    FilterCase c = test::shiftedDefaultCase();
     c.Screens[3].WireDia = 0;  // no wire: nothing to pass
     c.Screens[4].WireDia = -0.01; // wider opening, negative factor
     ComputeScreens(c);
@@ -93,7 +93,7 @@ TEST(ComputeScreens, DegenerateValuesThatAreNoFault)
     EXPECT_LT(c.Screens[4].ScreenFactor, 0);
     EXPECT_LT(c.Screens[4].PressDrop, 0);
 
-    TFilterCase still = test::shiftedDefaultCase();
+    FilterCase still = test::shiftedDefaultCase();
     still.ShiftedViscosity = 0;
     ComputeScreens(still);
     EXPECT_EQ(still.Screens[11].PressDrop, 0.0);
@@ -101,12 +101,12 @@ TEST(ComputeScreens, DegenerateValuesThatAreNoFault)
 
 TEST(ComputeScreens, NewtonianMeltMatchesTheClosedForm)
 {
-    TFilterCase c = test::shiftedDefaultCase();
+    FilterCase c = test::shiftedDefaultCase();
     c.PowerLawFactor = 1;
     ComputeScreens(c);
     const long double C = 2.28178677414902379272L;
     for (int i = 0; i < 12; ++i) {
-        const TScreenLayer &s = c.Screens[i];
+        const ScreenLayer &s = c.Screens[i];
         const long double a = s.Opening;
         const long double fs = 64 * C * s.WireDia / ((long double)s.Mesh * s.Mesh * a * a * a * a);
         EXPECT_NEAR(s.ScreenFactor / static_cast<double>(fs), 1, 1e-14);
@@ -126,38 +126,38 @@ TEST(ComputeScreens, FirstFaultInScreenAndStepOrderWins)
     const struct {
         const char *name;
         int screen; // 1-based screen that faults
-        std::function<void(TFilterCase &)> change;
+        std::function<void(FilterCase &)> change;
         Fault fault;
     } cases[] = {
-        {"mesh 0", 1, [](TFilterCase &c) { c.Screens[0].Mesh = 0; }, Fault::ZeroDivide},
-        {"mesh 0 on screen 7", 7, [](TFilterCase &c) { c.Screens[6].Mesh = 0; }, Fault::ZeroDivide},
+        {"mesh 0", 1, [](FilterCase &c) { c.Screens[0].Mesh = 0; }, Fault::ZeroDivide},
+        {"mesh 0 on screen 7", 7, [](FilterCase &c) { c.Screens[6].Mesh = 0; }, Fault::ZeroDivide},
         {"mesh 0 before n's invalid power", 1,
-         [](TFilterCase &c) { c.Screens[0].Mesh = 0; c.PowerLawFactor = -0.1; }, Fault::ZeroDivide},
-        {"n 0", 1, [](TFilterCase &c) { c.PowerLawFactor = 0; }, Fault::ZeroDivide},
+         [](FilterCase &c) { c.Screens[0].Mesh = 0; c.PowerLawFactor = -0.1; }, Fault::ZeroDivide},
+        {"n 0", 1, [](FilterCase &c) { c.PowerLawFactor = 0; }, Fault::ZeroDivide},
         {"n 0 before a negative opening", 1,
-         [](TFilterCase &c) { c.PowerLawFactor = 0; c.Screens[0].WireDia = 1; }, Fault::ZeroDivide},
-        {"n between -1/3 and 0", 1, [](TFilterCase &c) { c.PowerLawFactor = -0.1; }, Fault::InvalidOp},
-        {"negative mesh", 2, [](TFilterCase &c) { c.Screens[1].Mesh = -30; }, Fault::InvalidOp},
+         [](FilterCase &c) { c.PowerLawFactor = 0; c.Screens[0].WireDia = 1; }, Fault::ZeroDivide},
+        {"n between -1/3 and 0", 1, [](FilterCase &c) { c.PowerLawFactor = -0.1; }, Fault::InvalidOp},
+        {"negative mesh", 2, [](FilterCase &c) { c.Screens[1].Mesh = -30; }, Fault::InvalidOp},
         {"opening exactly 0", 3,
-         [&](TFilterCase &c) { c.Screens[2].Mesh = ZeroGapMesh; c.Screens[2].WireDia = ZeroGapWire; },
+         [&](FilterCase &c) { c.Screens[2].Mesh = ZeroGapMesh; c.Screens[2].WireDia = ZeroGapWire; },
          Fault::ZeroDivide},
-        {"wire thicker than the pitch", 12, [](TFilterCase &c) { c.Screens[11].WireDia = 0.02; }, Fault::InvalidOp},
-        {"shear rate 0", 1, [](TFilterCase &c) { c.ShiftedShearRate = 0; }, Fault::ZeroDivide},
-        {"negative shear rate", 1, [](TFilterCase &c) { c.ShiftedShearRate = -1; }, Fault::InvalidOp},
-        {"density 0", 1, [](TFilterCase &c) { c.Density = 0; }, Fault::ZeroDivide},
-        {"diameter 0", 1, [](TFilterCase &c) { c.ScreenDiameter = 0; }, Fault::ZeroDivide},
-        {"density 0 and flow 0", 1, [](TFilterCase &c) { c.Density = 0; c.FlowRate = 0; }, Fault::InvalidOp},
-        {"flow 0", 1, [](TFilterCase &c) { c.FlowRate = 0; }, Fault::ZeroDivide},
-        {"flow and density of opposite signs", 1, [](TFilterCase &c) { c.FlowRate = -57; }, Fault::InvalidOp},
-        {"power beyond the extended range", 1, [](TFilterCase &c) { c.PowerLawFactor = 20000; }, Fault::Overflow},
+        {"wire thicker than the pitch", 12, [](FilterCase &c) { c.Screens[11].WireDia = 0.02; }, Fault::InvalidOp},
+        {"shear rate 0", 1, [](FilterCase &c) { c.ShiftedShearRate = 0; }, Fault::ZeroDivide},
+        {"negative shear rate", 1, [](FilterCase &c) { c.ShiftedShearRate = -1; }, Fault::InvalidOp},
+        {"density 0", 1, [](FilterCase &c) { c.Density = 0; }, Fault::ZeroDivide},
+        {"diameter 0", 1, [](FilterCase &c) { c.ScreenDiameter = 0; }, Fault::ZeroDivide},
+        {"density 0 and flow 0", 1, [](FilterCase &c) { c.Density = 0; c.FlowRate = 0; }, Fault::InvalidOp},
+        {"flow 0", 1, [](FilterCase &c) { c.FlowRate = 0; }, Fault::ZeroDivide},
+        {"flow and density of opposite signs", 1, [](FilterCase &c) { c.FlowRate = -57; }, Fault::InvalidOp},
+        {"power beyond the extended range", 1, [](FilterCase &c) { c.PowerLawFactor = 20000; }, Fault::Overflow},
         {"factor beyond a double", 1,
-         [](TFilterCase &c) { c.Screens[0].Mesh = 100; c.Screens[0].WireDia = 0.0254; c.PowerLawFactor = 8; },
+         [](FilterCase &c) { c.Screens[0].Mesh = 100; c.Screens[0].WireDia = 0.0254; c.PowerLawFactor = 8; },
          Fault::Overflow},
-        {"drop beyond a double", 1, [](TFilterCase &c) { c.ShiftedViscosity = 1e306; }, Fault::Overflow},
+        {"drop beyond a double", 1, [](FilterCase &c) { c.ShiftedViscosity = 1e306; }, Fault::Overflow},
     };
     for (const auto &fc : cases) {
         SCOPED_TRACE(fc.name);
-        TFilterCase c = test::shiftedDefaultCase();
+        FilterCase c = test::shiftedDefaultCase();
         fc.change(c);
         for (int i = fc.screen - 1; i < 12; ++i) {
             c.Screens[i].ScreenFactor = c.Screens[i].PressDropGf = c.Screens[i].PressDrop = Untouched;

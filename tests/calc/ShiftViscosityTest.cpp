@@ -21,7 +21,7 @@ TEST(ShiftViscosity, DefaultInputs)
     EXPECT_EQ(std::bit_cast<std::uint64_t>(ShiftExponent(290.0, 15180.0, 26.96)),
               std::bit_cast<std::uint64_t>(0.0026998223801057188));
 
-    const TFilterCase c = test::shiftedDefaultCase();
+    const FilterCase c = test::shiftedDefaultCase();
     EXPECT_NEAR(c.ShiftFactor, 1.002703470, 5e-10);
     EXPECT_NEAR(c.ShiftedViscosity, 9.575818140, 5e-10);
     EXPECT_NEAR(c.ShiftedShearRate, 99.73038189, 5e-9);
@@ -57,7 +57,7 @@ TEST(ShiftViscosity, ExponentKeepsTPlus273InExtendedWhereNoDoubleHoldsIt)
 
 TEST(ShiftViscosity, ZeroParametersLeaveTheReferenceStateExactly)
 {
-    TFilterCase c = test::defaultCase();
+    FilterCase c = test::defaultCase();
     c.ShiftParamA = 0;
     c.ShiftParamB = 0;
     ShiftViscosity(c);
@@ -72,7 +72,7 @@ using test::Fault;
 
 struct FaultCase {
     const char *name;
-    std::function<void(TFilterCase &)> change;
+    std::function<void(FilterCase &)> change;
     Fault fault;
     int stepsStored; // written fields before the fault: 0 none, 1 ShiftFactor, 2 + ShiftedViscosity
 };
@@ -81,23 +81,23 @@ TEST(ShiftViscosity, FaultsStopAtTheFirstFailingStep)
 {
     const double justAboveAbsoluteZero = std::nextafter(-273.0, 0.0);
     const FaultCase cases[] = {
-        {"T at absolute zero", [](TFilterCase &c) { c.Temperature = -273.0; }, Fault::ZeroDivide, 0},
-        {"T at absolute zero, A 0", [](TFilterCase &c) { c.Temperature = -273.0; c.ShiftParamA = 0; },
+        {"T at absolute zero", [](FilterCase &c) { c.Temperature = -273.0; }, Fault::ZeroDivide, 0},
+        {"T at absolute zero, A 0", [](FilterCase &c) { c.Temperature = -273.0; c.ShiftParamA = 0; },
          Fault::InvalidOp, 0},
         {"exponent beyond a double",
-         [&](TFilterCase &c) { c.Temperature = justAboveAbsoluteZero; c.ShiftParamA = 1e300; }, Fault::Overflow, 0},
-        {"aT beyond a double", [](TFilterCase &c) { c.ShiftParamA = 0; c.ShiftParamB = -710; }, Fault::Overflow, 0},
+         [&](FilterCase &c) { c.Temperature = justAboveAbsoluteZero; c.ShiftParamA = 1e300; }, Fault::Overflow, 0},
+        {"aT beyond a double", [](FilterCase &c) { c.ShiftParamA = 0; c.ShiftParamB = -710; }, Fault::Overflow, 0},
         {"eta0 times aT beyond a double",
-         [](TFilterCase &c) { c.ShiftParamA = 0; c.ShiftParamB = -709; c.StdViscosity = 1e10; }, Fault::Overflow, 1},
-        {"aT underflows to zero", [](TFilterCase &c) { c.ShiftParamA = 0; c.ShiftParamB = 800; },
+         [](FilterCase &c) { c.ShiftParamA = 0; c.ShiftParamB = -709; c.StdViscosity = 1e10; }, Fault::Overflow, 1},
+        {"aT underflows to zero", [](FilterCase &c) { c.ShiftParamA = 0; c.ShiftParamB = 800; },
          Fault::ZeroDivide, 2},
-        {"aT zero and SR0 zero", [](TFilterCase &c) { c.ShiftParamA = 0; c.ShiftParamB = 800; c.StdShearRate = 0; },
+        {"aT zero and SR0 zero", [](FilterCase &c) { c.ShiftParamA = 0; c.ShiftParamB = 800; c.StdShearRate = 0; },
          Fault::InvalidOp, 2},
-        {"aT subnormal", [](TFilterCase &c) { c.ShiftParamA = 0; c.ShiftParamB = 740; }, Fault::Overflow, 2},
+        {"aT subnormal", [](FilterCase &c) { c.ShiftParamA = 0; c.ShiftParamB = 740; }, Fault::Overflow, 2},
     };
     for (const FaultCase &fc : cases) {
         SCOPED_TRACE(fc.name);
-        TFilterCase c = test::defaultCase();
+        FilterCase c = test::defaultCase();
         fc.change(c);
         c.ShiftFactor = c.ShiftedViscosity = c.ShiftedShearRate = Untouched;
         test::expectFault(fc.fault, [&] { ShiftViscosity(c); });
@@ -109,7 +109,7 @@ TEST(ShiftViscosity, FaultsStopAtTheFirstFailingStep)
 
 TEST(ShiftViscosity, UnderflowingFactorIsStoredAsZeroBeforeTheShearRateDividesByIt)
 {
-    TFilterCase c = test::defaultCase();
+    FilterCase c = test::defaultCase();
     c.ShiftParamA = 0;
     c.ShiftParamB = 800;
     EXPECT_THROW(ShiftViscosity(c), ZeroDivideError);

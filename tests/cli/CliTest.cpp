@@ -1,5 +1,5 @@
 // screenfilter-cli as a user runs it: exit codes, what it says, what it writes.
-#include "calc/CaseFile.h"
+#include "cases/CaseFile.h"
 #include "calc/InputFields.h"
 #include "run/Calculator.h"
 #include "support/FakeHost.h"
@@ -93,18 +93,18 @@ TEST(Cli, CaseFilesAnswerLikeTheWindow)
 {
     const struct {
         const char *name;
-        std::vector<std::pair<int, const char *>> texts;
+        std::vector<std::pair<Field, const char *>> texts;
     } rows[] = {
         {"worked example", {}},
-        {"three screens", {{ScreenCountField, "3"}, {meshField(4), ""}}},
-        {"count not correct", {{ScreenCountField, "13"}}},
-        {"screen data not enough", {{ScreenCountField, "3"}, {wireField(2), ""}}},
-        {"flow rate no number", {{1, "5 7"}}},
-        {"flow rate beyond a double", {{1, "1E400"}}},
-        {"absolute zero", {{4, "-273"}}},
+        {"three screens", {{Field::ScreenCount, "3"}, {meshField(4), ""}}},
+        {"count not correct", {{Field::ScreenCount, "13"}}},
+        {"screen data not enough", {{Field::ScreenCount, "3"}, {wireField(2), ""}}},
+        {"flow rate no number", {{Field::FlowRate, "5 7"}}},
+        {"flow rate beyond a double", {{Field::FlowRate, "1E400"}}},
+        {"absolute zero", {{Field::Temperature, "-273"}}},
         {"mesh zero", {{meshField(5), "0"}}},
         {"negative drops", {{wireField(2), "-0.01"}}},
-        {"report name taken whole", {{SaveFileNameField, " spaced name.txt"}}},
+        {"report name taken whole", {{Field::SaveFileName, " spaced name.txt"}}},
     };
     for (char separator : {'.', ','}) {
         for (const auto &row : rows) {
@@ -118,16 +118,16 @@ TEST(Cli, CaseFilesAnswerLikeTheWindow)
             // The window, in a locale with this separator: its texts use it.
             FieldTexts shown = texts;
             if (separator == ',')
-                for (int n = 1; n < SaveFileNameField; ++n)
-                    for (char &ch : shown[n])
-                        if (ch == '.')
+                for (const InputField &f : InputFields)
+                    for (char &ch : shown[f.id])
+                        if (ch == '.' && f.id != Field::SaveFileName)
                             ch = ',';
             test::FakeHost host;
             host.texts = shown;
             Calculator window;
             window.setDecimalSeparator(separator);
             window.Calculate(host);
-            const std::string name = texts[SaveFileNameField];
+            const std::string name = texts[Field::SaveFileName];
             const std::string windowReport = fs::exists(name) ? readBytes(name) : "";
             fs::remove(name);
 
@@ -155,11 +155,11 @@ TEST(Cli, BadInputGetsOneClearLineAndItsExitCode)
     writeBytes("broken.sfcase", "[process\n");
     writeBytes("a-file", "");
     FieldTexts rejected = FieldTexts::defaults();
-    rejected[ScreenCountField] = "0";
-    rejected[SaveFileNameField] = "rejected.txt";
+    rejected[Field::ScreenCount] = "0";
+    rejected[Field::SaveFileName] = "rejected.txt";
     writeCase("rejected.sfcase", rejected);
     FieldTexts other = FieldTexts::defaults();
-    other[SaveFileNameField] = "other.txt";
+    other[Field::SaveFileName] = "other.txt";
     writeCase("other.sfcase", other);
 
     const struct {

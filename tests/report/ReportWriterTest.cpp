@@ -34,7 +34,7 @@ std::vector<std::string> lines(const std::string &bytes)
     return out;
 }
 
-std::string writeAndRead(const TFilterCase &c, const std::string &name = "result.txt", char separator = '.')
+std::string writeAndRead(const FilterCase &c, const std::string &name = "result.txt", char separator = '.')
 {
     EXPECT_EQ(WriteReport(c, name, separator), ReportResult::Written);
     return test::readBytes(name);
@@ -52,7 +52,7 @@ TEST(WriteReport, DefaultInputsGiveTheSampleReportByteForByte)
 TEST(WriteReport, OneScreenGivesNineteenLines)
 {
     test::ScopedTempCwd cwd;
-    TFilterCase c = computedDefaultCase();
+    FilterCase c = computedDefaultCase();
     c.ScreenCount = 1;
     const auto l = lines(writeAndRead(c));
     ASSERT_EQ(l.size(), 19u);
@@ -86,7 +86,7 @@ TEST(WriteReport, RowsGrowWhenNumbersOutgrowTheirColumns)
     for (const auto &tc : cases) {
         SCOPED_TRACE(tc.name);
         test::ScopedTempCwd cwd;
-        TFilterCase c = computedDefaultCase();
+        FilterCase c = computedDefaultCase();
         c.ScreenCount = 1;
         c.Screens[0] = {tc.mesh, tc.wire, tc.opening, tc.fs, tc.drop * 1000, tc.drop};
         const auto l = lines(writeAndRead(c));
@@ -98,7 +98,7 @@ TEST(WriteReport, RowsGrowWhenNumbersOutgrowTheirColumns)
 TEST(WriteReport, TotalIsASumOfDoublesUnderTheDropColumn)
 {
     test::ScopedTempCwd cwd;
-    TFilterCase c = computedDefaultCase();
+    FilterCase c = computedDefaultCase();
     c.ScreenCount = 3;
     for (int i = 0; i < 3; ++i)
         c.Screens[i].PressDrop = 400.125;
@@ -111,7 +111,7 @@ TEST(WriteReport, TotalIsASumOfDoublesUnderTheDropColumn)
 TEST(WriteReport, CommaSeparatorReachesEveryNumber)
 {
     test::ScopedTempCwd cwd;
-    const TFilterCase c = computedDefaultCase();
+    const FilterCase c = computedDefaultCase();
     const std::string report = writeAndRead(c, "result.txt", ',');
     EXPECT_EQ(report, test::goldenCommaReport());
     const auto l = lines(report);
@@ -124,7 +124,7 @@ TEST(WriteReport, CommaSeparatorReachesEveryNumber)
 TEST(WriteReport, SameNameReplacesOtherNamesStay)
 {
     test::ScopedTempCwd cwd;
-    TFilterCase c = computedDefaultCase();
+    FilterCase c = computedDefaultCase();
     test::writeBytes("result.txt", std::string(5000, 'x'));
     EXPECT_EQ(writeAndRead(c), DefaultReport);
     c.ScreenCount = 2;
@@ -186,7 +186,7 @@ TEST(WriteReport, WriteFailurePartWayLeavesTheBlocksAlreadyWritten)
 TEST(WriteReport, TotalBeyondADoubleEndsTheReportAndClosesTheFile)
 {
     test::ScopedTempCwd cwd;
-    TFilterCase c = computedDefaultCase();
+    FilterCase c = computedDefaultCase();
     c.ScreenCount = 2;
     c.Screens[0].PressDrop = c.Screens[1].PressDrop = 1.5e308;
     const long before = test::openFileCount();
@@ -218,7 +218,7 @@ TEST(WriteReport, EachPartialSumOfTheTotalIsStoredAsADouble)
     for (const auto &row : rows) {
         SCOPED_TRACE(row.name);
         test::ScopedTempCwd cwd;
-        TFilterCase c = computedDefaultCase();
+        FilterCase c = computedDefaultCase();
         c.ScreenCount = 3;
         for (int i = 0; i < 3; ++i) {
             c.Screens[i].PressDrop = row.drops[i];

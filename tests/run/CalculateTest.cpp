@@ -45,22 +45,22 @@ TEST(Calculate, FailedRunsShowOneMessageAndTouchNothing)
     using namespace std::string_view_literals;
     const struct {
         const char *name;
-        int field;
+        Field field;
         std::string_view text;
         const char *shown;
     } cases[] = {
-        {"count 0", ScreenCountField, "0", "message: <Number of Screens> is not correct!"},
-        {"count 13", ScreenCountField, "13", "message: <Number of Screens> is not correct!"},
+        {"count 0", Field::ScreenCount, "0", "message: <Number of Screens> is not correct!"},
+        {"count 13", Field::ScreenCount, "13", "message: <Number of Screens> is not correct!"},
         {"screen data", wireField(2), "", "message: Number of screen data set is not enough!"},
-        {"flow rate abc", 1, "abc", "error: 'abc' は浮動小数点数ではありません."},
-        {"flow rate beyond a double", 1, "1E400", "error: 浮動小数点数のオーバーフロー."},
-        {"absolute zero", 4, "-273", "error: 0 による浮動小数点数除算."},
-        {"absolute zero, A 0", 33, "0", "error: 不正な浮動小数点数演算命令."},
+        {"flow rate abc", Field::FlowRate, "abc", "error: 'abc' は浮動小数点数ではありません."},
+        {"flow rate beyond a double", Field::FlowRate, "1E400", "error: 浮動小数点数のオーバーフロー."},
+        {"absolute zero", Field::Temperature, "-273", "error: 0 による浮動小数点数除算."},
+        {"absolute zero, A 0", Field::ShiftA, "0", "error: 不正な浮動小数点数演算命令."},
         {"mesh 0", meshField(5), "0", "error: 0 による浮動小数点数除算."},
         {"wire as thick as the pitch", wireField(1), "0.08467", "error: 不正な浮動小数点数演算命令."},
-        {"exponent beyond a double", 34, "-710", "error: 浮動小数点数のオーバーフロー."},
-        {"text ending in a full stop", 2, "2.0.", "error: '2.0.' は浮動小数点数ではありません."},
-        {"NUL inside a number", 3, "1\0" "5"sv, "error: '1\uFFFD5' は浮動小数点数ではありません."},
+        {"exponent beyond a double", Field::ShiftB, "-710", "error: 浮動小数点数のオーバーフロー."},
+        {"text ending in a full stop", Field::ScreenDiameter, "2.0.", "error: '2.0.' は浮動小数点数ではありません."},
+        {"NUL inside a number", Field::Density, "1\0" "5"sv, "error: '1\uFFFD5' は浮動小数点数ではありません."},
     };
     for (const auto &tc : cases) {
         SCOPED_TRACE(tc.name);
@@ -68,15 +68,15 @@ TEST(Calculate, FailedRunsShowOneMessageAndTouchNothing)
         test::writeBytes("result.txt", "earlier report");
         Calculator calculator;
         FakeHost earlier;
-        earlier.set(SaveFileNameField, "before.txt");
+        earlier.set(Field::SaveFileName, "before.txt");
         calculator.Calculate(earlier);
         ASSERT_EQ(calculator.ReportFileName().str(), "before.txt");
         std::filesystem::remove("before.txt");
 
         FakeHost host;
         host.set(tc.field, std::string(tc.text));
-        if (tc.field == 33)
-            host.set(4, "-273");
+        if (tc.field == Field::ShiftA)
+            host.set(Field::Temperature, "-273");
         calculator.Calculate(host);
         EXPECT_EQ(host.events, Events{tc.shown});
         EXPECT_EQ(test::readBytes("result.txt"), "earlier report");
@@ -101,7 +101,7 @@ TEST(Calculate, ReportThatCannotBeCreatedEndsTheRun)
         ASSERT_GE(reader, 0);
         const long openFiles = test::openFileCount();
         FakeHost host;
-        host.set(SaveFileNameField, name);
+        host.set(Field::SaveFileName, name);
         Calculator().Calculate(host);
         // No completion dialog after a report that was not written.
         EXPECT_EQ(host.events, Events{"message: File can not open!"});
@@ -139,7 +139,7 @@ TEST(Calculate, WriteAndRefreshErrorsGoToTheErrorBox)
     test::ScopedTempCwd cwd;
     Calculator calculator;
     FakeHost host;
-    host.set(SaveFileNameField, "/dev/full");
+    host.set(Field::SaveFileName, "/dev/full");
     calculator.Calculate(host);
     EXPECT_EQ(host.events, Events{"error: ディスクがいっぱいです."});
 
@@ -166,7 +166,7 @@ TEST(Calculate, SaveFileNameIsTakenAsTyped)
     for (const auto &tc : cases) {
         SCOPED_TRACE(tc.file.size());
         FakeHost host;
-        host.set(SaveFileNameField, tc.typed);
+        host.set(Field::SaveFileName, tc.typed);
         calculator.Calculate(host);
         EXPECT_EQ(host.events, (Events{"finished", "refresh"}));
         EXPECT_EQ(calculator.ReportFileName().str(), tc.file);
@@ -180,9 +180,9 @@ TEST(Calculate, SaveFileNameIsTakenAsTyped)
 FieldTexts commaTexts()
 {
     FieldTexts texts = FieldTexts::defaults();
-    for (int n = 1; n < SaveFileNameField; ++n)
-        for (char &ch : texts[n])
-            if (ch == '.')
+    for (const InputField &f : InputFields)
+        for (char &ch : texts[f.id])
+            if (ch == '.' && f.id != Field::SaveFileName)
                 ch = ',';
     return texts;
 }
@@ -231,7 +231,7 @@ TEST(Calculate, TwoCalculatorsOnTwoThreadsKeepTheirOwnSeparators)
         for (int i = 0; i < Runs; ++i) {
             FakeHost host;
             host.texts = texts;
-            host.set(SaveFileNameField, name);
+            host.set(Field::SaveFileName, name);
             bool exact = false;
             host.onFinished = [&] { exact = test::readBytes(name) == golden; };
             calculator.Calculate(host);

@@ -11,24 +11,24 @@ namespace sf::test {
 
 // The case that the main window's default texts give, read as a run reads
 // it, then shifted, then computed.
-inline TFilterCase defaultCase()
+inline FilterCase defaultCase()
 {
     ReadResult read = ReadInputs(FieldTexts::defaults(), '.');
-    if (!std::holds_alternative<TFilterCase>(read))
+    if (!std::holds_alternative<FilterCase>(read))
         throw std::logic_error("the worked example is rejected");
-    return std::get<TFilterCase>(read);
+    return std::get<FilterCase>(read);
 }
 
-inline TFilterCase shiftedDefaultCase()
+inline FilterCase shiftedDefaultCase()
 {
-    TFilterCase c = defaultCase();
+    FilterCase c = defaultCase();
     ShiftViscosity(c);
     return c;
 }
 
-inline TFilterCase computedDefaultCase()
+inline FilterCase computedDefaultCase()
 {
-    TFilterCase c = shiftedDefaultCase();
+    FilterCase c = shiftedDefaultCase();
     ComputeScreens(c);
     return c;
 }

@@ -13,7 +13,7 @@ namespace sf::test {
 // "message: <text>", "error: <text>", "finished" and "refresh".
 class FakeHost : public RunHost {
 public:
-    void set(int editNumber, std::string text) { texts[editNumber] = std::move(text); }
+    void set(Field field, std::string text) { texts[field] = std::move(text); }
 
     FieldTexts fieldTexts() const override { return texts; }
     void showMessage(const std::string &text) override { events.push_back("message: " + text); }

@@ -35,7 +35,7 @@ class ApplicationTitle : public ::testing::TestWithParam<TitleCase> {};
 
 TEST_P(ApplicationTitle, FromExecutablePath)
 {
-    EXPECT_EQ(sf::ui::applicationTitle(QString::fromUtf8(GetParam().path)).toStdString(), GetParam().title);
+    EXPECT_EQ(sf::applicationTitle(QString::fromUtf8(GetParam().path)).toStdString(), GetParam().title);
 }
 
 INSTANTIATE_TEST_SUITE_P(Paths, ApplicationTitle, ::testing::ValuesIn(titleCases),

@@ -2,10 +2,10 @@
 // argument, and the report one double-click away.
 #include "UiTestSupport.h"
 
-#include "calc/CaseFile.h"
+#include "cases/CaseFile.h"
 #include "support/Process.h"
 
-#include "browser/TFileListBox.h"
+#include "browser/FileList.h"
 
 #include <QDropEvent>
 #include <QMimeData>
@@ -13,7 +13,7 @@
 
 #include <filesystem>
 
-namespace sf::ui::test {
+namespace sf::test {
 namespace {
 
 namespace fs = std::filesystem;
@@ -27,15 +27,15 @@ protected:
     static FieldTexts otherCase()
     {
         FieldTexts t = FieldTexts::defaults();
-        t[1] = "80.5";
-        t[4] = "275";
-        t[ScreenCountField] = "3";
+        t[Field::FlowRate] = "80.5";
+        t[Field::Temperature] = "275";
+        t[Field::ScreenCount] = "3";
         t[meshField(2)] = "60";
         t[wireField(3)] = "0.0114";
         t[meshField(4)] = "";
-        t[30] = "12.25";
-        t[33] = "14000.0";
-        t[SaveFileNameField] = "pack a.txt";
+        t[Field::StandardViscosity] = "12.25";
+        t[Field::ShiftA] = "14000.0";
+        t[Field::SaveFileName] = "pack a.txt";
         return t;
     }
 
@@ -69,7 +69,7 @@ TEST_F(CaseFilesTest, SavedCasesOpenWithTheSameTextsInEitherLocale)
         edit(1)->setText(QStringLiteral("57") + sep + QStringLiteral("0"));
         edit(wireField(2))->setText(QStringLiteral("0") + sep + QStringLiteral("0274"));
         edit(3)->setText(QStringLiteral("1.5")); // no number in a comma locale; kept as typed
-        edit(SaveFileNameField)->setText(QStringLiteral("r.txt"));
+        edit(Field::SaveFileName)->setText(QStringLiteral("r.txt"));
         const FieldTexts before = shown();
         ASSERT_TRUE(form1->saveCase(QStringLiteral("case.sfcase")));
         // The file holds full stops whatever the window showed.
@@ -160,12 +160,12 @@ TEST_F(CaseFilesTest, DroppedFileAndProgramArgumentOpenTheCase)
 
     Windows second = createWindows();
     FieldTexts other = otherCase();
-    other[1] = "33";
+    other[Field::FlowRate] = "33";
     writeBytes("argument.sfcase", formatCaseFile(other));
     openCaseArgument(*second.form1, {QStringLiteral("screenfilter"), QStringLiteral("argument.sfcase")});
     EXPECT_EQ(second.form1->fieldTexts(), other);
     openCaseArgument(*second.form1, {QStringLiteral("screenfilter"), QStringLiteral("dropped.sfcase"), QStringLiteral("x")});
-    EXPECT_EQ(second.form1->fieldTexts()[1], "33") << "more than one argument opens nothing";
+    EXPECT_EQ(second.form1->fieldTexts()[Field::FlowRate], "33") << "more than one argument opens nothing";
 }
 
 TEST_F(CaseFilesTest, DoubleClickOnAFileOpensItOnTheDesktop)
@@ -176,7 +176,7 @@ TEST_F(CaseFilesTest, DoubleClickOnAFileOpensItOnTheDesktop)
     Windows here = createWindows();
     showMainWindow(*here.form1);
     ASSERT_TRUE(QTest::qWaitForWindowExposed(here.form1.get()));
-    auto *files = here.form1->findChild<TFileListBox *>(QStringLiteral("FileListBox1"));
+    auto *files = here.form1->findChild<FileList *>(QStringLiteral("FileListBox1"));
     const QList<QListWidgetItem *> items = files->findItems(QStringLiteral("report.txt"), Qt::MatchExactly);
     ASSERT_EQ(items.size(), 1);
     std::vector<QUrl> opened;
@@ -200,7 +200,7 @@ TEST_F(CaseFilesTest, SavedCaseGivesTheWindowsReportThroughTheCommandLine)
 {
     ScratchDirectory dir;
     FieldTexts texts = otherCase();
-    texts[SaveFileNameField] = "window.txt";
+    texts[Field::SaveFileName] = "window.txt";
     writeBytes("start.sfcase", formatCaseFile(texts));
     for (const char *locale : {"C", "de_DE"}) {
         SCOPED_TRACE(locale);
@@ -224,4 +224,4 @@ TEST_F(CaseFilesTest, SavedCaseGivesTheWindowsReportThroughTheCommandLine)
 }
 
 } // namespace
-} // namespace sf::ui::test
+} // namespace sf::test

@@ -4,7 +4,7 @@
 
 #include <QScreen>
 
-namespace sf::ui::test {
+namespace sf::test {
 namespace {
 
 using CompletionDialogTest = MainWindowTest;
@@ -12,7 +12,7 @@ using CompletionDialogTest = MainWindowTest;
 TEST_F(CompletionDialogTest, ShownFocusedOnOkAndHiddenNotDestroyedAfterwards)
 {
     ScratchDirectory dir;
-    QPointer<TFinishForm> dialog = windows.finishForm.get();
+    QPointer<CompletionDialog> dialog = windows.finishForm.get();
     ASSERT_FALSE(dialog->isVisible()) << "created hidden";
 
     QSize size;
@@ -125,4 +125,4 @@ INSTANTIATE_TEST_SUITE_P(Ways, ClosingCompletion, ::testing::ValuesIn(closeCases
                          [](const auto &info) { return std::string(info.param.name); });
 
 } // namespace
-} // namespace sf::ui::test
+} // namespace sf::test

@@ -2,7 +2,7 @@
 // Escape, the select-all rule and the arrow keys of FormKeyDown.
 #include "UiTestSupport.h"
 
-namespace sf::ui::test {
+namespace sf::test {
 namespace {
 
 using KeyboardTest = MainWindowTest;
@@ -192,4 +192,4 @@ INSTANTIATE_TEST_SUITE_P(Arrows, FormKeyDown, ::testing::ValuesIn(arrowCases),
                          [](const auto &info) { return std::string(info.param.name); });
 
 } // namespace
-} // namespace sf::ui::test
+} // namespace sf::test

@@ -4,7 +4,7 @@
 
 #include "LocaleSeparator.h"
 
-namespace sf::ui::test {
+namespace sf::test {
 namespace {
 
 struct SeparatorCase {
@@ -89,4 +89,4 @@ TEST_F(LocaleTest, CommaLocaleRunNeedsCommaInTheEditableFields)
 }
 
 } // namespace
-} // namespace sf::ui::test
+} // namespace sf::test

@@ -6,7 +6,7 @@
 
 #include <cmath>
 
-namespace sf::ui::test {
+namespace sf::test {
 namespace {
 
 using LookTest = MainWindowTest;
@@ -118,4 +118,4 @@ TEST_F(LookTest, FormulaLabelsKeepABlankBeforeWhatFollows)
 }
 
 } // namespace
-} // namespace sf::ui::test
+} // namespace sf::test

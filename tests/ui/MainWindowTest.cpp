@@ -8,20 +8,20 @@
 #include <QFontInfo>
 #include <QScreen>
 
-namespace sf::ui::test {
+namespace sf::test {
 namespace {
 
 TEST_F(MainWindowTest, FieldsShowTheWorkedExampleWithViscosityDisabled)
 {
     for (const InputField &field : InputFields) {
-        SCOPED_TRACE("Edit" + std::to_string(field.number));
-        QLineEdit *e = edit(field.number);
+        SCOPED_TRACE("Edit" + std::to_string(field.editNumber));
+        QLineEdit *e = edit(field.editNumber);
         ASSERT_NE(e, nullptr);
         EXPECT_EQ(e->text().toStdString(), field.defaultText);
         EXPECT_EQ(e->accessibleName().toStdString(), fieldTitle(field));
-        const bool viscosity = field.number >= 30 && field.number <= 34;
+        const bool viscosity = field.editNumber >= 30 && field.editNumber <= 34;
         EXPECT_EQ(e->isEnabled(), !viscosity);
-        EXPECT_EQ(form1->fieldTexts()[field.number], field.defaultText) << "the run reads what is shown";
+        EXPECT_EQ(form1->fieldTexts()[field.id], field.defaultText) << "the run reads what is shown";
     }
 }
 
@@ -97,4 +97,4 @@ TEST_F(MainWindowTest, NamedControlsOfTheSaveLocationBrowserArePresent)
 }
 
 } // namespace
-} // namespace sf::ui::test
+} // namespace sf::test

@@ -5,7 +5,7 @@
 #include "AppTitle.h"
 #include "MessageBoxes.h"
 
-namespace sf::ui::test {
+namespace sf::test {
 namespace {
 
 using RunTest = MainWindowTest;
@@ -197,4 +197,4 @@ TEST_F(RunTest, MessageDialogShowsItsTextUnchangedAndClosesWithEnterOrEscape)
 }
 
 } // namespace
-} // namespace sf::ui::test
+} // namespace sf::test

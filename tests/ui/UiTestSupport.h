@@ -2,9 +2,9 @@
 
 // Shared by the UI tests: the program's windows as start-up makes them.
 
-#include "CalcFinished.h"
+#include "CompletionDialog.h"
 #include "Startup.h"
-#include "TForm1.h"
+#include "MainWindow.h"
 #include "support/Files.h"
 #include "support/ModalWatcher.h"
 #include "support/TempDir.h"
@@ -24,7 +24,7 @@
 #include <functional>
 #include <string>
 
-namespace sf::ui::test {
+namespace sf::test {
 
 using ::sf::test::ModalWatcher;
 using ::sf::test::SeenDialog;
@@ -59,6 +59,7 @@ protected:
         EXPECT_NE(e, nullptr) << "Edit" << number;
         return e;
     }
+    QLineEdit *edit(Field field) const { return edit(inputField(field).editNumber); }
     QPushButton *button(const char *name) const { return form1->findChild<QPushButton *>(QLatin1String(name)); }
     // What the window manager does when a dialog of ours closes.
     void reactivate()
@@ -78,7 +79,7 @@ protected:
     }
 
     Windows windows;
-    TForm1 *form1 = nullptr;
+    MainWindow *form1 = nullptr;
 };
 
-} // namespace sf::ui::test
+} // namespace sf::test

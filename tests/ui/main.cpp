@@ -17,7 +17,7 @@ int main(int argc, char *argv[])
     QApplication app(argc, argv);
     // A closed main window must not end the test run's event loops.
     QApplication::setQuitOnLastWindowClosed(false);
-    sf::ui::initApplication(app, QString::fromLocal8Bit(argv[0]));
+    sf::initApplication(app, QString::fromLocal8Bit(argv[0]));
     ::testing::InitGoogleTest(&argc, argv);
     return RUN_ALL_TESTS();
 }

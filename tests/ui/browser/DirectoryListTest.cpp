@@ -1,6 +1,6 @@
 #include "BrowserTest.h"
 
-#include "browser/TDirectoryListBox.h"
+#include "browser/DirectoryList.h"
 #include "calc/Errors.h"
 
 #include <QSignalSpy>
@@ -69,7 +69,7 @@ protected:
         enter("a/b/c");
     }
 
-    QStringList texts(const TDirectoryListBox &list) const
+    QStringList texts(const DirectoryList &list) const
     {
         QStringList t;
         for (const DirectoryEntry &e : list.entries())
@@ -85,7 +85,7 @@ protected:
         QByteArray cwd;
         bool operator==(const State &) const = default;
     };
-    State stateOf(const TDirectoryListBox &list) const
+    State stateOf(const DirectoryList &list) const
     {
         return {list.directory(), texts(list), list.currentRow(), currentDirectory()};
     }
@@ -94,7 +94,7 @@ protected:
 TEST_F(DirectoryListTest, ShowsThePathThenVisibleSubdirectoriesSortedIgnoringCase)
 {
     RecordingErrors errors;
-    TDirectoryListBox list(errors);
+    DirectoryList list(errors);
     EXPECT_EQ(list.directory(), bytes("a/b/c"));
 
     QStringList expected = {"/"};
@@ -112,7 +112,7 @@ TEST_F(DirectoryListTest, StartedInTheRoot)
 {
     ASSERT_EQ(enterDirectory("/"), 0);
     RecordingErrors errors;
-    TDirectoryListBox list(errors);
+    DirectoryList list(errors);
     ASSERT_GE(list.entries().size(), 2u);
     EXPECT_EQ(list.entries()[0].text, "/");
     EXPECT_EQ(list.entries()[0].kind, FolderKind::Current);
@@ -140,11 +140,11 @@ TEST_P(OpenEntryTest, OpensAsTheUserAsked)
 {
     const OpenRow &row = GetParam();
     RecordingErrors errors;
-    TDirectoryListBox list(errors);
+    DirectoryList list(errors);
     list.resize(200, 400);
     list.show();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&list));
-    QSignalSpy changed(&list, &TDirectoryListBox::directoryChanged);
+    QSignalSpy changed(&list, &DirectoryList::directoryChanged);
     const State before = stateOf(list);
 
     const int row_ = static_cast<int>(texts(list).indexOf(row.entry));
@@ -212,8 +212,8 @@ class EnterFailureTest : public DirectoryListTest, public ::testing::WithParamIn
 TEST_P(EnterFailureTest, ShowsTheErrorAndChangesNothing)
 {
     RecordingErrors errors;
-    TDirectoryListBox list(errors);
-    QSignalSpy changed(&list, &TDirectoryListBox::directoryChanged);
+    DirectoryList list(errors);
+    QSignalSpy changed(&list, &DirectoryList::directoryChanged);
     const State before = stateOf(list);
 
     GetParam().breakIt(path("a/b/c/zeta"));

@@ -1,8 +1,8 @@
 #include "BrowserTest.h"
 
 #include "browser/Glyphs.h"
-#include "browser/TDirectoryListBox.h"
-#include "browser/TDriveComboBox.h"
+#include "browser/DirectoryList.h"
+#include "browser/VolumeSelector.h"
 #include "calc/Errors.h"
 
 #include <QImage>
@@ -38,8 +38,8 @@ protected:
             {path("stick"), "vfat", "/dev/sdc1", "STICK", true},
         });
         enter("fixed/work");
-        m_list = std::make_unique<TDirectoryListBox>(m_errors);
-        m_drives = std::make_unique<TDriveComboBox>(*m_mounts);
+        m_list = std::make_unique<DirectoryList>(m_errors);
+        m_drives = std::make_unique<VolumeSelector>(*m_mounts);
         m_drives->setDirectoryList(m_list.get());
     }
 
@@ -59,8 +59,8 @@ protected:
 
     RecordingErrors m_errors;
     std::unique_ptr<FixedMounts> m_mounts;
-    std::unique_ptr<TDirectoryListBox> m_list;
-    std::unique_ptr<TDriveComboBox> m_drives;
+    std::unique_ptr<DirectoryList> m_list;
+    std::unique_ptr<VolumeSelector> m_drives;
 };
 
 TEST_F(DriveComboBoxTest, ListsTheVolumesAndSelectsTheOneHoldingTheCurrentDirectory)
@@ -103,7 +103,7 @@ TEST_F(DriveComboBoxTest, ChoosingTheSelectedVolumeDoesNothing)
     m_list->openEntry(static_cast<int>(m_list->entries().size()) - 1); // old
     ASSERT_EQ(currentDirectory(), bytes("fixed/work/old"));
     ASSERT_EQ(enterDirectory(bytes("stick")), 0); // as if someone else moved it
-    QSignalSpy changed(m_list.get(), &TDirectoryListBox::directoryChanged);
+    QSignalSpy changed(m_list.get(), &DirectoryList::directoryChanged);
 
     m_drives->chooseVolume(indexOf(path("fixed")));
 

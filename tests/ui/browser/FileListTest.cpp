@@ -1,8 +1,8 @@
 #include "BrowserTest.h"
 
 #include "browser/FileNames.h"
-#include "browser/TDirectoryListBox.h"
-#include "browser/TFileListBox.h"
+#include "browser/DirectoryList.h"
+#include "browser/FileList.h"
 #include "io/IoErrors.h"
 
 #include <QGuiApplication>
@@ -29,14 +29,14 @@ protected:
 
 TEST_F(FileListTest, ListsVisibleFilesOfTheStartUpDirectorySortedIgnoringCase)
 {
-    TFileListBox list;
+    FileList list;
     EXPECT_EQ(list.directory(), bytes("S"));
     EXPECT_EQ(list.fileNames(), QStringList({"A.txt", "apple", "B.txt", "b.txt", "c.TXT", "link to A", "Zed.txt"}));
 }
 
 TEST_F(FileListTest, RefreshListsTheStartUpDirectoryAndLeavesTheCurrentOne)
 {
-    TFileListBox list;
+    FileList list;
     enter("D");
     makeFiles({"S/new.txt", "D/other.txt"});
 
@@ -48,7 +48,7 @@ TEST_F(FileListTest, RefreshListsTheStartUpDirectoryAndLeavesTheCurrentOne)
 
 TEST_F(FileListTest, RefreshOfARemovedDirectoryFailsAndKeepsTheOldNames)
 {
-    TFileListBox list;
+    FileList list;
     const QStringList before = list.fileNames();
     enter("D");
     ASSERT_TRUE(QDir(path("S")).removeRecursively());

@@ -2,8 +2,8 @@
 // report lands and when the file list shows it.
 #include "BrowserTest.h"
 
-#include "browser/TDirectoryListBox.h"
-#include "browser/TFileListBox.h"
+#include "browser/DirectoryList.h"
+#include "browser/FileList.h"
 #include "run/Calculator.h"
 #include "support/FakeHost.h"
 #include "support/Files.h"
@@ -24,7 +24,7 @@ protected:
     }
 
     // The completion dialog and the refresh are those of the real run.
-    void wire(test::FakeHost &host, TFileListBox &files)
+    void wire(test::FakeHost &host, FileList &files)
     {
         host.onFinished = [&] { listedWhileDialogOpen = files.fileNames(); };
         host.onRefresh = [&] { files.refresh(); };
@@ -35,7 +35,7 @@ protected:
 
 TEST_F(RunAndListTest, ReportInTheStartUpDirectoryIsListedOnceTheDialogIsClosed)
 {
-    TFileListBox files;
+    FileList files;
     test::FakeHost host;
     wire(host, files);
     Calculator().Calculate(host);
@@ -49,8 +49,8 @@ TEST_F(RunAndListTest, ReportInTheStartUpDirectoryIsListedOnceTheDialogIsClosed)
 TEST_F(RunAndListTest, ReportsLandInTheDirectoryTheListShowsRunAfterRun)
 {
     RecordingErrors errors;
-    TDirectoryListBox directories(errors);
-    TFileListBox files;
+    DirectoryList directories(errors);
+    FileList files;
     directories.enterDirectory(bytes("D"));
     Calculator calculator;
 
@@ -85,13 +85,13 @@ TEST_F(RunAndListTest, FoldersOfAnyNameOrDepthAreListedEnteredAndWrittenInto)
         const QByteArray dir = currentDirectory() + '/' + name;
 
         RecordingErrors errors;
-        TDirectoryListBox directories(errors);
+        DirectoryList directories(errors);
         const QList<QListWidgetItem *> shown = directories.findItems(displayName(name), Qt::MatchExactly);
         ASSERT_EQ(shown.size(), 1) << "listed in its parent";
         directories.openEntry(directories.row(shown[0]));
         ASSERT_EQ(currentDirectory(), dir) << "entered";
 
-        TFileListBox files;
+        FileList files;
         EXPECT_EQ(files.fileNames(), QStringList({"x.txt"}));
         test::FakeHost host;
         wire(host, files);

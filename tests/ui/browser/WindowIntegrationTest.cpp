@@ -2,11 +2,11 @@
 // file list shows after the completion dialog, and the default error box.
 #include "BrowserTest.h"
 
-#include "CalcFinished.h"
+#include "CompletionDialog.h"
 #include "Startup.h"
-#include "TForm1.h"
-#include "browser/TDirectoryListBox.h"
-#include "browser/TFileListBox.h"
+#include "MainWindow.h"
+#include "browser/DirectoryList.h"
+#include "browser/FileList.h"
 
 #include "support/ModalWatcher.h"
 
@@ -41,25 +41,25 @@ protected:
         makeDirs({"S/D", "E"});
         makeFiles({"S/notes.txt"});
         enter("S");
-        m_windows = ui::createWindows();
+        m_windows = createWindows();
         form1 = m_windows.form1.get();
         form1->applyLocale(QLocale::c());
-        ui::showMainWindow(*form1);
+        showMainWindow(*form1);
         ASSERT_TRUE(QTest::qWaitForWindowExposed(form1));
     }
 
     void TearDown() override
     {
-        m_windows = ui::Windows();
+        m_windows = Windows();
         BrowserTest::TearDown();
     }
 
-    TDirectoryListBox *directories() const { return form1->findChild<TDirectoryListBox *>("DirectoryListBox1"); }
-    TFileListBox *files() const { return form1->findChild<TFileListBox *>("FileListBox1"); }
+    DirectoryList *directories() const { return form1->findChild<DirectoryList *>("DirectoryListBox1"); }
+    FileList *files() const { return form1->findChild<FileList *>("FileListBox1"); }
 
     void doubleClickEntry(const QString &text) const
     {
-        TDirectoryListBox *list = directories();
+        DirectoryList *list = directories();
         const QList<QListWidgetItem *> items = list->findItems(text, Qt::MatchExactly);
         ASSERT_EQ(items.size(), 1) << text.toStdString();
         const QPoint centre = list->visualItemRect(items[0]).center();
@@ -69,10 +69,10 @@ protected:
 
     void pressOk() const { QTest::mouseClick(form1->findChild<QPushButton *>("BitBtn1"), Qt::LeftButton); }
 
-    TForm1 *form1 = nullptr;
+    MainWindow *form1 = nullptr;
 
 private:
-    ui::Windows m_windows;
+    Windows m_windows;
 };
 
 TEST_F(WindowTest, ReportsLandInTheDirectoryTheListShowsOnEveryRun)

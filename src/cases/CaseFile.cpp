@@ -1,0 +1,617 @@
+#include "CaseFile.h"
+
+#include "calc/NumberReaders.h"
+
+#include <toml++/toml.h>
+
+#include <algorithm>
+#include <bit>
+#include <cerrno>
+#include <charconv>
+#include <cmath>
+#include <cstdio>
+#include <cstring>
+#include <memory>
+
+namespace sf {
+
+namespace {
+
+// Larger files are no case files; reading them whole would only cost memory.
+constexpr long MaxCaseFileBytes = 1 << 20;
+
+constexpr std::string_view ScreensKey = "screens";
+constexpr std::string_view DefaultReportFile = "result.txt";
+
+std::string place(const std::string &file, const toml::source_position &p)
+{
+    return file + ":" + std::to_string(p.line) + ":" + std::to_string(p.column) + ": ";
+}
+
+[[noreturn]] void fail(const std::string &file, const toml::source_region &at, const std::string &what)
+{
+    if (at.begin)
+        throw CaseFileError(place(file, at.begin) + what);
+    throw CaseFileError(file + ": " + what);
+}
+
+// The byte offset of a position; columns count code points.
+std::size_t offsetOf(std::string_view content, const toml::source_position &p)
+{
+    std::size_t i = 0;
+    for (toml::source_index line = 1; line < p.line && i < content.size(); ++i)
+        if (content[i] == '\n')
+            ++line;
+    for (toml::source_index column = 1; column < p.column && i < content.size(); ++column) {
+        ++i;
+        while (i < content.size() && (static_cast<unsigned char>(content[i]) & 0xC0) == 0x80)
+            ++i;
+    }
+    return i;
+}
+
+// The text of a value or key as written in the file.
+std::string_view writtenText(std::string_view content, const toml::source_region &r)
+{
+    if (!r.begin || !r.end)
+        return {};
+    const std::size_t begin = offsetOf(content, r.begin);
+    const std::size_t end = offsetOf(content, r.end);
+    return end > begin ? content.substr(begin, end - begin) : std::string_view();
+}
+
+std::string shortestText(double v)
+{
+    if (std::isnan(v))
+        return "nan";
+    if (std::isinf(v))
+        return v < 0 ? "-inf" : "inf";
+    char buf[32];
+    const auto r = std::to_chars(buf, buf + sizeof buf, v);
+    return std::string(buf, r.ptr);
+}
+
+bool sameDouble(double a, double b)
+{
+    return std::bit_cast<std::uint64_t>(a) == std::bit_cast<std::uint64_t>(b);
+}
+
+// A number for a decimal field: as written when the window's reader reads
+// that text to this very value, so a hand-written 0.02540 stays 0.02540.
+std::string decimalText(double value, std::string_view written)
+{
+    if (!written.empty() && std::isfinite(value)) {
+        try {
+            if (sameDouble(readDecimal(written, '.'), value))
+                return std::string(written);
+        } catch (const std::exception &) {
+        }
+    }
+    return shortestText(value);
+}
+
+void appendUtf8(std::string &out, char32_t c)
+{
+    if (c < 0x80) {
+        out += static_cast<char>(c);
+    } else if (c < 0x800) {
+        out += static_cast<char>(0xC0 | (c >> 6));
+        out += static_cast<char>(0x80 | (c & 0x3F));
+    } else if (c < 0x10000) {
+        out += static_cast<char>(0xE0 | (c >> 12));
+        out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
+        out += static_cast<char>(0x80 | (c & 0x3F));
+    } else {
+        out += static_cast<char>(0xF0 | (c >> 18));
+        out += static_cast<char>(0x80 | ((c >> 12) & 0x3F));
+        out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
+        out += static_cast<char>(0x80 | (c & 0x3F));
+    }
+}
+
+bool isBlank(char c)
+{
+    return c == ' ' || c == '\t';
+}
+
+// The text of a TOML string as written, which the reader has already found
+// well-formed: quotes removed, the first line break of a multi-line text
+// dropped, escapes and line-ending backslashes undone. Taken from the file
+// itself rather than from the reader, which only ever sees the file with
+// the characters beyond ASCII stood in for (readerSafeText).
+std::string decodeString(std::string_view token)
+{
+    const bool multiLine = token.size() >= 6 && (token.substr(0, 3) == "\"\"\"" || token.substr(0, 3) == "'''");
+    const std::size_t quote = multiLine ? 3 : 1;
+    if (token.size() < 2 * quote)
+        return {};
+    std::string_view body = token.substr(quote, token.size() - 2 * quote);
+    if (multiLine) {
+        if (body.substr(0, 1) == "\n")
+            body.remove_prefix(1);
+        else if (body.substr(0, 2) == "\r\n")
+            body.remove_prefix(2);
+    }
+    if (token[0] == '\'')
+        return std::string(body);
+
+    std::string out;
+    for (std::size_t i = 0; i < body.size(); ++i) {
+        if (body[i] != '\\' || i + 1 >= body.size()) {
+            out += body[i];
+            continue;
+        }
+        const char e = body[++i];
+        switch (e) {
+        case 'b': out += '\b'; break;
+        case 't': out += '\t'; break;
+        case 'n': out += '\n'; break;
+        case 'f': out += '\f'; break;
+        case 'r': out += '\r'; break;
+        case 'e': out += '\x1B'; break;
+        case '"': out += '"'; break;
+        case '\\': out += '\\'; break;
+        case 'u':
+        case 'U': {
+            const std::size_t digits = e == 'u' ? 4 : 8;
+            char32_t c = 0;
+            for (std::size_t k = 0; k < digits && i + 1 < body.size(); ++k) {
+                const char h = body[++i];
+                c = c * 16 + static_cast<char32_t>(h <= '9' ? h - '0' : (h | 0x20) - 'a' + 10);
+            }
+            appendUtf8(out, c);
+            break;
+        }
+        default:
+            // A line-ending backslash: the blanks and line breaks after it go.
+            while (i < body.size() && (isBlank(body[i]) || body[i] == '\r' || body[i] == '\n'))
+                ++i;
+            --i;
+        }
+    }
+    return out;
+}
+
+enum class Expect { Decimal, WholeNumber, Text };
+
+Expect expectationOf(const InputField &f)
+{
+    switch (f.kind) {
+    case FieldKind::ScreenCount:
+        return Expect::WholeNumber;
+    case FieldKind::SaveFileName:
+        return Expect::Text;
+    default:
+        return Expect::Decimal;
+    }
+}
+
+// The field text a value gives, or nullopt when its type does not fit.
+std::optional<std::string> fieldText(const toml::node &node, Expect expect, std::string_view content)
+{
+    if (node.is_string())
+        return decodeString(writtenText(content, node.source()));
+    if (expect == Expect::Text)
+        return std::nullopt;
+    if (const auto *i = node.as_integer()) {
+        if (expect == Expect::WholeNumber)
+            return std::to_string(i->get());
+        return decimalText(static_cast<double>(i->get()), writtenText(content, node.source()));
+    }
+    if (const auto *f = node.as_floating_point(); f && expect == Expect::Decimal)
+        return decimalText(f->get(), writtenText(content, node.source()));
+    return std::nullopt;
+}
+
+std::string typeWanted(Expect expect)
+{
+    switch (expect) {
+    case Expect::WholeNumber:
+        return "a whole number or a text";
+    case Expect::Text:
+        return "a text";
+    default:
+        return "a number or a text";
+    }
+}
+
+// The TOML reader of Debian 12 (toml++ 3.3) reaches undefined behaviour
+// when it asks whether some characters beyond ASCII are blanks (Latin,
+// Greek and Cyrillic letters among them), and it asks that of characters it
+// looks ahead at, inside texts too. So it only ever reads the file with
+// each such character stood in for by U+E000, which it takes for no blank:
+// lines and columns stay the same, and texts are taken from the file itself
+// (decodeString). A leading byte-order mark and bytes that are no UTF-8 stay
+// as they are, for the reader to handle and to refuse.
+std::string readerSafeText(std::string_view content)
+{
+    std::string out;
+    out.reserve(content.size());
+    std::size_t i = 0;
+    if (content.substr(0, 3) == "\xEF\xBB\xBF") {
+        out.append(content.substr(0, 3));
+        i = 3;
+    }
+    while (i < content.size()) {
+        const auto c = static_cast<unsigned char>(content[i]);
+        const std::size_t n = c < 0x80 ? 1 : (c >> 5) == 0x6 ? 2 : (c >> 4) == 0xE ? 3 : (c >> 3) == 0x1E ? 4 : 0;
+        bool whole = n > 1 && i + n <= content.size();
+        char32_t cp = n == 2 ? (c & 0x1F) : n == 3 ? (c & 0x0F) : (c & 0x07);
+        for (std::size_t k = 1; whole && k < n; ++k) {
+            const auto next = static_cast<unsigned char>(content[i + k]);
+            whole = (next & 0xC0) == 0x80;
+            cp = (cp << 6) | (next & 0x3F);
+        }
+        // Overlong forms, surrogates and values beyond U+10FFFF are no UTF-8.
+        const char32_t least = n == 2 ? 0x80 : n == 3 ? 0x800 : 0x10000;
+        whole = whole && cp >= least && cp <= 0x10FFFF && (cp < 0xD800 || cp > 0xDFFF);
+        if (whole) {
+            out += "\xEE\x80\x80";
+            i += n;
+        } else {
+            out += content[i++];
+        }
+    }
+    return out;
+}
+
+// Where a character beyond ASCII stands outside quotes and comments, where
+// TOML allows none: named before the reader, which would only say that it
+// did not expect U+E000.
+class CharacterCheck {
+public:
+    CharacterCheck(std::string_view content, const std::string &file) : m_s(content), m_file(file) {}
+
+    void run()
+    {
+        if (m_s.substr(0, 3) == "\xEF\xBB\xBF")
+            m_i = 3; // a byte-order mark
+        while (m_i < m_s.size()) {
+            const char c = m_s[m_i];
+            if (c == '#') {
+                while (m_i < m_s.size() && m_s[m_i] != '\n')
+                    advance();
+            } else if (c == '"' || c == '\'') {
+                string(c);
+            } else if (static_cast<unsigned char>(c) >= 0x80) {
+                throw CaseFileError(m_file + ":" + std::to_string(m_line) + ":" + std::to_string(m_column) +
+                                    ": only ASCII may stand outside quotes and comments");
+            } else {
+                advance();
+            }
+        }
+    }
+
+private:
+    bool at(std::string_view text) const { return m_s.substr(m_i, text.size()) == text; }
+
+    // Columns count characters, as the reader's own messages do.
+    void advance()
+    {
+        if (m_s[m_i] == '\n') {
+            ++m_line;
+            m_column = 1;
+        } else if ((static_cast<unsigned char>(m_s[m_i]) & 0xC0) != 0x80) {
+            ++m_column;
+        }
+        ++m_i;
+    }
+
+    void string(char quote)
+    {
+        const std::string triple(3, quote);
+        const bool multiLine = at(triple);
+        for (int k = 0; k < (multiLine ? 3 : 1); ++k)
+            advance();
+        while (m_i < m_s.size()) {
+            const char c = m_s[m_i];
+            if (!multiLine && c == '\n')
+                return; // unterminated: the reader says so
+            if (c == quote && (!multiLine || at(triple))) {
+                // A closing triple may follow up to two quotes of the text.
+                for (std::size_t quotes = 0; m_i < m_s.size() && m_s[m_i] == quote && quotes < (multiLine ? 5u : 1u);
+                     ++quotes)
+                    advance();
+                return;
+            }
+            if (c == '\\' && quote == '"' && m_i + 1 < m_s.size() && m_s[m_i + 1] != '\n')
+                advance(); // the escaped character is part of the text
+            advance();
+        }
+    }
+
+    std::string_view m_s;
+    const std::string &m_file;
+    std::size_t m_i = 0;
+    std::size_t m_line = 1;
+    std::size_t m_column = 1;
+};
+
+class CaseReader {
+public:
+    CaseReader(std::string_view content, const std::string &file) : m_content(content), m_file(file) {}
+
+    FieldTexts read()
+    {
+        CharacterCheck(m_content, m_file).run();
+        const std::string safe = readerSafeText(m_content);
+        toml::table root;
+        try {
+            root = toml::parse(std::string_view(safe), std::string_view(m_file));
+        } catch (const toml::parse_error &e) {
+            fail(m_file, e.source(), unstoodIn(e.description(), e.source().begin));
+        }
+        m_texts[Field::SaveFileName] = std::string(DefaultReportFile);
+
+        for (auto &&[key, node] : root) {
+            const toml::table *section = node.as_table();
+            if (!section)
+                fail(m_file, key.source(),
+                     "'" + shown(key) + "' must be in a section: [process], [melt], [pack] or [report]");
+            const auto group = groupNamed(key.str());
+            if (!group)
+                fail(m_file, key.source(), "unknown section [" + shown(key) + "]");
+            readSection(*section, *group);
+        }
+        for (const InputField &f : InputFields) {
+            if (f.screen != 0 || f.kind == FieldKind::SaveFileName || m_seen[fieldIndex(f.id)])
+                continue;
+            const std::string what = "missing key " + keyOfField(f.id);
+            const toml::table *section = root[groupKey(f.group)].as_table();
+            fail(m_file, section ? section->source() : toml::source_region{}, what);
+        }
+        return m_texts;
+    }
+
+private:
+    // A key as the user wrote it: the reader saw stand-ins for characters
+    // beyond ASCII (readerSafeText).
+    std::string shown(const toml::key &key) const
+    {
+        const std::string_view name = key.str();
+        if (name.find("\xEE\x80\x80") == std::string_view::npos)
+            return std::string(name);
+        return std::string(writtenText(m_content, key.source()));
+    }
+
+    // The reader's message with the character at `at` for the stand-in it
+    // quotes (readerSafeText).
+    std::string unstoodIn(std::string_view message, const toml::source_position &at) const
+    {
+        std::string text(message);
+        const std::size_t standIn = text.find("\xEE\x80\x80");
+        if (standIn == std::string::npos || !at)
+            return text;
+        const std::size_t i = offsetOf(m_content, at);
+        std::size_t n = 1;
+        while (i + n < m_content.size() && (static_cast<unsigned char>(m_content[i + n]) & 0xC0) == 0x80)
+            ++n;
+        if (i < m_content.size() && static_cast<unsigned char>(m_content[i]) >= 0x80)
+            text.replace(standIn, 3, m_content.substr(i, n));
+        return text;
+    }
+
+    static std::optional<FieldGroup> groupNamed(std::string_view name)
+    {
+        for (FieldGroup g : {FieldGroup::Process, FieldGroup::Pack, FieldGroup::Melt, FieldGroup::Report})
+            if (groupKey(g) == name)
+                return g;
+        return std::nullopt;
+    }
+
+    void readSection(const toml::table &section, FieldGroup group)
+    {
+        for (auto &&[key, node] : section) {
+            if (group == FieldGroup::Pack && key.str() == ScreensKey) {
+                readScreens(node);
+                continue;
+            }
+            const InputField *field = nullptr;
+            for (const InputField &f : InputFields)
+                if (f.group == group && f.screen == 0 && f.key == key.str())
+                    field = &f;
+            if (!field)
+                fail(m_file, key.source(),
+                     "unknown key '" + shown(key) + "' in [" + std::string(groupKey(group)) + "]");
+            take(*field, node);
+        }
+    }
+
+    void readScreens(const toml::node &node)
+    {
+        const toml::array *rows = node.as_array();
+        if (!rows)
+            fail(m_file, node.source(), "screens must be a list of { mesh = ..., wire = ... } rows");
+        if (rows->size() > static_cast<std::size_t>(MaxScreens))
+            fail(m_file, (*rows)[static_cast<std::size_t>(MaxScreens)].source(),
+                 "at most " + std::to_string(MaxScreens) + " screens");
+        for (std::size_t i = 0; i < rows->size(); ++i) {
+            const int screen = static_cast<int>(i) + 1;
+            const toml::table *row = (*rows)[i].as_table();
+            if (!row)
+                fail(m_file, (*rows)[i].source(), "screen " + std::to_string(screen) + " must be { mesh = ..., wire = ... }");
+            for (auto &&[key, value] : *row) {
+                Field field;
+                if (key.str() == inputField(meshField(screen)).key)
+                    field = meshField(screen);
+                else if (key.str() == inputField(wireField(screen)).key)
+                    field = wireField(screen);
+                else
+                    fail(m_file, key.source(),
+                         "unknown key '" + shown(key) + "' in screen " + std::to_string(screen));
+                take(inputField(field), value);
+            }
+        }
+    }
+
+    void take(const InputField &f, const toml::node &node)
+    {
+        const Expect expect = expectationOf(f);
+        std::optional<std::string> text = fieldText(node, expect, m_content);
+        if (!text)
+            fail(m_file, node.source(), keyOfField(f.id) + " must be " + typeWanted(expect));
+        m_texts[f.id] = std::move(*text);
+        m_seen[fieldIndex(f.id)] = true;
+    }
+
+    std::string_view m_content;
+    const std::string &m_file;
+    FieldTexts m_texts;
+    std::array<bool, FieldCount> m_seen{};
+};
+
+// What the reader gives back for `text` written bare as a value of field f;
+// nullopt when it is no TOML value of a fitting type.
+std::optional<std::string> bareReadBack(const InputField &f, const std::string &text)
+{
+    // Numbers are ASCII; anything else goes into quotes, and never to the
+    // reader unguarded (readerSafeText).
+    if (text.empty() || text.find_first_of("\"'#\n\r=[]{},") != std::string::npos ||
+        std::any_of(text.begin(), text.end(), [](char c) { return static_cast<unsigned char>(c) >= 0x80; }))
+        return std::nullopt;
+    const std::string doc = "v = " + text + "\n";
+    try {
+        const toml::table t = toml::parse(doc);
+        const toml::node *node = t.get("v");
+        if (!node || node->is_string())
+            return std::nullopt;
+        return fieldText(*node, expectationOf(f), doc);
+    } catch (const toml::parse_error &) {
+        return std::nullopt;
+    }
+}
+
+// A TOML basic string: quotes, backslashes and control characters escaped.
+std::string quoted(const std::string &text)
+{
+    std::string out = "\"";
+    for (const char ch : text) {
+        const auto c = static_cast<unsigned char>(ch);
+        switch (ch) {
+        case '"':
+            out += "\\\"";
+            break;
+        case '\\':
+            out += "\\\\";
+            break;
+        case '\t':
+            out += "\\t";
+            break;
+        case '\n':
+            out += "\\n";
+            break;
+        case '\r':
+            out += "\\r";
+            break;
+        default:
+            if (c < 0x20 || c == 0x7F) {
+                char buf[8];
+                std::snprintf(buf, sizeof buf, "\\u%04X", c);
+                out += buf;
+            } else {
+                out += ch;
+            }
+        }
+    }
+    return out + "\"";
+}
+
+std::string valueText(const FieldTexts &texts, Field field)
+{
+    const InputField &f = inputField(field);
+    const std::string &text = texts[field];
+    if (bareReadBack(f, text) == text)
+        return text;
+    return quoted(text);
+}
+
+// "key = value" padded so that comments line up.
+std::string entry(const std::string &assignment, const std::string &comment)
+{
+    std::string line = assignment;
+    if (line.size() < 32)
+        line.resize(32, ' ');
+    else
+        line += "  ";
+    return line + "# " + comment + "\n";
+}
+
+} // namespace
+
+FieldTexts parseCaseFile(std::string_view content, const std::string &fileName)
+{
+    return CaseReader(content, fileName).read();
+}
+
+FieldTexts readCaseFile(const std::string &path)
+{
+    struct Closer {
+        void operator()(std::FILE *f) const { std::fclose(f); }
+    };
+    std::unique_ptr<std::FILE, Closer> file(std::fopen(path.c_str(), "rb"));
+    auto failed = [&path](int err) { return CaseFileError(path + ": cannot be read: " + std::strerror(err)); };
+    if (!file)
+        throw failed(errno);
+    std::string content;
+    char buf[65536];
+    std::size_t n = 0;
+    while ((n = std::fread(buf, 1, sizeof buf, file.get())) > 0) {
+        content.append(buf, n);
+        if (content.size() > MaxCaseFileBytes)
+            throw CaseFileError(path + ": too large for a case file");
+    }
+    if (std::ferror(file.get()))
+        throw failed(errno);
+    return parseCaseFile(content, path);
+}
+
+std::string formatCaseFile(const FieldTexts &texts)
+{
+    auto line = [&texts](Field field) {
+        const InputField &f = inputField(field);
+        return entry(std::string(f.key) + " = " + valueText(texts, field), fieldLabel(f));
+    };
+
+    std::string out =
+        "# screenfilter case: the inputs of one run.\n"
+        "# A value is a number or a text in quotes; a text is read as the window\n"
+        "# reads that field, with \".\" as the decimal separator.\n";
+    for (FieldGroup group : {FieldGroup::Process, FieldGroup::Melt}) {
+        out += "\n[" + std::string(groupKey(group)) + "]\n";
+        if (group == FieldGroup::Melt)
+            out += "# η = η0 * (SR / SR0)^(n - 1), shifted to the melt temperature T by\n"
+                   "# aT = exp(A / (T + 273.0) - B): η0 * aT and SR0 / aT.\n";
+        for (const InputField &f : InputFields)
+            if (f.group == group)
+                out += line(f.id);
+    }
+
+    out += "\n[" + std::string(groupKey(FieldGroup::Pack)) + "]\n";
+    out += entry("count = " + valueText(texts, Field::ScreenCount), fieldLabel(inputField(Field::ScreenCount)) + ", 1 to 12");
+    // Rows after the last one with any text are empty texts anyway.
+    int rows = MaxScreens;
+    while (rows > 0 && texts[meshField(rows)].empty() && texts[wireField(rows)].empty())
+        --rows;
+    const InputField &mesh = inputField(meshField(1));
+    const InputField &wire = inputField(wireField(1));
+    out += "# One row per screen, screen 1 first: " + std::string(mesh.key) + " (" + std::string(mesh.unit) + "), " +
+           std::string(wire.key) + " diameter (" + std::string(wire.unit) + ")\n";
+    std::size_t meshWidth = 0;
+    for (int k = 1; k <= rows; ++k)
+        meshWidth = std::max(meshWidth, valueText(texts, meshField(k)).size());
+    out += std::string(ScreensKey) + " = [\n";
+    for (int k = 1; k <= rows; ++k) {
+        std::string meshText = valueText(texts, meshField(k)) + ",";
+        meshText.resize(std::max(meshText.size(), meshWidth + 1), ' ');
+        out += entry("    { " + std::string(mesh.key) + " = " + meshText + " " + std::string(wire.key) + " = " +
+                         valueText(texts, wireField(k)) + " },",
+                     screenRowCaption(k));
+    }
+    out += "]\n";
+
+    out += "\n[" + std::string(groupKey(FieldGroup::Report)) + "]\n";
+    out += entry("file = " + valueText(texts, Field::SaveFileName), "Save File Name, relative to this file's folder");
+    return out;
+}
+
+} // namespace sf

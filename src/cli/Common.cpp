@@ -1,0 +1,59 @@
+#include "Common.h"
+
+#include "cases/CaseFile.h"
+#include "run/CaseRun.h"
+
+#include <filesystem>
+#include <iostream>
+#include <langinfo.h>
+#include <locale.h>
+
+namespace sf {
+
+void complain(const std::string &message)
+{
+    std::cerr << message << '\n';
+}
+
+char localeSeparator()
+{
+    locale_t locale = ::newlocale(LC_NUMERIC_MASK, "", static_cast<locale_t>(nullptr));
+    if (!locale)
+        return '.';
+    const char *point = ::nl_langinfo_l(RADIXCHAR, locale);
+    const char c = (point && point[0] && !point[1]) ? point[0] : '.';
+    ::freelocale(locale);
+    return usableSeparator(c);
+}
+
+std::optional<char> separatorArgument(const std::optional<std::string> &given)
+{
+    if (!given)
+        return localeSeparator();
+    if (given->size() != 1 || usableSeparator((*given)[0]) != (*given)[0]) {
+        complain("--decimal-separator: one character that is no digit, sign, blank or exponent letter, such as . or ,");
+        return std::nullopt;
+    }
+    return (*given)[0];
+}
+
+std::optional<std::vector<FieldTexts>> readCases(const std::vector<std::string> &paths)
+{
+    std::vector<FieldTexts> cases;
+    try {
+        for (const std::string &path : paths)
+            cases.push_back(readCaseFile(path));
+    } catch (const CaseFileError &e) {
+        complain(e.what());
+        return std::nullopt;
+    }
+    return cases;
+}
+
+std::string fileNameOf(const std::string &path)
+{
+    const std::string name = std::filesystem::path(path).filename().string();
+    return name.empty() ? path : name;
+}
+
+} // namespace sf

@@ -1,0 +1,35 @@
+#pragma once
+
+// What the subcommands of screenfilter-cli share: exit codes, messages, the
+// locale's separator and reading the case files named on the command line.
+
+#include "calc/FieldTexts.h"
+
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace sf {
+
+// 0 all good, 1 some case was rejected or failed, 2 a usage or file error
+// (nothing ran, or the output could not be written).
+enum ExitCode { Success = 0, CaseFailed = 1, UsageOrFileError = 2 };
+
+// One line for the user on standard error.
+void complain(const std::string &message);
+
+// The decimal separator of the user's locale (LC_ALL, LC_NUMERIC, LANG), as
+// the window takes it: one ASCII character that can serve, "." otherwise.
+char localeSeparator();
+
+// --decimal-separator as given, or the locale's without it; nullopt after
+// saying why it cannot serve.
+std::optional<char> separatorArgument(const std::optional<std::string> &given);
+
+// Reads every case file before anything runs; nullopt after saying why.
+std::optional<std::vector<FieldTexts>> readCases(const std::vector<std::string> &paths);
+
+// The last part of a path, or the path itself when it has none.
+std::string fileNameOf(const std::string &path);
+
+} // namespace sf

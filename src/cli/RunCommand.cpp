@@ -1,0 +1,109 @@
+#include "RunCommand.h"
+
+#include "Common.h"
+#include "export/FileSink.h"
+#include "run/CaseRun.h"
+
+#include <CLI/CLI.hpp>
+
+#include <filesystem>
+#include <memory>
+#include <set>
+#include <unistd.h>
+
+namespace sf {
+
+namespace fs = std::filesystem;
+
+namespace {
+
+// Where a case's report goes when neither -o nor --output-dir says.
+fs::path reportPath(const std::string &casePath, const FieldTexts &texts, const std::optional<std::string> &outputDir)
+{
+    const fs::path name = reportFileNameOf(texts);
+    if (outputDir)
+        return fs::path(*outputDir) / name.filename();
+    return fs::path(casePath).parent_path() / name;
+}
+
+bool checkOutputDir(const std::string &dir)
+{
+    std::error_code ec;
+    const fs::file_status status = fs::status(dir, ec);
+    if (ec) {
+        complain(systemMessage(dir, ec.value()));
+        return false;
+    }
+    if (!fs::is_directory(status)) {
+        complain(dir + ": not a directory");
+        return false;
+    }
+    if (::access(dir.c_str(), W_OK) != 0) {
+        complain(systemMessage(dir, errno));
+        return false;
+    }
+    return true;
+}
+
+} // namespace
+
+CLI::App *setupRun(CLI::App &app, int &exitCode)
+{
+    auto options = std::make_shared<RunOptions>();
+    CLI::App *cmd = app.add_subcommand("run", "Compute each case and write its report, as OK in the window does.");
+    cmd->add_option("CASE", options->cases, "Case files (.sfcase or .toml)")->required();
+    auto *outDir = cmd->add_option("--output-dir", options->outputDir,
+                                   "Write the reports into DIR (default: next to each case file)");
+    cmd->add_option("-o,--output", options->output, "Write the one case's report to FILE, - for standard output")
+        ->excludes(outDir);
+    cmd->add_option("--decimal-separator", options->decimalSeparator,
+                    "Decimal separator of the report (default: the locale's, as in the window)");
+    cmd->callback([options, &exitCode] { exitCode = runRun(*options); });
+    return cmd;
+}
+
+int runRun(const RunOptions &options)
+{
+    const std::optional<char> separator = separatorArgument(options.decimalSeparator);
+    if (!separator)
+        return UsageOrFileError;
+    if (options.output && options.cases.size() != 1) {
+        complain("-o takes the report of one case; for several, use --output-dir");
+        return UsageOrFileError;
+    }
+    if (options.outputDir && !checkOutputDir(*options.outputDir))
+        return UsageOrFileError;
+    const std::optional<std::vector<FieldTexts>> cases = readCases(options.cases);
+    if (!cases)
+        return UsageOrFileError;
+
+    const bool toStandardOutput = options.output && *options.output == "-";
+    std::vector<fs::path> targets;
+    std::set<fs::path> seen;
+    for (std::size_t i = 0; i < options.cases.size(); ++i) {
+        targets.push_back(options.output ? fs::path(*options.output)
+                                         : reportPath(options.cases[i], (*cases)[i], options.outputDir));
+        // Two cases writing one file would lose the first report.
+        std::error_code ec;
+        const fs::path key = fs::weakly_canonical(targets.back(), ec);
+        if (!toStandardOutput && !ec && !seen.insert(key).second) {
+            complain(options.cases[i] + ": its report " + targets.back().string() +
+                     " is also an earlier case's; give them different [report] files or run them apart");
+            return UsageOrFileError;
+        }
+    }
+
+    int exit = Success;
+    for (std::size_t i = 0; i < options.cases.size(); ++i) {
+        const ReportStep step = toStandardOutput ? reportToDescriptor(STDOUT_FILENO, *separator)
+                                                 : reportToFile(targets[i].string(), *separator);
+        const RunOutcome outcome = runCase((*cases)[i], '.', step);
+        if (outcome.kind != RunOutcome::Kind::Written) {
+            complain(options.cases[i] + ": " + outcome.text);
+            exit = CaseFailed;
+        }
+    }
+    return exit;
+}
+
+} // namespace sf

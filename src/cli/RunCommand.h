@@ -1,0 +1,28 @@
+#pragma once
+
+// screenfilter-cli run: each case computed and its report written, as OK in
+// the window does.
+
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace CLI {
+class App;
+}
+
+namespace sf {
+
+struct RunOptions {
+    std::vector<std::string> cases;
+    std::optional<std::string> outputDir;
+    std::optional<std::string> output; // "-" for standard output
+    std::optional<std::string> decimalSeparator;
+};
+
+// Adds the subcommand to `app`; when it runs, its exit code goes to `exitCode`.
+CLI::App *setupRun(CLI::App &app, int &exitCode);
+
+int runRun(const RunOptions &options);
+
+} // namespace sf

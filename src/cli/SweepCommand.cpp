@@ -1,0 +1,161 @@
+#include "SweepCommand.h"
+
+#include "Common.h"
+#include "calc/InputFields.h"
+#include "export/FileSink.h"
+#include "export/SweepTable.h"
+#include "plot/Plot.h"
+#include "run/Sweep.h"
+
+#include <CLI/CLI.hpp>
+
+#include <chrono>
+#include <cstdio>
+#include <filesystem>
+#include <memory>
+#include <thread>
+#include <unistd.h>
+
+namespace sf {
+
+namespace fs = std::filesystem;
+
+namespace {
+
+// "280 ℃", "0.4": the second key's value, named in the plot's title.
+std::string valueLabel(Field field, double value)
+{
+    const InputField &f = inputField(field);
+    std::string label = shortest(value);
+    if (!f.unit.empty() && f.unit != "-")
+        label += " " + std::string(f.unit);
+    return label;
+}
+
+// A progress line for sweeps that take a while, only for a person at a terminal.
+class Progress {
+public:
+    Progress() : m_enabled(::isatty(STDERR_FILENO) == 1), m_start(Clock::now()), m_last(m_start) {}
+    ~Progress()
+    {
+        if (m_shown)
+            std::fputs("\r\033[K", stderr);
+    }
+    void operator()(std::uint64_t done, std::uint64_t total)
+    {
+        if (!m_enabled)
+            return;
+        const auto now = Clock::now();
+        if (now - m_start < std::chrono::seconds(1) || now - m_last < std::chrono::milliseconds(200))
+            return;
+        m_last = now;
+        m_shown = true;
+        std::fprintf(stderr, "\rsweep: %llu of %llu points (%d%%)", static_cast<unsigned long long>(done),
+                     static_cast<unsigned long long>(total), static_cast<int>(100.0 * static_cast<double>(done) / static_cast<double>(total)));
+        std::fflush(stderr);
+    }
+
+private:
+    using Clock = std::chrono::steady_clock;
+    bool m_enabled;
+    bool m_shown = false;
+    Clock::time_point m_start, m_last;
+};
+
+} // namespace
+
+CLI::App *setupSweep(CLI::App &app, int &exitCode)
+{
+    auto options = std::make_shared<SweepCommandOptions>();
+    CLI::App *cmd = app.add_subcommand("sweep", "Compute a grid of points over one or two keys of each case.");
+    cmd->add_option("CASE", options->cases, "Case files (.sfcase or .toml)")->required();
+    cmd->add_option("--vary", options->vary,
+                    "KEY=FROM:TO:COUNT or KEY=v1,v2,... (once or twice; KEY such as flow_rate, "
+                    "process.temperature, screens.3.wire)")
+        ->required();
+    cmd->add_option("--format", options->format, "csv (default) or json (JSON Lines)")
+        ->check(CLI::IsMember({"csv", "json"}));
+    cmd->add_option("-o,--output", options->output, "Write the table to FILE (default: standard output)");
+    cmd->add_option("--units", options->units, "Pressure unit of table and plot: kgf/cm2 (default), bar, MPa, psi")
+        ->check(CLI::IsMember({"kgf/cm2", "bar", "MPa", "psi"}));
+    cmd->add_option("--plot", options->plot, "Draw total pressure drop against the first key into FILE.svg or FILE.png");
+    cmd->add_flag("--log-y", options->logY, "Logarithmic pressure axis in the plot");
+    cmd->add_option("--threads", options->threads, "Threads to compute on (default: one per core)")
+        ->check(CLI::Range(1u, 1024u));
+    cmd->callback([options, &exitCode] { exitCode = runSweepCommand(*options); });
+    return cmd;
+}
+
+int runSweepCommand(const SweepCommandOptions &args)
+{
+    SweepOptions options;
+    try {
+        if (args.vary.empty() || args.vary.size() > 2)
+            throw UsageError("--vary: one or two keys");
+        for (const std::string &spec : args.vary)
+            options.vary.push_back(parseVary(spec));
+        if (options.vary.size() == 2 && options.vary[0].field == options.vary[1].field)
+            throw UsageError("--vary: the two keys name the same field");
+    } catch (const UsageError &e) {
+        complain(e.what());
+        return UsageOrFileError;
+    }
+    const std::optional<PressureUnit> unit = pressureUnitNamed(args.units);
+    if (!unit) {
+        complain("--units: kgf/cm2, bar, MPa or psi");
+        return UsageOrFileError;
+    }
+    options.unit = *unit;
+    options.format = args.format == "json" ? TableFormat::JsonLines : TableFormat::Csv;
+    if (args.plot) {
+        const std::string suffix = fs::path(*args.plot).extension().string();
+        if (suffix != ".svg" && suffix != ".png") {
+            complain(*args.plot + ": a plot is an .svg or a .png file");
+            return UsageOrFileError;
+        }
+    }
+    const std::optional<std::vector<FieldTexts>> cases = readCases(args.cases);
+    if (!cases)
+        return UsageOrFileError;
+    for (std::size_t i = 0; i < args.cases.size(); ++i)
+        options.cases.push_back({args.cases[i], (*cases)[i]});
+    options.threads = args.threads ? args.threads : std::max(1u, std::thread::hardware_concurrency());
+    options.keepPlotPoints = args.plot.has_value();
+    Progress progress;
+    options.progress = [&progress](std::uint64_t done, std::uint64_t total) { progress(done, total); };
+
+    SweepSummary summary;
+    try {
+        FileSink out(args.output.value_or("-"));
+        summary = runSweep(options, out);
+        out.close();
+    } catch (const std::runtime_error &e) {
+        complain(e.what());
+        return UsageOrFileError;
+    }
+
+    if (args.plot) {
+        PlotSpec plot;
+        plot.title = "Total pressure drop";
+        if (options.vary.size() > 1)
+            plot.title += " at each " + fieldTitle(inputField(options.vary[1].field));
+        plot.xTitle = fieldTitle(inputField(options.vary[0].field));
+        plot.yTitle = "Total pressure drop (" + std::string(options.unit.name) + ")";
+        plot.logY = args.logY;
+        for (const Curve &curve : summary.curves) {
+            PlotLine line;
+            line.label = fileNameOf(options.cases[curve.caseIndex].name);
+            if (options.vary.size() > 1)
+                line.label += ", " + valueLabel(options.vary[1].field, options.vary[1].values[curve.secondValue]);
+            line.points = curve.points;
+            plot.lines.push_back(std::move(line));
+        }
+        if (const std::string error = drawPlot(plot, *args.plot); !error.empty()) {
+            complain(error);
+            return UsageOrFileError;
+        }
+    }
+    return summary.failed ? CaseFailed : Success;
+}
+
+} // namespace sf

@@ -1,0 +1,60 @@
+#pragma once
+
+#include "run/Sweep.h"
+
+#include <cstdint>
+#include <functional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace sf {
+
+// Where a table goes; write() throws std::runtime_error with the user's
+// message when the bytes cannot be written.
+class ByteSink {
+public:
+    virtual ~ByteSink() = default;
+    virtual void write(std::string_view bytes) = 0;
+};
+
+enum class TableFormat { Csv, JsonLines };
+
+struct SweepCase {
+    std::string name; // as the user named its file
+    FieldTexts texts;
+};
+
+struct SweepOptions {
+    std::vector<SweepCase> cases;
+    std::vector<Vary> vary; // one or two keys; the first is the outer loop
+    TableFormat format = TableFormat::Csv;
+    PressureUnit unit{"kgf/cm2", 1.0};
+    unsigned threads = 1;
+    bool keepPlotPoints = false;
+    // Called on the calling thread now and then with the points written so
+    // far and the number of all points.
+    std::function<void(std::uint64_t done, std::uint64_t total)> progress;
+};
+
+// One curve of total pressure drop against the first key: one per case and
+// per value of the second key.
+struct Curve {
+    std::size_t caseIndex = 0;
+    std::size_t secondValue = 0; // index into vary[1].values, 0 without one
+    std::vector<std::pair<double, double>> points; // (first key's value, total in the unit)
+};
+
+struct SweepSummary {
+    std::uint64_t points = 0;
+    std::uint64_t failed = 0; // rejected or faulted points
+    std::vector<Curve> curves; // filled when keepPlotPoints
+};
+
+// Computes every point of the grid (cases x first key x second key, in that
+// order) on `threads` threads and writes a CSV header, then one row per
+// point to `out`, rows in grid order whatever the thread count. Memory stays bounded: rows are
+// written as they are done. Throws what `out` throws.
+SweepSummary runSweep(const SweepOptions &options, ByteSink &out);
+
+} // namespace sf

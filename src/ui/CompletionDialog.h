@@ -1,0 +1,32 @@
+#pragma once
+
+#include <QDialog>
+
+class QLabel;
+class QPushButton;
+
+// The completion dialog: tells the user that a run has written its report.
+// Created hidden at start-up and shown modally by each successful run; it is
+// hidden again, not destroyed, when closed, and keeps its screen position.
+class CompletionDialog : public QDialog {
+    Q_OBJECT
+public:
+    explicit CompletionDialog(QWidget *parent = nullptr);
+
+    // Shows the dialog modally, centred the first time and where it was left
+    // afterwards; returns when it has been closed by any means.
+    void showModal();
+
+protected:
+    void changeEvent(QEvent *event) override;
+    void keyPressEvent(QKeyEvent *event) override;
+    void hideEvent(QHideEvent *event) override;
+
+private slots:
+    void acknowledge();
+
+private:
+    QPushButton *m_okButton;
+    bool m_placed = false;
+    QPoint m_lastPos;
+};

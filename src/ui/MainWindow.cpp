@@ -1,0 +1,530 @@
+#include "MainWindow.h"
+
+#include "Artwork.h"
+#include "BevelPanel.h"
+#include "GlyphButton.h"
+#include "CompletionDialog.h"
+#include "cases/CaseTexts.h"
+#include "EtchedGroupBox.h"
+#include "FieldEdit.h"
+#include "LocaleSeparator.h"
+#include "Look.h"
+#include "MessageBoxes.h"
+
+#include "browser/DirectoryList.h"
+#include "browser/VolumeSelector.h"
+#include "browser/FileList.h"
+#include "cases/CaseFile.h"
+#include "io/ErrorBoxText.h"
+#include "io/IoErrors.h"
+
+#include <QCloseEvent>
+#include <QComboBox>
+#include <QDesktopServices>
+#include <QDragEnterEvent>
+#include <QDropEvent>
+#include <QFile>
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QMimeData>
+#include <QShortcut>
+#include <QUrl>
+#include <QGroupBox>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QListWidget>
+#include <QPixmap>
+
+using namespace sf;
+
+namespace {
+
+constexpr int DataFontSize = 13;   // labels and fields of the three data groups
+constexpr int ButtonFontSize = 15;
+constexpr int EditHeight = 21;
+
+// Up and Down cycle through the fields of the Input Data group, Edit1 to
+// this one.
+constexpr sf::Field LastDataField = sf::Field::ShiftB;
+
+const QString WindowTitle = QStringLiteral("Pressure Drop of Screen Filter");
+
+// The first local file among dropped URLs.
+QString droppedFile(const QMimeData *mime)
+{
+    if (!mime || !mime->hasUrls())
+        return {};
+    for (const QUrl &url : mime->urls())
+        if (url.isLocalFile())
+            return url.toLocalFile();
+    return {};
+}
+
+QString askForCaseFile(QWidget *parent, bool save, const QString &current)
+{
+    QFileDialog dialog(parent, save ? QStringLiteral("Save Case") : QStringLiteral("Open Case"), current);
+    dialog.setNameFilters({QStringLiteral("Case files (*.sfcase *.toml)"), QStringLiteral("All files (*)")});
+    dialog.setAcceptMode(save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
+    dialog.setFileMode(save ? QFileDialog::AnyFile : QFileDialog::ExistingFile);
+    if (save)
+        dialog.setDefaultSuffix(QStringLiteral("sfcase"));
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+        return {};
+    return dialog.selectedFiles().front();
+}
+
+QString qText(std::string_view text)
+{
+    return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
+}
+
+QString labelOf(sf::Field field)
+{
+    return QString::fromStdString(sf::fieldLabel(sf::inputField(field)));
+}
+
+// Below a formula a unit stands in parentheses; a dimensionless one is
+// spaced out as "( - )".
+QString unitBelow(sf::Field field)
+{
+    const std::string_view unit = sf::inputField(field).unit;
+    return unit == "-" ? QStringLiteral("( - )") : QStringLiteral("(%1)").arg(qText(unit));
+}
+
+// The viscosity group spells out its two formulas, left to right, in labels
+// with the melt's fields where their values go and each field's unit below
+// it. Pieces are made in this order.
+struct FormulaPiece {
+    int label;          // LabelN: `text`, or the unit of `field` when text is empty
+    const char16_t *text;
+    sf::Field field;    // when label is 0, or for its unit; unused when text is given
+    QRect at;           // a label's top-left; a field's geometry
+    int pixelSize = DataFontSize;
+    int endsBefore = 0; // a label running up to this x is narrowed to end there
+    bool spaced = false; // and to end a blank's width before it: the next
+                         // item is a word of its own, though the caption
+                         // ends without a blank
+};
+
+const FormulaPiece ViscosityFormulas[] = {
+    {20, u"Viscosity η = ", {}, {8, 24, 0, 0}, DataFontSize, 88},
+    {0, nullptr, sf::Field::StandardViscosity, {88, 24, 49, EditHeight}},
+    {21, u"* ( SR/ ", {}, {144, 24, 0, 0}, DataFontSize, 192},
+    {0, nullptr, sf::Field::StandardShearRate, {192, 24, 49, EditHeight}},
+    {23, u" ) ^(", {}, {248, 24, 0, 0}, DataFontSize, 272},
+    {0, nullptr, sf::Field::PowerLawFactor, {272, 24, 49, EditHeight}},
+    {24, u" - 1) ", {}, {328, 24, 0, 0}},
+    {22, nullptr, sf::Field::StandardViscosity, {84, 48, 0, 0}},
+    {25, nullptr, sf::Field::StandardShearRate, {196, 48, 0, 0}},
+    {26, nullptr, sf::Field::PowerLawFactor, {280, 48, 0, 0}},
+    {27, u"Shift Factor", {}, {8, 72, 0, 0}, DataFontSize, 80, true},
+    {28, u"a", {}, {80, 68, 0, 0}, 16},
+    {29, u"T", {}, {88, 80, 0, 0}, 11},
+    {30, u" = Exp( ", {}, {104, 72, 0, 0}, DataFontSize, 148},
+    {0, nullptr, sf::Field::ShiftA, {148, 72, 57, EditHeight}},
+    {31, u" /(T + 273.0) - ", {}, {208, 72, 0, 0}, DataFontSize, 292},
+    {0, nullptr, sf::Field::ShiftB, {292, 72, 45, EditHeight}},
+    {32, u" ) ", {}, {344, 72, 0, 0}},
+    {33, nullptr, sf::Field::ShiftA, {160, 96, 0, 0}},
+    {34, nullptr, sf::Field::ShiftB, {300, 96, 0, 0}},
+};
+
+QLabel *addLabel(QWidget *parent, int number, const QString &text, int left, int top,
+                 int pixelSize = DataFontSize)
+{
+    auto *label = new QLabel(text, parent);
+    label->setObjectName(QStringLiteral("Label%1").arg(number));
+    label->setFont(uiFont(pixelSize));
+    setTextColour(label, Blue);
+    label->move(left, top);
+    label->adjustSize();
+    return label;
+}
+
+QGroupBox *addGroup(QWidget *parent, const char *name, const QString &title, QRect geometry, int pixelSize)
+{
+    auto *group = new EtchedGroupBox(title, parent);
+    group->setObjectName(QLatin1String(name));
+    group->setFont(uiFont(pixelSize));
+    group->setGeometry(geometry);
+    return group;
+}
+
+bool isEnter(const QKeyEvent *event)
+{
+    const bool enterKey = event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter;
+    return enterKey && (event->modifiers() & ~Qt::KeypadModifier) == Qt::NoModifier;
+}
+
+} // namespace
+
+MainWindow::MainWindow(QWidget *parent) : QWidget(parent)
+{
+    setObjectName(QStringLiteral("Form1"));
+    setWindowTitle(WindowTitle);
+    setFont(uiFont(12));
+    resize(685, 491);
+
+    m_panel1 = new BevelPanel(BevelPanel::LoweredInnerBevel, this);
+    m_panel1->setObjectName(QStringLiteral("Panel1"));
+    m_panel1->setGeometry(rect());
+
+    buildInputGroups(m_panel1);
+    buildRightSide(m_panel1);
+    setTabChain();
+
+    // Key preview: the window sees every key before the focused control.
+    for (QWidget *child : findChildren<QWidget *>())
+        if (child->focusPolicy() != Qt::NoFocus)
+            child->installEventFilter(this);
+
+    applyLocale(QLocale::system());
+    m_edits[0]->setFocus(Qt::OtherFocusReason);
+
+    // Case files: additions that a user who never touches them does not see.
+    m_chooseFile = [this](bool save, const QString &current) { return askForCaseFile(this, save, current); };
+    m_openUrl = [](const QUrl &url) { return QDesktopServices::openUrl(url); };
+    const std::pair<QKeySequence, void (MainWindow::*)()> shortcuts[] = {
+        {QKeySequence(Qt::CTRL | Qt::Key_O), &MainWindow::openCaseDialog},
+        {QKeySequence(Qt::CTRL | Qt::Key_S), &MainWindow::saveCaseToFile},
+        {QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_S), &MainWindow::saveCaseAs},
+    };
+    for (const auto &[keys, slot] : shortcuts)
+        connect(new QShortcut(keys, this), &QShortcut::activated, this, slot);
+    setAcceptDrops(true);
+    connect(m_fileList, &sf::FileList::openRequested, this, &MainWindow::openReport);
+}
+
+QLineEdit *MainWindow::makeEdit(sf::Field id, QWidget *parent, QRect geometry, int pixelSize)
+{
+    const sf::InputField &field = sf::inputField(id);
+    auto *edit = new FieldEdit(parent);
+    edit->setObjectName(QStringLiteral("Edit%1").arg(field.editNumber));
+    edit->setFont(uiFont(pixelSize));
+    edit->setText(qText(field.defaultText));
+    edit->setAccessibleName(QString::fromStdString(sf::fieldTitle(field)));
+    edit->setGeometry(geometry);
+    edit->setEnabled(field.editable);
+    m_edits[sf::fieldIndex(id)] = edit;
+    return edit;
+}
+
+void MainWindow::buildInputGroups(QWidget *panel)
+{
+    QGroupBox *input = addGroup(panel, "GroupBox1", QStringLiteral("Input Data"), {16, 8, 409, 473}, 16);
+    for (sf::Field f : {sf::Field::FlowRate, sf::Field::ScreenDiameter, sf::Field::Density, sf::Field::Temperature}) {
+        const int n = sf::inputField(f).editNumber;
+        const int top = 16 + 16 * (n - 1);
+        addLabel(input, n, labelOf(f), 24, top);
+        makeEdit(f, input, {308, top, 65, EditHeight}, DataFontSize);
+    }
+
+    QGroupBox *screens = addGroup(input, "GroupBox2", QStringLiteral("Screen Data"), {16, 88, 377, 249}, DataFontSize);
+    addLabel(screens, 5, labelOf(sf::meshField(1)), 204, 8);
+    addLabel(screens, 6, labelOf(sf::wireField(1)), 284, 8);
+    for (int k = 1; k <= sf::MaxScreens; ++k) {
+        const int top = 24 + 16 * (k - 1);
+        addLabel(screens, 6 + k, QString::fromStdString(sf::screenRowCaption(k)), 8, top);
+        makeEdit(sf::meshField(k), screens, {212, top, 49, EditHeight}, DataFontSize);
+        makeEdit(sf::wireField(k), screens, {292, top, 57, EditHeight}, DataFontSize);
+    }
+    addLabel(screens, 19, labelOf(sf::Field::ScreenCount), 8, 224);
+    makeEdit(sf::Field::ScreenCount, screens, {212, 224, 49, EditHeight}, DataFontSize);
+
+    buildViscosityGroup(input);
+}
+
+void MainWindow::buildViscosityGroup(QWidget *input)
+{
+    QGroupBox *viscosity = addGroup(input, "GroupBox3", QStringLiteral("Viscosity Data"), {16, 348, 377, 117}, DataFontSize);
+    for (const FormulaPiece &piece : ViscosityFormulas) {
+        if (piece.label == 0) {
+            makeEdit(piece.field, viscosity, piece.at, DataFontSize);
+            continue;
+        }
+        const QString text = piece.text ? QString::fromUtf16(piece.text) : unitBelow(piece.field);
+        QLabel *label = addLabel(viscosity, piece.label, text, piece.at.left(), piece.at.top(), piece.pixelSize);
+        if (piece.endsBefore != 0) {
+            const int blank = piece.spaced ? label->fontMetrics().horizontalAdvance(u' ') : 0;
+            fitTextWidth(label, piece.endsBefore - blank - piece.at.left());
+        }
+    }
+}
+
+void MainWindow::buildRightSide(QWidget *panel)
+{
+    m_okButton = new GlyphButton(drawOkGlyph(), tr("OK"), panel);
+    m_okButton->setObjectName(QStringLiteral("BitBtn1"));
+    m_okButton->setGeometry(440, 432, 101, 35);
+    m_okButton->setDefault(true);
+    connect(m_okButton, &QPushButton::clicked, this, &MainWindow::runCalculation);
+
+    m_closeButton = new GlyphButton(drawCloseGlyph(), QStringLiteral("Close(&C)"), panel);
+    m_closeButton->setObjectName(QStringLiteral("BitBtn2"));
+    m_closeButton->setGeometry(568, 432, 101, 35);
+    connect(m_closeButton, &QPushButton::clicked, this, &QWidget::close);
+
+    for (QPushButton *button : {m_okButton, m_closeButton}) {
+        button->setFont(uiFont(ButtonFontSize));
+        // Reached by the mouse only; a click leaves the focus on the button.
+        button->setFocusPolicy(Qt::ClickFocus);
+    }
+
+    auto *picturePanel = new BevelPanel(BevelPanel::LoweredInnerBevel, panel);
+    picturePanel->setObjectName(QStringLiteral("Panel2"));
+    picturePanel->setGeometry(460, 20, 201, 149);
+    auto *image = new QLabel(picturePanel);
+    image->setObjectName(QStringLiteral("Image1"));
+    image->setGeometry(2, 2, 197, 145);
+    // Unscaled from the top-left corner: the picture's last column and rows
+    // fall outside the frame.
+    image->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    image->setPixmap(QPixmap::fromImage(drawPicture()));
+
+    // The save-location browser. All three start from the current directory;
+    // the file list stays on it and is re-read after each run.
+    auto *directories = new sf::DirectoryList(*this, panel);
+    directories->setObjectName(QStringLiteral("DirectoryListBox1"));
+    directories->setGeometry(436, 212, 121, 137);
+    auto *drives = new sf::VolumeSelector(panel);
+    drives->setObjectName(QStringLiteral("DriveComboBox1"));
+    drives->setGeometry(436, 184, 121, 18);
+    drives->setDirectoryList(directories);
+    m_fileList = new sf::FileList(panel);
+    m_fileList->setObjectName(QStringLiteral("FileListBox1"));
+    m_fileList->setGeometry(568, 184, 113, 165);
+    for (QWidget *w : std::initializer_list<QWidget *>{drives, m_fileList, directories})
+        w->setFocusPolicy(Qt::ClickFocus);
+
+    QGroupBox *saveGroup = addGroup(panel, "GroupBox4", qText(sf::inputField(sf::Field::SaveFileName).caption),
+                                    {464, 364, 149, 49}, 12);
+    setTextColour(saveGroup, Red);
+    QLineEdit *saveName = makeEdit(sf::Field::SaveFileName, saveGroup, {24, 16, 101, 20}, 12);
+    QPalette palette = saveName->palette();
+    palette.setColor(QPalette::Text, Black);
+    saveName->setPalette(palette);
+    saveName->setFocusPolicy(Qt::ClickFocus);
+}
+
+void MainWindow::setTabChain()
+{
+    // Depth first through the groups; disabled fields and click-only
+    // controls are skipped by Tab, so the cycle is Edit1..Edit29.
+    QWidget *previous = m_edits[0];
+    auto chain = [&previous](QWidget *next) {
+        QWidget::setTabOrder(previous, next);
+        previous = next;
+    };
+    for (std::size_t i = 1; i <= sf::fieldIndex(LastDataField); ++i)
+        chain(m_edits[i]);
+    chain(m_okButton);
+    chain(m_closeButton);
+    chain(findChild<QComboBox *>(QStringLiteral("DriveComboBox1")));
+    chain(m_fileList);
+    chain(findChild<QListWidget *>(QStringLiteral("DirectoryListBox1")));
+    chain(m_edits[sf::fieldIndex(sf::Field::SaveFileName)]);
+}
+
+void MainWindow::applyLocale(const QLocale &locale)
+{
+    m_calculator.setDecimalSeparator(separatorOf(locale));
+    writeReadOnlyDefaults();
+}
+
+void MainWindow::writeReadOnlyDefaults()
+{
+    // These fields cannot be retyped, so they must read with whatever
+    // separator is in force, or no run could succeed in a comma locale.
+    const QChar separator = QLatin1Char(m_calculator.decimalSeparator());
+    for (const sf::InputField &field : sf::InputFields) {
+        if (field.editable)
+            continue;
+        QString shown = qText(field.defaultText);
+        shown.replace(u'.', separator);
+        m_edits[sf::fieldIndex(field.id)]->setText(shown);
+    }
+}
+
+sf::FieldTexts MainWindow::fieldTexts() const
+{
+    sf::FieldTexts texts;
+    for (const sf::InputField &field : sf::InputFields)
+        texts[field.id] = m_edits[sf::fieldIndex(field.id)]->text().toStdString();
+    return texts;
+}
+
+void MainWindow::showMessage(const std::string &text)
+{
+    showMessageDialog(this, QString::fromStdString(text));
+}
+
+void MainWindow::showError(const std::string &text)
+{
+    showErrorBox(this, QString::fromStdString(text));
+}
+
+void MainWindow::showFinished()
+{
+    Q_ASSERT(m_finishForm);
+    if (m_finishForm)
+        m_finishForm->showModal();
+}
+
+void MainWindow::refreshFileList()
+{
+    m_fileList->refresh();
+}
+
+void MainWindow::runCalculation()
+{
+    m_calculator.Calculate(*this);
+}
+
+bool MainWindow::FormKeyDown(QKeyEvent *event)
+{
+    QLineEdit *first = m_edits[0];
+    QLineEdit *last = m_edits[sf::fieldIndex(LastDataField)];
+    if (!first->isEnabled() || !last->isEnabled())
+        return false;
+    switch (event->key()) {
+    case Qt::Key_Up:
+        if (first->hasFocus())
+            last->setFocus(Qt::BacktabFocusReason);
+        else
+            focusNextPrevChild(false);
+        return true;
+    case Qt::Key_Down:
+        if (last->hasFocus())
+            first->setFocus(Qt::TabFocusReason);
+        else
+            focusNextPrevChild(true);
+        return true;
+    default:
+        return false;
+    }
+}
+
+bool MainWindow::eventFilter(QObject *watched, QEvent *event)
+{
+    if (event->type() != QEvent::KeyPress)
+        return QWidget::eventFilter(watched, event);
+    auto *key = static_cast<QKeyEvent *>(event);
+    if (FormKeyDown(key))
+        return true;
+
+    auto *button = qobject_cast<QPushButton *>(watched);
+    if (isEnter(key)) {
+        if (button) {
+            button->click();
+            return true;
+        }
+        if (qobject_cast<QLineEdit *>(watched)) {
+            m_okButton->click();
+            return true;
+        }
+    }
+    // A button takes no typed characters: C goes to the underlined letter of
+    // Close(C), as Alt+C does from anywhere.
+    if (button && key->key() == Qt::Key_C && !(key->modifiers() & (Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier))) {
+        m_closeButton->click();
+        return true;
+    }
+    return QWidget::eventFilter(watched, event);
+}
+
+void MainWindow::changeEvent(QEvent *event)
+{
+    if (event->type() == QEvent::LocaleChange)
+        applyLocale(QLocale::system());
+    QWidget::changeEvent(event);
+}
+
+void MainWindow::closeEvent(QCloseEvent *event)
+{
+    // FormClose: nothing objects and nothing is saved; being the main window,
+    // its closing ends the program.
+    event->accept();
+}
+
+void MainWindow::resizeEvent(QResizeEvent *event)
+{
+    m_panel1->setGeometry(rect());
+    QWidget::resizeEvent(event);
+}
+
+bool MainWindow::openCase(const QString &path)
+{
+    sf::FieldTexts texts;
+    try {
+        texts = sf::loadCase(QFile::encodeName(path).toStdString(), decimalSeparator());
+    } catch (const std::exception &e) {
+        showError(sf::errorBoxText(e.what()));
+        return false;
+    }
+    for (const sf::InputField &field : sf::InputFields)
+        m_edits[sf::fieldIndex(field.id)]->setText(QString::fromStdString(texts[field.id]));
+    m_casePath = path;
+    updateTitle();
+    return true;
+}
+
+bool MainWindow::saveCase(const QString &path)
+{
+    const int err = sf::saveCase(QFile::encodeName(path).toStdString(), fieldTexts(), decimalSeparator());
+    if (err != 0) {
+        showError(sf::errorBoxText(QFileInfo(path).fileName().toStdString() + ": " + sf::ioErrorText(err)));
+        return false;
+    }
+    m_casePath = path;
+    updateTitle();
+    return true;
+}
+
+void MainWindow::openCaseDialog()
+{
+    const QString path = m_chooseFile(false, m_casePath);
+    if (!path.isEmpty())
+        openCase(path);
+}
+
+void MainWindow::saveCaseToFile()
+{
+    if (m_casePath.isEmpty())
+        saveCaseAs();
+    else
+        saveCase(m_casePath);
+}
+
+void MainWindow::saveCaseAs()
+{
+    const QString path = m_chooseFile(true, m_casePath);
+    if (!path.isEmpty())
+        saveCase(path);
+}
+
+void MainWindow::updateTitle()
+{
+    setWindowTitle(m_casePath.isEmpty() ? WindowTitle
+                                        : WindowTitle + QStringLiteral(" — ") + QFileInfo(m_casePath).fileName());
+}
+
+void MainWindow::openReport(const QString &path)
+{
+    if (!m_openUrl(QUrl::fromLocalFile(path)))
+        showError(sf::errorBoxText("No application is set to open " + QFileInfo(path).fileName().toStdString()));
+}
+
+void MainWindow::dragEnterEvent(QDragEnterEvent *event)
+{
+    if (!droppedFile(event->mimeData()).isEmpty())
+        event->acceptProposedAction();
+}
+
+void MainWindow::dropEvent(QDropEvent *event)
+{
+    const QString path = droppedFile(event->mimeData());
+    if (path.isEmpty())
+        return;
+    event->acceptProposedAction();
+    openCase(path);
+}

@@ -1,0 +1,106 @@
+#pragma once
+
+#include "browser/ErrorBox.h"
+#include "calc/InputFields.h"
+#include "run/Calculator.h"
+#include "run/RunHost.h"
+
+#include <QWidget>
+
+#include <array>
+#include <functional>
+
+class QComboBox;
+class QLineEdit;
+class QPushButton;
+class QUrl;
+class CompletionDialog;
+
+namespace sf {
+class FileList;
+}
+namespace sf {
+class BevelPanel;
+}
+
+// The main window: the input fields with their worked example, the OK and
+// Close buttons, the picture, the save-location controls and the save file
+// name. It is the host of every run of the Calculate command and shows the
+// save-location browser's errors.
+class MainWindow : public QWidget, public sf::RunHost, public sf::ErrorBox {
+    Q_OBJECT
+public:
+    explicit MainWindow(QWidget *parent = nullptr);
+
+    // The completion dialog each successful run shows; created after the
+    // main window, so it is handed in.
+    void setFinishForm(CompletionDialog *finishForm) { m_finishForm = finishForm; }
+
+    // Takes the decimal separator from the locale for the runs and rewrites
+    // the read-only fields with it.
+    void applyLocale(const QLocale &locale);
+    char decimalSeparator() const { return m_calculator.decimalSeparator(); }
+
+    // RunHost
+    sf::FieldTexts fieldTexts() const override;
+    void showMessage(const std::string &text) override;
+    // The default error box, for a run and for the save-location browser.
+    void showError(const std::string &text) override;
+    void showFinished() override;
+    // Re-reads the start-up directory's files; the current directory stays
+    // where the user put it.
+    void refreshFileList() override;
+
+    // Case files. Opening fills all 35 fields; saving writes what they
+    // hold. Neither runs the calculation. Failures go to the error box.
+    bool openCase(const QString &path);
+    bool saveCase(const QString &path);
+    // The case file last opened or saved; empty before.
+    QString casePath() const { return m_casePath; }
+
+    // Asks the user for a case file to open (save false) or to save to;
+    // an empty answer means no. Tests replace the file dialog with this.
+    using FileChooser = std::function<QString(bool save, const QString &current)>;
+    void setFileChooser(FileChooser chooser) { m_chooseFile = std::move(chooser); }
+    // Opens a report with the desktop's application for it; false when
+    // there is none. Tests replace the desktop service with this.
+    using UrlOpener = std::function<bool(const QUrl &)>;
+    void setUrlOpener(UrlOpener opener) { m_openUrl = std::move(opener); }
+
+public slots:
+    void runCalculation();
+    void openCaseDialog();   // Ctrl+O
+    void saveCaseToFile();   // Ctrl+S: the open case's file, or asks
+    void saveCaseAs();       // Ctrl+Shift+S
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override;
+    void dragEnterEvent(QDragEnterEvent *event) override;
+    void dropEvent(QDropEvent *event) override;
+    void changeEvent(QEvent *event) override;
+    void closeEvent(QCloseEvent *event) override;
+    void resizeEvent(QResizeEvent *event) override;
+
+private:
+    // Returns true when it consumed the key.
+    bool FormKeyDown(QKeyEvent *event);
+    void buildInputGroups(QWidget *panel);
+    void buildRightSide(QWidget *panel);
+    void buildViscosityGroup(QWidget *input);
+    QLineEdit *makeEdit(sf::Field field, QWidget *parent, QRect geometry, int pixelSize);
+    void writeReadOnlyDefaults();
+    void updateTitle();
+    void openReport(const QString &path);
+    void setTabChain();
+
+    sf::BevelPanel *m_panel1 = nullptr;
+    QPushButton *m_okButton = nullptr;
+    QPushButton *m_closeButton = nullptr;
+    sf::FileList *m_fileList = nullptr;
+    std::array<QLineEdit *, sf::FieldCount> m_edits{};
+    CompletionDialog *m_finishForm = nullptr;
+    sf::Calculator m_calculator;
+    QString m_casePath;
+    FileChooser m_chooseFile;
+    UrlOpener m_openUrl;
+};

@@ -1,0 +1,247 @@
+#include "run/Sweep.h"
+#include "export/SweepTable.h"
+#include "calc/InputFields.h"
+#include "report/ReportWriter.h"
+#include "run/CaseRun.h"
+
+#include <gtest/gtest.h>
+
+#include <bit>
+#include <charconv>
+#include <sstream>
+#include <string>
+#include <vector>
+
+namespace sf {
+namespace {
+
+class StringSink : public ByteSink {
+public:
+    void write(std::string_view bytes) override { text += bytes; }
+    std::string text;
+};
+
+std::vector<std::string> split(const std::string &line, char by)
+{
+    std::vector<std::string> parts;
+    std::stringstream in(line);
+    for (std::string part; std::getline(in, part, by);)
+        parts.push_back(part);
+    return parts;
+}
+
+double number(const std::string &text)
+{
+    double v = 0;
+    const auto r = std::from_chars(text.data(), text.data() + text.size(), v);
+    EXPECT_TRUE(r.ec == std::errc() && r.ptr == text.data() + text.size()) << text;
+    return v;
+}
+
+TEST(Vary, ReadsRangesAndLists)
+{
+    const struct {
+        const char *spec;
+        Field field;
+        std::vector<double> values;
+    } rows[] = {
+        {"flow_rate=40:80:5", Field::FlowRate, {40, 50, 60, 70, 80}},
+        {"process.temperature=290", Field::Temperature, {290}},
+        {"temperature=300:250:3", Field::Temperature, {300, 275, 250}},
+        {"flow_rate=7:9:1", Field::FlowRate, {7}},
+        {"screens.2.wire=0.02,0.03,1E-2", wireField(2), {0.02, 0.03, 0.01}},
+        {"count=1,12,13", Field::ScreenCount, {1, 12, 13}},
+        {"melt.power_law_factor=-1:1:3", Field::PowerLawFactor, {-1, 0, 1}},
+    };
+    for (const auto &row : rows) {
+        SCOPED_TRACE(row.spec);
+        const Vary v = parseVary(row.spec);
+        EXPECT_EQ(v.field, row.field);
+        EXPECT_EQ(v.values, row.values);
+    }
+}
+
+TEST(Vary, RejectsWhatIsNoGridWithAClearLine)
+{
+    const std::pair<const char *, const char *> rows[] = {
+        {"flow_rate", "--vary flow_rate: expected KEY=FROM:TO:COUNT or KEY=v1,v2,..."},
+        {"flow=1:2:3", "--vary flow=1:2:3: 'flow' is no numeric key of a case file"},
+        {"report.file=1", "--vary report.file=1: 'report.file' is no numeric key of a case file"},
+        {"flow_rate=1:2", "--vary flow_rate=1:2: a range is FROM:TO:COUNT"},
+        {"flow_rate=1:2:3:4", "--vary flow_rate=1:2:3:4: a range is FROM:TO:COUNT"},
+        {"flow_rate=1:2:0", "--vary flow_rate=1:2:0: COUNT must be from 1 to 1000000"},
+        {"flow_rate=1:2:1000001", "--vary flow_rate=1:2:1000001: COUNT must be from 1 to 1000000"},
+        {"flow_rate=1:2:x", "--vary flow_rate=1:2:x: COUNT 'x' is not a whole number"},
+        {"flow_rate=1:2:-3", "--vary flow_rate=1:2:-3: COUNT '-3' is not a whole number"},
+        {"flow_rate=a:2:3", "--vary flow_rate=a:2:3: 'a' is not a number"},
+        {"flow_rate=1,,2", "--vary flow_rate=1,,2: '' is not a number"},
+        {"flow_rate=1E400", "--vary flow_rate=1E400: '1E400' is not a number"},
+        {"flow_rate=-1E308:1E308:3", "--vary flow_rate=-1E308:1E308:3: the range is beyond the double range"},
+        {"count=2.5", "--vary count=2.5: the number of screens takes whole numbers"},
+    };
+    for (const auto &[spec, message] : rows) {
+        SCOPED_TRACE(spec);
+        try {
+            parseVary(spec);
+            ADD_FAILURE() << "taken";
+        } catch (const UsageError &e) {
+            EXPECT_EQ(std::string(e.what()), message);
+        }
+    }
+}
+
+TEST(Units, FactorsFromKgfPerSquareCentimetre)
+{
+    EXPECT_EQ(pressureUnitNamed("kgf/cm2")->perKgfCm2, 1.0);
+    EXPECT_EQ(pressureUnitNamed("bar")->perKgfCm2, 0.980665);
+    EXPECT_EQ(pressureUnitNamed("MPa")->perKgfCm2, 0.0980665);
+    EXPECT_NEAR(pressureUnitNamed("psi")->perKgfCm2, 14.2233433, 1e-7);
+    EXPECT_FALSE(pressureUnitNamed("Pa"));
+}
+
+SweepOptions options(std::vector<std::string> specs, std::vector<FieldTexts> cases = {FieldTexts::defaults()})
+{
+    SweepOptions o;
+    for (std::size_t i = 0; i < cases.size(); ++i)
+        o.cases.push_back({"case" + std::to_string(i + 1) + ".sfcase", cases[i]});
+    for (const std::string &s : specs)
+        o.vary.push_back(parseVary(s));
+    return o;
+}
+
+// What a single run of the point gives: its case file holds the value's
+// shortest text, as a case file written for that point would.
+struct Single {
+    std::string status;
+    double total = 0;
+    std::vector<double> drops;
+};
+
+Single singleRun(FieldTexts texts, const std::vector<std::pair<Field, double>> &values)
+{
+    for (const auto &[field, v] : values)
+        texts[field] = inputField(field).kind == FieldKind::ScreenCount ? std::to_string(static_cast<long long>(v))
+                                                                        : shortest(v);
+    Single s;
+    const RunOutcome outcome = runCase(texts, '.', [&](const FilterCase &c) {
+        s.total = TotalPressDrop(c);
+        for (int i = 0; i < c.ScreenCount; ++i)
+            s.drops.push_back(c.Screens[i].PressDrop);
+        return ReportResult::Written;
+    });
+    if (outcome.kind != RunOutcome::Kind::Written)
+        s.status = outcome.text;
+    return s;
+}
+
+TEST(Sweep, RowsAreSingleRunsOfTheirPoints)
+{
+    const struct {
+        const char *name;
+        std::vector<std::string> specs;
+        std::vector<std::pair<Field, const char *>> texts; // changed in the worked example
+        int faults;                                      // points that fail
+    } grids[] = {
+        {"flow and temperature", {"flow_rate=0:90:4", "temperature=-273,180,290.7"}, {}, 6},
+        {"density through zero", {"density=-1,0,0.96"}, {}, 2},
+        {"count beyond the readable pairs", {"count=0,1,3,4,13"}, {{wireField(4), ""}}, 3},
+        {"wire of a screen in use", {"screens.2.wire=0.02,0.09", "count=2,12"}, {}, 2},
+        {"power law factor", {"power_law_factor=0,0.3,1,20000"}, {}, 2},
+        {"shift with the flow", {"shift_b=26.96,800", "flow_rate=57,60"}, {}, 2},
+        {"unreadable field elsewhere", {"flow_rate=40,50"}, {{Field::Density, "x"}}, 2},
+        {"unreadable field varied", {"density=0.9,1"}, {{Field::Density, "x"}}, 0},
+    };
+    for (const auto &grid : grids) {
+        SCOPED_TRACE(grid.name);
+        FieldTexts texts = FieldTexts::defaults();
+        for (const auto &[field, text] : grid.texts)
+            texts[field] = text;
+        SweepOptions o = options(grid.specs, {texts});
+        StringSink sink;
+        const SweepSummary summary = runSweep(o, sink);
+        std::vector<std::string> lines = split(sink.text, '\n');
+        ASSERT_EQ(lines.size(), summary.points + 1);
+        const std::size_t keys = o.vary.size();
+        int faulted = 0;
+        for (std::size_t r = 1; r < lines.size(); ++r) {
+            const std::vector<std::string> cells = split(lines[r], ',');
+            std::vector<std::pair<Field, double>> values;
+            for (std::size_t k = 0; k < keys; ++k)
+                values.emplace_back(o.vary[k].field, number(cells[1 + k]));
+            const Single expected = singleRun(texts, values);
+            SCOPED_TRACE(lines[r]);
+            EXPECT_EQ(cells.back(), expected.status.empty() ? "ok" : expected.status);
+            if (!expected.status.empty()) {
+                ++faulted;
+                EXPECT_EQ(cells[1 + keys], "");
+                continue;
+            }
+            EXPECT_EQ(std::bit_cast<std::uint64_t>(number(cells[1 + keys])), std::bit_cast<std::uint64_t>(expected.total));
+            for (std::size_t i = 0; i < expected.drops.size(); ++i)
+                EXPECT_EQ(number(cells[2 + keys + i]), expected.drops[i]) << "screen " << i + 1;
+        }
+        EXPECT_EQ(faulted, grid.faults);
+        EXPECT_EQ(summary.failed, static_cast<std::uint64_t>(faulted));
+    }
+}
+
+TEST(Sweep, ThreadsChangeNeitherBytesNorOrder)
+{
+    FieldTexts second = FieldTexts::defaults();
+    second[Field::ScreenCount] = "8";
+    const std::vector<std::string> specs = {"flow_rate=1:120:97", "temperature=150:320:53"};
+    std::string one;
+    for (unsigned threads : {1u, 2u, 3u}) {
+        SCOPED_TRACE(threads);
+        SweepOptions o = options(specs, {FieldTexts::defaults(), second});
+        o.threads = threads;
+        o.format = threads == 3 ? TableFormat::JsonLines : TableFormat::Csv;
+        StringSink sink;
+        EXPECT_EQ(runSweep(o, sink).points, 2u * 97 * 53);
+        if (threads == 1)
+            one = sink.text;
+        else if (threads == 2)
+            EXPECT_EQ(sink.text, one);
+        else
+            EXPECT_EQ(split(sink.text, '\n').size(), 2u * 97 * 53);
+    }
+    // Grid order: case, then the first key, then the second.
+    const std::vector<std::string> lines = split(one, '\n');
+    auto point = [&lines](std::size_t row) {
+        const std::vector<std::string> cells = split(lines[row], ',');
+        return cells[0] + " " + cells[1] + " " + cells[2];
+    };
+    EXPECT_EQ(point(1), "case1.sfcase 1 150");
+    EXPECT_EQ(point(2), "case1.sfcase 1 153.26923076923077");
+    EXPECT_EQ(point(53), "case1.sfcase 1 320");
+    EXPECT_EQ(point(54), "case1.sfcase 2.2395833333333335 150");
+    EXPECT_EQ(point(97 * 53), "case1.sfcase 120 320");
+    EXPECT_EQ(point(97 * 53 + 1), "case2.sfcase 1 150");
+}
+
+TEST(Sweep, UnitsAndFormats)
+{
+    SweepOptions o = options({"flow_rate=57"});
+    o.unit = *pressureUnitNamed("bar");
+    StringSink csv;
+    runSweep(o, csv);
+    const std::vector<std::string> lines = split(csv.text, '\n');
+    ASSERT_EQ(lines.size(), 2u);
+    EXPECT_EQ(lines[0], "case,flow_rate,total_bar,drop_1_bar,drop_2_bar,drop_3_bar,drop_4_bar,drop_5_bar,drop_6_bar,"
+                        "drop_7_bar,drop_8_bar,drop_9_bar,drop_10_bar,drop_11_bar,drop_12_bar,status");
+    const std::vector<std::string> cells = split(lines[1], ',');
+    // The worked example's total, 363.32 kgf/cm2 in the report, in bar.
+    EXPECT_NEAR(number(cells[2]), 363.317 * 0.980665, 0.001);
+    EXPECT_EQ(cells.back(), "ok");
+
+    o.format = TableFormat::JsonLines;
+    o.cases[0].name = "a \"b\" \xff.sfcase";
+    o.vary = {parseVary("density=0")};
+    StringSink json;
+    runSweep(o, json);
+    EXPECT_EQ(json.text, "{\"case\":\"a \\\"b\\\" \\ufffd.sfcase\",\"density\":0,\"unit\":\"bar\",\"total\":null,"
+                         "\"drops\":null,\"status\":\"0 による浮動小数点数除算.\"}\n");
+}
+
+} // namespace
+} // namespace sf
