@@ -6,6 +6,7 @@
 #include "export/FileSink.h"
 #include "run/Sweep.h"
 #include "export/SweepTable.h"
+#include "run/StudyEvaluator.h"
 
 #include <benchmark/benchmark.h>
 
@@ -41,7 +42,26 @@ void BM_Sweep200kToDevNull(benchmark::State &state)
     state.counters["threads"] = threads;
     state.counters["points_per_s"] = benchmark::Counter(static_cast<double>(points), benchmark::Counter::kIsRate);
 }
-BENCHMARK(BM_Sweep200kToDevNull)->Arg(1)->Arg(0)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(BM_Sweep200kToDevNull)->Arg(1)->Arg(2)->Unit(benchmark::kMillisecond)->UseRealTime();
+
+// The study evaluator alone over a flow-rate-only grid: the case read once,
+// the shift and the geometry kept, so each point is the drops and the total.
+void BM_EvaluatorFlowRateOnly(benchmark::State &state)
+{
+    sf::StudyEvaluator evaluator(sf::FieldTexts::defaults(), '.', {sf::Field::FlowRate}, state.range(0) != 0);
+    const sf::Vary flows = sf::parseVary("flow_rate=10:120:10000");
+    double sink = 0;
+    std::uint64_t points = 0;
+    for (auto _ : state) {
+        for (double q : flows.values)
+            sink += evaluator.evaluate(std::span<const double>(&q, 1)).total;
+        points += flows.values.size();
+    }
+    benchmark::DoNotOptimize(sink);
+    state.counters["details"] = static_cast<double>(state.range(0));
+    state.counters["points_per_s"] = benchmark::Counter(static_cast<double>(points), benchmark::Counter::kIsRate);
+}
+BENCHMARK(BM_EvaluatorFlowRateOnly)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond);
 
 // Peak resident memory of a 1,000,000-point sweep without a plot, measured in
 // a child process of its own so that nothing else counts.

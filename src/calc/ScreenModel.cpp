@@ -58,7 +58,7 @@ PackGeometry::PackGeometry(const FilterCase &c)
     }
 }
 
-void PackGeometry::apply(FilterCase &c) const
+void PackGeometry::apply(FilterCase &c, ModelFault *where) const
 {
     const Extended n = c.PowerLawFactor;
     // The shear-rate power of K and the flow power depend on the case alone;
@@ -71,23 +71,47 @@ void PackGeometry::apply(FilterCase &c) const
         if (i == m_computed) {
             if (m_faultAfterOpening)
                 layer.Opening = s.opening;
+            if (where)
+                *where = {m_faultAfterOpening ? ModelFault::Step::ScreenFactor : ModelFault::Step::Opening, i + 1};
             std::rethrow_exception(m_fault);
         }
         layer.Opening = s.opening;
         layer.ScreenFactor = s.screenFactor;
 
-        if (i == 0)
-            shearPower = ext::power(c.ShiftedShearRate, ext::sub(One, n));
-        const Extended k = ext::mul(shearPower, ext::mul(layer.ScreenFactor, c.ShiftedViscosity));
+        try {
+            if (i == 0)
+                shearPower = ext::power(c.ShiftedShearRate, ext::sub(One, n));
+            const Extended k = ext::mul(shearPower, ext::mul(layer.ScreenFactor, c.ShiftedViscosity));
 
-        if (i == 0) {
-            const Extended v = ext::div(c.FlowRate, ext::mul(ext::mul(c.Density, c.ScreenDiameter),
-                                                             c.ScreenDiameter));
-            flowPower = ext::power(v, n);
+            if (i == 0) {
+                const Extended v = ext::div(c.FlowRate, ext::mul(ext::mul(c.Density, c.ScreenDiameter),
+                                                                 c.ScreenDiameter));
+                flowPower = ext::power(v, n);
+            }
+            layer.PressDropGf = ext::store(ext::mul(flowPower, k));
+            layer.PressDrop = ext::store(ext::div(layer.PressDropGf, GramsPerKilogram));
+        } catch (const MathError &) {
+            if (where)
+                *where = {ModelFault::Step::PressureDrop, i + 1};
+            throw;
         }
-        layer.PressDropGf = ext::store(ext::mul(flowPower, k));
-        layer.PressDrop = ext::store(ext::div(layer.PressDropGf, GramsPerKilogram));
     }
+}
+
+ScreenDetails screenDetails(const FilterCase &c, int screen)
+{
+    const ScreenLayer &layer = c.Screens[static_cast<std::size_t>(screen - 1)];
+    const Extended n = c.PowerLawFactor;
+    const Extended m = layer.Mesh;
+    const Extended a = layer.Opening;
+    const Extended d = c.ScreenDiameter;
+    const Extended shareOpen = a * m / CmPerInch;
+    const Extended wallShearRate = 2 * (3 * n + 1) / n * C * static_cast<Extended>(c.FlowRate) /
+                                   (static_cast<Extended>(c.Density) * d * d * m * m * a * a * a);
+    const Extended apparentViscosity =
+        static_cast<Extended>(layer.PressDropGf) * a / (8 * static_cast<Extended>(layer.WireDia) * wallShearRate);
+    return {static_cast<double>(shareOpen * shareOpen), static_cast<double>(wallShearRate),
+            static_cast<double>(apparentViscosity)};
 }
 
 void ComputeScreens(FilterCase &c)

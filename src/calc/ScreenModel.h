@@ -15,6 +15,31 @@ namespace sf {
 // Throws a MathError on the first fault, in screen order and step order.
 void ComputeScreens(FilterCase &c);
 
+// Where in the screen model a fault happened: the step, and the screen
+// (1 to 12) it was computing.
+struct ModelFault {
+    enum class Step { None, Opening, ScreenFactor, PressureDrop };
+    Step step = Step::None;
+    int screen = 0;
+};
+
+// What the model implies at one computed screen beyond its own results, for
+// a person asking which screen takes the load. With the model's constant C,
+// flow rate Q, density rho, screen diameter D, mesh M, opening a, wire w:
+//   open-area fraction  (a M / 2.54)^2, the clear share of the screen's face
+//   wall shear rate     gw = 2 (3n + 1) / n * C Q / (rho D^2 M^2 a^3)   [1/s]
+//   apparent viscosity  eta_a = eta0' (gw / SR0')^(n - 1), here as
+//                       dP a / (8 w gw), the same by dP = 8 eta_a gw w / a,
+//                       which needs no second power             [gf.s/cm2]
+// Plain extended arithmetic, unchecked: these values never fault a run; a
+// value beyond reach comes out as an infinity or NaN.
+struct ScreenDetails {
+    double openArea = 0;
+    double wallShearRate = 0;     // 1/s
+    double apparentViscosity = 0; // gf.s/cm2
+};
+ScreenDetails screenDetails(const FilterCase &c, int screen); // screen 1 to ScreenCount, computed
+
 // The part of the screen model that depends on the pack and n alone: each
 // screen's opening and screen factor. A study that varies only the process
 // data or the melt's reference state computes it once and applies it to
@@ -26,7 +51,8 @@ public:
     explicit PackGeometry(const FilterCase &c);
 
     // ComputeScreens of c, whose pack and n are those this was made from.
-    void apply(FilterCase &c) const;
+    // On a fault, `where` (when given) says where it happened before it is thrown.
+    void apply(FilterCase &c, ModelFault *where = nullptr) const;
 
 private:
     struct Screen {

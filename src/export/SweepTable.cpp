@@ -1,6 +1,7 @@
 #include "export/SweepTable.h"
 
 #include "calc/InputFields.h"
+#include "run/StudyEvaluator.h"
 
 #include <algorithm>
 #include <charconv>
@@ -115,7 +116,7 @@ int dropColumns(const SweepOptions &o)
     }
     int columns = 0;
     for (const SweepCase &c : o.cases)
-        columns = std::max(columns, PointEvaluator(c.texts, fields).screensInUse(first));
+        columns = std::max(columns, StudyEvaluator(c.texts, '.', fields, false).screensInUse(first));
     return columns;
 }
 
@@ -140,7 +141,7 @@ public:
     }
 
     void row(std::string &out, const std::string &caseName, const std::vector<double> &values,
-             const PointResult &r) const
+             const StudyPoint &r) const
     {
         const double f = m_o.unit.perKgfCm2;
         if (m_o.format == TableFormat::Csv) {
@@ -150,15 +151,15 @@ public:
                 appendNumber(out, v);
             }
             out += ',';
-            if (r.ok)
+            if (r.ok())
                 appendNumber(out, r.total * f);
             for (int i = 0; i < m_columns; ++i) {
                 out += ',';
-                if (r.ok && i < r.screens)
-                    appendNumber(out, r.drops[static_cast<std::size_t>(i)] * f);
+                if (r.ok() && i < r.screenCount)
+                    appendNumber(out, r.screens[static_cast<std::size_t>(i)].pressureDrop * f);
             }
             out += ',';
-            appendCsvField(out, r.ok ? "ok" : r.status);
+            appendCsvField(out, r.ok() ? "ok" : r.message);
             out += '\n';
             return;
         }
@@ -172,19 +173,19 @@ public:
         }
         out += ",\"unit\":";
         appendJsonString(out, m_o.unit.name);
-        if (r.ok) {
+        if (r.ok()) {
             out += ",\"total\":";
             appendJsonNumber(out, r.total * f);
             out += ",\"drops\":[";
-            for (int i = 0; i < r.screens; ++i) {
+            for (int i = 0; i < r.screenCount; ++i) {
                 if (i)
                     out += ',';
-                appendJsonNumber(out, r.drops[static_cast<std::size_t>(i)] * f);
+                appendJsonNumber(out, r.screens[static_cast<std::size_t>(i)].pressureDrop * f);
             }
             out += "],\"status\":\"ok\"}\n";
         } else {
             out += ",\"total\":null,\"drops\":null,\"status\":";
-            appendJsonString(out, r.status);
+            appendJsonString(out, r.message);
             out += "}\n";
         }
     }
@@ -258,10 +259,10 @@ public:
             std::size_t curve = 0;
             const std::size_t c = m_grid.place(p, m_values, curve);
             if (!m_evaluators[c])
-                m_evaluators[c].emplace(m_o.cases[c].texts, m_fields);
-            const PointResult r = m_evaluators[c]->evaluate(m_values);
+                m_evaluators[c].emplace(m_o.cases[c].texts, '.', m_fields, false);
+            const StudyPoint &r = m_evaluators[c]->evaluate(m_values);
             m_rows.row(out.rows, m_o.cases[c].name, m_values, r);
-            if (!r.ok)
+            if (!r.ok())
                 ++out.failed;
             else if (m_o.keepPlotPoints)
                 out.plot.push_back({curve, m_values[0], r.total * m_o.unit.perKgfCm2});
@@ -273,7 +274,7 @@ private:
     const SweepOptions &m_o;
     const Grid &m_grid;
     const RowWriter &m_rows;
-    std::vector<std::optional<PointEvaluator>> m_evaluators;
+    std::vector<std::optional<StudyEvaluator>> m_evaluators;
     std::vector<Field> m_fields;
     std::vector<double> m_values;
 };

@@ -1,8 +1,6 @@
 #include "CaseRun.h"
 
-#include "calc/ReadInputs.h"
-#include "calc/ScreenModel.h"
-#include "calc/ShiftViscosity.h"
+#include "run/StudyEvaluator.h"
 #include "calc/ShortString.h"
 #include "io/ErrorBoxText.h"
 #include "io/TextFile.h"
@@ -14,14 +12,16 @@ namespace sf {
 RunOutcome runCase(const FieldTexts &texts, char separator, const ReportStep &writeReport)
 {
     try {
-        ReadResult read = ReadInputs(texts, separator);
-        if (const auto *rejected = std::get_if<InputRejection>(&read))
-            return {RunOutcome::Kind::Rejected, std::string(rejected->message)};
-        FilterCase &c = std::get<FilterCase>(read);
-        ShiftViscosity(c);
-        ComputeScreens(c);
+        StudyEvaluator evaluator(texts, separator, {}, false);
+        const StudyPoint &point = evaluator.evaluate({});
+        if (point.status == PointStatus::Rejected)
+            return {RunOutcome::Kind::Rejected, point.message};
+        // A total beyond the double range ends the report part-way, where
+        // its writer meets it, as the window's report has always done.
+        if (point.status == PointStatus::Failed && point.step != RunStep::Total)
+            return {RunOutcome::Kind::Failed, point.message};
         // A report that could not be created is not a success.
-        if (writeReport(c) == ReportResult::CannotCreate)
+        if (writeReport(evaluator.lastCase()) == ReportResult::CannotCreate)
             return {RunOutcome::Kind::CannotCreate, std::string(FileOpenMessage)};
         return {RunOutcome::Kind::Written, {}};
     } catch (const std::exception &e) {
