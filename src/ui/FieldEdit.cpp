@@ -30,6 +30,12 @@ FieldEdit::FieldEdit(QWidget *parent) : QLineEdit(parent)
     QPalette pal = palette();
     pal.setColor(QPalette::Disabled, QPalette::Text, DisabledText);
     setPalette(pal);
+
+    // setText puts the cursor at the end, and the field scrolls to it.
+    connect(this, &QLineEdit::cursorPositionChanged, this, [this](int, int now) {
+        if (now != 0 && !isEnabled())
+            setCursorPosition(0);
+    });
 }
 
 void FieldEdit::focusInEvent(QFocusEvent *event)
@@ -49,6 +55,13 @@ void FieldEdit::focusOutEvent(QFocusEvent *event)
     m_lostToOtherWindow =
         event->reason() == Qt::ActiveWindowFocusReason || event->reason() == Qt::PopupFocusReason;
     QLineEdit::focusOutEvent(event);
+}
+
+void FieldEdit::changeEvent(QEvent *event)
+{
+    if (event->type() == QEvent::EnabledChange && !isEnabled())
+        setCursorPosition(0);
+    QLineEdit::changeEvent(event);
 }
 
 void FieldEdit::paintEvent(QPaintEvent *event)

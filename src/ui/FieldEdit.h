@@ -12,7 +12,9 @@ namespace sf {
 // It draws its text the classic way: 2 pixels in from its left edge and at
 // its top, so that a 57-pixel field shows a seven-character number whole and
 // a field that the next row's field overlaps still shows its descenders.
-// Disabled, its text stays legible.
+// Disabled, its text stays legible and shows from its start, however the
+// text was set: a number too long for the field loses its end, not its
+// leading digits.
 class FieldEdit : public QLineEdit {
     Q_OBJECT
 public:
@@ -21,6 +23,7 @@ public:
 protected:
     void focusInEvent(QFocusEvent *event) override;
     void focusOutEvent(QFocusEvent *event) override;
+    void changeEvent(QEvent *event) override;
     void paintEvent(QPaintEvent *event) override;
 
 private:

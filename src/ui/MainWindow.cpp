@@ -1,15 +1,19 @@
 #include "MainWindow.h"
 
+#include "AppTitle.h"
 #include "Artwork.h"
 #include "BevelPanel.h"
+#include "CommandMenu.h"
 #include "GlyphButton.h"
 #include "CompletionDialog.h"
 #include "cases/CaseTexts.h"
 #include "EtchedGroupBox.h"
 #include "FieldEdit.h"
+#include "FieldHelp.h"
 #include "LocaleSeparator.h"
 #include "Look.h"
 #include "MessageBoxes.h"
+#include "ShortcutsWindow.h"
 
 #include "browser/DirectoryList.h"
 #include "browser/VolumeSelector.h"
@@ -17,23 +21,32 @@
 #include "cases/CaseFile.h"
 #include "io/ErrorBoxText.h"
 #include "io/IoErrors.h"
+#include "run/CaseRun.h"
 
 #include <QCloseEvent>
+#include <QAction>
 #include <QComboBox>
+#include <QContextMenuEvent>
+#include <QDir>
 #include <QDesktopServices>
 #include <QDragEnterEvent>
 #include <QDropEvent>
 #include <QFile>
 #include <QFileDialog>
 #include <QFileInfo>
+#include <QMenu>
+#include <QMessageBox>
 #include <QMimeData>
-#include <QShortcut>
 #include <QUrl>
 #include <QGroupBox>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QListWidget>
 #include <QPixmap>
+
+#ifndef SCREENFILTER_VERSION
+#error "SCREENFILTER_VERSION is the project's version"
+#endif
 
 using namespace sf;
 
@@ -184,15 +197,29 @@ MainWindow::MainWindow(QWidget *parent) : QWidget(parent)
     // Case files: additions that a user who never touches them does not see.
     m_chooseFile = [this](bool save, const QString &current) { return askForCaseFile(this, save, current); };
     m_openUrl = [](const QUrl &url) { return QDesktopServices::openUrl(url); };
-    const std::pair<QKeySequence, void (MainWindow::*)()> shortcuts[] = {
-        {QKeySequence(Qt::CTRL | Qt::Key_O), &MainWindow::openCaseDialog},
-        {QKeySequence(Qt::CTRL | Qt::Key_S), &MainWindow::saveCaseToFile},
-        {QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_S), &MainWindow::saveCaseAs},
-    };
-    for (const auto &[keys, slot] : shortcuts)
-        connect(new QShortcut(keys, this), &QShortcut::activated, this, slot);
+    buildCommands();
     setAcceptDrops(true);
     connect(m_fileList, &sf::FileList::openRequested, this, &MainWindow::openReport);
+
+    connect(m_directories, &sf::DirectoryList::directoryChanged, this, &MainWindow::updateReportPathTip);
+    connect(m_edits[sf::fieldIndex(sf::Field::SaveFileName)], &QLineEdit::textChanged, this,
+            &MainWindow::updateReportPathTip);
+    updateReportPathTip();
+}
+
+void MainWindow::buildCommands()
+{
+    // Made after the key preview is installed: the menu needs none.
+    m_commands = new CommandMenu(this);
+    m_commands->addCommand(QStringLiteral("Open case…"), QKeySequence(Qt::CTRL | Qt::Key_O), this,
+                           &MainWindow::openCaseDialog);
+    m_commands->addCommand(QStringLiteral("Save case"), QKeySequence(Qt::CTRL | Qt::Key_S), this,
+                           &MainWindow::saveCaseToFile);
+    m_commands->addCommand(QStringLiteral("Save case as…"), QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_S), this,
+                           &MainWindow::saveCaseAs);
+    m_commands->addHelp(QStringLiteral("Keyboard shortcuts"), QKeySequence(Qt::Key_F1), this,
+                        &MainWindow::showShortcuts);
+    m_commands->addHelp(QStringLiteral("About"), {}, this, &MainWindow::showAbout);
 }
 
 QLineEdit *MainWindow::makeEdit(sf::Field id, QWidget *parent, QRect geometry, int pixelSize)
@@ -206,12 +233,20 @@ QLineEdit *MainWindow::makeEdit(sf::Field id, QWidget *parent, QRect geometry, i
     edit->setGeometry(geometry);
     edit->setEnabled(field.editable);
     m_edits[sf::fieldIndex(id)] = edit;
+
+    edit->setToolTip(fieldToolTip(field, edit->text()));
+    if (!field.editable) // its tooltip shows the whole value
+        connect(edit, &QLineEdit::textChanged, this,
+                [edit, f = &field](const QString &text) { edit->setToolTip(fieldToolTip(*f, text)); });
+    edit->setContextMenuPolicy(Qt::CustomContextMenu);
+    connect(edit, &QWidget::customContextMenuRequested, this,
+            [this, edit](const QPoint &pos) { showFieldMenu(edit, pos); });
     return edit;
 }
 
 void MainWindow::buildInputGroups(QWidget *panel)
 {
-    QGroupBox *input = addGroup(panel, "GroupBox1", QStringLiteral("Input Data"), {16, 8, 409, 473}, 16);
+    QGroupBox *input = addGroup(panel, "GroupBox1", groupTitle(FieldGroup::Process), {16, 8, 409, 473}, 16);
     for (sf::Field f : {sf::Field::FlowRate, sf::Field::ScreenDiameter, sf::Field::Density, sf::Field::Temperature}) {
         const int n = sf::inputField(f).editNumber;
         const int top = 16 + 16 * (n - 1);
@@ -219,7 +254,7 @@ void MainWindow::buildInputGroups(QWidget *panel)
         makeEdit(f, input, {308, top, 65, EditHeight}, DataFontSize);
     }
 
-    QGroupBox *screens = addGroup(input, "GroupBox2", QStringLiteral("Screen Data"), {16, 88, 377, 249}, DataFontSize);
+    QGroupBox *screens = addGroup(input, "GroupBox2", groupTitle(FieldGroup::Pack), {16, 88, 377, 249}, DataFontSize);
     addLabel(screens, 5, labelOf(sf::meshField(1)), 204, 8);
     addLabel(screens, 6, labelOf(sf::wireField(1)), 284, 8);
     for (int k = 1; k <= sf::MaxScreens; ++k) {
@@ -236,7 +271,7 @@ void MainWindow::buildInputGroups(QWidget *panel)
 
 void MainWindow::buildViscosityGroup(QWidget *input)
 {
-    QGroupBox *viscosity = addGroup(input, "GroupBox3", QStringLiteral("Viscosity Data"), {16, 348, 377, 117}, DataFontSize);
+    QGroupBox *viscosity = addGroup(input, "GroupBox3", groupTitle(FieldGroup::Melt), {16, 348, 377, 117}, DataFontSize);
     for (const FormulaPiece &piece : ViscosityFormulas) {
         if (piece.label == 0) {
             makeEdit(piece.field, viscosity, piece.at, DataFontSize);
@@ -286,6 +321,7 @@ void MainWindow::buildRightSide(QWidget *panel)
     auto *directories = new sf::DirectoryList(*this, panel);
     directories->setObjectName(QStringLiteral("DirectoryListBox1"));
     directories->setGeometry(436, 212, 121, 137);
+    m_directories = directories;
     auto *drives = new sf::VolumeSelector(panel);
     drives->setObjectName(QStringLiteral("DriveComboBox1"));
     drives->setGeometry(436, 184, 121, 18);
@@ -439,10 +475,32 @@ void MainWindow::changeEvent(QEvent *event)
     QWidget::changeEvent(event);
 }
 
+void MainWindow::contextMenuEvent(QContextMenuEvent *event)
+{
+    // Right clicks on the background, the group frames and every control
+    // that has no menu of its own end here.
+    m_commands->menu()->popup(event->globalPos());
+    event->accept();
+}
+
+void MainWindow::showFieldMenu(QLineEdit *edit, const QPoint &pos)
+{
+    QMenu *menu = edit->createStandardContextMenu();
+    menu->setObjectName(QStringLiteral("FieldMenu"));
+    menu->setAttribute(Qt::WA_DeleteOnClose);
+    m_commands->appendTo(menu);
+    menu->popup(edit->mapToGlobal(pos));
+}
+
 void MainWindow::closeEvent(QCloseEvent *event)
 {
     // FormClose: nothing objects and nothing is saved; being the main window,
-    // its closing ends the program.
+    // its closing ends the program. Only edits to an open case file are
+    // asked about first.
+    if (!maySetCaseAside()) {
+        event->ignore();
+        return;
+    }
     event->accept();
 }
 
@@ -464,6 +522,7 @@ bool MainWindow::openCase(const QString &path)
     for (const sf::InputField &field : sf::InputFields)
         m_edits[sf::fieldIndex(field.id)]->setText(QString::fromStdString(texts[field.id]));
     m_casePath = path;
+    m_caseTexts = fieldTexts();
     updateTitle();
     return true;
 }
@@ -476,12 +535,42 @@ bool MainWindow::saveCase(const QString &path)
         return false;
     }
     m_casePath = path;
+    m_caseTexts = fieldTexts();
     updateTitle();
     return true;
 }
 
+bool MainWindow::hasUnsavedEdits() const
+{
+    return !m_casePath.isEmpty() && fieldTexts() != m_caseTexts;
+}
+
+bool MainWindow::maySetCaseAside()
+{
+    if (!hasUnsavedEdits())
+        return true;
+    QMessageBox box(QMessageBox::Warning, messageBoxCaption(),
+                    QStringLiteral("The fields have changed since %1 was opened or saved. Save the changes?")
+                        .arg(QFileInfo(m_casePath).fileName()),
+                    QMessageBox::Save | QMessageBox::Discard | QMessageBox::Cancel, this);
+    box.setObjectName(QStringLiteral("UnsavedChangesBox"));
+    box.setTextFormat(Qt::PlainText);
+    box.setDefaultButton(QMessageBox::Save);
+    box.setEscapeButton(QMessageBox::Cancel);
+    switch (box.exec()) {
+    case QMessageBox::Save:
+        return saveCase(m_casePath);
+    case QMessageBox::Discard:
+        return true;
+    default:
+        return false;
+    }
+}
+
 void MainWindow::openCaseDialog()
 {
+    if (!maySetCaseAside())
+        return;
     const QString path = m_chooseFile(false, m_casePath);
     if (!path.isEmpty())
         openCase(path);
@@ -525,6 +614,50 @@ void MainWindow::dropEvent(QDropEvent *event)
     const QString path = droppedFile(event->mimeData());
     if (path.isEmpty())
         return;
+    if (!maySetCaseAside()) {
+        event->ignore();
+        return;
+    }
     event->acceptProposedAction();
     openCase(path);
+}
+
+void MainWindow::updateReportPathTip()
+{
+    // The report is written relative to the directory chosen in the list.
+    const QString name = QString::fromStdString(sf::reportFileNameOf(fieldTexts()));
+    const QString path = QDir(QFile::decodeName(m_directories->directory())).filePath(name);
+    m_edits[sf::fieldIndex(sf::Field::SaveFileName)]->setToolTip(reportPathToolTip(path));
+}
+
+void MainWindow::showShortcuts()
+{
+    std::vector<ShortcutLine> lines;
+    for (const QAction *action : m_commands->actions())
+        if (!action->shortcut().isEmpty())
+            lines.push_back({action->shortcut().toString(QKeySequence::NativeText),
+                             action->text().remove(u'…').remove(u'&')});
+    // The window's own keys, as FormKeyDown and eventFilter handle them.
+    lines.push_back({QStringLiteral("Enter"), QStringLiteral("Calculate and write the report (OK); on a button, press it")});
+    lines.push_back({QStringLiteral("Alt+C"), QStringLiteral("Close the window; C alone on a button")});
+    lines.push_back({QStringLiteral("Tab, Shift+Tab"), QStringLiteral("Next, previous field of Input Data")});
+    if (m_edits[0]->isEnabled() && m_edits[sf::fieldIndex(LastDataField)]->isEnabled())
+        lines.push_back({QStringLiteral("Down, Up"), QStringLiteral("Next, previous field, round from the last to the first")});
+    lines.push_back({QStringLiteral("Menu key"), QStringLiteral("The command menu, at the focused field; a right click shows it too")});
+    if (!m_shortcuts)
+        m_shortcuts = new ShortcutsWindow(this);
+    m_shortcuts->setContents(lines, QLatin1Char(decimalSeparator()));
+    m_shortcuts->show();
+    m_shortcuts->raise();
+    m_shortcuts->activateWindow();
+}
+
+void MainWindow::showAbout()
+{
+    QMessageBox box(QMessageBox::NoIcon, QStringLiteral("About ") + messageBoxCaption(),
+                    WindowTitle + QStringLiteral("\nscreenfilter " SCREENFILTER_VERSION), QMessageBox::Ok, this);
+    box.setObjectName(QStringLiteral("AboutBox"));
+    box.setTextFormat(Qt::PlainText);
+    box.setIconPixmap(windowIcon().pixmap(64));
+    box.exec();
 }

@@ -3,8 +3,10 @@
 #include "browser/ErrorBox.h"
 #include "calc/InputFields.h"
 #include "run/Calculator.h"
+#include "calc/FieldTexts.h"
 #include "run/RunHost.h"
 
+#include <QPointer>
 #include <QWidget>
 
 #include <array>
@@ -21,6 +23,9 @@ class FileList;
 }
 namespace sf {
 class BevelPanel;
+class CommandMenu;
+class DirectoryList;
+class ShortcutsWindow;
 }
 
 // The main window: the input fields with their worked example, the OK and
@@ -57,6 +62,11 @@ public:
     bool saveCase(const QString &path);
     // The case file last opened or saved; empty before.
     QString casePath() const { return m_casePath; }
+    // A field differs from the case file last opened or saved.
+    bool hasUnsavedEdits() const;
+
+    // The window's commands: the right-click menu and the shortcuts.
+    sf::CommandMenu *commandMenu() const { return m_commands; }
 
     // Asks the user for a case file to open (save false) or to save to;
     // an empty answer means no. Tests replace the file dialog with this.
@@ -72,12 +82,15 @@ public slots:
     void openCaseDialog();   // Ctrl+O
     void saveCaseToFile();   // Ctrl+S: the open case's file, or asks
     void saveCaseAs();       // Ctrl+Shift+S
+    void showShortcuts();    // F1
+    void showAbout();
 
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
     void dragEnterEvent(QDragEnterEvent *event) override;
     void dropEvent(QDropEvent *event) override;
     void changeEvent(QEvent *event) override;
+    void contextMenuEvent(QContextMenuEvent *event) override;
     void closeEvent(QCloseEvent *event) override;
     void resizeEvent(QResizeEvent *event) override;
 
@@ -92,15 +105,25 @@ private:
     void updateTitle();
     void openReport(const QString &path);
     void setTabChain();
+    void buildCommands();
+    void showFieldMenu(QLineEdit *edit, const QPoint &pos);
+    void updateReportPathTip();
+    // Asks whether to save edits that the open case file does not hold
+    // yet; false when they would be lost (Cancel, or the save failed).
+    bool maySetCaseAside();
 
     sf::BevelPanel *m_panel1 = nullptr;
     QPushButton *m_okButton = nullptr;
     QPushButton *m_closeButton = nullptr;
     sf::FileList *m_fileList = nullptr;
+    sf::DirectoryList *m_directories = nullptr;
+    sf::CommandMenu *m_commands = nullptr;
+    QPointer<sf::ShortcutsWindow> m_shortcuts;
     std::array<QLineEdit *, sf::FieldCount> m_edits{};
     CompletionDialog *m_finishForm = nullptr;
     sf::Calculator m_calculator;
     QString m_casePath;
+    sf::FieldTexts m_caseTexts; // as the case file holds them
     FileChooser m_chooseFile;
     UrlOpener m_openUrl;
 };
