@@ -42,12 +42,15 @@ void ShortcutsWindow::setContents(const std::vector<ShortcutLine> &shortcuts, QC
 {
     QString html = QStringLiteral("<table cellspacing=\"0\" cellpadding=\"2\">");
     for (const ShortcutLine &line : shortcuts)
-        html += QStringLiteral("<tr><td><b>%1</b>&nbsp;&nbsp;</td><td>%2</td></tr>")
+        html += QStringLiteral("<tr><td style=\"padding-right: 12px\"><b>%1</b></td><td>%2</td></tr>")
                     .arg(line.keys.toHtmlEscaped(), line.does.toHtmlEscaped());
     html += QStringLiteral("</table>");
-    for (FieldGroup group : {FieldGroup::Process, FieldGroup::Pack, FieldGroup::Melt, FieldGroup::Report})
+    for (FieldGroup group : {FieldGroup::Process, FieldGroup::Pack, FieldGroup::Melt})
         html += QStringLiteral("<p><b>%1</b>: %2<br>%3</p>")
                     .arg(groupTitle(group).toHtmlEscaped(), groupMeaning(group).toHtmlEscaped(), fieldsOf(group));
+    // The report's group is its one field.
+    html += QStringLiteral("<p><b>%1</b>: %2</p>")
+                .arg(groupTitle(FieldGroup::Report).toHtmlEscaped(), groupMeaning(FieldGroup::Report).toHtmlEscaped());
     html += QStringLiteral("<p>Numbers are typed with the decimal separator \"%1\".</p>").arg(separator);
     m_text->setText(html);
 }
