@@ -23,8 +23,8 @@
 #include "io/IoErrors.h"
 #include "run/CaseRun.h"
 
-#include <QCloseEvent>
 #include <QAction>
+#include <QCloseEvent>
 #include <QComboBox>
 #include <QContextMenuEvent>
 #include <QDir>

@@ -2,8 +2,8 @@
 
 #include "browser/ErrorBox.h"
 #include "calc/InputFields.h"
-#include "run/Calculator.h"
 #include "calc/FieldTexts.h"
+#include "run/Calculator.h"
 #include "run/RunHost.h"
 
 #include <QPointer>
@@ -64,9 +64,6 @@ public:
     QString casePath() const { return m_casePath; }
     // A field differs from the case file last opened or saved.
     bool hasUnsavedEdits() const;
-
-    // The window's commands: the right-click menu and the shortcuts.
-    sf::CommandMenu *commandMenu() const { return m_commands; }
 
     // Asks the user for a case file to open (save false) or to save to;
     // an empty answer means no. Tests replace the file dialog with this.

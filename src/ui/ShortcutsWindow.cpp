@@ -55,9 +55,4 @@ void ShortcutsWindow::setContents(const std::vector<ShortcutLine> &shortcuts, QC
     m_text->setText(html);
 }
 
-QString ShortcutsWindow::text() const
-{
-    return m_text->text();
-}
-
 } // namespace sf

@@ -25,7 +25,6 @@ public:
 
     // `separator`: the decimal separator that numbers are typed with.
     void setContents(const std::vector<ShortcutLine> &shortcuts, QChar separator);
-    QString text() const;
 
 private:
     QLabel *m_text;

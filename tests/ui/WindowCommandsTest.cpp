@@ -5,7 +5,6 @@
 
 #include "browser/DirectoryList.h"
 #include "cases/CaseFile.h"
-#include "CommandMenu.h"
 #include "support/Process.h"
 
 #include <QContextMenuEvent>
@@ -167,7 +166,7 @@ TEST_F(WindowCommandsTest, AboutGivesTheCommandLinesVersion)
     const std::string version = cli.out.substr(prefix.size(), cli.out.find('\n') - prefix.size());
 
     ModalWatcher watcher;
-    QAction *about = form1->commandMenu()->actions().back();
+    QAction *about = form1->findChild<QMenu *>(QStringLiteral("CommandMenu"))->actions().back();
     ASSERT_EQ(about->text(), "About");
     about->trigger();
     ASSERT_EQ(watcher.seen.size(), 1u);
