@@ -21,7 +21,7 @@ namespace {
 sf::SweepOptions grid(unsigned threads, std::size_t flows, std::size_t temperatures)
 {
     sf::SweepOptions o;
-    o.cases.push_back({"worked-example.sfcase", sf::FieldTexts::defaults()});
+    o.cases.push_back({"worked-example.sfcase", sf::FieldTexts::defaults(), std::nullopt});
     o.vary.push_back(sf::parseVary("flow_rate=10:120:" + std::to_string(flows)));
     o.vary.push_back(sf::parseVary("temperature=200:320:" + std::to_string(temperatures)));
     o.threads = threads;

@@ -1,5 +1,8 @@
 #include "InputFields.h"
 
+#include <algorithm>
+#include <vector>
+
 namespace sf {
 
 namespace {
@@ -135,6 +138,57 @@ std::string keyOfField(Field field)
     if (f.screen != 0)
         return std::string(ScreensKey) + "." + std::to_string(f.screen) + "." + std::string(f.key);
     return std::string(groupKey(f.group)) + "." + std::string(f.key);
+}
+
+namespace {
+
+std::size_t editDistance(std::string_view a, std::string_view b)
+{
+    std::vector<std::size_t> row(b.size() + 1);
+    for (std::size_t j = 0; j <= b.size(); ++j)
+        row[j] = j;
+    for (std::size_t i = 1; i <= a.size(); ++i) {
+        std::size_t diagonal = row[0];
+        row[0] = i;
+        for (std::size_t j = 1; j <= b.size(); ++j) {
+            const std::size_t above = row[j];
+            row[j] = std::min({row[j] + 1, row[j - 1] + 1, diagonal + (a[i - 1] == b[j - 1] ? 0 : 1)});
+            diagonal = above;
+        }
+    }
+    return row[b.size()];
+}
+
+} // namespace
+
+std::string closestKey(std::string_view key)
+{
+    std::string best;
+    std::size_t bestDistance = 0;
+    for (const InputField &f : InputFields) {
+        const std::string full = keyOfField(f.id);
+        // Compared with the short and the full spelling; a screen key only
+        // in full, so that "mesh" suggests "screens.1.mesh".
+        std::size_t d = editDistance(key, full);
+        if (f.screen == 0)
+            d = std::min(d, editDistance(key, f.key));
+        if (best.empty() || d < bestDistance) {
+            best = full;
+            bestDistance = d;
+        }
+    }
+    // Near: at most a third of the key's letters wrong, and never more than
+    // 3; or the start of exactly one key ("flow" for flow_rate).
+    if (bestDistance != 0 && bestDistance <= 3 && 3 * bestDistance <= key.size())
+        return best;
+    std::string started;
+    for (const InputField &f : InputFields)
+        if (f.screen == 0 && key.size() >= 3 && f.key.starts_with(key)) {
+            if (!started.empty())
+                return {};
+            started = keyOfField(f.id);
+        }
+    return started;
 }
 
 } // namespace sf

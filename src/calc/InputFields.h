@@ -95,4 +95,8 @@ std::optional<Field> fieldOfKey(std::string_view key);
 // "screens.3.wire", "report.file".
 std::string keyOfField(Field field);
 
+// The full key nearest to a mistyped one (fewest letters changed, added or
+// removed), or empty when none is near: "flow_rat" gives "process.flow_rate".
+std::string closestKey(std::string_view key);
+
 } // namespace sf

@@ -98,6 +98,11 @@ void PackGeometry::apply(FilterCase &c, ModelFault *where) const
     }
 }
 
+double modelOpening(double mesh, double wire)
+{
+    return static_cast<double>(CmPerInch / static_cast<Extended>(mesh) - static_cast<Extended>(wire));
+}
+
 ScreenDetails screenDetails(const FilterCase &c, int screen)
 {
     const ScreenLayer &layer = c.Screens[static_cast<std::size_t>(screen - 1)];

@@ -40,6 +40,10 @@ struct ScreenDetails {
 };
 ScreenDetails screenDetails(const FilterCase &c, int screen); // screen 1 to ScreenCount, computed
 
+// The opening 2.54/M - w (cm) exactly as the model forms it, unchecked: the
+// extended 2.54 over the mesh, less the wire, rounded to a double once.
+double modelOpening(double mesh, double wire);
+
 // The part of the screen model that depends on the pack and n alone: each
 // screen's opening and screen factor. A study that varies only the process
 // data or the melt's reference state computes it once and applies it to

@@ -23,6 +23,21 @@ constexpr long MaxCaseFileBytes = 1 << 20;
 constexpr std::string_view ScreensKey = "screens";
 constexpr std::string_view DefaultReportFile = "result.txt";
 
+// "; did you mean flow_rate?", or the keys the section has.
+std::string keyHint(std::string_view key, FieldGroup group)
+{
+    const std::string closest = closestKey(key);
+    if (!closest.empty() && closest.starts_with(std::string(groupKey(group)) + "."))
+        return "; did you mean " + closest.substr(groupKey(group).size() + 1) + "?";
+    std::string keys;
+    for (const InputField &f : InputFields)
+        if (f.group == group && f.screen == 0)
+            keys += (keys.empty() ? "" : ", ") + std::string(f.key);
+    if (group == FieldGroup::Pack)
+        keys += ", screens";
+    return "; its keys are " + keys;
+}
+
 std::string place(const std::string &file, const toml::source_position &p)
 {
     return file + ":" + std::to_string(p.line) + ":" + std::to_string(p.column) + ": ";
@@ -412,7 +427,8 @@ private:
                     field = &f;
             if (!field)
                 fail(m_file, key.source(),
-                     "unknown key '" + shown(key) + "' in [" + std::string(groupKey(group)) + "]");
+                     "unknown key '" + shown(key) + "' in [" + std::string(groupKey(group)) + "]" +
+                         keyHint(key.str(), group));
             take(*field, node);
         }
     }

@@ -3,9 +3,12 @@
 #include "Common.h"
 #include "export/FileSink.h"
 #include "run/CaseRun.h"
+#include "run/Diagnoses.h"
+#include "run/StudyEvaluator.h"
 
 #include <CLI/CLI.hpp>
 
+#include <algorithm>
 #include <filesystem>
 #include <memory>
 #include <set>
@@ -45,6 +48,44 @@ bool checkOutputDir(const std::string &dir)
     return true;
 }
 
+// "FILE: KEY: sentence", with the window's words in brackets when the window
+// would refuse the case too.
+std::string refusal(const std::string &file, const Finding &f, const StudyPoint &point)
+{
+    std::string line = file + ": " + f.key + ": " + f.sentence;
+    if (!point.ok())
+        line += " [" + point.message + "]";
+    return line;
+}
+
+// Says the findings of a case; false when it is refused.
+bool checkCase(const std::string &file, const FieldTexts &texts, const RunOptions &options)
+{
+    StudyEvaluator evaluator(texts, '.', {}, true);
+    const StudyPoint &point = evaluator.evaluate({});
+    std::vector<Finding> findings = diagnose(texts, '.', &point);
+    const bool refuse = std::any_of(findings.begin(), findings.end(), [&](const Finding &f) {
+        return f.severity == Severity::Error || (options.strict && f.severity == Severity::Warning);
+    });
+    if (!options.noCheck && refuse) {
+        for (const Finding &f : findings)
+            if (f.severity == Severity::Error || (options.strict && f.severity == Severity::Warning))
+                complain(refusal(file, f, point));
+        return false;
+    }
+    // The arithmetic stopped where no check of the inputs saw a reason.
+    if (!point.ok() && std::none_of(findings.begin(), findings.end(),
+                                    [](const Finding &f) { return f.severity == Severity::Error; })) {
+        complain(refusal(file, faultFinding(point), point));
+        return false;
+    }
+    for (const Finding &f : findings) {
+        const bool asWarning = f.severity != Severity::Note;
+        complain(file + ": " + (asWarning ? "warning" : "note") + ": " + f.key + ": " + f.sentence);
+    }
+    return true;
+}
+
 } // namespace
 
 CLI::App *setupRun(CLI::App &app, int &exitCode)
@@ -58,6 +99,9 @@ CLI::App *setupRun(CLI::App &app, int &exitCode)
         ->excludes(outDir);
     cmd->add_option("--decimal-separator", options->decimalSeparator,
                     "Decimal separator of the report (default: the locale's, as in the window)");
+    cmd->add_flag("--no-check", options->noCheck,
+                  "Compute cases that make no physical sense exactly as the window does; say the findings as warnings");
+    cmd->add_flag("--strict", options->strict, "Refuse a case with any warning too");
     cmd->callback([options, &exitCode] { exitCode = runRun(*options); });
     return cmd;
 }
@@ -95,12 +139,20 @@ int runRun(const RunOptions &options)
 
     int exit = Success;
     for (std::size_t i = 0; i < options.cases.size(); ++i) {
+        if (!checkCase(options.cases[i], (*cases)[i], options)) {
+            exit = std::max<int>(exit, CaseFailed);
+            continue;
+        }
         const ReportStep step = toStandardOutput ? reportToDescriptor(STDOUT_FILENO, *separator)
                                                  : reportToFile(targets[i].string(), *separator);
         const RunOutcome outcome = runCase((*cases)[i], '.', step);
-        if (outcome.kind != RunOutcome::Kind::Written) {
+        if (outcome.kind == RunOutcome::Kind::CannotCreate) {
+            // The output is to blame, not the case.
+            complain(targets[i].string() + ": the report cannot be created there [" + outcome.text + "]");
+            exit = UsageOrFileError;
+        } else if (outcome.kind != RunOutcome::Kind::Written) {
             complain(options.cases[i] + ": " + outcome.text);
-            exit = CaseFailed;
+            exit = std::max<int>(exit, CaseFailed);
         }
     }
     return exit;

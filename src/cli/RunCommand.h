@@ -18,6 +18,8 @@ struct RunOptions {
     std::optional<std::string> outputDir;
     std::optional<std::string> output; // "-" for standard output
     std::optional<std::string> decimalSeparator;
+    bool noCheck = false; // compute what the window computes; findings are only said
+    bool strict = false;  // warnings refuse a case too
 };
 
 // Adds the subcommand to `app`; when it runs, its exit code goes to `exitCode`.

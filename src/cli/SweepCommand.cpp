@@ -5,6 +5,7 @@
 #include "export/FileSink.h"
 #include "export/SweepTable.h"
 #include "plot/Plot.h"
+#include "run/StudyEvaluator.h"
 #include "run/Sweep.h"
 
 #include <CLI/CLI.hpp>
@@ -62,6 +63,62 @@ private:
     Clock::time_point m_start, m_last;
 };
 
+// "170 TB": a byte count for people.
+std::string aboutBytes(long double bytes)
+{
+    const char *units[] = {"bytes", "kB", "MB", "GB", "TB", "PB", "EB"};
+    std::size_t u = 0;
+    while (bytes >= 1000 && u + 1 < std::size(units)) {
+        bytes /= 1000;
+        ++u;
+    }
+    char buf[48];
+    std::snprintf(buf, sizeof buf, "%.0Lf %s", bytes, units[u]);
+    return buf;
+}
+
+// Refuses, before anything is computed, a grid larger than `maxPoints` and a
+// screen key that no point of the grid uses.
+bool checkGrid(const std::vector<Vary> &vary, const std::vector<FieldTexts> &cases, std::uint64_t maxPoints)
+{
+    long double points = static_cast<long double>(cases.size());
+    for (const Vary &v : vary)
+        points *= static_cast<long double>(v.values.size());
+    if (points > static_cast<long double>(maxPoints)) {
+        // A CSV row: the case's name, the varied values, the total, twelve
+        // drops and the status, some 20 bytes a number.
+        const long double row = 40.0L + 20.0L * (static_cast<long double>(vary.size()) + 13);
+        char count[32];
+        std::snprintf(count, sizeof count, "%.0Lf", points);
+        complain("sweep: " + std::string(count) + " points asked for (about " + aboutBytes(points * row) +
+                 " of CSV); at most " + std::to_string(maxPoints) + " without --max-points N");
+        return false;
+    }
+    for (const Vary &v : vary) {
+        const int screen = inputField(v.field).screen;
+        if (screen == 0)
+            continue;
+        int mostInUse = 0;
+        const Vary *count = nullptr;
+        for (const Vary &w : vary)
+            if (w.field == Field::ScreenCount)
+                count = &w;
+        if (count) {
+            for (double c : count->values)
+                mostInUse = std::max(mostInUse, static_cast<int>(std::min(c, 12.0)));
+        } else {
+            for (const FieldTexts &texts : cases)
+                mostInUse = std::max(mostInUse, StudyEvaluator(texts, '.', {}, false).screensInUse({}));
+        }
+        if (screen > mostInUse) {
+            complain("--vary " + v.key + ": screen " + std::to_string(screen) + " is beyond the " +
+                     std::to_string(mostInUse) + " screen(s) in use (pack.count) at every point, so it changes nothing");
+            return false;
+        }
+    }
+    return true;
+}
+
 } // namespace
 
 CLI::App *setupSweep(CLI::App &app, int &exitCode)
@@ -82,6 +139,11 @@ CLI::App *setupSweep(CLI::App &app, int &exitCode)
     cmd->add_flag("--log-y", options->logY, "Logarithmic pressure axis in the plot");
     cmd->add_option("--threads", options->threads, "Threads to compute on (default: one per core)")
         ->check(CLI::Range(1u, 1024u));
+    cmd->add_flag("--no-check", options->noCheck,
+                  "Compute points that make no physical sense as the window would, instead of refusing them");
+    cmd->add_option("--max-points", options->maxPoints,
+                    "Refuse grids of more points than this (default 10000000)")
+        ->check(CLI::PositiveNumber);
     cmd->callback([options, &exitCode] { exitCode = runSweepCommand(*options); });
     return cmd;
 }
@@ -117,8 +179,12 @@ int runSweepCommand(const SweepCommandOptions &args)
     const std::optional<std::vector<FieldTexts>> cases = readCases(args.cases);
     if (!cases)
         return UsageOrFileError;
+    if (!checkGrid(options.vary, *cases, args.maxPoints))
+        return UsageOrFileError;
     for (std::size_t i = 0; i < args.cases.size(); ++i)
-        options.cases.push_back({args.cases[i], (*cases)[i]});
+        options.cases.push_back({args.cases[i], (*cases)[i], std::nullopt});
+    options.warnings = true;
+    options.refuseErrors = !args.noCheck;
     options.threads = args.threads ? args.threads : std::max(1u, std::thread::hardware_concurrency());
     options.keepPlotPoints = args.plot.has_value();
     Progress progress;

@@ -3,6 +3,7 @@
 // screenfilter-cli sweep: a grid of points over one or two keys of each
 // case, as a table and optionally a plot.
 
+#include <cstdint>
 #include <optional>
 #include <string>
 #include <vector>
@@ -13,6 +14,9 @@ class App;
 
 namespace sf {
 
+// Ten million rows of CSV are about a gigabyte: more is rarely meant.
+constexpr std::uint64_t DefaultMaxPoints = 10'000'000;
+
 struct SweepCommandOptions {
     std::vector<std::string> cases;
     std::vector<std::string> vary;
@@ -22,6 +26,8 @@ struct SweepCommandOptions {
     std::optional<std::string> plot;
     bool logY = false;
     unsigned threads = 0; // 0: one per core
+    bool noCheck = false; // points that make no physical sense are computed, not refused
+    std::uint64_t maxPoints = DefaultMaxPoints;
 };
 
 // Adds the subcommand to `app`; when it runs, its exit code goes to `exitCode`.

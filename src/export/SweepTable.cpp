@@ -137,11 +137,11 @@ public:
         out += ",total_" + unit;
         for (int i = 1; i <= m_columns; ++i)
             out += ",drop_" + std::to_string(i) + "_" + unit;
-        out += ",status\n";
+        out += m_o.warnings ? ",status,warnings\n" : ",status\n";
     }
 
     void row(std::string &out, const std::string &caseName, const std::vector<double> &values,
-             const StudyPoint &r) const
+             const StudyPoint &r, const std::string &warnings) const
     {
         const double f = m_o.unit.perKgfCm2;
         if (m_o.format == TableFormat::Csv) {
@@ -160,6 +160,10 @@ public:
             }
             out += ',';
             appendCsvField(out, r.ok() ? "ok" : r.message);
+            if (m_o.warnings) {
+                out += ',';
+                appendCsvField(out, warnings);
+            }
             out += '\n';
             return;
         }
@@ -182,12 +186,23 @@ public:
                     out += ',';
                 appendJsonNumber(out, r.screens[static_cast<std::size_t>(i)].pressureDrop * f);
             }
-            out += "],\"status\":\"ok\"}\n";
+            out += "],\"status\":\"ok\"";
         } else {
             out += ",\"total\":null,\"drops\":null,\"status\":";
             appendJsonString(out, r.message);
-            out += "}\n";
         }
+        if (m_o.warnings) {
+            out += ",\"warnings\":[";
+            for (std::size_t start = 0; start < warnings.size();) {
+                const std::size_t end = std::min(warnings.find(' ', start), warnings.size());
+                if (start)
+                    out += ',';
+                appendJsonString(out, std::string_view(warnings).substr(start, end - start));
+                start = end + 1;
+            }
+            out += ']';
+        }
+        out += "}\n";
     }
 
 private:
@@ -259,9 +274,21 @@ public:
             std::size_t curve = 0;
             const std::size_t c = m_grid.place(p, m_values, curve);
             if (!m_evaluators[c])
-                m_evaluators[c].emplace(m_o.cases[c].texts, '.', m_fields, false);
-            const StudyPoint &r = m_evaluators[c]->evaluate(m_values);
-            m_rows.row(out.rows, m_o.cases[c].name, m_values, r);
+                m_evaluators[c].emplace(m_o.cases[c].texts, '.', m_fields, m_o.cases[c].range.has_value());
+            const StudyPoint &computed = m_evaluators[c]->evaluate(m_values);
+            const StudyPoint *shown = &computed;
+            FindingCodes found;
+            if (m_o.warnings && computed.step != RunStep::Reading) {
+                found = findingCodes(m_evaluators[c]->lastCase(), computed, m_o.cases[c].range);
+                if (m_o.refuseErrors && found.error && computed.ok()) {
+                    m_refused = computed;
+                    m_refused.status = PointStatus::Rejected;
+                    m_refused.message = "refused";
+                    shown = &m_refused;
+                }
+            }
+            const StudyPoint &r = *shown;
+            m_rows.row(out.rows, m_o.cases[c].name, m_values, r, found.codes);
             if (!r.ok())
                 ++out.failed;
             else if (m_o.keepPlotPoints)
@@ -277,6 +304,7 @@ private:
     std::vector<std::optional<StudyEvaluator>> m_evaluators;
     std::vector<Field> m_fields;
     std::vector<double> m_values;
+    StudyPoint m_refused;
 };
 
 } // namespace

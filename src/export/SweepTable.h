@@ -1,9 +1,11 @@
 #pragma once
 
+#include "run/Diagnoses.h"
 #include "run/Sweep.h"
 
 #include <cstdint>
 #include <functional>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -23,6 +25,7 @@ enum class TableFormat { Csv, JsonLines };
 struct SweepCase {
     std::string name; // as the user named its file
     FieldTexts texts;
+    std::optional<ValidityRange> range; // of its melt's fit, when it has one
 };
 
 struct SweepOptions {
@@ -32,6 +35,11 @@ struct SweepOptions {
     PressureUnit unit{"kgf/cm2", 1.0};
     unsigned threads = 1;
     bool keepPlotPoints = false;
+    // A "warnings" column: each computed point's finding codes. With
+    // refuseErrors, a point with an error-level finding is refused (no
+    // values, status "refused") like one that failed.
+    bool warnings = false;
+    bool refuseErrors = false;
     // Called on the calling thread now and then with the points written so
     // far and the number of all points.
     std::function<void(std::uint64_t done, std::uint64_t total)> progress;

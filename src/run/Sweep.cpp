@@ -50,7 +50,15 @@ Vary parseVary(std::string_view spec)
     vary.key = std::string(spec.substr(0, eq));
     const std::optional<Field> field = fieldOfKey(vary.key);
     if (!field || inputField(*field).kind == FieldKind::SaveFileName)
-        throw UsageError("--vary " + std::string(spec) + ": '" + vary.key + "' is no numeric key of a case file");
+    {
+        const std::string closest = closestKey(vary.key);
+        throw UsageError("--vary " + std::string(spec) + ": '" + vary.key + "' is no numeric key of a case file" +
+                         (closest.empty() || closest == "report.file"
+                              ? "; the keys are flow_rate, screen_diameter, density, temperature, standard_viscosity, "
+                                "standard_shear_rate, power_law_factor, shift_a, shift_b, count, screens.N.mesh, "
+                                "screens.N.wire"
+                              : "; did you mean " + closest + "?"));
+    }
 
     vary.field = *field;
     const std::string_view values = spec.substr(eq + 1);

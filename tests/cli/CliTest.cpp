@@ -11,6 +11,7 @@
 
 #include <cstdlib>
 #include <filesystem>
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -131,8 +132,10 @@ TEST(Cli, CaseFilesAnswerLikeTheWindow)
             const std::string windowReport = fs::exists(name) ? readBytes(name) : "";
             fs::remove(name);
 
+            // --no-check computes what the window computes; its findings
+            // come first, as warnings, and the window's words last.
             const test::ProcessResult r =
-                cli({"run", "case.sfcase", "--decimal-separator", std::string(1, separator)});
+                cli({"run", "case.sfcase", "--no-check", "--decimal-separator", std::string(1, separator)});
             if (host.events == std::vector<std::string>{"finished", "refresh"}) {
                 EXPECT_EQ(r.exitCode, 0) << r.err;
                 EXPECT_EQ(readBytes(name), windowReport);
@@ -141,11 +144,96 @@ TEST(Cli, CaseFilesAnswerLikeTheWindow)
                 ASSERT_EQ(host.events.size(), 1u);
                 const std::string said = host.events[0].substr(host.events[0].find(": ") + 2);
                 EXPECT_EQ(r.exitCode, 1);
-                EXPECT_EQ(r.err, "case.sfcase: " + said + "\n");
+                EXPECT_TRUE(r.err.ends_with("\ncase.sfcase: " + said + "\n") || r.err == "case.sfcase: " + said + "\n")
+                    << r.err;
                 EXPECT_FALSE(fs::exists(name)) << "nothing written after a rejection";
             }
         }
     }
+}
+
+// Cases that mean nothing physically: refused in English, naming the key,
+// before anything is written; warnings said, failing only with --strict.
+TEST(Cli, FindingsNameTheKeyAndDecideTheExitCode)
+{
+    const struct {
+        const char *name;
+        std::vector<std::pair<Field, const char *>> texts;
+        std::vector<std::string> flags;
+        int exitCode;
+        const char *err;
+        bool written;
+    } rows[] = {
+        {"wire in mm", {{wireField(1), "0.2946"}}, {}, 1,
+         "c.sfcase: screens.1.wire: no opening left at screen 1: wire 0.2946 cm ≥ pitch 0.08467 cm (2.54 / mesh 30); "
+         "wire diameters are in cm, mesh in wires per inch [不正な浮動小数点数演算命令.]\n", false},
+        {"negative wire computes but is refused", {{wireField(3), "-0.0254"}}, {}, 1,
+         "c.sfcase: screens.3.wire: screen 3's wire diameter is -0.0254 cm; it must be greater than 0\n", false},
+        {"negative wire with --no-check", {{wireField(3), "-0.0254"}}, {"--no-check"}, 0,
+         "c.sfcase: warning: screens.3.wire: screen 3's wire diameter is -0.0254 cm; it must be greater than 0\n", true},
+        {"n = 0", {{Field::PowerLawFactor, "0"}}, {}, 1,
+         "c.sfcase: melt.power_law_factor: Power Law Factor is 0; it must be greater than 0 [0 による浮動小数点数除算.]\n",
+         false},
+        {"n = 1.5 warns", {{Field::PowerLawFactor, "1.5"}}, {}, 0,
+         "c.sfcase: warning: melt.power_law_factor: n = 1.5 above 1 describes a shear-thickening fluid, unusual for a "
+         "polymer melt (typically 0.2 to 0.9)\n", true},
+        {"n = 1.5 with --strict", {{Field::PowerLawFactor, "1.5"}}, {"--strict"}, 1,
+         "c.sfcase: melt.power_law_factor: n = 1.5 above 1 describes a shear-thickening fluid, unusual for a "
+         "polymer melt (typically 0.2 to 0.9)\n", false},
+        {"a note never fails", {{Field::ScreenCount, "11"}}, {"--strict"}, 0,
+         "c.sfcase: note: pack.count: screen 12 is listed but count = 11 uses only screens 1 to 11; the rest are "
+         "ignored\n", true},
+        {"an overflow no check explains", {{Field::PowerLawFactor, "1"}, {Field::FlowRate, "1e305"}}, {}, 1,
+         "c.sfcase: screens.5: the pressure drop at screen 5 is beyond the arithmetic's range; check the flow rate, "
+         "density, screen diameter and the melt's viscosity [浮動小数点数のオーバーフロー.]\n", false},
+    };
+    for (const auto &row : rows) {
+        SCOPED_TRACE(row.name);
+        test::ScopedTempCwd cwd;
+        FieldTexts texts = FieldTexts::defaults();
+        for (const auto &[field, text] : row.texts)
+            texts[field] = text;
+        writeCase("c.sfcase", texts);
+        std::vector<std::string> args = {"run", "c.sfcase"};
+        args.insert(args.end(), row.flags.begin(), row.flags.end());
+        const test::ProcessResult r = cli(args);
+        EXPECT_EQ(r.exitCode, row.exitCode);
+        EXPECT_EQ(r.err, row.err);
+        EXPECT_EQ(fs::exists("result.txt"), row.written);
+    }
+}
+
+TEST(Cli, SweepsSayTheirFindingsAndRefuseWhatCannotBeMeant)
+{
+    test::ScopedTempCwd cwd;
+    FieldTexts five = FieldTexts::defaults();
+    five[Field::ScreenCount] = "5";
+    writeCase("five.sfcase", five);
+    const test::ProcessResult grid =
+        cli({"sweep", "five.sfcase", "--vary", "flow_rate=1:2:1000000", "--vary", "temperature=1:2:1000000"});
+    EXPECT_EQ(grid.exitCode, 2);
+    EXPECT_EQ(grid.err, "sweep: 1000000000000 points asked for (about 340 TB of CSV); at most 10000000 without "
+                        "--max-points N\n");
+    const test::ProcessResult beyond = cli({"sweep", "five.sfcase", "--vary", "screens.9.wire=0.01,0.02"});
+    EXPECT_EQ(beyond.exitCode, 2);
+    EXPECT_EQ(beyond.err, "--vary screens.9.wire: screen 9 is beyond the 5 screen(s) in use (pack.count) at every "
+                          "point, so it changes nothing\n");
+    EXPECT_EQ(cli({"sweep", "five.sfcase", "--vary", "screens.9.wire=0.01", "--vary", "count=5,9"}).exitCode, 0)
+        << "a grid that varies the count reaches screen 9";
+
+    const test::ProcessResult table =
+        cli({"sweep", "five.sfcase", "--vary", "screens.1.wire=-0.01,0.02,0.0845"});
+    EXPECT_EQ(table.exitCode, 1) << "a refused point is a failed one";
+    std::istringstream lines(table.out);
+    std::string header, refused, plain, open;
+    std::getline(lines, header);
+    std::getline(lines, refused);
+    std::getline(lines, plain);
+    std::getline(lines, open);
+    EXPECT_TRUE(header.ends_with(",drop_12_kgf_cm2,status,warnings")) << header;
+    EXPECT_EQ(refused, "five.sfcase,-0.01,,,,,,,,,,,,,,refused,not-positive");
+    EXPECT_TRUE(plain.starts_with("five.sfcase,0.02,1") && plain.ends_with(",ok,")) << plain;
+    EXPECT_TRUE(open.ends_with(",ok,small-open-area")) << open;
 }
 
 TEST(Cli, BadInputGetsOneClearLineAndItsExitCode)
@@ -177,11 +265,14 @@ TEST(Cli, BadInputGetsOneClearLineAndItsExitCode)
         {{"run", "good.sfcase", "good.sfcase"}, 2,
          "good.sfcase: its report result.txt is also an earlier case's; give them different [report] files or run them apart\n"},
         {{"run", "good.sfcase", "-o", "/dev/full"}, 1, "good.sfcase: ディスクがいっぱいです.\n"},
-        {{"run", "good.sfcase", "-o", "nowhere/r.txt"}, 1, "good.sfcase: File can not open!\n"},
+        {{"run", "good.sfcase", "-o", "nowhere/r.txt"}, 2,
+         "nowhere/r.txt: the report cannot be created there [File can not open!]\n"},
         {{"run", "good.sfcase", "--decimal-separator", "e"}, 2,
          "--decimal-separator: one character that is no digit, sign, blank or exponent letter, such as . or ,\n"},
-        {{"run", "rejected.sfcase", "other.sfcase"}, 1, "rejected.sfcase: <Number of Screens> is not correct!\n"},
-        {{"sweep", "good.sfcase", "--vary", "flow=1:2:3"}, 2, "--vary flow=1:2:3: 'flow' is no numeric key of a case file\n"},
+        {{"run", "rejected.sfcase", "other.sfcase"}, 1,
+         "rejected.sfcase: pack.count: the number of screens '0' must be a whole number from 1 to 12 "
+         "[<Number of Screens> is not correct!]\n"},
+        {{"sweep", "good.sfcase", "--vary", "flow=1:2:3"}, 2, "--vary flow=1:2:3: 'flow' is no numeric key of a case file; did you mean process.flow_rate?\n"},
         {{"sweep", "good.sfcase", "--vary", "flow_rate=1:2"}, 2, "--vary flow_rate=1:2: a range is FROM:TO:COUNT\n"},
         {{"sweep", "good.sfcase", "--vary", "flow_rate=1:2:0"}, 2, "--vary flow_rate=1:2:0: COUNT must be from 1 to 1000000\n"},
         {{"sweep", "good.sfcase", "--vary", "flow_rate=1:2:1000001"}, 2,

@@ -65,8 +65,8 @@ TEST(Vary, RejectsWhatIsNoGridWithAClearLine)
 {
     const std::pair<const char *, const char *> rows[] = {
         {"flow_rate", "--vary flow_rate: expected KEY=FROM:TO:COUNT or KEY=v1,v2,..."},
-        {"flow=1:2:3", "--vary flow=1:2:3: 'flow' is no numeric key of a case file"},
-        {"report.file=1", "--vary report.file=1: 'report.file' is no numeric key of a case file"},
+        {"flow=1:2:3", "--vary flow=1:2:3: 'flow' is no numeric key of a case file; did you mean process.flow_rate?"},
+        {"report.file=1", "--vary report.file=1: 'report.file' is no numeric key of a case file; the keys are flow_rate, screen_diameter, density, temperature, standard_viscosity, standard_shear_rate, power_law_factor, shift_a, shift_b, count, screens.N.mesh, screens.N.wire"},
         {"flow_rate=1:2", "--vary flow_rate=1:2: a range is FROM:TO:COUNT"},
         {"flow_rate=1:2:3:4", "--vary flow_rate=1:2:3:4: a range is FROM:TO:COUNT"},
         {"flow_rate=1:2:0", "--vary flow_rate=1:2:0: COUNT must be from 1 to 1000000"},
@@ -103,7 +103,7 @@ SweepOptions options(std::vector<std::string> specs, std::vector<FieldTexts> cas
 {
     SweepOptions o;
     for (std::size_t i = 0; i < cases.size(); ++i)
-        o.cases.push_back({"case" + std::to_string(i + 1) + ".sfcase", cases[i]});
+        o.cases.push_back({"case" + std::to_string(i + 1) + ".sfcase", cases[i], std::nullopt});
     for (const std::string &s : specs)
         o.vary.push_back(parseVary(s));
     return o;
