@@ -6,14 +6,17 @@
 #include "export/SweepTable.h"
 #include "plot/Plot.h"
 #include "run/StudyEvaluator.h"
+#include "run/Limit.h"
 #include "run/Sweep.h"
 
 #include <CLI/CLI.hpp>
 
+#include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <filesystem>
 #include <memory>
+#include <set>
 #include <thread>
 #include <unistd.h>
 
@@ -31,6 +34,66 @@ std::string valueLabel(Field field, double value)
     if (!f.unit.empty() && f.unit != "-")
         label += " " + std::string(f.unit);
     return label;
+}
+
+// The names of the cases in a legend: the file's name without .sfcase or
+// .toml, or, where two would read the same, the path as given without it.
+std::vector<std::string> legendNames(const std::vector<SweepCase> &cases)
+{
+    auto bare = [](const fs::path &path) {
+        const std::string ext = path.extension().string();
+        return ext == ".sfcase" || ext == ".toml" ? fs::path(path).replace_extension().string() : path.string();
+    };
+    std::vector<std::string> names;
+    for (const SweepCase &c : cases)
+        names.push_back(bare(fs::path(fileNameOf(c.name))));
+    if (std::set<std::string>(names.begin(), names.end()).size() < names.size())
+        for (std::size_t i = 0; i < cases.size(); ++i)
+            names[i] = bare(fs::path(cases[i].name));
+    return names;
+}
+
+PlotSpec plotOf(const SweepOptions &options, const SweepSummary &summary, const std::optional<PressureLimit> &limit,
+                bool logY)
+{
+    PlotSpec plot;
+    const std::string unit(options.unit.name);
+    const int screen = limit ? limit->screen : 0;
+    const std::string what = screen == 0 ? "Total pressure drop" : "Pressure drop across screen " + std::to_string(screen);
+    const InputField &first = inputField(options.vary[0].field);
+    plot.title = what;
+    plot.xTitle = fieldTitle(first);
+    plot.xUnit = std::string(first.unit);
+    plot.yTitle = what + " (" + unit + ")";
+    plot.logY = logY;
+    plot.colourGroups = legendNames(options.cases);
+    if (options.vary.size() > 1) {
+        const Vary &second = options.vary[1];
+        plot.title += " at each " + fieldTitle(inputField(second.field));
+        for (std::size_t i : options.plotSecondValues) {
+            plot.styleGroups.push_back(valueLabel(second.field, second.values[i]));
+            plot.styleValues.push_back(second.values[i]);
+        }
+        plot.styleTitle = fieldTitle(inputField(second.field));
+        if (options.plotSecondValues.size() < second.values.size())
+            plot.title += ": " + std::to_string(options.plotSecondValues.size()) + " of " +
+                          std::to_string(second.values.size()) + " drawn";
+    }
+    for (const Curve &curve : summary.curves) {
+        PlotLine line;
+        line.colourGroup = curve.caseIndex;
+        const auto &drawn = options.plotSecondValues;
+        line.styleGroup = drawn.empty() ? 0
+                                        : static_cast<std::size_t>(std::lower_bound(drawn.begin(), drawn.end(), curve.secondValue) -
+                                                                   drawn.begin());
+        line.points = curve.points;
+        line.crossings = curve.crossings;
+        plot.lines.push_back(std::move(line));
+    }
+    if (limit)
+        plot.limit = PlotLimit{limit->kgfCm2() * options.unit.perKgfCm2,
+                               "limit " + shortest(limit->value) + " " + std::string(limit->unit.name)};
+    return plot;
 }
 
 // A progress line for sweeps that take a while, only for a person at a terminal.
@@ -135,7 +198,13 @@ CLI::App *setupSweep(CLI::App &app, int &exitCode)
     cmd->add_option("-o,--output", options->output, "Write the table to FILE (default: standard output)");
     cmd->add_option("--units", options->units, "Pressure unit of table and plot: kgf/cm2 (default), bar, MPa, psi")
         ->check(CLI::IsMember({"kgf/cm2", "bar", "MPa", "psi"}));
-    cmd->add_option("--plot", options->plot, "Draw total pressure drop against the first key into FILE.svg or FILE.png");
+    CLI::Option *plot =
+        cmd->add_option("--plot", options->plot, "Draw total pressure drop against the first key into FILE.svg or FILE.png");
+    cmd->add_option("--limit", options->limit,
+                    "Draw a pressure limit in the plot and mark where each line crosses it: total=PRESSURE, or "
+                    "drop.N=PRESSURE to plot screen N's drop instead; the unit right after the number, such as "
+                    "total=150bar")
+        ->needs(plot);
     cmd->add_flag("--log-y", options->logY, "Logarithmic pressure axis in the plot");
     cmd->add_option("--threads", options->threads, "Threads to compute on (default: one per core)")
         ->check(CLI::Range(1u, 1024u));
@@ -168,6 +237,14 @@ int runSweepCommand(const SweepCommandOptions &args)
         return UsageOrFileError;
     }
     options.unit = *unit;
+    std::optional<PressureLimit> limit;
+    try {
+        if (args.limit)
+            limit = parseLimit(*args.limit);
+    } catch (const UsageError &e) {
+        complain(e.what());
+        return UsageOrFileError;
+    }
     options.format = args.format == "json" ? TableFormat::JsonLines : TableFormat::Csv;
     if (args.plot) {
         const std::string suffix = fs::path(*args.plot).extension().string();
@@ -187,6 +264,13 @@ int runSweepCommand(const SweepCommandOptions &args)
     options.refuseErrors = !args.noCheck;
     options.threads = args.threads ? args.threads : std::max(1u, std::thread::hardware_concurrency());
     options.keepPlotPoints = args.plot.has_value();
+    options.plotColumns = PlotWidth;
+    if (options.vary.size() > 1)
+        options.plotSecondValues = drawnStyleGroups(options.vary[1].values.size());
+    if (limit) {
+        options.plotScreen = limit->screen;
+        options.plotLevel = limit->kgfCm2() * options.unit.perKgfCm2;
+    }
     Progress progress;
     options.progress = [&progress](std::uint64_t done, std::uint64_t total) { progress(done, total); };
 
@@ -201,21 +285,7 @@ int runSweepCommand(const SweepCommandOptions &args)
     }
 
     if (args.plot) {
-        PlotSpec plot;
-        plot.title = "Total pressure drop";
-        if (options.vary.size() > 1)
-            plot.title += " at each " + fieldTitle(inputField(options.vary[1].field));
-        plot.xTitle = fieldTitle(inputField(options.vary[0].field));
-        plot.yTitle = "Total pressure drop (" + std::string(options.unit.name) + ")";
-        plot.logY = args.logY;
-        for (const Curve &curve : summary.curves) {
-            PlotLine line;
-            line.label = fileNameOf(options.cases[curve.caseIndex].name);
-            if (options.vary.size() > 1)
-                line.label += ", " + valueLabel(options.vary[1].field, options.vary[1].values[curve.secondValue]);
-            line.points = curve.points;
-            plot.lines.push_back(std::move(line));
-        }
+        const PlotSpec plot = plotOf(options, summary, limit, args.logY);
         if (const std::string error = drawPlot(plot, *args.plot); !error.empty()) {
             complain(error);
             return UsageOrFileError;

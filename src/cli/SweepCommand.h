@@ -24,6 +24,7 @@ struct SweepCommandOptions {
     std::optional<std::string> output;
     std::string units = "kgf/cm2";
     std::optional<std::string> plot;
+    std::optional<std::string> limit; // "total=150bar", "drop.3=20psi"
     bool logY = false;
     unsigned threads = 0; // 0: one per core
     bool noCheck = false; // points that make no physical sense are computed, not refused

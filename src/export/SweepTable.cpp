@@ -1,6 +1,7 @@
 #include "export/SweepTable.h"
 
 #include "calc/InputFields.h"
+#include "export/PlotCurve.h"
 #include "run/StudyEvaluator.h"
 
 #include <algorithm>
@@ -211,7 +212,7 @@ private:
 };
 
 struct PlotPoint {
-    std::size_t curve;
+    std::size_t curve; // index into the summary's curves
     double x, y;
 };
 
@@ -247,13 +248,46 @@ public:
         return caseIndex;
     }
 
-    std::size_t curves() const { return m_o.cases.size() * m_second; }
+    // The values of the second key that get a curve, and the curves: per
+    // case, one per such value.
+    std::size_t curveValues() const { return m_o.plotSecondValues.empty() ? m_second : m_o.plotSecondValues.size(); }
+    std::size_t curves() const { return m_o.cases.size() * curveValues(); }
+
+    // The summary's curve of a grid curve (place's), if it gets one.
+    std::optional<std::size_t> plotCurve(std::size_t curve) const
+    {
+        const std::size_t caseIndex = curve / m_second, j = curve % m_second;
+        const std::vector<std::size_t> &kept = m_o.plotSecondValues;
+        if (kept.empty())
+            return curve;
+        const auto it = std::lower_bound(kept.begin(), kept.end(), j);
+        if (it == kept.end() || *it != j)
+            return std::nullopt;
+        return caseIndex * kept.size() + static_cast<std::size_t>(it - kept.begin());
+    }
+
+    // The second key's value of the summary's curve i.
+    std::size_t secondValueOf(std::size_t i) const
+    {
+        const std::size_t k = i % curveValues();
+        return m_o.plotSecondValues.empty() ? k : m_o.plotSecondValues[k];
+    }
 
 private:
     const SweepOptions &m_o;
     std::size_t m_first = 0, m_second = 0;
     std::uint64_t m_total = 0;
 };
+
+// The value a curve shows at a point that was computed, in the unit.
+std::optional<double> plotValue(const SweepOptions &o, const StudyPoint &r)
+{
+    if (o.plotScreen == 0)
+        return r.total * o.unit.perKgfCm2;
+    if (o.plotScreen > r.screenCount)
+        return std::nullopt;
+    return r.screens[static_cast<std::size_t>(o.plotScreen - 1)].pressureDrop * o.unit.perKgfCm2;
+}
 
 // One thread's share: its own evaluators, one per case, keep their caches.
 class Worker {
@@ -289,10 +323,14 @@ public:
             }
             const StudyPoint &r = *shown;
             m_rows.row(out.rows, m_o.cases[c].name, m_values, r, found.codes);
-            if (!r.ok())
+            if (!r.ok()) {
                 ++out.failed;
-            else if (m_o.keepPlotPoints)
-                out.plot.push_back({curve, m_values[0], r.total * m_o.unit.perKgfCm2});
+            } else if (m_o.keepPlotPoints) {
+                const std::optional<std::size_t> kept = m_grid.plotCurve(curve);
+                const std::optional<double> y = plotValue(m_o, r);
+                if (kept && y)
+                    out.plot.push_back({*kept, m_values[0], *y});
+            }
         }
         return out;
     }
@@ -315,11 +353,21 @@ SweepSummary runSweep(const SweepOptions &o, ByteSink &out)
     const RowWriter rows(o, dropColumns(o));
     SweepSummary summary;
     summary.points = grid.size();
+    // Each curve is reduced as its points come in, so that what a plot keeps
+    // stays within 2 x plotColumns points per curve however fine the grid.
+    std::vector<PlotCurve> plotCurves;
     if (o.keepPlotPoints) {
+        const std::vector<double> &xs = o.vary[0].values;
+        const auto [lo, hi] = std::minmax_element(xs.begin(), xs.end());
+        // A range swept downwards is drawn from right to left.
+        const bool leftward = xs.front() > xs.back();
+        const double xFrom = leftward ? *hi : *lo, xTo = leftward ? *lo : *hi;
         summary.curves.resize(grid.curves());
+        plotCurves.reserve(grid.curves());
         for (std::size_t i = 0; i < summary.curves.size(); ++i) {
-            summary.curves[i].caseIndex = i / (o.vary.size() > 1 ? o.vary[1].values.size() : 1);
-            summary.curves[i].secondValue = i % (o.vary.size() > 1 ? o.vary[1].values.size() : 1);
+            summary.curves[i].caseIndex = i / grid.curveValues();
+            summary.curves[i].secondValue = grid.secondValueOf(i);
+            plotCurves.emplace_back(xFrom, xTo, o.plotColumns, o.plotLevel);
         }
     }
     {
@@ -399,7 +447,7 @@ SweepSummary runSweep(const SweepOptions &o, ByteSink &out)
             out.write(result.rows);
             summary.failed += result.failed;
             for (const PlotPoint &p : result.plot)
-                summary.curves[p.curve].points.emplace_back(p.x, p.y);
+                plotCurves[p.curve].add(p.x, p.y);
             {
                 std::lock_guard lock(mutex);
                 ++written;
@@ -413,6 +461,10 @@ SweepSummary runSweep(const SweepOptions &o, ByteSink &out)
         throw;
     }
     finish();
+    for (std::size_t i = 0; i < plotCurves.size(); ++i) {
+        summary.curves[i].points = plotCurves[i].points();
+        summary.curves[i].crossings = plotCurves[i].crossings();
+    }
     return summary;
 }
 

@@ -40,17 +40,28 @@ struct SweepOptions {
     // values, status "refused") like one that failed.
     bool warnings = false;
     bool refuseErrors = false;
+    // What the curves hold, when kept: screen plotScreen's drop, or the total
+    // when 0. Each curve keeps at most 2 x plotColumns points, whatever the
+    // grid (see PlotCurve), and the places where it crosses plotLevel (in
+    // `unit`) when that is given.
+    int plotScreen = 0;
+    std::size_t plotColumns = 960;
+    std::optional<double> plotLevel;
+    // The values of the second key (indices into vary[1].values, ascending)
+    // that get a curve; empty: every one.
+    std::vector<std::size_t> plotSecondValues;
     // Called on the calling thread now and then with the points written so
     // far and the number of all points.
     std::function<void(std::uint64_t done, std::uint64_t total)> progress;
 };
 
-// One curve of total pressure drop against the first key: one per case and
-// per value of the second key.
+// One curve of total pressure drop (or one screen's drop) against the first
+// key: one per case and per value of the second key that gets one.
 struct Curve {
     std::size_t caseIndex = 0;
     std::size_t secondValue = 0; // index into vary[1].values, 0 without one
-    std::vector<std::pair<double, double>> points; // (first key's value, total in the unit)
+    std::vector<std::pair<double, double>> points; // (first key's value, pressure in the unit)
+    std::vector<double> crossings; // the first key's values where it crosses plotLevel
 };
 
 struct SweepSummary {

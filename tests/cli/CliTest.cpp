@@ -285,6 +285,10 @@ TEST(Cli, BadInputGetsOneClearLineAndItsExitCode)
          "nowhere/t.csv: No such file or directory\n"},
         {{"sweep", "good.sfcase", "--vary", "flow_rate=1", "--plot", "p.pdf"}, 2, "p.pdf: a plot is an .svg or a .png file\n"},
         {{"sweep", "good.sfcase", "--vary", "density=0", "-o", "t.csv"}, 1, ""},
+        {{"sweep", "good.sfcase", "--vary", "flow_rate=1", "--plot", "p.svg", "--limit", "total=150"}, 2,
+         "--limit: 150: the unit right after the number: kgf/cm2, bar, MPa or psi, such as 150bar\n"},
+        {{"sweep", "good.sfcase", "--vary", "flow_rate=1", "--limit", "total=150bar"}, 2,
+         "--limit requires --plot\nRun with --help for more information.\n"},
         {{"init", "good.sfcase"}, 2, "good.sfcase: exists already (--force replaces it)\n"},
     };
     for (const auto &row : rows) {
@@ -341,6 +345,36 @@ TEST(Cli, SweepWritesTablesAndPictures)
     ASSERT_EQ(cli({"sweep", "a.sfcase", "--vary", "count=1,12", "-o", "t.csv", "--plot", "p.png", "--log-y"}).exitCode, 0);
     EXPECT_EQ(readBytes("p.png").substr(0, 8), "\x89PNG\r\n\x1a\n");
     EXPECT_EQ(readBytes("t.csv").substr(0, 22), "case,count,total_kgf_c");
+}
+
+TEST(Cli, PlotNamesTheCasesAndMarksWhereTheyReachTheLimit)
+{
+    test::ScopedTempCwd cwd;
+    ASSERT_EQ(cli({"init", "pack-a.sfcase"}).exitCode, 0);
+    fs::create_directory("b");
+    ASSERT_EQ(cli({"init", "b/pack-b.toml"}).exitCode, 0);
+    const test::ProcessResult r = cli({"sweep", "pack-a.sfcase", "b/pack-b.toml", "--vary", "flow_rate=1:20:39", "-o",
+                                       "t.csv", "--plot", "p.svg", "--limit", "total=150bar"});
+    ASSERT_EQ(r.exitCode, 0) << r.err;
+    const std::string svg = readBytes("p.svg");
+    for (const char *shown : {">pack-a<", ">pack-b<", ">limit 150 bar<", "Total pressure drop (kgf/cm2)"})
+        EXPECT_NE(svg.find(shown), std::string::npos) << shown;
+    EXPECT_EQ(svg.find(".sfcase"), std::string::npos);
+    EXPECT_EQ(svg.find(".toml"), std::string::npos);
+    // 150 bar is 152.957 kgf/cm2, which the worked example passes between
+    // its rows at 9 kg/hr (152.869) and 9.5 kg/hr (156.795): by linear
+    // interpolation at 9.011 kg/hr.
+    const std::string table = readBytes("t.csv");
+    EXPECT_NE(table.find("\npack-a.sfcase,9,152.869"), std::string::npos);
+    EXPECT_NE(table.find("\npack-a.sfcase,9.5,156.795"), std::string::npos);
+    EXPECT_NE(svg.find(">9.011 kg/hr<"), std::string::npos);
+
+    // Two files of one name are told apart by their paths.
+    ASSERT_EQ(cli({"init", "b/pack-a.sfcase"}).exitCode, 0);
+    ASSERT_EQ(cli({"sweep", "pack-a.sfcase", "b/pack-a.sfcase", "--vary", "flow_rate=1,2", "--plot", "q.svg"}).exitCode, 0);
+    const std::string named = readBytes("q.svg");
+    EXPECT_NE(named.find(">pack-a<"), std::string::npos);
+    EXPECT_NE(named.find(">b/pack-a<"), std::string::npos);
 }
 
 } // namespace

@@ -8,6 +8,7 @@
 
 #include <bit>
 #include <charconv>
+#include <cmath>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -217,6 +218,52 @@ TEST(Sweep, ThreadsChangeNeitherBytesNorOrder)
     EXPECT_EQ(point(54), "case1.sfcase 2.2395833333333335 150");
     EXPECT_EQ(point(97 * 53), "case1.sfcase 120 320");
     EXPECT_EQ(point(97 * 53 + 1), "case2.sfcase 1 150");
+}
+
+TEST(Sweep, PlotCurvesKeepTheirEndsAndCrossingsWithinTheBudget)
+{
+    // Flow rate in steps of 0.5 kg/hr; curves for 270 and 300 °C, not 290.
+    SweepOptions o = options({"flow_rate=1:20:39", "temperature=270,290,300"});
+    o.threads = 2;
+    o.keepPlotPoints = true;
+    o.plotColumns = 10;
+    o.plotSecondValues = {0, 2};
+    o.plotLevel = 152.95743194668924; // 150 bar
+    StringSink sink;
+    const SweepSummary summary = runSweep(o, sink);
+    ASSERT_EQ(summary.curves.size(), 2u);
+    const double temperatures[] = {270, 300};
+    for (std::size_t i = 0; i < 2; ++i) {
+        const Curve &curve = summary.curves[i];
+        const double t = temperatures[i];
+        SCOPED_TRACE(t);
+        EXPECT_EQ(curve.secondValue, 2 * i);
+        EXPECT_LE(curve.points.size(), 20u);
+        // A rising curve: each column's least is its first point, its most its
+        // last, so both ends of the curve are kept.
+        ASSERT_FALSE(curve.points.empty());
+        EXPECT_EQ(curve.points.front(),
+                  (std::pair<double, double>(1, singleRun(FieldTexts::defaults(), {{Field::FlowRate, 1}, {Field::Temperature, t}}).total)));
+        EXPECT_EQ(curve.points.back(),
+                  (std::pair<double, double>(20, singleRun(FieldTexts::defaults(), {{Field::FlowRate, 20}, {Field::Temperature, t}}).total)));
+        // Its one crossing lies between the grid points on either side of 150 bar.
+        ASSERT_EQ(curve.crossings.size(), 1u);
+        const double below = 1 + std::floor((curve.crossings[0] - 1) / 0.5) * 0.5;
+        EXPECT_LT(singleRun(FieldTexts::defaults(), {{Field::FlowRate, below}, {Field::Temperature, t}}).total, *o.plotLevel);
+        EXPECT_GE(singleRun(FieldTexts::defaults(), {{Field::FlowRate, below + 0.5}, {Field::Temperature, t}}).total,
+                  *o.plotLevel);
+    }
+
+    // One screen's drop instead of the total, in the table's unit.
+    SweepOptions screen = options({"flow_rate=40,57"});
+    screen.keepPlotPoints = true;
+    screen.plotScreen = 3;
+    screen.unit = *pressureUnitNamed("bar");
+    const SweepSummary drops = runSweep(screen, sink);
+    ASSERT_EQ(drops.curves.size(), 1u);
+    ASSERT_EQ(drops.curves[0].points.size(), 2u);
+    EXPECT_DOUBLE_EQ(drops.curves[0].points[1].second,
+                     singleRun(FieldTexts::defaults(), {{Field::FlowRate, 57}}).drops[2] * 0.980665);
 }
 
 TEST(Sweep, UnitsAndFormats)

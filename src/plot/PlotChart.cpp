@@ -1,0 +1,375 @@
+#include "plot/PlotChart.h"
+
+#include <QColorAxis>
+#include <QFontMetricsF>
+#include <QGraphicsItem>
+#include <QLegend>
+#include <QLineSeries>
+#include <QLinearGradient>
+#include <QLogValueAxis>
+#include <QPainter>
+#include <QScatterSeries>
+#include <QValueAxis>
+
+#include <algorithm>
+#include <cmath>
+
+namespace sf {
+
+namespace {
+
+// Okabe and Ito's colours, which people with the common colour-vision
+// deficiencies tell apart too. Their yellow is left out (too pale on white),
+// and so is black, which is the limit's.
+const QColor CaseColours[] = {QColor(0x00, 0x72, 0xB2), QColor(0xD5, 0x5E, 0x00), QColor(0x00, 0x9E, 0x73),
+                              QColor(0xCC, 0x79, 0xA7), QColor(0xE6, 0x9F, 0x00), QColor(0x56, 0xB4, 0xE9)};
+constexpr std::size_t CaseColourCount = sizeof CaseColours / sizeof CaseColours[0];
+
+const Qt::PenStyle LineStyles[MaxLineStyles] = {Qt::SolidLine, Qt::DashLine, Qt::DotLine, Qt::DashDotLine,
+                                                Qt::DashDotDotLine};
+
+// The colour scale: viridis from 0 to 0.9 (its last tenth is too pale on
+// white), which rises evenly in lightness, so that order reads without the bar.
+const std::pair<double, QColor> ScaleStops[] = {{0.0, QColor(0x44, 0x01, 0x54)},
+                                                {0.33, QColor(0x31, 0x68, 0x8E)},
+                                                {0.66, QColor(0x35, 0xB7, 0x79)},
+                                                {1.0, QColor(0xB8, 0xDE, 0x29)}};
+
+const QColor Neutral(0x4D, 0x4D, 0x4D); // legend samples of what is not told by colour
+const QColor LimitColour(Qt::black);
+
+constexpr qreal LineWidth = 2.5;
+constexpr qreal ScaleLineWidth = 1.5; // many lines close together
+constexpr qreal LimitWidth = 1.5;
+// Crossings labelled one by one at most; beyond that only the first and last.
+constexpr std::size_t MaxCrossingLabels = 8;
+
+QString qs(const std::string &text)
+{
+    return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
+}
+
+QColor scaleColour(double t)
+{
+    t = std::clamp(t, 0.0, 1.0);
+    for (std::size_t i = 1; i < std::size(ScaleStops); ++i) {
+        const auto &[t1, c1] = ScaleStops[i];
+        if (t > t1)
+            continue;
+        const auto &[t0, c0] = ScaleStops[i - 1];
+        const double f = (t - t0) / (t1 - t0);
+        auto mix = [f](int a, int b) { return static_cast<int>(std::lround(a + (b - a) * f)); };
+        return QColor(mix(c0.red(), c1.red()), mix(c0.green(), c1.green()), mix(c0.blue(), c1.blue()));
+    }
+    return ScaleStops[std::size(ScaleStops) - 1].second;
+}
+
+// Four significant digits without an exponent: "9.013", "112.3", "12345".
+QString crossingText(double x, const std::string &unit)
+{
+    const int magnitude = x == 0 ? 0 : static_cast<int>(std::floor(std::log10(std::fabs(x))));
+    QString text = QString::number(x, 'f', std::clamp(3 - magnitude, 0, 12));
+    if (!unit.empty() && unit != "-")
+        text += QLatin1Char(' ') + qs(unit);
+    return text;
+}
+
+// Ticks at whole steps of 1, 2 or 5 times a power of ten where the range
+// allows it (250 to 320: every 10), else five.
+int scaleTicks(double from, double to)
+{
+    const double span = to - from;
+    if (!(span > 0) || !std::isfinite(span))
+        return 2;
+    const double decade = std::pow(10.0, std::floor(std::log10(span)) - 1);
+    for (double step : {decade, 2 * decade, 5 * decade, 10 * decade, 20 * decade, 50 * decade}) {
+        const double n = span / step;
+        if (n <= 8 && std::fabs(n - std::round(n)) < 1e-9 * n)
+            return static_cast<int>(std::round(n)) + 1;
+    }
+    return 5;
+}
+
+struct CrossingLabel {
+    double x;
+    QString text;
+};
+
+// Drawn over the chart: the legend, right of the plot area, and the
+// crossings' labels at the limit line. Both are placed as they are painted,
+// so they follow the plot area wherever the chart's view lays it out.
+class Overlay : public QGraphicsItem {
+public:
+    Overlay(QChart *chart, std::vector<LegendEntry> entries, std::vector<CrossingLabel> labels, double limit,
+            QAbstractSeries *limitSeries)
+        : QGraphicsItem(chart), m_chart(chart), m_entries(std::move(entries)), m_labels(std::move(labels)),
+          m_limit(limit), m_limitSeries(limitSeries), m_font(chart->legend()->font())
+    {
+        setZValue(100);
+        const QFontMetricsF metrics(m_font);
+        qreal text = 0;
+        for (const LegendEntry &e : m_entries)
+            text = std::max(text, metrics.horizontalAdvance(e.label));
+        m_legendWidth = m_entries.empty() ? 0 : SampleLength + Gap + text + 2 * Padding;
+        QObject::connect(chart, &QChart::plotAreaChanged, chart, [this] {
+            prepareGeometryChange();
+            update();
+        });
+    }
+
+    qreal legendWidth() const { return m_legendWidth; }
+    const std::vector<LegendEntry> &entries() const { return m_entries; }
+
+    QRectF boundingRect() const override { return QRectF(QPointF(0, 0), m_chart->size()); }
+
+    void paint(QPainter *painter, const QStyleOptionGraphicsItem *, QWidget *) override
+    {
+        painter->save();
+        painter->setFont(m_font);
+        const QFontMetricsF metrics(m_font);
+        const QRectF area = m_chart->plotArea();
+        if (!m_entries.empty()) {
+            const qreal row = metrics.height() + 6;
+            const QRectF box(m_chart->size().width() - m_legendWidth - Padding, area.top(), m_legendWidth,
+                             row * static_cast<qreal>(m_entries.size()) + 2 * Padding);
+            painter->setPen(QPen(QColor(0xC8, 0xC8, 0xC8), 1));
+            painter->setBrush(Qt::white);
+            painter->drawRect(box);
+            qreal y = box.top() + Padding;
+            for (const LegendEntry &e : m_entries) {
+                const qreal middle = y + row / 2;
+                const qreal left = box.left() + Padding;
+                painter->setPen(e.pen);
+                painter->drawLine(QPointF(left, middle), QPointF(left + SampleLength, middle));
+                painter->setPen(Qt::black);
+                painter->drawText(QRectF(left + SampleLength + Gap, y, box.right() - left, row),
+                                  Qt::AlignLeft | Qt::AlignVCenter, e.label);
+                y += row;
+            }
+        }
+        // Staggered above and below the line, so that neighbours keep apart.
+        for (std::size_t i = 0; i < m_labels.size(); ++i) {
+            const QPointF at = m_chart->mapToPosition(QPointF(m_labels[i].x, m_limit), m_limitSeries);
+            const qreal w = metrics.horizontalAdvance(m_labels[i].text) + 6, h = metrics.height() + 2;
+            const qreal top = i % 2 == 0 ? at.y() - h - 7 : at.y() + 7;
+            const QRectF tag(std::clamp(at.x() - w / 2, area.left(), std::max(area.left(), area.right() - w)), top, w, h);
+            painter->setPen(QPen(LimitColour, 1));
+            painter->setBrush(QColor(255, 255, 255, 230));
+            painter->drawRect(tag);
+            painter->drawText(tag, Qt::AlignCenter, m_labels[i].text);
+        }
+        painter->restore();
+    }
+
+private:
+    static constexpr qreal SampleLength = 40;
+    static constexpr qreal Gap = 8;
+    static constexpr qreal Padding = 8;
+
+    QChart *m_chart;
+    std::vector<LegendEntry> m_entries;
+    std::vector<CrossingLabel> m_labels;
+    double m_limit;
+    QAbstractSeries *m_limitSeries;
+    QFont m_font;
+    qreal m_legendWidth = 0;
+};
+
+QPen pen(const QColor &colour, qreal width, Qt::PenStyle style)
+{
+    QPen p(colour, width, style);
+    p.setCapStyle(Qt::FlatCap);
+    return p;
+}
+
+std::vector<LegendEntry> legendOf(const PlotSpec &spec, bool onScale)
+{
+    std::vector<LegendEntry> entries;
+    const std::size_t fixed = (onScale ? 0 : spec.styleGroups.size()) + (spec.limit ? 1 : 0);
+    const std::size_t room = MaxLegendEntries > fixed + 1 ? MaxLegendEntries - fixed : 1;
+    const std::size_t groups = spec.colourGroups.size();
+    const std::size_t shown = groups <= room ? groups : room - 1;
+    for (std::size_t i = 0; i < shown; ++i)
+        entries.push_back({qs(spec.colourGroups[i]), onScale ? pen(Neutral, LineWidth, LineStyles[i % MaxLineStyles])
+                                                             : pen(CaseColours[i % CaseColourCount], LineWidth, Qt::SolidLine)});
+    if (shown < groups)
+        entries.push_back({QStringLiteral("and %1 more").arg(groups - shown), QPen(Qt::NoPen)});
+    if (!onScale)
+        for (std::size_t j = 0; j < spec.styleGroups.size(); ++j)
+            entries.push_back({qs(spec.styleGroups[j]), pen(Neutral, LineWidth, LineStyles[j])});
+    if (spec.limit)
+        entries.push_back({qs(spec.limit->label), pen(LimitColour, LimitWidth, Qt::SolidLine)});
+    return entries;
+}
+
+} // namespace
+
+std::vector<std::size_t> drawnStyleGroups(std::size_t count)
+{
+    const std::size_t drawn = std::min(count, count > MaxLineStyles ? MaxScaleLines : count);
+    std::vector<std::size_t> groups;
+    groups.reserve(drawn);
+    for (std::size_t k = 0; k < drawn; ++k)
+        groups.push_back(drawn == count ? k : (k * (count - 1) + (drawn - 1) / 2) / (drawn - 1));
+    return groups;
+}
+
+QChart *makePlotChart(const PlotSpec &spec)
+{
+    const bool onScale = spec.styleGroups.size() > MaxLineStyles;
+    auto *chart = new QChart;
+    chart->setAnimationOptions(QChart::NoAnimation);
+    chart->setTitle(qs(spec.title));
+    QFont titleFont = chart->titleFont();
+    titleFont.setPointSizeF(titleFont.pointSizeF() * 1.4);
+    chart->setTitleFont(titleFont);
+    chart->legend()->hide();
+
+    auto *x = new QValueAxis;
+    x->setTitleText(qs(spec.xTitle));
+    x->setLabelFormat(QStringLiteral("%g"));
+    chart->addAxis(x, Qt::AlignBottom);
+    QAbstractAxis *y = nullptr;
+    if (spec.logY) {
+        auto *axis = new QLogValueAxis;
+        axis->setLabelFormat(QStringLiteral("%g"));
+        axis->setMinorTickCount(8);
+        y = axis;
+    } else {
+        auto *axis = new QValueAxis;
+        axis->setLabelFormat(QStringLiteral("%g"));
+        y = axis;
+    }
+    y->setTitleText(qs(spec.yTitle));
+    chart->addAxis(y, Qt::AlignLeft);
+
+    // Where each style group sits on the colour scale, 0 to 1.
+    double scaleFrom = 0, scaleTo = 1;
+    if (onScale && !spec.styleValues.empty()) {
+        const auto [lo, hi] = std::minmax_element(spec.styleValues.begin(), spec.styleValues.end());
+        scaleFrom = *lo;
+        scaleTo = *hi;
+    } else if (onScale) {
+        scaleTo = static_cast<double>(spec.styleGroups.size() - 1);
+    }
+    auto scalePlace = [&](std::size_t group) {
+        const double v = group < spec.styleValues.size() ? spec.styleValues[group] : static_cast<double>(group);
+        return scaleTo > scaleFrom ? (v - scaleFrom) / (scaleTo - scaleFrom) : 0.0;
+    };
+
+    double xMin = INFINITY, xMax = -INFINITY, yMin = INFINITY, yMax = -INFINITY;
+    QAbstractSeries *anyLine = nullptr;
+    for (const PlotLine &line : spec.lines) {
+        auto *series = new QLineSeries;
+        QList<QPointF> points;
+        points.reserve(static_cast<qsizetype>(line.points.size()));
+        for (const auto &[px, py] : line.points) {
+            // A logarithmic axis has no place for zero or less.
+            if (!std::isfinite(px) || !std::isfinite(py) || (spec.logY && !(py > 0)))
+                continue;
+            points.append(QPointF(px, py));
+            xMin = std::min(xMin, px);
+            xMax = std::max(xMax, px);
+            yMin = std::min(yMin, py);
+            yMax = std::max(yMax, py);
+        }
+        series->replace(points);
+        series->setPointsVisible(points.size() <= 40);
+        chart->addSeries(series);
+        // The theme gives each series a pen when it is added; ours replaces it.
+        series->setPen(onScale ? pen(scaleColour(scalePlace(line.styleGroup)), ScaleLineWidth,
+                                     LineStyles[line.colourGroup % MaxLineStyles])
+                               : pen(CaseColours[line.colourGroup % CaseColourCount], LineWidth,
+                                     LineStyles[line.styleGroup % MaxLineStyles]));
+        series->attachAxis(x);
+        series->attachAxis(y);
+        anyLine = series;
+    }
+    // The limit inside the plot area, clear of its top edge.
+    if (spec.limit && std::isfinite(spec.limit->value) && (!spec.logY || spec.limit->value > 0)) {
+        yMin = std::min(yMin, spec.limit->value);
+        yMax = std::max(yMax, spec.limit->value * (spec.logY ? 1.5 : 1.08));
+    }
+    if (xMin <= xMax) {
+        if (xMin == xMax) {
+            xMin -= 0.5;
+            xMax += 0.5;
+        }
+        x->setRange(xMin, xMax);
+        x->applyNiceNumbers();
+    }
+    if (yMin <= yMax) {
+        if (!spec.logY) {
+            auto *axis = static_cast<QValueAxis *>(y);
+            axis->setRange(std::min(0.0, yMin), yMax > 0 ? yMax : 1.0);
+            axis->applyNiceNumbers();
+        } else {
+            // Whole decades, so that the axis has labels at both ends.
+            y->setRange(std::pow(10.0, std::floor(std::log10(yMin))), std::pow(10.0, std::ceil(std::log10(yMax))));
+        }
+    }
+
+    if (onScale) {
+        auto *bar = new QColorAxis;
+        // The bar runs from the gradient's 0 at its minimum to 1 at its maximum.
+        QLinearGradient gradient(0, 0, 0, 1);
+        for (const auto &[t, colour] : ScaleStops)
+            gradient.setColorAt(t, colour);
+        bar->setGradient(gradient);
+        bar->setRange(scaleFrom, scaleTo > scaleFrom ? scaleTo : scaleFrom + 1);
+        bar->setTitleText(qs(spec.styleTitle));
+        bar->setTickCount(scaleTicks(scaleFrom, scaleTo));
+        chart->addAxis(bar, Qt::AlignRight);
+        if (anyLine)
+            anyLine->attachAxis(bar);
+    }
+
+    QLineSeries *limitLine = nullptr;
+    std::vector<CrossingLabel> labels;
+    if (spec.limit) {
+        limitLine = new QLineSeries;
+        limitLine->append(x->min(), spec.limit->value);
+        limitLine->append(x->max(), spec.limit->value);
+        chart->addSeries(limitLine);
+        limitLine->setPen(pen(LimitColour, LimitWidth, Qt::SolidLine));
+        limitLine->attachAxis(x);
+        limitLine->attachAxis(y);
+
+        std::vector<double> crossings;
+        for (const PlotLine &line : spec.lines)
+            crossings.insert(crossings.end(), line.crossings.begin(), line.crossings.end());
+        std::sort(crossings.begin(), crossings.end());
+        if (!crossings.empty()) {
+            auto *marks = new QScatterSeries;
+            for (double c : crossings)
+                marks->append(c, spec.limit->value);
+            chart->addSeries(marks);
+            marks->setMarkerShape(QScatterSeries::MarkerShapeCircle);
+            marks->setMarkerSize(crossings.size() > MaxCrossingLabels ? 6 : 9);
+            marks->setColor(Qt::white);
+            marks->setBorderColor(LimitColour);
+            marks->attachAxis(x);
+            marks->attachAxis(y);
+        }
+        if (crossings.size() > MaxCrossingLabels)
+            crossings = {crossings.front(), crossings.back()};
+        for (double c : crossings)
+            labels.push_back({c, crossingText(c, spec.xUnit)});
+    }
+
+    auto *overlay = new Overlay(chart, legendOf(spec, onScale), std::move(labels),
+                                spec.limit ? spec.limit->value : 0.0, limitLine);
+    // Room for the legend right of the axes.
+    chart->setMargins(QMargins(10, 10, 10 + static_cast<int>(std::ceil(overlay->legendWidth())) + 16, 10));
+    return chart;
+}
+
+std::vector<LegendEntry> legendEntries(const QChart &chart)
+{
+    for (QGraphicsItem *item : chart.childItems())
+        if (const auto *overlay = dynamic_cast<const Overlay *>(item))
+            return overlay->entries();
+    return {};
+}
+
+} // namespace sf

@@ -1,0 +1,29 @@
+#pragma once
+
+// The chart of a plot: for a chart view in the window, for drawPlot, and for
+// tests that look at what the picture shows.
+
+#include "plot/Plot.h"
+
+#include <QChart>
+#include <QPen>
+#include <QString>
+
+#include <vector>
+
+namespace sf {
+
+struct LegendEntry {
+    QString label;
+    QPen pen; // the line drawn beside it
+};
+
+// The chart of `spec`, to be shown by a QChartView, which takes it. Its
+// legend and the crossings' labels are drawn over it and follow its plot
+// area as the view lays it out.
+QChart *makePlotChart(const PlotSpec &spec);
+
+// The entries of the chart's legend, top to bottom.
+std::vector<LegendEntry> legendEntries(const QChart &chart);
+
+} // namespace sf
