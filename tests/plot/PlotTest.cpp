@@ -106,7 +106,6 @@ TEST(Plot, LegendNamesEachGroupOnceAndStaysShort)
           "330 °C", "limit 25 bar"},
          0, 0},
         {"six temperatures go on a colour scale", groups(2, 6), {"pack-1", "pack-2"}, 270, 420},
-        {"fifty on it", groups(1, 50), {"pack-1"}, 270, 1740},
     };
     for (const auto &row : rows) {
         SCOPED_TRACE(row.name);
@@ -158,10 +157,6 @@ TEST(Plot, TheLimitIsALineWithItsCrossingsLabelled)
     spec.lines[0].points = {{0, 10}, {10, 40}};
     spec.lines[0].crossings = {5};
     const Shown shown(spec);
-    QLineSeries *limit = shown.series(2);
-    ASSERT_EQ(limit->count(), 2);
-    EXPECT_EQ(limit->at(0).y(), 25);
-    EXPECT_EQ(limit->at(1).y(), 25);
     // Across the whole plot area, though no line reaches its right end. A
     // line 1.5 pixels wide covers at least three quarters of the row.
     EXPECT_GT(shown.share(25, 0, 10, Qt::black, 200), 0.9);
