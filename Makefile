@@ -9,9 +9,10 @@ CMAKE_FLAGS ?=
 
 BUILD_PKGS = ca-certificates cmake g++ make pkg-config
 QT_PKGS    = qt6-base-dev libgl-dev fonts-ipafont-gothic
-# screenfilter-cli: command line, case files, plots drawn with Qt Charts.
-CLI_PKGS   = libcli11-dev libtomlplusplus-dev qt6-charts-dev qt6-svg-dev libqt6opengl6-dev
-TEST_PKGS  = libgtest-dev libgmock-dev libbenchmark-dev locales
+# screenfilter-cli: command line, case files, plots drawn with Qt Charts,
+# spreadsheet files.
+CLI_PKGS   = libcli11-dev libtomlplusplus-dev qt6-charts-dev qt6-svg-dev libqt6opengl6-dev libxlsxwriter-dev
+TEST_PKGS  = libgtest-dev libgmock-dev libbenchmark-dev locales python3-openpyxl
 FUZZ_PKGS  = clang libclang-rt-dev
 
 PACKAGE_PKGS = dpkg-dev file desktop-file-utils appstream lintian xvfb xdotool

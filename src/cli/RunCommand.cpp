@@ -1,6 +1,7 @@
 #include "RunCommand.h"
 
 #include "Common.h"
+#include "export/CaseJson.h"
 #include "export/FileSink.h"
 #include "run/CaseRun.h"
 #include "run/Diagnoses.h"
@@ -86,6 +87,45 @@ bool checkCase(const std::string &file, const FieldTexts &texts, const RunOption
     return true;
 }
 
+// The cases' details as one JSON document: an object for one case, an
+// array of them for several.
+int runJson(const RunOptions &options)
+{
+    if (options.outputDir) {
+        complain("--format json writes to standard output or to -o FILE, not into --output-dir");
+        return UsageOrFileError;
+    }
+    if (options.decimalSeparator) {
+        complain("--decimal-separator: JSON numbers always have \".\"");
+        return UsageOrFileError;
+    }
+    const std::optional<std::vector<FieldTexts>> cases = readCases(options.cases);
+    if (!cases)
+        return UsageOrFileError;
+    const bool several = options.cases.size() > 1;
+    std::string document = several ? "[\n  " : "";
+    int exit = Success;
+    for (std::size_t i = 0; i < options.cases.size(); ++i) {
+        const CaseJson json = caseDetailsJson(options.cases[i], (*cases)[i], '.', several ? "  " : "");
+        if (json.status != PointStatus::Ok) {
+            complain(options.cases[i] + ": " + json.message);
+            exit = CaseFailed;
+        }
+        document += json.text;
+        document += i + 1 < options.cases.size() ? ",\n  " : "";
+    }
+    document += several ? "\n]\n" : "\n";
+    try {
+        FileSink out(options.output.value_or("-"));
+        out.write(document);
+        out.close();
+    } catch (const std::runtime_error &e) {
+        complain(e.what());
+        return UsageOrFileError;
+    }
+    return exit;
+}
+
 } // namespace
 
 CLI::App *setupRun(CLI::App &app, int &exitCode)
@@ -95,19 +135,24 @@ CLI::App *setupRun(CLI::App &app, int &exitCode)
     cmd->add_option("CASE", options->cases, "Case files (.sfcase or .toml)")->required();
     auto *outDir = cmd->add_option("--output-dir", options->outputDir,
                                    "Write the reports into DIR (default: next to each case file)");
-    cmd->add_option("-o,--output", options->output, "Write the one case's report to FILE, - for standard output")
+    cmd->add_option("-o,--output", options->output, "Write the one case's report, or the JSON document, to FILE; - for standard output")
         ->excludes(outDir);
     cmd->add_option("--decimal-separator", options->decimalSeparator,
                     "Decimal separator of the report (default: the locale's, as in the window)");
     cmd->add_flag("--no-check", options->noCheck,
                   "Compute cases that make no physical sense exactly as the window does; say the findings as warnings");
     cmd->add_flag("--strict", options->strict, "Refuse a case with any warning too");
+    cmd->add_option("--format", options->format,
+                    "text (default: the report) or json (each screen's details, to standard output or -o FILE)")
+        ->check(CLI::IsMember({"text", "json"}));
     cmd->callback([options, &exitCode] { exitCode = runRun(*options); });
     return cmd;
 }
 
 int runRun(const RunOptions &options)
 {
+    if (options.format == "json")
+        return runJson(options);
     const std::optional<char> separator = separatorArgument(options.decimalSeparator);
     if (!separator)
         return UsageOrFileError;

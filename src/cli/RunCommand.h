@@ -20,6 +20,7 @@ struct RunOptions {
     std::optional<std::string> decimalSeparator;
     bool noCheck = false; // compute what the window computes; findings are only said
     bool strict = false;  // warnings refuse a case too
+    std::string format = "text"; // or "json": each screen's details, to standard output or -o
 };
 
 // Adds the subcommand to `app`; when it runs, its exit code goes to `exitCode`.

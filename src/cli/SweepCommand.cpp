@@ -4,6 +4,7 @@
 #include "calc/InputFields.h"
 #include "export/FileSink.h"
 #include "export/SweepTable.h"
+#include "io/WholeFile.h"
 #include "plot/Plot.h"
 #include "run/StudyEvaluator.h"
 #include "run/Limit.h"
@@ -182,6 +183,13 @@ bool checkGrid(const std::vector<Vary> &vary, const std::vector<FieldTexts> &cas
     return true;
 }
 
+// A workbook's bytes, gathered for the whole-file writer.
+class WholeBytes : public ByteSink {
+public:
+    void write(std::string_view bytes) override { this->bytes += bytes; }
+    std::string bytes;
+};
+
 } // namespace
 
 CLI::App *setupSweep(CLI::App &app, int &exitCode)
@@ -193,9 +201,22 @@ CLI::App *setupSweep(CLI::App &app, int &exitCode)
                     "KEY=FROM:TO:COUNT or KEY=v1,v2,... (once or twice; KEY such as flow_rate, "
                     "process.temperature, screens.3.wire)")
         ->required();
-    cmd->add_option("--format", options->format, "csv (default) or json (JSON Lines)")
-        ->check(CLI::IsMember({"csv", "json"}));
+    cmd->add_option("--format", options->format, "csv (default), json (JSON Lines) or xlsx (needs -o FILE)")
+        ->check(CLI::IsMember({"csv", "json", "xlsx"}));
     cmd->add_option("-o,--output", options->output, "Write the table to FILE (default: standard output)");
+    cmd->add_option("--columns", options->columns,
+                    "More columns: details (each screen's wall shear rate and apparent viscosity), "
+                    "inputs (the inputs not varied)")
+        ->delimiter(',')
+        ->check(CLI::IsMember({"details", "inputs"}));
+    cmd->add_option("--header", options->header, "CSV header: plain (default) or units (every name ends in its unit)")
+        ->check(CLI::IsMember({"plain", "units"}));
+    cmd->add_option("--decimal-separator", options->decimalSeparator,
+                    "CSV decimal separator: . (default) or , (then ; between fields)")
+        ->check(CLI::IsMember({".", ","}));
+    cmd->add_option("--digits", options->digits, "Significant digits of CSV and JSON numbers (default: as many as "
+                                                 "read back exactly)")
+        ->check(CLI::Range(1, 17));
     cmd->add_option("--units", options->units, "Pressure unit of table and plot: kgf/cm2 (default), bar, MPa, psi")
         ->check(CLI::IsMember({"kgf/cm2", "bar", "MPa", "psi"}));
     CLI::Option *plot =
@@ -245,7 +266,31 @@ int runSweepCommand(const SweepCommandOptions &args)
         complain(e.what());
         return UsageOrFileError;
     }
-    options.format = args.format == "json" ? TableFormat::JsonLines : TableFormat::Csv;
+    options.format = args.format == "json" ? TableFormat::JsonLines
+                   : args.format == "xlsx" ? TableFormat::Xlsx
+                                           : TableFormat::Csv;
+    const char separator = args.decimalSeparator ? (*args.decimalSeparator)[0] : '.';
+    if (options.format == TableFormat::Xlsx) {
+        if (!args.output || *args.output == "-") {
+            complain("--format xlsx: a workbook goes to a file; name it with -o FILE");
+            return UsageOrFileError;
+        }
+        if (args.decimalSeparator || args.digits) {
+            complain("--format xlsx: a workbook holds the numbers themselves; --decimal-separator and --digits are "
+                     "for csv and json");
+            return UsageOrFileError;
+        }
+    }
+    if (options.format == TableFormat::JsonLines && separator != '.') {
+        complain("--decimal-separator: JSON numbers always have \".\"");
+        return UsageOrFileError;
+    }
+    for (const std::string &c : args.columns) {
+        options.details = options.details || c == "details";
+        options.inputs = options.inputs || c == "inputs";
+    }
+    options.unitsInHeader = args.header == "units";
+    options.numbers = {separator, args.digits};
     if (args.plot) {
         const std::string suffix = fs::path(*args.plot).extension().string();
         if (suffix != ".svg" && suffix != ".png") {
@@ -276,9 +321,18 @@ int runSweepCommand(const SweepCommandOptions &args)
 
     SweepSummary summary;
     try {
-        FileSink out(args.output.value_or("-"));
-        summary = runSweep(options, out);
-        out.close();
+        if (options.format == TableFormat::Xlsx) {
+            // All or nothing: an earlier file of that name stays until the
+            // whole workbook is there.
+            WholeBytes book;
+            summary = runSweep(options, book);
+            if (const int err = replaceWholeFile(*args.output, book.bytes); err != 0)
+                throw std::runtime_error(systemMessage(*args.output, err));
+        } else {
+            FileSink out(args.output.value_or("-"));
+            summary = runSweep(options, out);
+            out.close();
+        }
     } catch (const std::runtime_error &e) {
         complain(e.what());
         return UsageOrFileError;

@@ -20,8 +20,12 @@ constexpr std::uint64_t DefaultMaxPoints = 10'000'000;
 struct SweepCommandOptions {
     std::vector<std::string> cases;
     std::vector<std::string> vary;
-    std::string format = "csv";
+    std::string format = "csv"; // csv, json (JSON Lines) or xlsx
     std::optional<std::string> output;
+    std::vector<std::string> columns; // "details", "inputs"
+    std::string header = "plain";     // or "units"
+    std::optional<std::string> decimalSeparator; // "." or ","
+    int digits = 0;                   // 0: shortest exact
     std::string units = "kgf/cm2";
     std::optional<std::string> plot;
     std::optional<std::string> limit; // "total=150bar", "drop.3=20psi"

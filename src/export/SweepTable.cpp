@@ -2,6 +2,7 @@
 
 #include "calc/InputFields.h"
 #include "export/PlotCurve.h"
+#include "export/XlsxBook.h"
 #include "run/StudyEvaluator.h"
 
 #include <algorithm>
@@ -21,80 +22,6 @@ namespace {
 // Points per unit of work: large enough that threads rarely meet, small
 // enough that the rows waiting to be written stay a few megabytes.
 constexpr std::uint64_t ChunkPoints = 2048;
-
-void appendNumber(std::string &out, double v)
-{
-    char buf[32];
-    const auto r = std::to_chars(buf, buf + sizeof buf, v);
-    out.append(buf, r.ptr);
-}
-
-// JSON has no infinity: a total beyond the double range in another unit is null.
-void appendJsonNumber(std::string &out, double v)
-{
-    if (std::isfinite(v))
-        appendNumber(out, v);
-    else
-        out += "null";
-}
-
-// RFC 4180: a field with a comma, quote or line break is quoted, quotes doubled.
-void appendCsvField(std::string &out, std::string_view text)
-{
-    if (text.find_first_of(",\"\r\n") == std::string_view::npos) {
-        out += text;
-        return;
-    }
-    out += '"';
-    for (char c : text) {
-        if (c == '"')
-            out += '"';
-        out += c;
-    }
-    out += '"';
-}
-
-// The length of the valid UTF-8 character at text[i], or 0.
-std::size_t utf8Length(std::string_view text, std::size_t i)
-{
-    const auto c = static_cast<unsigned char>(text[i]);
-    const std::size_t n = c < 0x80 ? 1 : (c >> 5) == 0x6 ? 2 : (c >> 4) == 0xE ? 3 : (c >> 3) == 0x1E ? 4 : 0;
-    if (n == 0 || i + n > text.size())
-        return 0;
-    for (std::size_t k = 1; k < n; ++k)
-        if ((static_cast<unsigned char>(text[i + k]) & 0xC0) != 0x80)
-            return 0;
-    return n;
-}
-
-// A JSON string; bytes that are no UTF-8 (a file name in another code page)
-// become U+FFFD.
-void appendJsonString(std::string &out, std::string_view text)
-{
-    out += '"';
-    for (std::size_t i = 0; i < text.size();) {
-        const char c = text[i];
-        const std::size_t n = utf8Length(text, i);
-        if (n == 0) {
-            out += "\\ufffd";
-            ++i;
-            continue;
-        }
-        if (c == '"' || c == '\\') {
-            out += '\\';
-            out += c;
-        } else if (static_cast<unsigned char>(c) < 0x20) {
-            static const char hex[] = "0123456789abcdef";
-            out += "\\u00";
-            out += hex[(c >> 4) & 0xF];
-            out += hex[c & 0xF];
-        } else {
-            out.append(text.substr(i, n));
-        }
-        i += n;
-    }
-    out += '"';
-}
 
 std::string unitSuffix(std::string_view unit)
 {
@@ -121,84 +48,218 @@ int dropColumns(const SweepOptions &o)
     return columns;
 }
 
+enum class ColumnKind { Case, Varied, Input, Total, Drop, WallShearRate, ApparentViscosity, Status, Warnings };
+
+struct Column {
+    ColumnKind kind;
+    std::size_t index = 0;         // the varied key's; the screen's, from 0
+    Field field = Field::FlowRate; // an input's
+    std::string name;              // in the default header
+    std::string unitName;          // in a header with units
+};
+
+bool isVaried(const SweepOptions &o, Field field)
+{
+    return std::any_of(o.vary.begin(), o.vary.end(), [field](const Vary &v) { return v.field == field; });
+}
+
+// Case, varied keys, the inputs not varied, total, each screen's drop, their
+// wall shear rates, their apparent viscosities, status.
+std::vector<Column> tableColumns(const SweepOptions &o, int screens)
+{
+    using K = ColumnKind;
+    const std::string unit = unitSuffix(o.unit.name);
+    std::vector<Column> columns;
+    columns.push_back({K::Case, 0, {}, "case", "case"});
+    for (std::size_t i = 0; i < o.vary.size(); ++i)
+        columns.push_back({K::Varied, i, o.vary[i].field, o.vary[i].key,
+                           nameWithUnit(o.vary[i].key, inputField(o.vary[i].field).unit)});
+    if (o.inputs)
+        for (const InputField &f : InputFields) {
+            if (f.kind == FieldKind::SaveFileName || f.screen > screens || isVaried(o, f.id))
+                continue;
+            const std::string key = columnKey(f.id);
+            columns.push_back({K::Input, 0, f.id, key, nameWithUnit(key, f.unit)});
+        }
+    columns.push_back({K::Total, 0, {}, "total_" + unit, nameWithUnit("total", o.unit.name)});
+    auto perScreen = [&](K kind, const std::string &quantity, std::string_view unitName, const std::string &plainUnit) {
+        for (int i = 1; i <= screens; ++i) {
+            const std::string name = quantity + "_" + std::to_string(i);
+            columns.push_back({kind, static_cast<std::size_t>(i - 1), {}, name + plainUnit, nameWithUnit(name, unitName)});
+        }
+    };
+    perScreen(K::Drop, "drop", o.unit.name, "_" + unit);
+    if (o.details) {
+        perScreen(K::WallShearRate, "wall_shear_rate", "1/s", "");
+        perScreen(K::ApparentViscosity, "apparent_viscosity", "Pa.s", "");
+    }
+    columns.push_back({K::Status, 0, {}, "status", "status"});
+    if (o.warnings)
+        columns.push_back({K::Warnings, 0, {}, "warnings", "warnings"});
+    return columns;
+}
+
+// One point as a row is written from it.
+struct Row {
+    const std::string &caseName;
+    const std::vector<double> &values;
+    const StudyPoint &point;
+    const FilterCase *read; // the case as the point read it, null when it could not
+    const std::string &warnings; // its finding codes, blank-separated
+};
+
+// A row of a workbook: its numbers, one for each column (none in the case's
+// and the status's), and its status.
+struct SheetRow {
+    std::size_t caseIndex = 0;
+    std::vector<std::optional<double>> numbers;
+    std::string status;
+    std::string warnings;
+};
+
 class RowWriter {
 public:
-    RowWriter(const SweepOptions &o, int columns) : m_o(o), m_columns(columns) {}
+    RowWriter(const SweepOptions &o, int screens)
+        : m_o(o), m_columns(tableColumns(o, screens)), m_delimiter(o.numbers.separator == ',' ? ';' : ',')
+    {
+    }
+
+    const std::vector<Column> &columns() const { return m_columns; }
 
     void header(std::string &out) const
     {
         if (m_o.format != TableFormat::Csv)
             return;
-        const std::string unit = unitSuffix(m_o.unit.name);
-        out += "case";
-        for (const Vary &v : m_o.vary) {
-            out += ',';
-            appendCsvField(out, v.key);
+        for (const Column &c : m_columns) {
+            if (c.kind != ColumnKind::Case)
+                out += m_delimiter;
+            appendCsvField(out, m_o.unitsInHeader ? c.unitName : c.name, m_delimiter);
         }
-        out += ",total_" + unit;
-        for (int i = 1; i <= m_columns; ++i)
-            out += ",drop_" + std::to_string(i) + "_" + unit;
-        out += m_o.warnings ? ",status,warnings\n" : ",status\n";
+        out += '\n';
     }
 
-    void row(std::string &out, const std::string &caseName, const std::vector<double> &values,
-             const StudyPoint &r, const std::string &warnings) const
+    std::optional<double> number(const Column &c, const Row &row) const
     {
-        const double f = m_o.unit.perKgfCm2;
-        if (m_o.format == TableFormat::Csv) {
-            appendCsvField(out, caseName);
-            for (double v : values) {
-                out += ',';
-                appendNumber(out, v);
+        const StudyPoint &p = row.point;
+        const bool screen = p.ok() && c.index < static_cast<std::size_t>(p.screenCount);
+        const ScreenResult &s = p.screens[std::min(c.index, p.screens.size() - 1)];
+        switch (c.kind) {
+        case ColumnKind::Varied:
+            return row.values[c.index];
+        case ColumnKind::Input:
+            return row.read ? inputValue(*row.read, c.field) : std::nullopt;
+        case ColumnKind::Total:
+            return p.ok() ? std::optional(p.total * m_o.unit.perKgfCm2) : std::nullopt;
+        case ColumnKind::Drop:
+            return screen ? std::optional(s.pressureDrop * m_o.unit.perKgfCm2) : std::nullopt;
+        case ColumnKind::WallShearRate:
+            return screen ? std::optional(s.wallShearRate) : std::nullopt;
+        case ColumnKind::ApparentViscosity:
+            return screen ? std::optional(s.apparentViscosity) : std::nullopt;
+        case ColumnKind::Case:
+        case ColumnKind::Status:
+        case ColumnKind::Warnings:
+            break;
+        }
+        return std::nullopt;
+    }
+
+    void row(std::string &out, const Row &row) const
+    {
+        if (m_o.format == TableFormat::Csv)
+            csvRow(out, row);
+        else
+            jsonRow(out, row);
+    }
+
+    void row(SheetRow &out, const Row &row) const
+    {
+        out.numbers.clear();
+        for (const Column &c : m_columns)
+            out.numbers.push_back(number(c, row));
+        out.status = row.point.ok() ? "ok" : row.point.message;
+        out.warnings = row.warnings;
+    }
+
+private:
+    void csvRow(std::string &out, const Row &row) const
+    {
+        for (const Column &c : m_columns) {
+            if (c.kind == ColumnKind::Case) {
+                appendCsvField(out, row.caseName, m_delimiter);
+                continue;
             }
-            out += ',';
-            if (r.ok())
-                appendNumber(out, r.total * f);
-            for (int i = 0; i < m_columns; ++i) {
-                out += ',';
-                if (r.ok() && i < r.screenCount)
-                    appendNumber(out, r.screens[static_cast<std::size_t>(i)].pressureDrop * f);
-            }
-            out += ',';
-            appendCsvField(out, r.ok() ? "ok" : r.message);
-            if (m_o.warnings) {
-                out += ',';
-                appendCsvField(out, warnings);
-            }
-            out += '\n';
+            out += m_delimiter;
+            if (c.kind == ColumnKind::Status)
+                appendCsvField(out, row.point.ok() ? "ok" : row.point.message, m_delimiter);
+            else if (c.kind == ColumnKind::Warnings)
+                appendCsvField(out, row.warnings, m_delimiter);
+            else if (const std::optional<double> v = number(c, row))
+                appendNumber(out, *v, m_o.numbers);
+        }
+        out += '\n';
+    }
+
+    // A list of the screens' values of one kind, null when the point failed.
+    void jsonList(std::string &out, std::string_view name, ColumnKind kind, const Row &row) const
+    {
+        out += ",\"";
+        out += name;
+        out += "\":";
+        if (!row.point.ok()) {
+            out += "null";
             return;
         }
+        out += '[';
+        bool first = true;
+        for (const Column &c : m_columns)
+            if (c.kind == kind && c.index < static_cast<std::size_t>(row.point.screenCount)) {
+                if (!first)
+                    out += ',';
+                first = false;
+                appendJsonNumber(out, *number(c, row), m_o.numbers);
+            }
+        out += ']';
+    }
+
+    void jsonRow(std::string &out, const Row &row) const
+    {
+        const StudyPoint &r = row.point;
         out += "{\"case\":";
-        appendJsonString(out, caseName);
-        for (std::size_t i = 0; i < values.size(); ++i) {
+        appendJsonString(out, row.caseName);
+        for (const Column &c : m_columns) {
+            if (c.kind != ColumnKind::Varied && c.kind != ColumnKind::Input)
+                continue;
             out += ',';
-            appendJsonString(out, m_o.vary[i].key);
+            appendJsonString(out, c.name);
             out += ':';
-            appendNumber(out, values[i]);
+            if (const std::optional<double> v = number(c, row))
+                appendJsonNumber(out, *v, m_o.numbers);
+            else
+                out += "null";
         }
         out += ",\"unit\":";
         appendJsonString(out, m_o.unit.name);
-        if (r.ok()) {
-            out += ",\"total\":";
-            appendJsonNumber(out, r.total * f);
-            out += ",\"drops\":[";
-            for (int i = 0; i < r.screenCount; ++i) {
-                if (i)
-                    out += ',';
-                appendJsonNumber(out, r.screens[static_cast<std::size_t>(i)].pressureDrop * f);
-            }
-            out += "],\"status\":\"ok\"";
-        } else {
-            out += ",\"total\":null,\"drops\":null,\"status\":";
-            appendJsonString(out, r.message);
+        out += ",\"total\":";
+        if (r.ok())
+            appendJsonNumber(out, *number(m_columns[indexOf(ColumnKind::Total)], row), m_o.numbers);
+        else
+            out += "null";
+        jsonList(out, "drops", ColumnKind::Drop, row);
+        if (m_o.details) {
+            jsonList(out, "wall_shear_rates", ColumnKind::WallShearRate, row);
+            jsonList(out, "apparent_viscosities", ColumnKind::ApparentViscosity, row);
         }
+        out += ",\"status\":";
+        appendJsonString(out, r.ok() ? "ok" : r.message);
         if (m_o.warnings) {
             out += ",\"warnings\":[";
-            for (std::size_t start = 0; start < warnings.size();) {
-                const std::size_t end = std::min(warnings.find(' ', start), warnings.size());
+            const std::string &w = row.warnings;
+            for (std::size_t start = 0; start < w.size();) {
+                const std::size_t end = std::min(w.find(' ', start), w.size());
                 if (start)
                     out += ',';
-                appendJsonString(out, std::string_view(warnings).substr(start, end - start));
+                appendJsonString(out, std::string_view(w).substr(start, end - start));
                 start = end + 1;
             }
             out += ']';
@@ -206,9 +267,103 @@ public:
         out += "}\n";
     }
 
-private:
+    std::size_t indexOf(ColumnKind kind) const
+    {
+        return static_cast<std::size_t>(std::find_if(m_columns.begin(), m_columns.end(),
+                                                     [kind](const Column &c) { return c.kind == kind; }) -
+                                        m_columns.begin());
+    }
+
     const SweepOptions &m_o;
-    int m_columns;
+    std::vector<Column> m_columns;
+    char m_delimiter;
+};
+
+// The inputs of a case as its single run reads them.
+std::vector<InputCell> inputsOf(const FieldTexts &texts)
+{
+    StudyEvaluator evaluator(texts, '.', {}, false);
+    const StudyPoint &p = evaluator.evaluate({});
+    const bool read = p.ok() || p.step != RunStep::Reading;
+    return caseInputs(texts, read ? &evaluator.lastCase() : nullptr);
+}
+
+// The workbook of a sweep: a sheet for each case, begun at its first row.
+class SheetWriter {
+public:
+    SheetWriter(const SweepOptions &o, const std::vector<Column> &columns, bool large)
+        : m_o(o), m_columns(columns), m_book(large)
+    {
+        std::vector<std::string> files;
+        for (const SweepCase &c : o.cases)
+            files.push_back(c.name);
+        m_names = sheetNames(files);
+    }
+
+    void write(const SheetRow &r)
+    {
+        if (r.caseIndex != m_case)
+            begin(r.caseIndex);
+        for (std::size_t i = 0; i < m_columns.size(); ++i) {
+            const auto column = static_cast<std::uint16_t>(i);
+            if (m_columns[i].kind == ColumnKind::Case)
+                m_book.text(m_row, column, m_o.cases[r.caseIndex].name);
+            else if (m_columns[i].kind == ColumnKind::Status)
+                m_book.text(m_row, column, r.status);
+            else if (m_columns[i].kind == ColumnKind::Warnings)
+                m_book.text(m_row, column, r.warnings);
+            else if (const std::optional<double> &v = r.numbers[i])
+                number(column, *v);
+        }
+        ++m_row;
+    }
+
+    void finish(ByteSink &out) { m_book.finish(out); }
+
+private:
+    // A number a cell cannot hold (a total beyond the double range in
+    // another unit) is written as the CSV writes it.
+    void number(std::uint16_t column, double v)
+    {
+        if (std::isfinite(v)) {
+            m_book.number(m_row, column, v);
+        } else {
+            std::string text;
+            appendNumber(text, v);
+            m_book.text(m_row, column, text);
+        }
+    }
+
+    // The case's name, its inputs (key, value, unit), a blank row, the header.
+    void begin(std::size_t caseIndex)
+    {
+        m_case = caseIndex;
+        m_book.addSheet(m_names[caseIndex]);
+        m_row = 0;
+        m_book.text(m_row, 0, "case");
+        m_book.text(m_row++, 1, m_o.cases[caseIndex].name);
+        for (const InputCell &cell : inputsOf(m_o.cases[caseIndex].texts)) {
+            m_book.text(m_row, 0, columnKey(cell.field));
+            if (cell.value)
+                number(1, *cell.value);
+            else
+                m_book.text(m_row, 1, cell.text);
+            if (const std::string_view unit = inputField(cell.field).unit; !unit.empty())
+                m_book.text(m_row, 2, unit);
+            ++m_row;
+        }
+        ++m_row;
+        for (std::size_t i = 0; i < m_columns.size(); ++i)
+            m_book.text(m_row, static_cast<std::uint16_t>(i), m_columns[i].unitName);
+        ++m_row;
+    }
+
+    const SweepOptions &m_o;
+    const std::vector<Column> &m_columns;
+    XlsxBook m_book;
+    std::vector<std::string> m_names;
+    std::optional<std::size_t> m_case;
+    std::uint32_t m_row = 0;
 };
 
 struct PlotPoint {
@@ -217,7 +372,8 @@ struct PlotPoint {
 };
 
 struct ChunkResult {
-    std::string rows;
+    std::string rows;           // CSV and JSON Lines
+    std::vector<SheetRow> cells; // xlsx
     std::vector<PlotPoint> plot;
     std::uint64_t failed = 0;
 };
@@ -302,18 +458,22 @@ public:
     ChunkResult compute(std::uint64_t first, std::uint64_t last)
     {
         ChunkResult out;
+        const bool sheet = m_o.format == TableFormat::Xlsx;
         // A row of 16 numbers in their shortest forms is rarely longer.
-        out.rows.reserve(static_cast<std::size_t>(last - first) * 320);
+        if (!sheet)
+            out.rows.reserve(static_cast<std::size_t>(last - first) * 320 * (m_o.details || m_o.inputs ? 3 : 1));
         for (std::uint64_t p = first; p < last; ++p) {
             std::size_t curve = 0;
             const std::size_t c = m_grid.place(p, m_values, curve);
             if (!m_evaluators[c])
-                m_evaluators[c].emplace(m_o.cases[c].texts, '.', m_fields, m_o.cases[c].range.has_value());
-            const StudyPoint &computed = m_evaluators[c]->evaluate(m_values);
+                m_evaluators[c].emplace(m_o.cases[c].texts, '.', m_fields, m_o.details || m_o.cases[c].range.has_value());
+            StudyEvaluator &e = *m_evaluators[c];
+            const StudyPoint &computed = e.evaluate(m_values);
             const StudyPoint *shown = &computed;
+            const bool read = computed.ok() || computed.step != RunStep::Reading;
             FindingCodes found;
-            if (m_o.warnings && computed.step != RunStep::Reading) {
-                found = findingCodes(m_evaluators[c]->lastCase(), computed, m_o.cases[c].range);
+            if (m_o.warnings && read) {
+                found = findingCodes(e.lastCase(), computed, m_o.cases[c].range);
                 if (m_o.refuseErrors && found.error && computed.ok()) {
                     m_refused = computed;
                     m_refused.status = PointStatus::Rejected;
@@ -322,7 +482,14 @@ public:
                 }
             }
             const StudyPoint &r = *shown;
-            m_rows.row(out.rows, m_o.cases[c].name, m_values, r, found.codes);
+            const Row row{m_o.cases[c].name, m_values, r, read ? &e.lastCase() : nullptr, found.codes};
+            if (sheet) {
+                out.cells.emplace_back();
+                out.cells.back().caseIndex = c;
+                m_rows.row(out.cells.back(), row);
+            } else {
+                m_rows.row(out.rows, row);
+            }
             if (!r.ok()) {
                 ++out.failed;
             } else if (m_o.keepPlotPoints) {
@@ -347,10 +514,31 @@ private:
 
 } // namespace
 
+std::uint64_t sheetRows(const FieldTexts &texts, std::uint64_t points)
+{
+    return 3 + inputsOf(texts).size() + points;
+}
+
 SweepSummary runSweep(const SweepOptions &o, ByteSink &out)
 {
     const Grid grid(o);
     const RowWriter rows(o, dropColumns(o));
+    std::optional<SheetWriter> sheets;
+    if (o.format == TableFormat::Xlsx) {
+        const std::uint64_t points = o.cases.empty() ? 0 : grid.size() / o.cases.size();
+        std::uint64_t most = 0;
+        for (const SweepCase &c : o.cases) {
+            const std::uint64_t needed = sheetRows(c.texts, points);
+            if (needed > XlsxMaxRows)
+                throw std::runtime_error("xlsx: a sheet holds at most " + std::to_string(XlsxMaxRows) + " rows; " +
+                                         c.name + " needs " + std::to_string(needed) + " for its " +
+                                         std::to_string(points) + " points (csv or json take any number)");
+            most = std::max(most, needed);
+        }
+        // A sheet's XML takes some 50 bytes a cell; past 4 GB the file must
+        // be a ZIP64 one, which older readers may refuse, so only then.
+        sheets.emplace(o, rows.columns(), most * rows.columns().size() > 4'000'000'000ull / 64);
+    }
     SweepSummary summary;
     summary.points = grid.size();
     // Each curve is reduced as its points come in, so that what a plot keeps
@@ -444,7 +632,11 @@ SweepSummary runSweep(const SweepOptions &o, ByteSink &out)
                 result = std::move(it->second);
                 done.erase(it);
             }
-            out.write(result.rows);
+            if (sheets)
+                for (const SheetRow &r : result.cells)
+                    sheets->write(r);
+            else
+                out.write(result.rows);
             summary.failed += result.failed;
             for (const PlotPoint &p : result.plot)
                 plotCurves[p.curve].add(p.x, p.y);
@@ -465,6 +657,8 @@ SweepSummary runSweep(const SweepOptions &o, ByteSink &out)
         summary.curves[i].points = plotCurves[i].points();
         summary.curves[i].crossings = plotCurves[i].crossings();
     }
+    if (sheets)
+        sheets->finish(out);
     return summary;
 }
 

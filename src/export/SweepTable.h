@@ -1,6 +1,7 @@
 #pragma once
 
 #include "run/Diagnoses.h"
+#include "export/TableText.h"
 #include "run/Sweep.h"
 
 #include <cstdint>
@@ -20,7 +21,9 @@ public:
     virtual void write(std::string_view bytes) = 0;
 };
 
-enum class TableFormat { Csv, JsonLines };
+// Xlsx: one sheet per case, the case's inputs at its top, then a header
+// with units and one row per point, numbers stored as numbers.
+enum class TableFormat { Csv, JsonLines, Xlsx };
 
 struct SweepCase {
     std::string name; // as the user named its file
@@ -33,6 +36,12 @@ struct SweepOptions {
     std::vector<Vary> vary; // one or two keys; the first is the outer loop
     TableFormat format = TableFormat::Csv;
     PressureUnit unit{"kgf/cm2", 1.0};
+    bool details = false;       // each screen's wall shear rate and apparent viscosity
+    bool inputs = false;        // the inputs that are not varied, as each point took them
+    bool unitsInHeader = false; // CSV: every column's name ends in its unit
+    // CSV and JSON Lines. A comma as the separator makes ";" the CSV's
+    // delimiter; JSON always has ".".
+    NumberStyle numbers;
     unsigned threads = 1;
     bool keepPlotPoints = false;
     // A "warnings" column: each computed point's finding codes. With
@@ -73,7 +82,13 @@ struct SweepSummary {
 // Computes every point of the grid (cases x first key x second key, in that
 // order) on `threads` threads and writes a CSV header, then one row per
 // point to `out`, rows in grid order whatever the thread count. Memory stays bounded: rows are
-// written as they are done. Throws what `out` throws.
+// written as they are done; an xlsx workbook is built on disk and written to
+// `out` when complete. Throws what `out` throws, and std::runtime_error
+// before any point is computed when a case has more rows than a sheet holds.
 SweepSummary runSweep(const SweepOptions &options, ByteSink &out);
+
+// The rows a case's xlsx sheet needs: the case's name, its inputs, a blank
+// row, the header and one row per point.
+std::uint64_t sheetRows(const FieldTexts &texts, std::uint64_t points);
 
 } // namespace sf

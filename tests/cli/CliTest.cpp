@@ -249,6 +249,7 @@ TEST(Cli, BadInputGetsOneClearLineAndItsExitCode)
     FieldTexts other = FieldTexts::defaults();
     other[Field::SaveFileName] = "other.txt";
     writeCase("other.sfcase", other);
+    writeBytes("big.xlsx", "earlier");
 
     const struct {
         std::vector<std::string> args;
@@ -290,6 +291,24 @@ TEST(Cli, BadInputGetsOneClearLineAndItsExitCode)
         {{"sweep", "good.sfcase", "--vary", "flow_rate=1", "--limit", "total=150bar"}, 2,
          "--limit requires --plot\nRun with --help for more information.\n"},
         {{"init", "good.sfcase"}, 2, "good.sfcase: exists already (--force replaces it)\n"},
+        {{"run", "good.sfcase", "--format", "json", "--output-dir", "nowhere"}, 2,
+         "--format json writes to standard output or to -o FILE, not into --output-dir\n"},
+        {{"run", "good.sfcase", "--format", "json", "--decimal-separator", ","}, 2,
+         "--decimal-separator: JSON numbers always have \".\"\n"},
+        {{"sweep", "good.sfcase", "--vary", "flow_rate=1", "--format", "json", "--decimal-separator", ","}, 2,
+         "--decimal-separator: JSON numbers always have \".\"\n"},
+        {{"sweep", "good.sfcase", "--vary", "flow_rate=1", "--format", "xlsx"}, 2,
+         "--format xlsx: a workbook goes to a file; name it with -o FILE\n"},
+        {{"sweep", "good.sfcase", "--vary", "flow_rate=1", "--format", "xlsx", "-o", "-"}, 2,
+         "--format xlsx: a workbook goes to a file; name it with -o FILE\n"},
+        {{"sweep", "good.sfcase", "--vary", "flow_rate=1", "--format", "xlsx", "-o", "t.xlsx", "--digits", "3"}, 2,
+         "--format xlsx: a workbook holds the numbers themselves; --decimal-separator and --digits are for csv and json\n"},
+        {{"sweep", "good.sfcase", "--vary", "flow_rate=1", "--format", "xlsx", "-o", "nowhere/t.xlsx"}, 2,
+         "nowhere/t.xlsx: No such file or directory\n"},
+        {{"sweep", "good.sfcase", "--vary", "flow_rate=1:2:349513", "--vary", "temperature=1,2,3", "--format", "xlsx",
+          "-o", "big.xlsx"}, 2,
+         "xlsx: a sheet holds at most 1048576 rows; good.sfcase needs 1048577 for its 1048539 points "
+         "(csv or json take any number)\n"},
     };
     for (const auto &row : rows) {
         std::string joined;
@@ -303,6 +322,7 @@ TEST(Cli, BadInputGetsOneClearLineAndItsExitCode)
     // The rejected case wrote nothing; the other one still ran.
     EXPECT_FALSE(fs::exists("rejected.txt"));
     EXPECT_EQ(readBytes("other.txt"), test::goldenReport());
+    EXPECT_EQ(readBytes("big.xlsx"), "earlier");
 }
 
 TEST(Cli, UsageHelpAndVersion)

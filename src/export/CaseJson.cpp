@@ -1,0 +1,121 @@
+#include "export/CaseJson.h"
+
+#include "calc/InputFields.h"
+#include "export/TableText.h"
+
+namespace sf {
+
+namespace {
+
+std::string_view statusName(PointStatus status)
+{
+    switch (status) {
+    case PointStatus::Ok:
+        return "ok";
+    case PointStatus::Rejected:
+        return "rejected";
+    case PointStatus::Failed:
+        break;
+    }
+    return "failed";
+}
+
+void appendMember(std::string &out, std::string_view name, double v)
+{
+    out += ", ";
+    appendJsonString(out, name);
+    out += ": ";
+    appendJsonNumber(out, v);
+}
+
+// Each screen's quantities: name, unit, value.
+struct Quantity {
+    std::string_view name;
+    std::string_view unit;
+    double ScreenResult::*value;
+};
+constexpr Quantity Quantities[] = {
+    {"mesh", "1/in", &ScreenResult::mesh},
+    {"wire", "cm", &ScreenResult::wire},
+    {"opening", "cm", &ScreenResult::opening},
+    {"open_area", "-", &ScreenResult::openArea},
+    {"screen_factor", "cm^-n", &ScreenResult::screenFactor},
+    {"wall_shear_rate", "1/s", &ScreenResult::wallShearRate},
+    {"apparent_viscosity", "Pa.s", &ScreenResult::apparentViscosity},
+    {"pressure_drop", "kgf/cm2", &ScreenResult::pressureDrop},
+};
+
+} // namespace
+
+CaseJson caseDetailsJson(std::string_view name, const FieldTexts &texts, char separator, std::string_view indent)
+{
+    StudyEvaluator evaluator(texts, separator, {}, true);
+    const StudyPoint &point = evaluator.evaluate({});
+    // Past reading, the case holds every value the run took.
+    const bool read = point.ok() || point.step != RunStep::Reading;
+    const std::string pad = std::string(indent) + "  ";
+
+    CaseJson json{{}, point.status, point.message};
+    std::string &out = json.text;
+    out += "{\n" + pad + "\"case\": ";
+    appendJsonString(out, name);
+    out += ",\n" + pad + "\"status\": ";
+    appendJsonString(out, statusName(point.status));
+    if (!point.ok()) {
+        out += ",\n" + pad + "\"message\": ";
+        appendJsonString(out, point.message);
+    }
+
+    // The inputs as the run took them; a run that could not read its case
+    // gives each as its text.
+    out += ",\n" + pad + "\"inputs\": [";
+    bool first = true;
+    for (const InputCell &cell : caseInputs(texts, read ? &evaluator.lastCase() : nullptr)) {
+        out += first ? "\n" : ",\n";
+        first = false;
+        out += pad + "  {\"key\": ";
+        appendJsonString(out, keyOfField(cell.field));
+        out += ", \"value\": ";
+        if (cell.value)
+            appendJsonNumber(out, *cell.value);
+        else
+            appendJsonString(out, cell.text);
+        out += ", \"unit\": ";
+        appendJsonString(out, inputField(cell.field).unit);
+        out += '}';
+    }
+    out += "\n" + pad + "]";
+
+    out += ",\n" + pad + "\"screens\": [";
+    for (int i = 0; i < point.screenCount; ++i) {
+        const ScreenResult &s = point.screens[static_cast<std::size_t>(i)];
+        out += i ? ",\n" : "\n";
+        out += pad + "  {\"screen\": " + std::to_string(i + 1);
+        for (const Quantity &q : Quantities)
+            appendMember(out, q.name, s.*q.value);
+        out += '}';
+    }
+    out += point.screenCount ? "\n" + pad + "]" : "]";
+
+    out += ",\n" + pad + "\"total\": ";
+    if (point.ok())
+        appendJsonNumber(out, point.total);
+    else
+        out += "null";
+
+    out += ",\n" + pad + "\"units\": {";
+    for (const Quantity &q : Quantities) {
+        appendJsonString(out, q.name);
+        out += ": ";
+        appendJsonString(out, q.unit);
+        out += ", ";
+    }
+    out += "\"total\": \"kgf/cm2\"}";
+
+    // "diagnoses": the run's findings go here once the evaluator's layer
+    // gives them.
+    out += "\n" + std::string(indent) + "}";
+    return json;
+}
+
+} // namespace sf

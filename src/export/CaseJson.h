@@ -1,0 +1,25 @@
+#pragma once
+
+// The run of one case with every screen's details, as a JSON object: the
+// inputs, each screen's mesh, wire, opening, open area, screen factor, wall
+// shear rate, apparent viscosity and pressure drop, the total and the units.
+
+#include "run/StudyEvaluator.h"
+
+#include <string>
+#include <string_view>
+
+namespace sf {
+
+struct CaseJson {
+    std::string text;    // the object, every line after the first led by `indent`, no final line break
+    PointStatus status = PointStatus::Ok;
+    std::string message; // the window's words when the run did not end well
+};
+
+// Runs the case whose `texts` are read with `separator`, as a single run
+// would, and writes what it came to. `name` is the case as the user named
+// it. Numbers are in their shortest exact form, always with ".".
+CaseJson caseDetailsJson(std::string_view name, const FieldTexts &texts, char separator, std::string_view indent = "");
+
+} // namespace sf

@@ -1,0 +1,175 @@
+#include "export/XlsxBook.h"
+
+#include "export/FileSink.h"
+#include "export/TableText.h"
+
+#include <xlsxwriter.h>
+
+#include <cerrno>
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <set>
+#include <stdexcept>
+
+namespace sf {
+
+namespace fs = std::filesystem;
+
+namespace {
+
+// Excel counts a name's characters in UTF-16 units.
+constexpr std::size_t SheetNameUnits = 31;
+// Excel's limit for the characters of one cell.
+constexpr std::size_t CellCharacters = 32767;
+
+std::string asciiLower(std::string s)
+{
+    for (char &c : s)
+        if (c >= 'A' && c <= 'Z')
+            c = static_cast<char>(c - 'A' + 'a');
+    return s;
+}
+
+// The name cut to `units` UTF-16 units, characters a sheet name may not hold
+// replaced by "_".
+std::string sheetNameOf(std::string_view stem, std::size_t units)
+{
+    std::string name;
+    std::size_t used = 0;
+    for (std::size_t i = 0; i < stem.size();) {
+        const std::size_t n = utf8Length(stem, i);
+        const std::size_t width = n == 4 ? 2 : 1;
+        if (used + width > units)
+            break;
+        used += width;
+        const unsigned char c = static_cast<unsigned char>(stem[i]);
+        if (n == 0 || c < 0x20 || c == 0x7F || std::string_view("[]:*?/\\").find(stem[i]) != std::string_view::npos)
+            name += '_';
+        else
+            name.append(stem.substr(i, n));
+        i += n ? n : 1;
+    }
+    if (!name.empty() && name.front() == '\'')
+        name.front() = '_';
+    if (!name.empty() && name.back() == '\'')
+        name.back() = '_';
+    return name;
+}
+
+} // namespace
+
+std::vector<std::string> sheetNames(const std::vector<std::string> &caseFiles)
+{
+    // "History" is the name of a sheet Excel keeps for itself.
+    std::set<std::string> taken = {"history"};
+    std::vector<std::string> names;
+    for (const std::string &file : caseFiles) {
+        std::string stem = fs::path(file).filename().stem().string();
+        if (stem.empty())
+            stem = file;
+        std::string name = sheetNameOf(stem, SheetNameUnits);
+        if (name.empty())
+            name = "Sheet";
+        for (int k = 2; !taken.insert(asciiLower(name)).second; ++k) {
+            const std::string suffix = " (" + std::to_string(k) + ")";
+            name = sheetNameOf(stem, SheetNameUnits - suffix.size());
+            if (name.empty())
+                name = "Sheet";
+            name += suffix;
+        }
+        names.push_back(std::move(name));
+    }
+    return names;
+}
+
+XlsxBook::XlsxBook(bool large)
+{
+    std::error_code ec;
+    const fs::path base = fs::temp_directory_path(ec);
+    std::string pattern = (ec ? fs::path("/tmp") : base) / "screenfilter-xlsx-XXXXXX";
+    if (!::mkdtemp(pattern.data()))
+        throw std::runtime_error(systemMessage(pattern, errno));
+    m_dir = pattern;
+    m_file = m_dir + "/book.xlsx";
+    // Rows go to disk as they are written: memory stays bounded however
+    // large the sheet.
+    lxw_workbook_options options{};
+    options.constant_memory = LXW_TRUE;
+    options.tmpdir = m_dir.data();
+    options.use_zip64 = large ? LXW_TRUE : LXW_FALSE;
+    m_book = workbook_new_opt(m_file.c_str(), &options);
+    if (!m_book) {
+        fs::remove_all(m_dir, ec);
+        throw std::runtime_error(m_file + ": the workbook cannot be created");
+    }
+}
+
+XlsxBook::~XlsxBook()
+{
+    if (m_book)
+        lxw_workbook_free(m_book);
+    std::error_code ec;
+    fs::remove_all(m_dir, ec);
+}
+
+void XlsxBook::check(int error) const
+{
+    if (error != LXW_NO_ERROR)
+        throw std::runtime_error(std::string("xlsx: ") + lxw_strerror(static_cast<lxw_error>(error)));
+}
+
+void XlsxBook::addSheet(const std::string &name)
+{
+    check(workbook_validate_sheet_name(m_book, name.c_str()));
+    m_sheet = workbook_add_worksheet(m_book, name.c_str());
+    if (!m_sheet)
+        throw std::runtime_error("xlsx: sheet " + name + " cannot be added");
+}
+
+void XlsxBook::number(std::uint32_t row, std::uint16_t column, double v)
+{
+    check(worksheet_write_number(m_sheet, row, column, v, nullptr));
+}
+
+void XlsxBook::text(std::uint32_t row, std::uint16_t column, std::string_view text)
+{
+    std::string valid;
+    std::size_t characters = 0;
+    for (std::size_t i = 0; i < text.size() && characters < CellCharacters; ++characters) {
+        const std::size_t n = utf8Length(text, i);
+        valid += n ? std::string(text.substr(i, n)) : "\xEF\xBF\xBD";
+        i += n ? n : 1;
+    }
+    check(worksheet_write_string(m_sheet, row, column, valid.c_str(), nullptr));
+}
+
+void XlsxBook::finish(ByteSink &out)
+{
+    lxw_workbook *book = m_book;
+    m_book = nullptr; // closed, and freed, whatever it says
+    check(workbook_close(book));
+    std::FILE *file = std::fopen(m_file.c_str(), "rbe");
+    if (!file)
+        throw std::runtime_error(systemMessage(m_file, errno));
+    std::string chunk(64 * 1024, '\0');
+    for (;;) {
+        const std::size_t n = std::fread(chunk.data(), 1, chunk.size(), file);
+        if (n > 0) {
+            try {
+                out.write(std::string_view(chunk.data(), n));
+            } catch (...) {
+                std::fclose(file);
+                throw;
+            }
+        }
+        if (n < chunk.size())
+            break;
+    }
+    const bool failed = std::ferror(file);
+    std::fclose(file);
+    if (failed)
+        throw std::runtime_error(systemMessage(m_file, EIO));
+}
+
+} // namespace sf

@@ -1,0 +1,58 @@
+#pragma once
+
+// Spreadsheet files (.xlsx) written with libxlsxwriter (Debian
+// libxlsxwriter-dev): numbers stored as numbers, sheets filled row by row.
+
+#include "export/SweepTable.h"
+
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <string_view>
+#include <vector>
+
+struct lxw_workbook;
+struct lxw_worksheet;
+
+namespace sf {
+
+// Rows of one sheet at most.
+constexpr std::uint64_t XlsxMaxRows = 1'048'576;
+
+// The sheet names for cases named by these files: each file's name without
+// folder and extension, characters a sheet name may not hold ([ ] : * ? / \,
+// control characters, bytes that are no UTF-8, an apostrophe at either end)
+// replaced by "_", cut to 31 characters and made unique regardless of case
+// by " (2)", " (3)", ...
+std::vector<std::string> sheetNames(const std::vector<std::string> &caseFiles);
+
+// A workbook built in a private temporary directory and handed over whole.
+// Rows of a sheet must be written in order. Every failure throws
+// std::runtime_error with the user's message.
+class XlsxBook {
+public:
+    // `large`: the sheets may exceed 4 GB of XML, so the file is a ZIP64 one.
+    explicit XlsxBook(bool large);
+    ~XlsxBook();
+    XlsxBook(const XlsxBook &) = delete;
+    XlsxBook &operator=(const XlsxBook &) = delete;
+
+    // A new sheet; later writes go to it. `name` is one of sheetNames().
+    void addSheet(const std::string &name);
+    void number(std::uint32_t row, std::uint16_t column, double v);
+    // Texts that are no UTF-8 have their stray bytes replaced by U+FFFD.
+    void text(std::uint32_t row, std::uint16_t column, std::string_view text);
+
+    // Closes the workbook and writes its bytes to `out`.
+    void finish(ByteSink &out);
+
+private:
+    void check(int error) const;
+
+    std::string m_dir;
+    std::string m_file;
+    lxw_workbook *m_book = nullptr;
+    lxw_worksheet *m_sheet = nullptr;
+};
+
+} // namespace sf
