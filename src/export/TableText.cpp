@@ -1,5 +1,6 @@
 #include "export/TableText.h"
 
+#include <algorithm>
 #include <charconv>
 #include <cmath>
 #include <system_error>
@@ -17,8 +18,10 @@ void appendNumber(std::string &out, double v, const NumberStyle &style)
             v = rounded;
     }
     const auto r = std::to_chars(buf, buf + sizeof buf, v);
-    for (const char *p = buf; p != r.ptr; ++p)
-        out += *p == '.' ? style.separator : *p;
+    const std::size_t start = out.size();
+    out.append(buf, r.ptr);
+    if (style.separator != '.')
+        std::replace(out.begin() + static_cast<std::ptrdiff_t>(start), out.end(), '.', style.separator);
 }
 
 void appendJsonNumber(std::string &out, double v, const NumberStyle &style)
