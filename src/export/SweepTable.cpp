@@ -6,7 +6,6 @@
 #include "run/StudyEvaluator.h"
 
 #include <algorithm>
-#include <charconv>
 #include <cmath>
 #include <condition_variable>
 #include <exception>
@@ -141,8 +140,11 @@ public:
     std::optional<double> number(const Column &c, const Row &row) const
     {
         const StudyPoint &p = row.point;
-        const bool screen = p.ok() && c.index < static_cast<std::size_t>(p.screenCount);
-        const ScreenResult &s = p.screens[std::min(c.index, p.screens.size() - 1)];
+        auto screen = [&](double ScreenResult::*quantity, double factor) -> std::optional<double> {
+            if (!p.ok() || c.index >= static_cast<std::size_t>(p.screenCount))
+                return std::nullopt;
+            return p.screens[c.index].*quantity * factor;
+        };
         switch (c.kind) {
         case ColumnKind::Varied:
             return row.values[c.index];
@@ -151,11 +153,11 @@ public:
         case ColumnKind::Total:
             return p.ok() ? std::optional(p.total * m_o.unit.perKgfCm2) : std::nullopt;
         case ColumnKind::Drop:
-            return screen ? std::optional(s.pressureDrop * m_o.unit.perKgfCm2) : std::nullopt;
+            return screen(&ScreenResult::pressureDrop, m_o.unit.perKgfCm2);
         case ColumnKind::WallShearRate:
-            return screen ? std::optional(s.wallShearRate) : std::nullopt;
+            return screen(&ScreenResult::wallShearRate, 1);
         case ColumnKind::ApparentViscosity:
-            return screen ? std::optional(s.apparentViscosity) : std::nullopt;
+            return screen(&ScreenResult::apparentViscosity, 1);
         case ColumnKind::Case:
         case ColumnKind::Status:
         case ColumnKind::Warnings:
@@ -242,7 +244,7 @@ private:
         appendJsonString(out, m_o.unit.name);
         out += ",\"total\":";
         if (r.ok())
-            appendJsonNumber(out, *number(m_columns[indexOf(ColumnKind::Total)], row), m_o.numbers);
+            appendJsonNumber(out, r.total * m_o.unit.perKgfCm2, m_o.numbers);
         else
             out += "null";
         jsonList(out, "drops", ColumnKind::Drop, row);
@@ -265,13 +267,6 @@ private:
             out += ']';
         }
         out += "}\n";
-    }
-
-    std::size_t indexOf(ColumnKind kind) const
-    {
-        return static_cast<std::size_t>(std::find_if(m_columns.begin(), m_columns.end(),
-                                                     [kind](const Column &c) { return c.kind == kind; }) -
-                                        m_columns.begin());
     }
 
     const SweepOptions &m_o;
