@@ -2,6 +2,7 @@
 
 #include "calc/InputFields.h"
 #include "export/TableText.h"
+#include "run/Diagnoses.h"
 
 namespace sf {
 
@@ -112,8 +113,24 @@ CaseJson caseDetailsJson(std::string_view name, const FieldTexts &texts, char se
     }
     out += "\"total\": \"kgf/cm2\"}";
 
-    // "diagnoses": the run's findings go here once the evaluator's layer
-    // gives them.
+    out += ",\n" + pad + "\"diagnoses\": [";
+    const std::vector<Finding> findings = diagnose(texts, separator, &point);
+    for (std::size_t i = 0; i < findings.size(); ++i) {
+        const Finding &f = findings[i];
+        out += i ? ",\n" : "\n";
+        out += pad + "  {\"code\": ";
+        appendJsonString(out, f.code);
+        out += ", \"severity\": ";
+        appendJsonString(out, severityName(f.severity));
+        out += ", \"key\": ";
+        appendJsonString(out, f.key);
+        out += ", \"value\": ";
+        appendJsonString(out, f.value);
+        out += ", \"sentence\": ";
+        appendJsonString(out, f.sentence);
+        out += '}';
+    }
+    out += findings.empty() ? "]" : "\n" + pad + "]";
     out += "\n" + std::string(indent) + "}";
     return json;
 }
