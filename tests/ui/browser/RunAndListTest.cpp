@@ -9,6 +9,7 @@
 #include "support/Files.h"
 
 #include <sys/stat.h>
+#include <unistd.h>
 
 using namespace sf;
 
@@ -104,3 +105,55 @@ TEST_F(RunAndListTest, FoldersOfAnyNameOrDepthAreListedEnteredAndWrittenInto)
 }
 
 } // namespace
+
+// What happens to the chosen directory behind the window's back: a renamed
+// directory still receives the report under its new name; a removed one
+// takes none, even when another directory takes its path; a Save File Name
+// with a path resolves against the chosen directory. The list shows the
+// directory as it was chosen throughout.
+TEST_F(RunAndListTest, ChosenDirectoryChangedBehindTheWindowsBack)
+{
+    const struct {
+        const char *name;
+        void (*change)(const QString &d); // d: the chosen directory, S/D
+        const char *saveFileName;
+        std::vector<std::string> events;
+        const char *written; // relative to the tree; nullptr: nothing written
+    } rows[] = {
+        {"unchanged", [](const QString &) {}, "result.txt", {"finished", "refresh"}, "S/D/result.txt"},
+        {"relative path", [](const QString &d) { ASSERT_TRUE(QDir().mkdir(d + "/sub")); }, "sub/r.txt",
+         {"finished", "refresh"}, "S/D/sub/r.txt"},
+        {"renamed", [](const QString &d) { ASSERT_TRUE(QDir().rename(d, d + "2")); }, "result.txt",
+         {"finished", "refresh"}, "S/D2/result.txt"},
+        {"removed", [](const QString &d) { ASSERT_TRUE(QDir().rmdir(d)); }, "result.txt",
+         {"message: File can not open!"}, nullptr},
+        {"removed, another made in its place",
+         [](const QString &d) { ASSERT_TRUE(QDir().rmdir(d) && QDir().mkdir(d)); }, "result.txt",
+         {"message: File can not open!"}, nullptr},
+    };
+    for (const auto &row : rows) {
+        SCOPED_TRACE(row.name);
+        makeDirs({"S/D"});
+        RecordingErrors errors;
+        DirectoryList directories(errors);
+        FileList files;
+        ASSERT_TRUE(directories.enterDirectory(bytes("S/D")));
+        row.change(path("S/D"));
+
+        test::FakeHost host;
+        wire(host, files);
+        host.set(Field::SaveFileName, row.saveFileName);
+        Calculator().Calculate(host);
+
+        EXPECT_EQ(host.events, row.events);
+        if (row.written)
+            EXPECT_EQ(test::readBytes(path(row.written).toStdString()), test::goldenReport());
+        if (!row.written)
+            EXPECT_FALSE(QFile::exists(path("S/D/result.txt")));
+        EXPECT_EQ(directories.directory(), bytes("S/D"));
+        EXPECT_TRUE(errors.texts.empty());
+        ASSERT_TRUE(QDir(path("S/D")).removeRecursively());
+        ASSERT_TRUE(QDir(path("S/D2")).removeRecursively());
+        ASSERT_EQ(::chdir(bytes("S").constData()), 0);
+    }
+}
