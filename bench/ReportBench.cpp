@@ -8,6 +8,7 @@
 #include <benchmark/benchmark.h>
 
 #include <cstdlib>
+#include <fcntl.h>
 
 namespace {
 
@@ -16,7 +17,7 @@ void BM_WriteDefaultReport(benchmark::State &state)
     const sf::FilterCase c = sf::test::computedDefaultCase();
     const sf::test::ScopedTempCwd dir;
     for (auto _ : state) {
-        if (sf::WriteReport(c, "result.txt", '.') != sf::ReportResult::Written)
+        if (sf::WriteReport(c, AT_FDCWD, "result.txt", '.') != sf::ReportResult::Written)
             std::abort();
     }
 }

@@ -10,6 +10,7 @@
 #include <CLI/CLI.hpp>
 
 #include <algorithm>
+#include <fcntl.h>
 #include <filesystem>
 #include <memory>
 #include <set>
@@ -188,8 +189,10 @@ int runRun(const RunOptions &options)
             exit = std::max<int>(exit, CaseFailed);
             continue;
         }
+        // Paths on the command line are its caller's: relative ones are
+        // taken from the directory the program was started in.
         const ReportStep step = toStandardOutput ? reportToDescriptor(STDOUT_FILENO, *separator)
-                                                 : reportToFile(targets[i].string(), *separator);
+                                                 : reportToFile(AT_FDCWD, targets[i].string(), *separator);
         const RunOutcome outcome = runCase((*cases)[i], '.', step);
         if (outcome.kind == RunOutcome::Kind::CannotCreate) {
             // The output is to blame, not the case.

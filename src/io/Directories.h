@@ -12,13 +12,40 @@ namespace sf {
 // system refuses in a single call. These calls take both as they are:
 // a path is opened one name at a time from its start.
 
-// The current directory, symbolic links resolved, at any length; empty when
-// it cannot be had (it was removed).
-std::string currentDirectoryPath();
+// A directory held open by an O_PATH descriptor: where the window saves.
+// It is held as the process holds its current directory, not as a path:
+// renamed, it is the same directory and still receives files; removed,
+// nothing can be created in it (ENOENT), even when another directory
+// takes its path. A path would instead lose a renamed directory and find
+// its stand-in.
+class HeldDirectory {
+public:
+    HeldDirectory() = default; // holds none: names relative to it fail (EBADF)
+    HeldDirectory(HeldDirectory &&other) noexcept;
+    HeldDirectory &operator=(HeldDirectory &&other) noexcept;
+    HeldDirectory(const HeldDirectory &) = delete;
+    HeldDirectory &operator=(const HeldDirectory &) = delete;
+    ~HeldDirectory();
 
-// Makes `path` the current directory. Returns 0 or the errno of the failure;
-// the current directory is then unchanged.
-int enterDirectoryPath(std::string_view path);
+    // Holds directory `path`: absolute, or relative to the directory `at`
+    // (a descriptor as openat takes it). It must be searchable, as for
+    // entering it. Returns 0 or the errno of the failure; what was held
+    // before is then still held.
+    int open(int at, std::string_view path);
+
+    // The descriptor, for openat; -1 when none is held.
+    int fd() const { return m_fd; }
+
+    // Its path now, symbolic links resolved, at any length; empty when it
+    // cannot be had (it was removed).
+    std::string path() const;
+
+private:
+    int m_fd = -1;
+};
+
+// The path of the directory open as `fd`, as HeldDirectory::path.
+std::string directoryPath(int fd);
 
 enum class EntryType {
     File,      // a regular file

@@ -48,7 +48,7 @@ void TextFile::release()
     m_used = 0;
 }
 
-int TextFile::rewrite(const std::string &name)
+int TextFile::rewrite(int directory, const std::string &name)
 {
     release();
     if (name.empty())
@@ -59,7 +59,7 @@ int TextFile::rewrite(const std::string &name)
         return EINVAL;
     // Without O_NONBLOCK, opening a named pipe waits until some other program
     // reads it.
-    const int fd = ::open(name.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC | O_NOCTTY | O_NONBLOCK, 0666);
+    const int fd = ::openat(directory, name.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC | O_NOCTTY | O_NONBLOCK, 0666);
     if (fd < 0)
         return errno;
     if (const int err = checkOpened(fd); err != 0) {

@@ -18,11 +18,12 @@ public:
     TextFile &operator=(const TextFile &) = delete;
     ~TextFile();
 
-    // Creates or truncates `name` (mode 0666 before the umask), relative to
-    // the current directory unless it holds a path. Returns 0 or the errno;
-    // ENXIO for a named pipe or a socket, which are never written into, and
-    // EINVAL for a name holding a NUL byte. Never waits for another program.
-    int rewrite(const std::string &name);
+    // Creates or truncates `name` (mode 0666 before the umask): absolute, or
+    // relative to the directory open as `directory` (as openat takes it).
+    // Returns 0 or the errno; ENXIO for a named pipe or a socket, which are
+    // never written into, and EINVAL for a name holding a NUL byte. Never
+    // waits for another program.
+    int rewrite(int directory, const std::string &name);
 
     // Writes into a descriptor that stays its owner's (standard output):
     // close() hands over the rest but leaves it open.

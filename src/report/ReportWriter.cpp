@@ -130,11 +130,11 @@ double TotalPressDrop(const FilterCase &c)
     return total;
 }
 
-ReportResult WriteReport(const FilterCase &c, const std::string &fileName, char separator)
+ReportResult WriteReport(const FilterCase &c, int directory, const std::string &fileName, char separator)
 {
     // The file object closes whatever is still open when an error leaves.
     TextFile file;
-    if (file.rewrite(fileName) != 0)
+    if (file.rewrite(directory, fileName) != 0)
         return ReportResult::CannotCreate;
     WriteReport(c, file, separator);
     return ReportResult::Written;

@@ -17,11 +17,11 @@ enum class ReportResult {
 inline constexpr std::string_view FileOpenMessage = "File can not open!";
 
 // Writes the report of c, numbers with `separator`, into the file `fileName`
-// (relative to the current directory unless it holds a path), replacing it.
+// (absolute, or relative to the directory open as `directory`), replacing it.
 // The file is open only while this runs. A failed write or close throws
 // InOutError, and a total beyond the double range OverflowError; what
 // reached the disk by then stays there, in whole 128-byte blocks.
-ReportResult WriteReport(const FilterCase &c, const std::string &fileName, char separator);
+ReportResult WriteReport(const FilterCase &c, int directory, const std::string &fileName, char separator);
 
 // The same report written into a file already open, which it then closes.
 void WriteReport(const FilterCase &c, TextFile &file, char separator);

@@ -7,8 +7,9 @@ namespace sf {
 
 // The Calculate command (the OK button) with the two values that outlive a
 // run: the decimal separator in force and the last save file name taken.
-// Each window owns one; nothing here is shared between objects, so two
-// calculators can run side by side on two threads.
+// Each window owns one; the save directory is the host's. Nothing here is
+// shared between objects, so two calculators can run side by side on two
+// threads.
 class Calculator {
 public:
     // Takes c when it can serve as the separator (usableSeparator), "." otherwise.

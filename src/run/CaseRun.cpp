@@ -29,9 +29,11 @@ RunOutcome runCase(const FieldTexts &texts, char separator, const ReportStep &wr
     }
 }
 
-ReportStep reportToFile(std::string path, char separator)
+ReportStep reportToFile(int directory, std::string path, char separator)
 {
-    return [path = std::move(path), separator](const FilterCase &c) { return WriteReport(c, path, separator); };
+    return [directory, path = std::move(path), separator](const FilterCase &c) {
+        return WriteReport(c, directory, path, separator);
+    };
 }
 
 ReportStep reportToDescriptor(int fd, char separator)

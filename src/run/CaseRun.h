@@ -34,10 +34,10 @@ using ReportStep = std::function<ReportResult(const FilterCase &)>;
 RunOutcome runCase(const FieldTexts &texts, char separator, const ReportStep &writeReport);
 
 // Report steps for a front end: the report written to the file at `path`
-// (relative names against the current directory), or into `fd`, which
-// stays open (standard output). Both in the report's own format with
-// `separator` as its decimal separator.
-ReportStep reportToFile(std::string path, char separator);
+// (absolute, or relative to the directory open as `directory`), or into
+// `fd`, which stays open (standard output). Both in the report's own format
+// with `separator` as its decimal separator.
+ReportStep reportToFile(int directory, std::string path, char separator);
 ReportStep reportToDescriptor(int fd, char separator);
 
 // The report file a case names: its save file name, cut to the 255 bytes the

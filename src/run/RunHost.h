@@ -26,6 +26,11 @@ public:
     // The completion dialog, modal; returns when it has been closed.
     virtual void showFinished() = 0;
 
+    // The directory the report is saved into, open as a descriptor that
+    // stays the host's: a save file name that is not absolute is created
+    // relative to it.
+    virtual int saveDirectory() const = 0;
+
     // Re-reads the file list. May throw InOutError.
     virtual void refreshFileList() = 0;
 };

@@ -15,6 +15,7 @@
 #include "MessageBoxes.h"
 #include "ShortcutsWindow.h"
 
+#include "browser/CurrentDirectory.h"
 #include "browser/DirectoryList.h"
 #include "browser/VolumeSelector.h"
 #include "browser/FileList.h"
@@ -316,9 +317,12 @@ void MainWindow::buildRightSide(QWidget *panel)
     image->setAlignment(Qt::AlignLeft | Qt::AlignTop);
     image->setPixmap(QPixmap::fromImage(drawPicture()));
 
-    // The save-location browser. All three start from the current directory;
-    // the file list stays on it and is re-read after each run.
-    auto *directories = new sf::DirectoryList(*this, panel);
+    // The save-location browser. The directory the program was started in
+    // is read here, once: the directory list starts on it and holds the save
+    // directory from then on; the file list stays on it and is re-read
+    // after each run.
+    auto *directories = new sf::DirectoryList(*this, sf::startUpDirectory(), panel);
+    m_directoryList = directories;
     directories->setObjectName(QStringLiteral("DirectoryListBox1"));
     directories->setGeometry(436, 212, 121, 137);
     m_directories = directories;
@@ -326,7 +330,7 @@ void MainWindow::buildRightSide(QWidget *panel)
     drives->setObjectName(QStringLiteral("DriveComboBox1"));
     drives->setGeometry(436, 184, 121, 18);
     drives->setDirectoryList(directories);
-    m_fileList = new sf::FileList(panel);
+    m_fileList = new sf::FileList(directories->directory(), panel);
     m_fileList->setObjectName(QStringLiteral("FileListBox1"));
     m_fileList->setGeometry(568, 184, 113, 165);
     for (QWidget *w : std::initializer_list<QWidget *>{drives, m_fileList, directories})
@@ -404,6 +408,11 @@ void MainWindow::showFinished()
     Q_ASSERT(m_finishForm);
     if (m_finishForm)
         m_finishForm->showModal();
+}
+
+int MainWindow::saveDirectory() const
+{
+    return m_directoryList->saveDirectory().fd();
 }
 
 void MainWindow::refreshFileList()

@@ -19,6 +19,7 @@ class QUrl;
 class CompletionDialog;
 
 namespace sf {
+class DirectoryList;
 class FileList;
 }
 namespace sf {
@@ -52,7 +53,9 @@ public:
     // The default error box, for a run and for the save-location browser.
     void showError(const std::string &text) override;
     void showFinished() override;
-    // Re-reads the start-up directory's files; the current directory stays
+    // The directory the directory list holds, where the user put it.
+    int saveDirectory() const override;
+    // Re-reads the start-up directory's files; the save directory stays
     // where the user put it.
     void refreshFileList() override;
 
@@ -112,6 +115,7 @@ private:
     sf::BevelPanel *m_panel1 = nullptr;
     QPushButton *m_okButton = nullptr;
     QPushButton *m_closeButton = nullptr;
+    sf::DirectoryList *m_directoryList = nullptr;
     sf::FileList *m_fileList = nullptr;
     sf::DirectoryList *m_directories = nullptr;
     sf::CommandMenu *m_commands = nullptr;

@@ -1,10 +1,12 @@
 #include "io/Directories.h"
+#include "io/TextFile.h"
 #include "support/Files.h"
 #include "support/TempDir.h"
 
 #include <gtest/gtest.h>
 
 #include <cerrno>
+#include <fcntl.h>
 #include <filesystem>
 #include <string>
 
@@ -13,12 +15,12 @@ namespace {
 
 namespace fs = std::filesystem;
 
-TEST(Directories, EnterTakesThePathsTheSystemWouldTakeAndNoOthers)
+TEST(Directories, HoldsThePathsTheSystemWouldEnterAndNoOthers)
 {
     test::ScopedTempCwd cwd;
     fs::create_directories("a/b");
     test::writeBytes("a/file", "");
-    const std::string root = currentDirectoryPath();
+    const std::string root = fs::current_path().string();
     using namespace std::string_literals;
     const struct {
         std::string path;
@@ -36,10 +38,36 @@ TEST(Directories, EnterTakesThePathsTheSystemWouldTakeAndNoOthers)
         {"a\0/b"s, EINVAL, root},
     };
     for (const auto &row : rows) {
-        ASSERT_EQ(enterDirectoryPath(root), 0);
-        EXPECT_EQ(enterDirectoryPath(row.path), row.err) << row.path;
-        EXPECT_EQ(currentDirectoryPath(), row.entered) << row.path;
+        HeldDirectory held;
+        ASSERT_EQ(held.open(AT_FDCWD, root), 0);
+        // Relative paths start from the directory held.
+        EXPECT_EQ(held.open(held.fd(), row.path), row.err) << row.path;
+        EXPECT_EQ(held.path(), row.entered) << row.path;
     }
+}
+
+TEST(Directories, HeldDirectoryIsTheDirectoryNotItsPath)
+{
+    test::ScopedTempCwd cwd;
+    const std::string root = fs::current_path().string();
+    fs::create_directories("a/b");
+    HeldDirectory held;
+    ASSERT_EQ(held.open(AT_FDCWD, "a/b"), 0);
+
+    fs::rename("a", "moved");
+    EXPECT_EQ(held.path(), root + "/moved/b");
+    TextFile file;
+    ASSERT_EQ(file.rewrite(held.fd(), "in.txt"), 0);
+    file.close();
+    EXPECT_TRUE(fs::exists("moved/b/in.txt"));
+
+    fs::remove_all("moved");
+    fs::create_directories("moved/b");
+    EXPECT_EQ(held.path(), "") << "removed, even with another in its place";
+    EXPECT_EQ(file.rewrite(held.fd(), "in.txt"), ENOENT);
+    EXPECT_FALSE(fs::exists("moved/b/in.txt"));
+    EXPECT_EQ(HeldDirectory().path(), "");
+    EXPECT_EQ(file.rewrite(HeldDirectory().fd(), "in.txt"), EBADF);
 }
 
 } // namespace

@@ -39,7 +39,7 @@ TEST(TextFile, HandsOverWhole128ByteBlocksUntilTheClose)
 {
     test::ScopedTempCwd cwd;
     TextFile file;
-    ASSERT_EQ(file.rewrite("t.txt"), 0);
+    ASSERT_EQ(file.rewrite(AT_FDCWD, "t.txt"), 0);
     // After each line: what the disk holds. 30-byte lines fill a block at
     // line 5 (150 bytes), then at line 9 (270 bytes).
     const std::size_t onDisk[] = {0, 0, 0, 0, 128, 128, 128, 128, 256, 256};
@@ -57,13 +57,13 @@ TEST(TextFile, RewriteReplacesTheOldContentAndCreatesWithMode0666)
     test::writeBytes("t.txt", std::string(1000, 'x'));
     const mode_t previous = ::umask(022);
     TextFile file;
-    ASSERT_EQ(file.rewrite("t.txt"), 0);
+    ASSERT_EQ(file.rewrite(AT_FDCWD, "t.txt"), 0);
     EXPECT_EQ(fs::file_size("t.txt"), 0u) << "truncated at the open";
     file.writeLine("a");
     file.close();
     EXPECT_EQ(test::readBytes("t.txt"), "a\r\n");
 
-    ASSERT_EQ(file.rewrite("new.txt"), 0);
+    ASSERT_EQ(file.rewrite(AT_FDCWD, "new.txt"), 0);
     file.close();
     struct stat st;
     ASSERT_EQ(::stat("new.txt", &st), 0);
@@ -100,7 +100,7 @@ TEST(TextFile, OpenFailuresGiveTheErrnoAndHoldNothing)
     };
     for (const auto &row : rows) {
         TextFile file;
-        EXPECT_EQ(file.rewrite(row.name), row.err) << row.name;
+        EXPECT_EQ(file.rewrite(AT_FDCWD, row.name), row.err) << row.name;
         EXPECT_EQ(test::openFileCount(), before) << row.name;
     }
     EXPECT_EQ(test::readBytes("plain"), "keep");
@@ -116,7 +116,7 @@ TEST(TextFile, WriteFailuresCloseTheFileAndKeepTheBlocksWritten)
     const long before = test::openFileCount();
     {
         TextFile file;
-        ASSERT_EQ(file.rewrite("/dev/full"), 0);
+        ASSERT_EQ(file.rewrite(AT_FDCWD, "/dev/full"), 0);
         for (int i = 0; i < 4; ++i)
             file.writeLine(line(i)); // 120 bytes: still buffered
         try {
@@ -131,7 +131,7 @@ TEST(TextFile, WriteFailuresCloseTheFileAndKeepTheBlocksWritten)
     // A file-size limit of three blocks: the fourth block's write fails.
     const int status = test::inChildWithFileSizeLimit(384, [] {
         TextFile file;
-        if (file.rewrite("limited.txt") != 0)
+        if (file.rewrite(AT_FDCWD, "limited.txt") != 0)
             return 2;
         try {
             for (int i = 0; i < 20; ++i)
@@ -151,7 +151,7 @@ TEST(TextFile, AbandonDropsWhatIsBufferedAndCloses)
     test::ScopedTempCwd cwd;
     const long before = test::openFileCount();
     TextFile file;
-    ASSERT_EQ(file.rewrite("t.txt"), 0);
+    ASSERT_EQ(file.rewrite(AT_FDCWD, "t.txt"), 0);
     for (int i = 0; i < 6; ++i)
         file.writeLine(line(i)); // 180 bytes: one block out, 52 held
     file.abandon();

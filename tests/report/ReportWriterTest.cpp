@@ -11,6 +11,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <fcntl.h>
 #include <filesystem>
 #include <sstream>
 #include <string>
@@ -36,7 +37,7 @@ std::vector<std::string> lines(const std::string &bytes)
 
 std::string writeAndRead(const FilterCase &c, const std::string &name = "result.txt", char separator = '.')
 {
-    EXPECT_EQ(WriteReport(c, name, separator), ReportResult::Written);
+    EXPECT_EQ(WriteReport(c, AT_FDCWD, name, separator), ReportResult::Written);
     return test::readBytes(name);
 }
 
@@ -141,7 +142,7 @@ TEST(WriteReport, NamesThatCannotBeCreatedCreateNothing)
         test::ScopedTempCwd cwd;
         test::writeBytes("file", "keep");
         const long before = test::openFileCount();
-        EXPECT_EQ(WriteReport(computedDefaultCase(), name, '.'), ReportResult::CannotCreate);
+        EXPECT_EQ(WriteReport(computedDefaultCase(), AT_FDCWD, name, '.'), ReportResult::CannotCreate);
         EXPECT_EQ(test::openFileCount(), before);
         EXPECT_EQ(std::distance(fs::directory_iterator("."), fs::directory_iterator()), 1);
         EXPECT_EQ(test::readBytes("file"), "keep");
@@ -152,7 +153,7 @@ TEST(WriteReport, FullDiskFailsOnTheFirstBlockAndClosesTheFile)
 {
     const long before = test::openFileCount();
     try {
-        WriteReport(computedDefaultCase(), "/dev/full", '.');
+        WriteReport(computedDefaultCase(), AT_FDCWD, "/dev/full", '.');
         FAIL() << "no error";
     } catch (const InOutError &e) {
         EXPECT_EQ(e.code(), 101);
@@ -169,7 +170,7 @@ TEST(WriteReport, WriteFailurePartWayLeavesTheBlocksAlreadyWritten)
     const int status = test::inChildWithFileSizeLimit(512, [] {
         const long before = test::openFileCount();
         try {
-            WriteReport(computedDefaultCase(), "result.txt", '.');
+            WriteReport(computedDefaultCase(), AT_FDCWD, "result.txt", '.');
         } catch (const InOutError &e) {
             if (e.code() != 27 || std::string(e.what()) != "I/O エラー (27)")
                 return 2;
@@ -190,7 +191,7 @@ TEST(WriteReport, TotalBeyondADoubleEndsTheReportAndClosesTheFile)
     c.ScreenCount = 2;
     c.Screens[0].PressDrop = c.Screens[1].PressDrop = 1.5e308;
     const long before = test::openFileCount();
-    EXPECT_THROW(WriteReport(c, "result.txt", '.'), OverflowError);
+    EXPECT_THROW(WriteReport(c, AT_FDCWD, "result.txt", '.'), OverflowError);
     EXPECT_EQ(test::openFileCount(), before);
     // The header (638 bytes) and both rows (66 each) were buffered when the
     // second sum overflowed; six whole blocks reached the file.

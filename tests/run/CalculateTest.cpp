@@ -1,4 +1,5 @@
 #include "calc/InputFields.h"
+#include "io/Directories.h"
 #include "io/FileSignals.h"
 #include "io/IoErrors.h"
 #include "run/Calculator.h"
@@ -246,6 +247,37 @@ TEST(Calculate, TwoCalculatorsOnTwoThreadsKeepTheirOwnSeparators)
     comma.join();
     EXPECT_EQ(test::readBytes("stop.txt"), test::goldenReport());
     EXPECT_EQ(test::readBytes("comma.txt"), test::goldenCommaReport());
+}
+
+TEST(Calculate, TwoCalculatorsOnTwoThreadsWriteIntoTheirOwnDirectories)
+{
+    test::ScopedTempCwd cwd;
+    fs::create_directories("stop");
+    fs::create_directories("comma");
+    constexpr int Runs = 40;
+    auto runs = [](const char *directory, char separator, const FieldTexts &texts, const std::string &golden) {
+        HeldDirectory held;
+        ASSERT_EQ(held.open(AT_FDCWD, directory), 0);
+        Calculator calculator;
+        calculator.setDecimalSeparator(separator);
+        for (int i = 0; i < Runs; ++i) {
+            FakeHost host;
+            host.texts = texts;
+            host.directory = held.fd();
+            bool exact = false;
+            host.onFinished = [&] { exact = test::readBytes(std::string(directory) + "/result.txt") == golden; };
+            calculator.Calculate(host);
+            EXPECT_EQ(host.events, (Events{"finished", "refresh"})) << directory << " run " << i;
+            EXPECT_TRUE(exact) << directory << " run " << i;
+        }
+    };
+    std::thread stop(runs, "stop", '.', FieldTexts::defaults(), std::cref(test::goldenReport()));
+    std::thread comma(runs, "comma", ',', commaTexts(), std::cref(test::goldenCommaReport()));
+    stop.join();
+    comma.join();
+    EXPECT_EQ(test::readBytes("stop/result.txt"), test::goldenReport());
+    EXPECT_EQ(test::readBytes("comma/result.txt"), test::goldenCommaReport());
+    EXPECT_FALSE(fs::exists("result.txt"));
 }
 
 } // namespace

@@ -2,6 +2,7 @@
 
 #include "run/RunHost.h"
 
+#include <fcntl.h>
 #include <functional>
 #include <string>
 #include <vector>
@@ -10,12 +11,14 @@ namespace sf::test {
 
 // A main window without a display: the field texts start as the window's
 // defaults, and every dialog and refresh is recorded in order, as
-// "message: <text>", "error: <text>", "finished" and "refresh".
+// "message: <text>", "error: <text>", "finished" and "refresh". Reports go
+// into `directory`: the test's current directory unless it says otherwise.
 class FakeHost : public RunHost {
 public:
     void set(Field field, std::string text) { texts[field] = std::move(text); }
 
     FieldTexts fieldTexts() const override { return texts; }
+    int saveDirectory() const override { return directory; }
     void showMessage(const std::string &text) override { events.push_back("message: " + text); }
     void showError(const std::string &text) override { events.push_back("error: " + text); }
     void showFinished() override
@@ -32,6 +35,7 @@ public:
     }
 
     FieldTexts texts = FieldTexts::defaults();
+    int directory = AT_FDCWD;
     std::vector<std::string> events;
     std::function<void()> onFinished;
     std::function<void()> onRefresh;

@@ -5,6 +5,7 @@
 #include "CompletionDialog.h"
 #include "Startup.h"
 #include "MainWindow.h"
+#include "browser/DirectoryList.h"
 #include "support/Files.h"
 #include "support/ModalWatcher.h"
 #include "support/TempDir.h"
@@ -28,8 +29,21 @@ namespace sf::test {
 
 using ::sf::test::ModalWatcher;
 using ::sf::test::SeenDialog;
-// Runs the test body in a fresh temporary current directory.
-using ScratchDirectory = ::sf::test::ScopedTempCwd;
+// Runs the test body in a fresh temporary current directory, which each
+// main window already open takes as its save directory, as a user choosing
+// it in the directory list would.
+class ScratchDirectory : public ::sf::test::ScopedTempCwd {
+public:
+    ScratchDirectory()
+    {
+        const QByteArray here = QFile::encodeName(QString::fromStdString(path().string()));
+        for (QWidget *window : QApplication::topLevelWidgets()) {
+            if (auto *list = window->findChild<DirectoryList *>(QStringLiteral("DirectoryListBox1"))) {
+                EXPECT_TRUE(list->enterDirectory(here));
+            }
+        }
+    }
+};
 using ::sf::test::readBytes;
 
 inline bool fileExists(const char *name)

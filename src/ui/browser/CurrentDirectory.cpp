@@ -1,18 +1,20 @@
 #include "CurrentDirectory.h"
 
-#include "io/Directories.h"
+#include <fcntl.h>
 
 namespace sf {
 
-QByteArray currentDirectory()
+HeldDirectory startUpDirectory()
 {
-    const std::string path = currentDirectoryPath();
-    return QByteArray(path.data(), static_cast<qsizetype>(path.size()));
+    HeldDirectory directory;
+    directory.open(AT_FDCWD, ".");
+    return directory;
 }
 
-int enterDirectory(const QByteArray &path)
+QByteArray pathOf(const HeldDirectory &directory)
 {
-    return enterDirectoryPath(byteView(path));
+    const std::string path = directory.path();
+    return QByteArray(path.data(), static_cast<qsizetype>(path.size()));
 }
 
 QString displayName(const QByteArray &bytes)

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "io/Directories.h"
+
 #include <QByteArray>
 #include <QString>
 
@@ -7,18 +9,18 @@
 
 namespace sf {
 
-// The process's current directory is the one place where the report's
-// directory lives: the browser changes it, the report writer opens names
-// relative to it. Paths are bytes, as the file system holds them (see
-// io/Directories.h), at any length; only what is shown is decoded.
+// The save directory is a value the window holds (a HeldDirectory), not
+// the process's current directory, which is read once, when the window is
+// made, and never changed. Paths are bytes, as the file system holds them
+// (see io/Directories.h), at any length; only what is shown is decoded.
 
-// The current directory as the system reports it (symbolic links resolved),
-// or an empty path when it cannot be had (it was removed).
-QByteArray currentDirectory();
+// The directory the program was started in, held open; nothing is held
+// when it cannot be opened.
+HeldDirectory startUpDirectory();
 
-// Makes path the current directory. Returns 0 or the errno of the failure;
-// on failure the current directory is unchanged.
-int enterDirectory(const QByteArray &path);
+// The path of a held directory (symbolic links resolved), or an empty path
+// when it cannot be had (it was removed).
+QByteArray pathOf(const HeldDirectory &directory);
 
 // A name or path as the lists show it: UTF-8, with U+FFFD for each byte
 // that does not decode.

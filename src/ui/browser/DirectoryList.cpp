@@ -43,8 +43,8 @@ public:
 
 } // namespace
 
-DirectoryList::DirectoryList(ErrorBox &errors, QWidget *parent)
-    : QListWidget(parent), m_errors(errors), m_directory(currentDirectory())
+DirectoryList::DirectoryList(ErrorBox &errors, HeldDirectory start, QWidget *parent)
+    : QListWidget(parent), m_errors(errors), m_saveDirectory(std::move(start)), m_directory(pathOf(m_saveDirectory))
 {
     setFocusPolicy(Qt::ClickFocus);
     setUniformItemSizes(true);
@@ -82,11 +82,13 @@ void DirectoryList::openEntry(int row)
 
 bool DirectoryList::enterDirectory(const QByteArray &path)
 {
-    if (const int err = sf::enterDirectory(path); err != 0) {
+    HeldDirectory next;
+    if (const int err = next.open(m_saveDirectory.fd(), byteView(path)); err != 0) {
         m_errors.showError(errorBoxText(ioErrorText(err)));
         return false;
     }
-    const QByteArray entered = currentDirectory();
+    m_saveDirectory = std::move(next);
+    const QByteArray entered = pathOf(m_saveDirectory);
     m_directory = entered.isEmpty() ? path : entered;
     rebuild();
     emit directoryChanged(m_directory);

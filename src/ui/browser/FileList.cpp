@@ -1,6 +1,5 @@
 #include "FileList.h"
 
-#include "CurrentDirectory.h"
 #include "FileNames.h"
 #include "OwnerDrawnEntry.h"
 #include "io/IoErrors.h"
@@ -34,8 +33,8 @@ public:
 
 } // namespace
 
-FileList::FileList(QWidget *parent)
-    : QListWidget(parent), m_directory(currentDirectory())
+FileList::FileList(const QByteArray &directory, QWidget *parent)
+    : QListWidget(parent), m_directory(directory)
 {
     setFocusPolicy(Qt::ClickFocus);
     setUniformItemSizes(true);

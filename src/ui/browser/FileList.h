@@ -6,8 +6,8 @@
 
 namespace sf {
 
-// The files of one fixed directory: the current directory when the list
-// is created. It follows neither the directory list nor the drive
+// The files of one fixed directory, given when the list is created: the
+// start-up directory. It follows neither the directory list nor the drive
 // selector; a run refreshes it so that a report written there shows.
 class FileList : public QListWidget {
     Q_OBJECT
@@ -15,13 +15,13 @@ class FileList : public QListWidget {
 public:
     static constexpr int ItemHeight = 12;
 
-    explicit FileList(QWidget *parent = nullptr);
+    explicit FileList(const QByteArray &directory, QWidget *parent = nullptr);
 
     QByteArray directory() const { return m_directory; }
     QStringList fileNames() const;
 
-    // Lists the directory again. It does not change the current directory,
-    // so the next report still goes where the directory list shows. Throws
+    // Lists the directory again. The save directory is not the list's, so
+    // the next report still goes where the directory list shows. Throws
     // InOutError when the directory cannot be read; the list then keeps its
     // old names.
     void refresh();

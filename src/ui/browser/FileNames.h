@@ -12,8 +12,7 @@ namespace sf {
 inline constexpr int BusyPointerFromName = 100;
 
 // The names of the regular files in `directory` (links to regular files
-// count), hidden ones left out, sorted ignoring case, each as shown. The
-// current directory is not touched. Throws InOutError when the directory
+// count), hidden ones left out, sorted ignoring case, each as shown. Throws InOutError when the directory
 // cannot be read; the busy pointer, once shown, is restored either way.
 QStringList readFileNames(const QByteArray &directory, BusyPointer &busy);
 

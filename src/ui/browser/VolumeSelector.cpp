@@ -61,7 +61,6 @@ VolumeSelector::VolumeSelector(const MountTable &mounts, QWidget *parent)
         m_remembered.push_back(QFile::encodeName(v.mountPoint));
         addItem(v.text, static_cast<int>(v.kind));
     }
-    followDirectory(currentDirectory());
     connect(this, &QComboBox::activated, this, &VolumeSelector::chooseVolume);
 }
 

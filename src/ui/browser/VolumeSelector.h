@@ -14,7 +14,8 @@ class DirectoryList;
 // The drive selector: the mounted volumes a user can save to. Choosing one
 // enters the directory last current on it (at first its mount point)
 // through the linked directory list. It shows the volume holding the
-// directory list's directory, wherever the list has gone.
+// directory list's directory, wherever the list has gone; none before it
+// is linked to one.
 class VolumeSelector : public QComboBox {
     Q_OBJECT
 

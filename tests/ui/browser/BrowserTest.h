@@ -12,6 +12,7 @@
 
 #include <ostream>
 #include <string>
+#include <unistd.h>
 #include <vector>
 
 inline void PrintTo(const QString &text, std::ostream *os)
@@ -24,9 +25,9 @@ struct RecordingErrors : sf::ErrorBox {
     std::vector<std::string> texts;
 };
 
-// A fresh directory tree for each test, the current directory at first;
-// the one the test started in is restored afterwards, since the browser
-// changes it.
+// A fresh directory tree for each test, the current directory at first, so
+// the start-up directory of the lists a test makes; the one the test
+// started in is restored afterwards.
 class BrowserTest : public ::testing::Test {
 protected:
     void SetUp() override { m_root = QDir(QString::fromStdString(m_tmp.path().string())).canonicalPath(); }
@@ -49,7 +50,11 @@ protected:
         }
     }
 
-    void enter(const QString &relative) const { ASSERT_EQ(sf::enterDirectory(bytes(relative)), 0); }
+    // Makes `relative` the current directory, where the next lists start.
+    void enter(const QString &relative) const { ASSERT_EQ(::chdir(bytes(relative).constData()), 0); }
+
+    // The path of the directory a window or list holds open, as it is now.
+    static QByteArray heldPath(int fd) { return QByteArray::fromStdString(sf::directoryPath(fd)); }
 
     QString m_root;
 

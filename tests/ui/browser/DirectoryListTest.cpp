@@ -77,24 +77,24 @@ protected:
         return t;
     }
 
-    // Everything a user could see of the list and the current directory.
+    // Everything a user could see of the list and the directory it holds.
     struct State {
         QByteArray directory;
         QStringList texts;
         int highlighted;
-        QByteArray cwd;
+        QByteArray held;
         bool operator==(const State &) const = default;
     };
     State stateOf(const DirectoryList &list) const
     {
-        return {list.directory(), texts(list), list.currentRow(), currentDirectory()};
+        return {list.directory(), texts(list), list.currentRow(), pathOf(list.saveDirectory())};
     }
 };
 
 TEST_F(DirectoryListTest, ShowsThePathThenVisibleSubdirectoriesSortedIgnoringCase)
 {
     RecordingErrors errors;
-    DirectoryList list(errors);
+    DirectoryList list(errors, startUpDirectory());
     EXPECT_EQ(list.directory(), bytes("a/b/c"));
 
     QStringList expected = {"/"};
@@ -110,9 +110,9 @@ TEST_F(DirectoryListTest, ShowsThePathThenVisibleSubdirectoriesSortedIgnoringCas
 
 TEST_F(DirectoryListTest, StartedInTheRoot)
 {
-    ASSERT_EQ(enterDirectory("/"), 0);
+    ASSERT_EQ(::chdir("/"), 0);
     RecordingErrors errors;
-    DirectoryList list(errors);
+    DirectoryList list(errors, startUpDirectory());
     ASSERT_GE(list.entries().size(), 2u);
     EXPECT_EQ(list.entries()[0].text, "/");
     EXPECT_EQ(list.entries()[0].kind, FolderKind::Current);
@@ -140,7 +140,7 @@ TEST_P(OpenEntryTest, OpensAsTheUserAsked)
 {
     const OpenRow &row = GetParam();
     RecordingErrors errors;
-    DirectoryList list(errors);
+    DirectoryList list(errors, startUpDirectory());
     list.resize(200, 400);
     list.show();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&list));
@@ -177,7 +177,7 @@ TEST_P(OpenEntryTest, OpensAsTheUserAsked)
     }
     const QByteArray expected = QByteArray(row.result) == "/" ? QByteArray("/") : bytes(row.result);
     EXPECT_EQ(list.directory(), expected);
-    EXPECT_EQ(currentDirectory(), expected);
+    EXPECT_EQ(pathOf(list.saveDirectory()), expected);
     ASSERT_EQ(changed.count(), 1);
     EXPECT_EQ(changed.at(0).at(0).toByteArray(), expected);
     // The opened directory is the current folder, highlighted.
@@ -212,7 +212,7 @@ class EnterFailureTest : public DirectoryListTest, public ::testing::WithParamIn
 TEST_P(EnterFailureTest, ShowsTheErrorAndChangesNothing)
 {
     RecordingErrors errors;
-    DirectoryList list(errors);
+    DirectoryList list(errors, startUpDirectory());
     QSignalSpy changed(&list, &DirectoryList::directoryChanged);
     const State before = stateOf(list);
 

@@ -29,28 +29,32 @@ protected:
 
 TEST_F(FileListTest, ListsVisibleFilesOfTheStartUpDirectorySortedIgnoringCase)
 {
-    FileList list;
+    FileList list(pathOf(startUpDirectory()));
     EXPECT_EQ(list.directory(), bytes("S"));
     EXPECT_EQ(list.fileNames(), QStringList({"A.txt", "apple", "B.txt", "b.txt", "c.TXT", "link to A", "Zed.txt"}));
 }
 
-TEST_F(FileListTest, RefreshListsTheStartUpDirectoryAndLeavesTheCurrentOne)
+TEST_F(FileListTest, RefreshListsTheStartUpDirectoryAndLeavesTheSaveDirectory)
 {
-    FileList list;
-    enter("D");
+    RecordingErrors errors;
+    DirectoryList directories(errors, startUpDirectory());
+    FileList list(directories.directory());
+    ASSERT_TRUE(directories.enterDirectory(bytes("D")));
     makeFiles({"S/new.txt", "D/other.txt"});
 
     list.refresh();
 
     EXPECT_EQ(list.fileNames(), QStringList({"A.txt", "apple", "B.txt", "b.txt", "c.TXT", "link to A", "new.txt", "Zed.txt"}));
-    EXPECT_EQ(currentDirectory(), bytes("D"));
+    EXPECT_EQ(pathOf(directories.saveDirectory()), bytes("D"));
 }
 
 TEST_F(FileListTest, RefreshOfARemovedDirectoryFailsAndKeepsTheOldNames)
 {
-    FileList list;
+    RecordingErrors errors;
+    DirectoryList directories(errors, startUpDirectory());
+    FileList list(directories.directory());
     const QStringList before = list.fileNames();
-    enter("D");
+    ASSERT_TRUE(directories.enterDirectory(bytes("D")));
     ASSERT_TRUE(QDir(path("S")).removeRecursively());
 
     try {
@@ -60,7 +64,7 @@ TEST_F(FileListTest, RefreshOfARemovedDirectoryFailsAndKeepsTheOldNames)
         EXPECT_EQ(std::string(e.what()), "ファイルが見つかりません");
     }
     EXPECT_EQ(list.fileNames(), before);
-    EXPECT_EQ(currentDirectory(), bytes("D"));
+    EXPECT_EQ(pathOf(directories.saveDirectory()), bytes("D"));
     EXPECT_EQ(QGuiApplication::overrideCursor(), nullptr);
 }
 

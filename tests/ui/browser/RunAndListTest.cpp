@@ -8,8 +8,8 @@
 #include "support/FakeHost.h"
 #include "support/Files.h"
 
+#include <filesystem>
 #include <sys/stat.h>
-#include <unistd.h>
 
 using namespace sf;
 
@@ -36,7 +36,7 @@ protected:
 
 TEST_F(RunAndListTest, ReportInTheStartUpDirectoryIsListedOnceTheDialogIsClosed)
 {
-    FileList files;
+    FileList files(pathOf(startUpDirectory()));
     test::FakeHost host;
     wire(host, files);
     Calculator().Calculate(host);
@@ -50,20 +50,21 @@ TEST_F(RunAndListTest, ReportInTheStartUpDirectoryIsListedOnceTheDialogIsClosed)
 TEST_F(RunAndListTest, ReportsLandInTheDirectoryTheListShowsRunAfterRun)
 {
     RecordingErrors errors;
-    DirectoryList directories(errors);
-    FileList files;
+    DirectoryList directories(errors, startUpDirectory());
+    FileList files(directories.directory());
     directories.enterDirectory(bytes("D"));
     Calculator calculator;
 
     for (int run = 1; run <= 2; ++run) {
         test::FakeHost host;
         wire(host, files);
+        host.directory = directories.saveDirectory().fd();
         calculator.Calculate(host);
         EXPECT_EQ(host.events, (std::vector<std::string>{"finished", "refresh"})) << "run " << run;
         EXPECT_TRUE(QFile::exists(path("D/result.txt"))) << "run " << run;
         EXPECT_FALSE(QFile::exists(path("S/result.txt"))) << "run " << run;
         EXPECT_EQ(directories.directory(), bytes("D"));
-        EXPECT_EQ(currentDirectory(), bytes("D"));
+        EXPECT_EQ(pathOf(directories.saveDirectory()), bytes("D"));
         EXPECT_FALSE(files.fileNames().contains("result.txt")) << "the file list shows the start-up directory";
         ASSERT_TRUE(QFile::remove(path("D/result.txt")));
     }
@@ -83,22 +84,23 @@ TEST_F(RunAndListTest, FoldersOfAnyNameOrDepthAreListedEnteredAndWrittenInto)
         const QByteArray name = deep ? "inner" : "\x83\x81\x83\x62\xff";
         ASSERT_EQ(::mkdir(name.constData(), 0777), 0);
         test::writeBytes(name.toStdString() + "/x.txt", "");
-        const QByteArray dir = currentDirectory() + '/' + name;
+        const QByteArray dir = QByteArray(std::filesystem::current_path().c_str()) + '/' + name;
 
         RecordingErrors errors;
-        DirectoryList directories(errors);
+        DirectoryList directories(errors, startUpDirectory());
         const QList<QListWidgetItem *> shown = directories.findItems(displayName(name), Qt::MatchExactly);
         ASSERT_EQ(shown.size(), 1) << "listed in its parent";
         directories.openEntry(directories.row(shown[0]));
-        ASSERT_EQ(currentDirectory(), dir) << "entered";
+        ASSERT_EQ(pathOf(directories.saveDirectory()), dir) << "entered";
 
-        FileList files;
+        FileList files(directories.directory());
         EXPECT_EQ(files.fileNames(), QStringList({"x.txt"}));
         test::FakeHost host;
         wire(host, files);
+        host.directory = directories.saveDirectory().fd();
         Calculator().Calculate(host);
         EXPECT_EQ(host.events, (std::vector<std::string>{"finished", "refresh"}));
-        EXPECT_EQ(test::readBytes("result.txt"), test::goldenReport());
+        EXPECT_EQ(test::readBytes(name.toStdString() + "/result.txt"), test::goldenReport());
         EXPECT_EQ(files.fileNames(), QStringList({"result.txt", "x.txt"}));
         EXPECT_TRUE(errors.texts.empty());
     }
@@ -135,25 +137,26 @@ TEST_F(RunAndListTest, ChosenDirectoryChangedBehindTheWindowsBack)
         SCOPED_TRACE(row.name);
         makeDirs({"S/D"});
         RecordingErrors errors;
-        DirectoryList directories(errors);
-        FileList files;
+        DirectoryList directories(errors, startUpDirectory());
+        FileList files(directories.directory());
         ASSERT_TRUE(directories.enterDirectory(bytes("S/D")));
         row.change(path("S/D"));
 
         test::FakeHost host;
         wire(host, files);
+        host.directory = directories.saveDirectory().fd();
         host.set(Field::SaveFileName, row.saveFileName);
         Calculator().Calculate(host);
 
         EXPECT_EQ(host.events, row.events);
-        if (row.written)
+        if (row.written) {
             EXPECT_EQ(test::readBytes(path(row.written).toStdString()), test::goldenReport());
-        if (!row.written)
+        } else {
             EXPECT_FALSE(QFile::exists(path("S/D/result.txt")));
+        }
         EXPECT_EQ(directories.directory(), bytes("S/D"));
         EXPECT_TRUE(errors.texts.empty());
         ASSERT_TRUE(QDir(path("S/D")).removeRecursively());
         ASSERT_TRUE(QDir(path("S/D2")).removeRecursively());
-        ASSERT_EQ(::chdir(bytes("S").constData()), 0);
     }
 }

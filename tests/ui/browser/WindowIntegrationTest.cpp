@@ -116,14 +116,14 @@ TEST_F(WindowTest, DirectoryRemovedBeforeOpeningShowsTheErrorBox)
     EXPECT_EQ(closer.seen[0].text, QString::fromUtf8("ファイルが見つかりません."));
     EXPECT_EQ(directories()->directory(), bytes("S"));
     EXPECT_EQ(directories()->count(), entries);
-    EXPECT_EQ(currentDirectory(), bytes("S"));
+    EXPECT_EQ(heldPath(form1->saveDirectory()), bytes("S"));
 }
 
 TEST_F(WindowTest, RefreshOfARemovedStartUpDirectoryShowsTheErrorAfterTheDialog)
 {
     doubleClickEntry(m_root.section('/', -1)); // the parent, an open folder
     doubleClickEntry("E");
-    ASSERT_EQ(currentDirectory(), bytes("E"));
+    ASSERT_EQ(heldPath(form1->saveDirectory()), bytes("E"));
     ASSERT_TRUE(QDir(path("S")).removeRecursively());
 
     ModalWatcher closer = closingWatcher();
@@ -134,7 +134,7 @@ TEST_F(WindowTest, RefreshOfARemovedStartUpDirectoryShowsTheErrorAfterTheDialog)
     EXPECT_EQ(closer.seen[1].text, QString::fromUtf8("ファイルが見つかりません."));
     EXPECT_TRUE(QFile::exists(path("E/result.txt")));
     EXPECT_EQ(files()->fileNames(), QStringList({"notes.txt"}));
-    EXPECT_EQ(currentDirectory(), bytes("E"));
+    EXPECT_EQ(heldPath(form1->saveDirectory()), bytes("E"));
 }
 
 } // namespace
