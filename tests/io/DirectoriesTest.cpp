@@ -1,5 +1,4 @@
 #include "io/Directories.h"
-#include "io/TextFile.h"
 #include "support/Files.h"
 #include "support/TempDir.h"
 
@@ -44,30 +43,6 @@ TEST(Directories, HoldsThePathsTheSystemWouldEnterAndNoOthers)
         EXPECT_EQ(held.open(held.fd(), row.path), row.err) << row.path;
         EXPECT_EQ(held.path(), row.entered) << row.path;
     }
-}
-
-TEST(Directories, HeldDirectoryIsTheDirectoryNotItsPath)
-{
-    test::ScopedTempCwd cwd;
-    const std::string root = fs::current_path().string();
-    fs::create_directories("a/b");
-    HeldDirectory held;
-    ASSERT_EQ(held.open(AT_FDCWD, "a/b"), 0);
-
-    fs::rename("a", "moved");
-    EXPECT_EQ(held.path(), root + "/moved/b");
-    TextFile file;
-    ASSERT_EQ(file.rewrite(held.fd(), "in.txt"), 0);
-    file.close();
-    EXPECT_TRUE(fs::exists("moved/b/in.txt"));
-
-    fs::remove_all("moved");
-    fs::create_directories("moved/b");
-    EXPECT_EQ(held.path(), "") << "removed, even with another in its place";
-    EXPECT_EQ(file.rewrite(held.fd(), "in.txt"), ENOENT);
-    EXPECT_FALSE(fs::exists("moved/b/in.txt"));
-    EXPECT_EQ(HeldDirectory().path(), "");
-    EXPECT_EQ(file.rewrite(HeldDirectory().fd(), "in.txt"), EBADF);
 }
 
 } // namespace
