@@ -1,6 +1,7 @@
 #include "NumberReaders.h"
 
 #include "Errors.h"
+#include "QuotedText.h"
 
 #include <charconv>
 #include <cmath>
@@ -26,18 +27,9 @@ int hexValue(char c)
     return -1;
 }
 
-// The text in quotes, every byte of it: a NUL, which would end the message
-// where it stands on its way to the screen, shows as U+FFFD.
 std::string quoted(std::string_view text)
 {
-    std::string shown = "'";
-    for (const char c : text) {
-        if (c == '\0')
-            shown += "\xEF\xBF\xBD";
-        else
-            shown += c;
-    }
-    return shown + "'";
+    return quotedText(text, "'", "'");
 }
 
 [[noreturn]] void notADecimal(std::string_view text)

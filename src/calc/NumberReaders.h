@@ -7,11 +7,11 @@ namespace sf {
 
 // The decimal reader: [blanks][sign][digits][separator digits][E[sign]digits][blanks],
 // blanks being spaces only. The value is rounded correctly to a double.
-// Throws ConvertError "'<text>' は浮動小数点数ではありません" (a NUL in the text
-// shown as U+FFFD, here and below) when the text breaks that grammar or its
-// value reaches the 80-bit extended range, and OverflowError when the value
-// is beyond the double range. A value below the double range becomes a
-// subnormal or zero.
+// Throws ConvertError "'<text>' は浮動小数点数ではありません" (the text as
+// quotedText gives it, here and below: a long text by its start) when the
+// text breaks that grammar or its value reaches the 80-bit extended range,
+// and OverflowError when the value is beyond the double range. A value below
+// the double range becomes a subnormal or zero.
 double readDecimal(std::string_view text, char separator);
 
 // The whole-number reader: [blanks][sign] then decimal digits (-2147483648 to

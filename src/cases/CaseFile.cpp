@@ -1,6 +1,7 @@
 #include "CaseFile.h"
 
 #include "calc/NumberReaders.h"
+#include "calc/QuotedText.h"
 
 #include <toml++/toml.h>
 
@@ -11,7 +12,9 @@
 #include <cmath>
 #include <cstdio>
 #include <cstring>
-#include <memory>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace sf {
 
@@ -270,12 +273,30 @@ std::string readerSafeText(std::string_view content)
     return out;
 }
 
-// Where a character beyond ASCII stands outside quotes and comments, where
-// TOML allows none: named before the reader, which would only say that it
-// did not expect U+E000.
-class CharacterCheck {
+// A case file's keys have two parts at most ("pack.count") and it nests two
+// levels deep ("screens = [{ ... }]", "[[pack.screens]]"). The limits leave
+// room for any hand-written file, and keep the reader far from the end of
+// its stack: it spends a level of recursion on each part of a dotted key
+// (some 31,000 parts overflow a stack of 8 MiB), and its own nesting
+// limit is 256.
+constexpr int MaxKeyParts = 8;
+constexpr int MaxNesting = 16;
+
+bool isBareKeyCharacter(char c)
+{
+    return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9') || c == '_' || c == '-';
+}
+
+// What the reader is not to see, named before it reads: a character beyond
+// ASCII outside quotes and comments, where TOML allows none (the reader
+// would only say that it did not expect U+E000); a dotted key of more than
+// MaxKeyParts parts; more than MaxNesting levels of brackets and braces.
+// Dots are counted along a run of bare words, quoted texts, blanks and
+// dots: in a value such a run holds one dot at most (1.5), so a longer one
+// is refused whether or not the reader would take it for a key.
+class ReaderGuard {
 public:
-    CharacterCheck(std::string_view content, const std::string &file) : m_s(content), m_file(file) {}
+    ReaderGuard(std::string_view content, const std::string &file) : m_s(content), m_file(file) {}
 
     void run()
     {
@@ -283,14 +304,29 @@ public:
             m_i = 3; // a byte-order mark
         while (m_i < m_s.size()) {
             const char c = m_s[m_i];
+            if (c == '"' || c == '\'') {
+                string(c);
+                continue; // a quoted part of a key
+            }
+            if (c == '.') {
+                if (++m_dots >= MaxKeyParts)
+                    refuse("more than " + std::to_string(MaxKeyParts) +
+                           " dotted parts in a key: a case file's keys have 2 at most");
+            } else if (!isBareKeyCharacter(c) && c != ' ' && c != '\t') {
+                m_dots = 0;
+            }
+            if (c == '[' || c == '{') {
+                if (++m_depth > MaxNesting)
+                    refuse("more than " + std::to_string(MaxNesting) +
+                           " levels of [ ] and { }: a case file nests 2 deep at most");
+            } else if ((c == ']' || c == '}') && m_depth > 0) {
+                --m_depth;
+            }
             if (c == '#') {
                 while (m_i < m_s.size() && m_s[m_i] != '\n')
                     advance();
-            } else if (c == '"' || c == '\'') {
-                string(c);
             } else if (static_cast<unsigned char>(c) >= 0x80) {
-                throw CaseFileError(m_file + ":" + std::to_string(m_line) + ":" + std::to_string(m_column) +
-                                    ": only ASCII may stand outside quotes and comments");
+                refuse("only ASCII may stand outside quotes and comments");
             } else {
                 advance();
             }
@@ -298,6 +334,11 @@ public:
     }
 
 private:
+    [[noreturn]] void refuse(const std::string &why) const
+    {
+        throw CaseFileError(m_file + ":" + std::to_string(m_line) + ":" + std::to_string(m_column) + ": " + why);
+    }
+
     bool at(std::string_view text) const { return m_s.substr(m_i, text.size()) == text; }
 
     // Columns count characters, as the reader's own messages do.
@@ -340,6 +381,8 @@ private:
     std::size_t m_i = 0;
     std::size_t m_line = 1;
     std::size_t m_column = 1;
+    int m_dots = 0;  // along the current run (see above)
+    int m_depth = 0; // brackets and braces open here
 };
 
 class CaseReader {
@@ -348,7 +391,7 @@ public:
 
     FieldTexts read()
     {
-        CharacterCheck(m_content, m_file).run();
+        ReaderGuard(m_content, m_file).run();
         const std::string safe = readerSafeText(m_content);
         toml::table root;
         try {
@@ -362,10 +405,10 @@ public:
             const toml::table *section = node.as_table();
             if (!section)
                 fail(m_file, key.source(),
-                     "'" + shown(key) + "' must be in a section: [process], [melt], [pack] or [report]");
+                     shown(key, "'", "'") + " must be in a section: [process], [melt], [pack] or [report]");
             const auto group = groupNamed(key.str());
             if (!group)
-                fail(m_file, key.source(), "unknown section [" + shown(key) + "]");
+                fail(m_file, key.source(), "unknown section " + shown(key, "[", "]"));
             readSection(*section, *group);
         }
         for (const InputField &f : InputFields) {
@@ -379,14 +422,14 @@ public:
     }
 
 private:
-    // A key as the user wrote it: the reader saw stand-ins for characters
-    // beyond ASCII (readerSafeText).
-    std::string shown(const toml::key &key) const
+    // A key as the user wrote it, quoted (quotedText): the reader saw
+    // stand-ins for characters beyond ASCII (readerSafeText).
+    std::string shown(const toml::key &key, std::string_view open, std::string_view close) const
     {
-        const std::string_view name = key.str();
-        if (name.find("\xEE\x80\x80") == std::string_view::npos)
-            return std::string(name);
-        return std::string(writtenText(m_content, key.source()));
+        std::string_view name = key.str();
+        if (name.find("\xEE\x80\x80") != std::string_view::npos)
+            name = writtenText(m_content, key.source());
+        return quotedText(name, open, close);
     }
 
     // The reader's message with the character at `at` for the stand-in it
@@ -427,7 +470,7 @@ private:
                     field = &f;
             if (!field)
                 fail(m_file, key.source(),
-                     "unknown key '" + shown(key) + "' in [" + std::string(groupKey(group)) + "]" +
+                     "unknown key " + shown(key, "'", "'") + " in [" + std::string(groupKey(group)) + "]" +
                          keyHint(key.str(), group));
             take(*field, node);
         }
@@ -454,7 +497,7 @@ private:
                     field = wireField(screen);
                 else
                     fail(m_file, key.source(),
-                         "unknown key '" + shown(key) + "' in screen " + std::to_string(screen));
+                         "unknown key " + shown(key, "'", "'") + " in screen " + std::to_string(screen));
                 take(inputField(field), value);
             }
         }
@@ -561,23 +604,42 @@ FieldTexts parseCaseFile(std::string_view content, const std::string &fileName)
 
 FieldTexts readCaseFile(const std::string &path)
 {
-    struct Closer {
-        void operator()(std::FILE *f) const { std::fclose(f); }
-    };
-    std::unique_ptr<std::FILE, Closer> file(std::fopen(path.c_str(), "rb"));
     auto failed = [&path](int err) { return CaseFileError(path + ": cannot be read: " + std::strerror(err)); };
-    if (!file)
+    // Without O_NONBLOCK, opening a named pipe waits until some other
+    // program writes to it: the command line would hang and the window
+    // would never paint again.
+    const int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY);
+    if (fd < 0)
         throw failed(errno);
+    struct Closer {
+        int fd;
+        ~Closer() { ::close(fd); }
+    } closer{fd};
+    struct stat st;
+    if (::fstat(fd, &st) != 0)
+        throw failed(errno);
+    if (S_ISDIR(st.st_mode))
+        throw failed(EISDIR);
+    // A pipe, a socket or a device may never end, or never answer.
+    if (!S_ISREG(st.st_mode))
+        throw CaseFileError(path + ": cannot be read: not a regular file");
+    if (st.st_size > MaxCaseFileBytes)
+        throw CaseFileError(path + ": too large for a case file");
     std::string content;
     char buf[65536];
-    std::size_t n = 0;
-    while ((n = std::fread(buf, 1, sizeof buf, file.get())) > 0) {
-        content.append(buf, n);
+    for (;;) {
+        const ssize_t n = ::read(fd, buf, sizeof buf);
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n < 0)
+            throw failed(errno);
+        if (n == 0)
+            break;
+        content.append(buf, static_cast<std::size_t>(n));
+        // The file may have grown since fstat.
         if (content.size() > MaxCaseFileBytes)
             throw CaseFileError(path + ": too large for a case file");
     }
-    if (std::ferror(file.get()))
-        throw failed(errno);
     return parseCaseFile(content, path);
 }
 

@@ -32,11 +32,15 @@ public:
 // The field texts of the case in `content`, a TOML document; `fileName`
 // names it in messages. A number comes out as it is written when the
 // window's reader reads that text to the same value, otherwise in its
-// shortest exact form. Throws CaseFileError.
+// shortest exact form. Throws CaseFileError, also before reading the
+// document when a key has more than 8 dotted parts or brackets and braces
+// nest more than 16 deep. Keys that messages quote are given as quotedText
+// gives them.
 FieldTexts parseCaseFile(std::string_view content, const std::string &fileName);
 
 // parseCaseFile of the file at `path`; a file that cannot be read is a
-// CaseFileError too.
+// CaseFileError too, and so is anything but a regular file (a named pipe is
+// refused at once, never waited on) and a file of more than 1 MiB.
 FieldTexts readCaseFile(const std::string &path);
 
 // The texts ("." as the decimal separator) as a commented case file that

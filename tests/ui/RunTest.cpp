@@ -159,6 +159,25 @@ TEST_F(RunTest, NulInAFieldIsShownWholeAndNeverCutsTheSaveFileName)
     EXPECT_EQ(QDir().entryList(QDir::Files), QStringList()) << "no report, none named abc";
 }
 
+TEST_F(RunTest, LongTextIsQuotedByItsStartInABoxThatFitsTheScreen)
+{
+    ScratchDirectory dir;
+    edit(1)->setText(QString(32766, u'1') + u'x'); // as long as a field's text can be
+    QSize box;
+    QSize screen;
+    ModalWatcher watcher([&](QWidget *dialog) {
+        box = dialog->frameGeometry().size();
+        screen = dialog->screen()->availableGeometry().size();
+        ModalWatcher::pressEnter(dialog);
+    });
+    QTest::mouseClick(button("BitBtn1"), Qt::LeftButton);
+    ASSERT_EQ(watcher.seen.size(), 1u);
+    EXPECT_EQ(watcher.seen[0].text.toStdString(),
+              "'" + std::string(64, '1') + "…' (32767 characters) は浮動小数点数ではありません.");
+    EXPECT_TRUE(box.width() <= screen.width() && box.height() <= screen.height())
+        << box.width() << "x" << box.height() << " on a screen of " << screen.width() << "x" << screen.height();
+}
+
 TEST_F(RunTest, SaveFileNameIsTakenAsTyped)
 {
     ScratchDirectory dir;
