@@ -158,13 +158,20 @@ std::string confined(std::string name)
 }
 
 // As an error box shows a text that is not a number: every byte, a NUL as
-// U+FFFD, then the full stop of the error box.
+// U+FFFD, of the first 64 characters; of a longer text "…" and its length
+// after them; then the full stop of the error box.
 std::string notANumber(const std::string &text)
 {
     std::string shown = "error: '";
-    for (const char c : text)
-        shown += c == '\0' ? std::string("\xEF\xBF\xBD") : std::string(1, c);
-    return shown + "' は浮動小数点数ではありません.";
+    std::size_t characters = 0;
+    for (const char c : text) {
+        if ((static_cast<unsigned char>(c) & 0xC0) != 0x80)
+            ++characters;
+        if (characters <= 64)
+            shown += c == '\0' ? std::string("\xEF\xBF\xBD") : std::string(1, c);
+    }
+    const std::string end = characters > 64 ? "…' (" + std::to_string(characters) + " characters)" : "'";
+    return shown + end + " は浮動小数点数ではありません.";
 }
 
 bool isIoError(const std::string &event)

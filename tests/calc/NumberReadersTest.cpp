@@ -229,34 +229,23 @@ TEST(WholeNumberReader, RejectsEverythingElseWithTheWholeText)
 // A message quotes a text of up to 64 characters whole; a longer one by its
 // first 64 characters, "…" and its length, so that a text of 900 KB gives a
 // message of a line or two.
-TEST(NumberReaders, QuoteLongTextsByTheirStart)
+TEST(DecimalReader, QuotesLongTextsByTheirStart)
 {
     const std::string a64(64, 'a');
     std::string e64;
     for (int i = 0; i < 64; ++i)
         e64 += "é";
-    const struct {
-        const char *name;
-        std::string text;
-        bool whole; // the whole-number reader, else the decimal reader
-        std::string message;
-    } rows[] = {
-        {"64 characters", a64, false, "'" + a64 + "'" + NotADecimal},
-        {"65 characters", a64 + "b", false, "'" + a64 + "…' (65 characters)" + NotADecimal},
-        {"900 KB of digits", std::string(921600, '1') + "x", false,
-         "'" + std::string(64, '1') + "…' (921601 characters)" + NotADecimal},
-        {"two-byte characters counted as one", e64 + "éé", false, "'" + e64 + "…' (66 characters)" + NotADecimal},
-        {"a NUL among the first 64", std::string("1\0", 2) + std::string(250, '5'), false,
-         "'1\xEF\xBF\xBD" + std::string(62, '5') + "…' (252 characters)" + NotADecimal},
-        {"whole number", std::string(300, '7'), true, "'" + std::string(64, '7') + "…' (300 characters)" + NotAWholeNumber},
+    const std::pair<std::string, std::string> rows[] = {
+        {a64, "'" + a64 + "'"},
+        {a64 + "b", "'" + a64 + "…' (65 characters)"},
+        {e64 + "éé", "'" + e64 + "…' (66 characters)"}, // never cut inside a character
     };
-    for (const auto &row : rows) {
-        SCOPED_TRACE(row.name);
+    for (const auto &[text, quoted] : rows) {
         try {
-            row.whole ? static_cast<void>(readWholeNumber(row.text)) : static_cast<void>(readDecimal(row.text, '.'));
+            readDecimal(text, '.');
             ADD_FAILURE() << "read";
         } catch (const ConvertError &e) {
-            EXPECT_EQ(e.what(), row.message);
+            EXPECT_EQ(e.what(), quoted + NotADecimal);
         }
     }
 }

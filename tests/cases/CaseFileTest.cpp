@@ -4,13 +4,8 @@
 
 #include <gtest/gtest.h>
 
-#include <chrono>
-#include <fcntl.h>
-#include <future>
 #include <string>
 #include <sys/stat.h>
-#include <thread>
-#include <unistd.h>
 #include <utility>
 #include <vector>
 
@@ -91,15 +86,6 @@ TEST(CaseFile, WorkedExampleIsWrittenWithPlainNumbers)
         EXPECT_NE(file.find(line), std::string::npos) << line;
 }
 
-// A dotted key of `parts` parts: a.a.a...
-std::string dotted(int parts)
-{
-    std::string key = "a";
-    for (int i = 1; i < parts; ++i)
-        key += ".a";
-    return key;
-}
-
 TEST(CaseFile, ProblemsAreNamedWithFileLineAndColumn)
 {
     const std::string complete = "[process]\nflow_rate = 57.0\nscreen_diameter = 2.0\ndensity = 0.96\ntemperature = 290.0\n"
@@ -120,6 +106,9 @@ TEST(CaseFile, ProblemsAreNamedWithFileLineAndColumn)
         const std::string accented = "\xEF\xBB\xBF" + complete + "[report] # η ℃ é\nfile = " + t.file + "\n";
         EXPECT_EQ(parseCaseFile(accented, "c.sfcase")[Field::SaveFileName], t.text) << t.file;
     }
+    std::string deepKey = "a";
+    for (int i = 1; i < 100000; ++i)
+        deepKey += ".a";
     auto replaced = [&](const std::string &from, const std::string &to) {
         std::string s = complete;
         s.replace(s.find(from), from.size(), to);
@@ -156,25 +145,18 @@ TEST(CaseFile, ProblemsAreNamedWithFileLineAndColumn)
         {std::string("x = 1\0\"\tYYY\0.[\xEF\xBB\xBBp]\n", 20), "c.sfcase:1:6: Error while parsing decimal integer: expected digit, saw '\\u0000'"},
         // Keys and nesting beyond any case file's are refused before the
         // reader, which would run out of stack on some 31,000 dotted parts.
-        {"[process]\n" + dotted(100000) + " = 1\n",
-         "c.sfcase:2:16: more than 8 dotted parts in a key: a case file's keys have 2 at most"},
-        {"[" + dotted(9) + "]\n", "c.sfcase:1:17: more than 8 dotted parts in a key: a case file's keys have 2 at most"},
+        {"[process]\n" + deepKey + " = 1\n", "c.sfcase:2:16: more than 8 dotted parts in a key: a case file's keys have 2 at most"},
         {"a . \"b\" . 'c'.a.a.a.a.a.a = 1\n",
          "c.sfcase:1:24: more than 8 dotted parts in a key: a case file's keys have 2 at most"},
-        {dotted(8) + " = 1\n", "c.sfcase:1:1: unknown section [a]"},
+        {"a.a.a.a.a.a.a.a = 1\n", "c.sfcase:1:1: unknown section [a]"},
         {"\"a.a.a.a.a.a.a.a.a\" = 1.5 # a.a.a.a.a.a.a.a.a\n",
          "c.sfcase:1:1: 'a.a.a.a.a.a.a.a.a' must be in a section: [process], [melt], [pack] or [report]"},
-        {"x = " + std::string(17, '[') + "\n",
-         "c.sfcase:1:21: more than 16 levels of [ ] and { }: a case file nests 2 deep at most"},
         {"x = " + std::string(8, '[') + "{ y = " + std::string(9, '{'),
          "c.sfcase:1:26: more than 16 levels of [ ] and { }: a case file nests 2 deep at most"},
         {"x = " + std::string(16, '[') + std::string(16, ']') + " # [[[[[[[[[[[[[[[[[\ny = \"{{{{{{{{{{{{{{{{{\"\n",
          "c.sfcase:1:1: 'x' must be in a section: [process], [melt], [pack] or [report]"},
-        // Long keys are quoted by their start.
-        {complete + "[" + std::string(5000, 'k') + "]\n", "c.sfcase:15:2: unknown section [" + std::string(64, 'k') +
-                                                            "…] (5000 characters)"},
-        {replaced("flow_rate", std::string(65, 'f')),
-         "c.sfcase:2:1: unknown key '" + std::string(64, 'f') + "…' (65 characters) in [process]"},
+        {complete + "[" + std::string(5000, 'k') + "]\n",
+         "c.sfcase:15:2: unknown section [" + std::string(64, 'k') + "…] (5000 characters)"},
     };
     for (const auto &[content, message] : rows) {
         SCOPED_TRACE(message);
@@ -187,48 +169,27 @@ TEST(CaseFile, ProblemsAreNamedWithFileLineAndColumn)
     }
 }
 
-// readCaseFile's message for `path`, "" when it took the file. Should it
-// wait on a named pipe, a writer opened after five seconds sets it free and
-// the wait is a failure.
-std::string readingMessage(const std::string &path)
-{
-    std::promise<std::string> said;
-    std::future<std::string> message = said.get_future();
-    std::thread reader([&] {
-        try {
-            readCaseFile(path);
-            said.set_value("");
-        } catch (const CaseFileError &e) {
-            said.set_value(e.what());
-        }
-    });
-    if (message.wait_for(std::chrono::seconds(5)) == std::future_status::timeout) {
-        ADD_FAILURE() << path << ": still waiting after five seconds";
-        const int fd = ::open(path.c_str(), O_WRONLY | O_NONBLOCK);
-        if (fd >= 0)
-            ::close(fd);
-    }
-    reader.join();
-    return message.get();
-}
-
+// A named pipe used to hang the reader: ctest's time limit fails such a test.
 TEST(CaseFile, OnlyRegularFilesAreRead)
 {
     test::ScopedTempCwd cwd;
-    test::writeBytes("good.sfcase", formatCaseFile(FieldTexts::defaults()));
     test::writeBytes("large.sfcase", std::string((1 << 20) + 1, '#'));
     ASSERT_EQ(::mkfifo("pipe.sfcase", 0666), 0);
     ASSERT_EQ(::mkdir("folder.sfcase", 0777), 0);
     const std::pair<const char *, const char *> rows[] = {
-        {"good.sfcase", ""},
         {"pipe.sfcase", "pipe.sfcase: cannot be read: not a regular file"},
         {"/dev/null", "/dev/null: cannot be read: not a regular file"},
         {"folder.sfcase", "folder.sfcase: cannot be read: Is a directory"},
         {"large.sfcase", "large.sfcase: too large for a case file"},
-        {"missing.sfcase", "missing.sfcase: cannot be read: No such file or directory"},
     };
-    for (const auto &[path, message] : rows)
-        EXPECT_EQ(readingMessage(path), message) << path;
+    for (const auto &[path, message] : rows) {
+        try {
+            readCaseFile(path);
+            ADD_FAILURE() << path << " taken";
+        } catch (const CaseFileError &e) {
+            EXPECT_EQ(std::string(e.what()), message);
+        }
+    }
 }
 
 TEST(CaseFile, KeysNameFields)

@@ -13,7 +13,6 @@
 #include <filesystem>
 #include <sstream>
 #include <string>
-#include <sys/stat.h>
 #include <vector>
 
 namespace sf {
@@ -251,15 +250,8 @@ TEST(Cli, BadInputGetsOneClearLineAndItsExitCode)
     other[Field::SaveFileName] = "other.txt";
     writeCase("other.sfcase", other);
     writeBytes("big.xlsx", "earlier");
-    // What a hostile user may hand over: a named pipe, a key of 100,000
-    // parts, a number text of 900 KB.
-    ASSERT_EQ(::mkfifo("pipe.sfcase", 0666), 0);
-    std::string deep = "[process]\na";
-    for (int i = 1; i < 100000; ++i)
-        deep += ".a";
-    writeBytes("deep.sfcase", deep + " = 1\n");
     FieldTexts huge = FieldTexts::defaults();
-    huge[Field::FlowRate] = std::string(921600, '1') + "x";
+    huge[Field::FlowRate] = std::string(921600, '1') + "x"; // once echoed whole: a 900 KB line
     writeCase("huge.sfcase", huge);
 
     const struct {
@@ -267,10 +259,6 @@ TEST(Cli, BadInputGetsOneClearLineAndItsExitCode)
         int exitCode;
         std::string err;
     } rows[] = {
-        {{"run", "pipe.sfcase"}, 2, "pipe.sfcase: cannot be read: not a regular file\n"},
-        {{"sweep", "pipe.sfcase", "--vary", "flow_rate=1"}, 2, "pipe.sfcase: cannot be read: not a regular file\n"},
-        {{"run", "deep.sfcase"}, 2,
-         "deep.sfcase:2:16: more than 8 dotted parts in a key: a case file's keys have 2 at most\n"},
         {{"run", "huge.sfcase"}, 1,
          "huge.sfcase: '" + std::string(64, '1') + "…' (921601 characters) は浮動小数点数ではありません.\n"},
         {{"run", "broken.sfcase"}, 2, "broken.sfcase:1:9: Error while parsing table header: expected ']', saw '\\n'\n"},

@@ -120,12 +120,7 @@ TEST_F(CaseFilesTest, FailuresShowTheErrorBoxAndChangeNothing)
     writeBytes("broken.sfcase", "[process\n");
     writeBytes("plain", "");
     writeBytes("kept.sfcase", "earlier");
-    // A named pipe froze the window; a key of 100,000 parts crashed it.
-    ASSERT_EQ(::mkfifo("pipe.sfcase", 0666), 0);
-    std::string deep = "[process]\na";
-    for (int i = 1; i < 100000; ++i)
-        deep += ".a";
-    writeBytes("deep.sfcase", deep + " = 1\n");
+    ASSERT_EQ(::mkfifo("pipe.sfcase", 0666), 0); // once froze the window
     const struct {
         bool save;
         const char *path;
@@ -134,7 +129,6 @@ TEST_F(CaseFilesTest, FailuresShowTheErrorBoxAndChangeNothing)
         {false, "broken.sfcase", "broken.sfcase:1:9: Error while parsing table header: expected ']', saw '\\n'"},
         {false, "missing.sfcase", "missing.sfcase: cannot be read: No such file or directory."},
         {false, "pipe.sfcase", "pipe.sfcase: cannot be read: not a regular file."},
-        {false, "deep.sfcase", "deep.sfcase:2:16: more than 8 dotted parts in a key: a case file's keys have 2 at most."},
         {true, "no-such-dir/case.sfcase", "case.sfcase: ファイルが見つかりません."},
         {true, "plain/case.sfcase", "case.sfcase: ファイル名の指定が間違っています."},
     };
@@ -151,7 +145,7 @@ TEST_F(CaseFilesTest, FailuresShowTheErrorBoxAndChangeNothing)
         EXPECT_EQ(form1->windowTitle(), "Pressure Drop of Screen Filter");
     }
     EXPECT_EQ(::sf::test::readBytes("kept.sfcase"), "earlier");
-    EXPECT_EQ(std::distance(fs::directory_iterator("."), fs::directory_iterator()), 5) << "no temporary file left";
+    EXPECT_EQ(std::distance(fs::directory_iterator("."), fs::directory_iterator()), 4) << "no temporary file left";
 }
 
 TEST_F(CaseFilesTest, DroppedFileAndProgramArgumentOpenTheCase)
