@@ -163,6 +163,14 @@ std::size_t editDistance(std::string_view a, std::string_view b)
 
 std::string closestKey(std::string_view key)
 {
+    // Two keys are at least as far apart as their lengths differ: a key
+    // longer than every key by more than 3 letters is near none, and one of
+    // a megabyte from a hostile case file would take seconds to compare.
+    std::size_t longest = 0;
+    for (const InputField &f : InputFields)
+        longest = std::max(longest, keyOfField(f.id).size());
+    if (key.size() > longest + 3)
+        return {};
     std::string best;
     std::size_t bestDistance = 0;
     for (const InputField &f : InputFields) {

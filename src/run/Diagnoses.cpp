@@ -3,6 +3,7 @@
 #include "calc/Errors.h"
 #include "calc/InputFields.h"
 #include "calc/NumberReaders.h"
+#include "calc/QuotedText.h"
 #include "calc/ScreenModel.h"
 
 #include <cmath>
@@ -12,16 +13,11 @@ namespace sf {
 
 namespace {
 
-// A text as a sentence quotes it: long ones by their start and length.
+// A text as a sentence quotes it: long ones by their start and length, as
+// every message does.
 std::string quoted(const std::string &text)
 {
-    constexpr std::size_t Shown = 40;
-    if (text.size() <= Shown)
-        return "'" + text + "'";
-    std::size_t cut = Shown;
-    while (cut > 0 && (static_cast<unsigned char>(text[cut]) & 0xC0) == 0x80)
-        --cut; // never inside a character
-    return "'" + text.substr(0, cut) + "…' (" + std::to_string(text.size()) + " bytes)";
+    return quotedText(text, "'", "'");
 }
 
 // A computed value in a sentence: four significant digits.

@@ -260,7 +260,9 @@ TEST(Cli, BadInputGetsOneClearLineAndItsExitCode)
         std::string err;
     } rows[] = {
         {{"run", "huge.sfcase"}, 1,
-         "huge.sfcase: '" + std::string(64, '1') + "…' (921601 characters) は浮動小数点数ではありません.\n"},
+         "huge.sfcase: process.flow_rate: '" + std::string(64, '1') + "…' (921601 characters) is not a number; write "
+         "digits with '.' as the decimal separator, such as 57.0 ['" + std::string(64, '1') +
+         "…' (921601 characters) は浮動小数点数ではありません.]\n"},
         {{"run", "broken.sfcase"}, 2, "broken.sfcase:1:9: Error while parsing table header: expected ']', saw '\\n'\n"},
         {{"run", "missing.sfcase"}, 2, "missing.sfcase: cannot be read: No such file or directory\n"},
         {{"run", "good.sfcase", "broken.sfcase"}, 2, "broken.sfcase:1:9: Error while parsing table header: expected ']', saw '\\n'\n"},
