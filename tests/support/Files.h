@@ -1,9 +1,13 @@
 #pragma once
 
+#include <fcntl.h>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
 #include <string>
+#include <sys/stat.h>
+#include <sys/sysmacros.h>
+#include <unistd.h>
 
 #ifndef SCREENFILTER_TEST_DATA
 #error "SCREENFILTER_TEST_DATA names the folder of the golden files"
@@ -20,6 +24,23 @@ inline std::string readBytes(const std::filesystem::path &file)
 inline void writeBytes(const std::filesystem::path &file, const std::string &bytes)
 {
     std::ofstream(file, std::ios::binary) << bytes;
+}
+
+// Makes `path` a character device that writes like /dev/null (major 1,
+// minor 3), so that a writer that goes wrong replaces a node in the test's
+// scratch folder, never the machine's. Only root may make one, and not in a
+// folder mounted nodev: false then.
+inline bool makeNullDevice(const std::string &path)
+{
+    if (::mknod(path.c_str(), S_IFCHR | 0666, makedev(1, 3)) != 0)
+        return false;
+    const int fd = ::open(path.c_str(), O_WRONLY);
+    if (fd < 0) {
+        ::unlink(path.c_str());
+        return false;
+    }
+    ::close(fd);
+    return true;
 }
 
 // The report of the worked example, exact bytes (CR LF, Shift_JIS degree
