@@ -189,14 +189,14 @@ int runRun(const RunOptions &options)
             exit = std::max<int>(exit, CaseFailed);
             continue;
         }
-        // Paths on the command line are its caller's: relative ones are
-        // taken from the directory the program was started in.
+        std::string failure;
         const ReportStep step = toStandardOutput ? reportToDescriptor(STDOUT_FILENO, *separator)
-                                                 : reportToFile(AT_FDCWD, targets[i].string(), *separator);
+                                                 : reportToFile(targets[i].string(), *separator, failure);
         const RunOutcome outcome = runCase((*cases)[i], '.', step);
         if (outcome.kind == RunOutcome::Kind::CannotCreate) {
-            // The output is to blame, not the case.
-            complain(targets[i].string() + ": the report cannot be created there [" + outcome.text + "]");
+            // The output is to blame, not the case; the earlier file is left.
+            complain(failure.empty() ? targets[i].string() + ": the report cannot be created there [" + outcome.text + "]"
+                                     : failure);
             exit = UsageOrFileError;
         } else if (outcome.kind != RunOutcome::Kind::Written) {
             complain(options.cases[i] + ": " + outcome.text);

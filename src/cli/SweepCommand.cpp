@@ -340,8 +340,14 @@ int runSweepCommand(const SweepCommandOptions &args)
 
     if (args.plot) {
         const PlotSpec plot = plotOf(options, summary, limit, args.logY);
-        if (const std::string error = drawPlot(plot, *args.plot); !error.empty()) {
+        std::string picture;
+        if (const std::string error = drawPlot(plot, *args.plot, picture); !error.empty()) {
             complain(error);
+            return UsageOrFileError;
+        }
+        FileCalls system;
+        if (const WriteResult r = writeWholeFile(*args.plot, picture, system); !r.ok()) {
+            complain(writeFailureText(*args.plot, r));
             return UsageOrFileError;
         }
     }

@@ -12,6 +12,7 @@
 #include <QUrl>
 
 #include <filesystem>
+#include <sys/stat.h>
 
 namespace sf::test {
 namespace {
@@ -119,6 +120,9 @@ TEST_F(CaseFilesTest, FailuresShowTheErrorBoxAndChangeNothing)
     writeBytes("broken.sfcase", "[process\n");
     writeBytes("plain", "");
     writeBytes("kept.sfcase", "earlier");
+    writeBytes("readonly.sfcase", "earlier");
+    fs::permissions("readonly.sfcase", fs::perms(0444));
+    ASSERT_EQ(::mkfifo("pipe.sfcase", 0666), 0);
     const struct {
         bool save;
         const char *path;
@@ -128,6 +132,9 @@ TEST_F(CaseFilesTest, FailuresShowTheErrorBoxAndChangeNothing)
         {false, "missing.sfcase", "missing.sfcase: cannot be read: No such file or directory."},
         {true, "no-such-dir/case.sfcase", "case.sfcase: ファイルが見つかりません."},
         {true, "plain/case.sfcase", "case.sfcase: ファイル名の指定が間違っています."},
+        // Refused by its mode bits, also for root; a pipe nobody reads, at once.
+        {true, "readonly.sfcase", "readonly.sfcase: ファイルへのアクセスが拒否されました."},
+        {true, "pipe.sfcase", "pipe.sfcase: I/O エラー (6)"},
     };
     for (const auto &row : rows) {
         SCOPED_TRACE(row.path);
@@ -142,7 +149,20 @@ TEST_F(CaseFilesTest, FailuresShowTheErrorBoxAndChangeNothing)
         EXPECT_EQ(form1->windowTitle(), "Pressure Drop of Screen Filter");
     }
     EXPECT_EQ(::sf::test::readBytes("kept.sfcase"), "earlier");
-    EXPECT_EQ(std::distance(fs::directory_iterator("."), fs::directory_iterator()), 3) << "no temporary file left";
+    EXPECT_EQ(::sf::test::readBytes("readonly.sfcase"), "earlier");
+    EXPECT_EQ(std::distance(fs::directory_iterator("."), fs::directory_iterator()), 5) << "no temporary file left";
+}
+
+TEST_F(CaseFilesTest, SavingThroughALinkKeepsTheLinkAndTheMode)
+{
+    ScratchDirectory dir;
+    writeBytes("real.sfcase", "earlier");
+    fs::permissions("real.sfcase", fs::perms(0600));
+    fs::create_symlink("real.sfcase", "link.sfcase");
+    ASSERT_TRUE(form1->saveCase(QStringLiteral("link.sfcase")));
+    EXPECT_TRUE(fs::is_symlink("link.sfcase"));
+    EXPECT_EQ(::sf::test::readBytes("real.sfcase"), formatCaseFile(FieldTexts::defaults()));
+    EXPECT_EQ(fs::status("real.sfcase").permissions(), fs::perms(0600));
 }
 
 TEST_F(CaseFilesTest, DroppedFileAndProgramArgumentOpenTheCase)

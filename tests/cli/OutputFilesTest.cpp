@@ -1,0 +1,157 @@
+// The files screenfilter-cli writes: whole or not at all, whatever else
+// writes the same name, with links, modes and devices kept.
+#include "cases/CaseFile.h"
+#include "calc/InputFields.h"
+#include "support/Files.h"
+#include "support/Process.h"
+#include "support/TempDir.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <string>
+#include <sys/stat.h>
+#include <vector>
+
+namespace sf {
+namespace {
+
+namespace fs = std::filesystem;
+using test::readBytes;
+using test::writeBytes;
+
+// screenfilter-cli run by /bin/sh after `prelude` (a ulimit, say), or a
+// shell script in which "$0" is screenfilter-cli.
+test::ProcessResult shell(const std::string &script, const std::vector<std::string> &args = {})
+{
+    std::vector<std::string> all{"-c", script, SCREENFILTER_CLI};
+    all.insert(all.end(), args.begin(), args.end());
+    return test::runProcess("/bin/sh", all);
+}
+
+test::ProcessResult cli(const std::vector<std::string> &args)
+{
+    return test::runProcess(SCREENFILTER_CLI, args);
+}
+
+// Two cases with different reports and tables.
+void writeTwoCases()
+{
+    writeBytes("a.sfcase", formatCaseFile(FieldTexts::defaults()));
+    FieldTexts b = FieldTexts::defaults();
+    b[Field::FlowRate] = "80";
+    b[Field::ScreenCount] = "3";
+    writeBytes("b.sfcase", formatCaseFile(b));
+}
+
+TEST(CliOutputs, ASizeLimitLeavesTheEarlierFileAndSaysSo)
+{
+    test::ScopedTempCwd cwd;
+    writeTwoCases();
+    const struct {
+        std::vector<std::string> args;
+        const char *file;
+        int exitCode;
+        const char *err;
+    } rows[] = {
+        {{"run", "a.sfcase", "-o", "r.txt"}, "r.txt", 1, "a.sfcase: r.txt: file too large\n"},
+        {{"sweep", "a.sfcase", "--vary", "flow_rate=1:100:500", "-o", "t.csv"}, "t.csv", 2, "t.csv: file too large\n"},
+        {{"sweep", "a.sfcase", "--vary", "flow_rate=1:100:5", "--plot", "p.svg"}, "p.svg", 2, "p.svg: file too large\n"},
+        {{"init", "--force", "c.sfcase"}, "c.sfcase", 2, "c.sfcase: file too large\n"},
+    };
+    for (const auto &row : rows) {
+        SCOPED_TRACE(row.file);
+        writeBytes(row.file, "earlier");
+        // 1 block: 512 bytes for dash, 1024 for bash; every output is larger.
+        const test::ProcessResult r = shell("ulimit -f 1 && exec \"$0\" \"$@\" >/dev/null", row.args);
+        EXPECT_EQ(r.exitCode, row.exitCode);
+        EXPECT_EQ(r.err, row.err);
+        EXPECT_EQ(readBytes(row.file), "earlier");
+    }
+}
+
+// Each round starts the writers at once; whichever ends last, the file is
+// one writer's output, never a mix.
+TEST(CliOutputs, ParallelWritersToOneNameLeaveOneWholeFile)
+{
+    test::ScopedTempCwd cwd;
+    writeTwoCases();
+    const struct {
+        const char *name;
+        std::vector<std::string> a, b; // the two commands, without "-o FILE"
+        int pairs;
+    } rows[] = {
+        {"reports", {"run", "a.sfcase"}, {"run", "b.sfcase"}, 10},
+        {"tables", {"sweep", "a.sfcase", "--vary", "flow_rate=1:100:3000"}, {"sweep", "b.sfcase", "--vary", "flow_rate=1:100:3000"}, 3},
+    };
+    for (const auto &row : rows) {
+        SCOPED_TRACE(row.name);
+        std::vector<std::string> a = row.a, b = row.b;
+        for (auto *args : {&a, &b})
+            args->insert(args->end(), {"-o", "same"});
+        ASSERT_EQ(cli(a).exitCode, 0);
+        const std::string aOut = readBytes("same");
+        ASSERT_EQ(cli(b).exitCode, 0);
+        const std::string bOut = readBytes("same");
+        ASSERT_NE(aOut, bOut);
+
+        std::string script;
+        for (int i = 0; i < row.pairs; ++i) {
+            for (auto *args : {&a, &b}) {
+                script += "\"$0\"";
+                for (const std::string &arg : *args)
+                    script += " " + arg;
+                script += " & ";
+            }
+        }
+        script += "wait";
+        for (int round = 0; round < 3; ++round) {
+            ASSERT_EQ(shell(script).exitCode, 0);
+            const std::string left = readBytes("same");
+            EXPECT_TRUE(left == aOut || left == bOut) << "round " << round << ": " << left.size() << " bytes";
+        }
+    }
+}
+
+TEST(CliOutputs, LinksModesAndDevicesStay)
+{
+    test::ScopedTempCwd cwd;
+    writeTwoCases();
+    writeBytes("target.sfcase", "old");
+    fs::create_symlink("target.sfcase", "link.sfcase");
+    writeBytes("ro.sfcase", "old");
+    ::chmod("ro.sfcase", 0444);
+    // A plot through a link to a device. Our own device: a wrong writer
+    // would replace the node it follows the link to.
+    if (!test::makeNullDevice("null"))
+        GTEST_SKIP() << "no device node can be made here (not root, or nodev)";
+    fs::create_symlink("null", "p.png");
+    ASSERT_EQ(::mkfifo("pipe.txt", 0666), 0);
+
+    const struct {
+        std::vector<std::string> args;
+        int exitCode;
+        const char *err;
+    } rows[] = {
+        {{"init", "--force", "link.sfcase"}, 0, ""},
+        {{"init", "--force", "ro.sfcase"}, 2, "ro.sfcase: read-only (its mode allows no writing)\n"},
+        {{"sweep", "a.sfcase", "--vary", "flow_rate=1,2", "-o", "/dev/null", "--plot", "p.png"}, 0, ""},
+        {{"run", "a.sfcase", "-o", "pipe.txt"}, 1, "a.sfcase: pipe.txt: no reader (a named pipe that no program reads)\n"},
+    };
+    for (const auto &row : rows) {
+        SCOPED_TRACE(row.args[0] + " " + row.args.back());
+        const test::ProcessResult r = cli(row.args);
+        EXPECT_EQ(r.exitCode, row.exitCode);
+        EXPECT_EQ(r.err, row.err);
+    }
+    EXPECT_TRUE(fs::is_symlink("link.sfcase"));
+    EXPECT_EQ(readBytes("target.sfcase"), formatCaseFile(FieldTexts::defaults()));
+    EXPECT_EQ(readBytes("ro.sfcase"), "old");
+    EXPECT_EQ(fs::status("ro.sfcase").permissions(), fs::perms(0444));
+    EXPECT_TRUE(fs::is_symlink("p.png"));
+    EXPECT_TRUE(fs::is_character_file("null"));
+    EXPECT_TRUE(fs::is_fifo("pipe.txt"));
+}
+
+} // namespace
+} // namespace sf
