@@ -303,6 +303,13 @@ int runSweepCommand(const SweepCommandOptions &args)
         return UsageOrFileError;
     if (!checkGrid(options.vary, *cases, args.maxPoints))
         return UsageOrFileError;
+    std::vector<PlannedOutput> outputs;
+    if (args.output)
+        outputs.push_back({*args.output, "the table " + *args.output});
+    if (args.plot)
+        outputs.push_back({*args.plot, "the plot " + *args.plot});
+    if (!outputsStandApart(args.cases, outputs))
+        return UsageOrFileError;
     for (std::size_t i = 0; i < args.cases.size(); ++i)
         options.cases.push_back({args.cases[i], (*cases)[i], std::nullopt});
     options.warnings = true;

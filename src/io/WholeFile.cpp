@@ -483,6 +483,22 @@ std::string writeFailureText(const std::string &path, const WriteResult &result)
     return path + ": " + words;
 }
 
+std::optional<FileIdentity> fileIdentity(const std::string &path)
+{
+    std::string target;
+    struct stat st;
+    bool exists = false;
+    if (path.empty() || path.find('\0') != std::string::npos || !resolve(path, target, st, exists).ok())
+        return std::nullopt;
+    if (exists)
+        return FileIdentity{S_ISREG(st.st_mode) ? FileIdentity::Kind::Existing : FileIdentity::Kind::Other, st.st_dev,
+                            st.st_ino, {}};
+    struct stat folder;
+    if (::stat(folderOf(target).c_str(), &folder) != 0)
+        return std::nullopt;
+    return FileIdentity{FileIdentity::Kind::New, folder.st_dev, folder.st_ino, nameOf(target)};
+}
+
 int writeAll(int fd, std::string_view bytes)
 {
     FileCalls system;

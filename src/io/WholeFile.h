@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstddef>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <sys/stat.h>
@@ -106,6 +107,27 @@ int replaceWholeFile(const std::string &path, std::string_view bytes);
 // large", "disk full", "read-only ...", "no reader", otherwise the system's
 // words for the errno.
 std::string writeFailureText(const std::string &path, const WriteResult &result);
+
+// Which file a write of `path` through SaveFile would put its bytes in, so
+// that two paths can be told to name one file. Symbolic links are followed
+// as SaveFile follows them, so a link, a hard link or another spelling of
+// the path to an existing file gives the same identity.
+struct FileIdentity {
+    enum class Kind {
+        Existing, // a regular file: its device and inode
+        New,      // none yet: its folder's device and inode, and its name
+        Other,    // a device, pipe or folder: never replaced
+    };
+    Kind kind = Kind::New;
+    dev_t device = 0;
+    ino_t inode = 0;
+    std::string name;
+
+    bool operator==(const FileIdentity &) const = default;
+};
+
+// nullopt when neither the file nor its folder can be found.
+std::optional<FileIdentity> fileIdentity(const std::string &path);
 
 // Hands all of `bytes` to fd, however many writes that takes, waiting out
 // interruptions. Returns 0 or the errno of the failed write (ENOSPC when

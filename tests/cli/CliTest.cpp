@@ -264,7 +264,8 @@ TEST(Cli, BadInputGetsOneClearLineAndItsExitCode)
         {{"run", "good.sfcase", "other.sfcase", "-o", "x.txt"}, 2,
          "-o takes the report of one case; for several, use --output-dir\n"},
         {{"run", "good.sfcase", "good.sfcase"}, 2,
-         "good.sfcase: its report result.txt is also an earlier case's; give them different [report] files or run them apart\n"},
+         "good.sfcase's report result.txt is the same file as good.sfcase's report result.txt; give them different "
+         "names or run them apart\n"},
         {{"run", "good.sfcase", "-o", "/dev/full"}, 2, "/dev/full: disk full\n"},
         {{"run", "good.sfcase", "-o", "nowhere/r.txt"}, 2, "nowhere/r.txt: No such file or directory\n"},
         {{"run", "good.sfcase", "--decimal-separator", "e"}, 2,

@@ -153,5 +153,104 @@ TEST(CliOutputs, LinksModesAndDevicesStay)
     EXPECT_TRUE(fs::is_fifo("pipe.txt"));
 }
 
+// Every file under the current folder with its size, links as
+// "name->target", in the order listed.
+std::string tree()
+{
+    std::string listed;
+    for (const fs::directory_entry &e : fs::recursive_directory_iterator(".")) {
+        listed += (listed.empty() ? "" : " ") + e.path().lexically_relative(".").string();
+        if (e.is_symlink())
+            listed += "->" + fs::read_symlink(e.path()).string();
+        else if (e.is_regular_file())
+            listed += "=" + std::to_string(e.file_size());
+    }
+    return listed;
+}
+
+// Where each command's output goes, or why it is refused before anything
+// runs: reports named by cases in another folder, with and without -o and
+// --output-dir, names with ./ and ../, absolute ones, a symlinked folder and
+// hard links. <root> stands for the scratch folder.
+TEST(CliOutputs, PlacementOfReportsTablesAndPlots)
+{
+    const char *const refused = "; -o, --output-dir or --allow-outside writes it there\n";
+    const struct {
+        std::vector<std::string> args;
+        int exitCode;
+        std::string err;
+        const char *written; // the one new file, or nullptr
+    } rows[] = {
+        {{"run", "cases/a.sfcase"}, 0, "", "cases/a.txt"},
+        {{"run", "cases/dot.sfcase"}, 0, "", "cases/sub/d.txt"},
+        {{"run", "cases/up.sfcase"}, 2, "cases/up.sfcase: its report <root>/up.txt is outside the case's folder" + std::string(refused), nullptr},
+        {{"run", "cases/up.sfcase", "--allow-outside"}, 0, "", "up.txt"},
+        {{"run", "cases/up.sfcase", "--output-dir", "out"}, 0, "", "out/up.txt"},
+        {{"run", "cases/up.sfcase", "-o", "mine.txt"}, 0, "", "mine.txt"},
+        {{"run", "cases/abs.sfcase"}, 2, "cases/abs.sfcase: its report <root>/abs.txt is outside the case's folder" + std::string(refused), nullptr},
+        {{"run", "cases/abs.sfcase", "--allow-outside"}, 0, "", "abs.txt"},
+        {{"run", "cases/self.sfcase"}, 2,
+         "cases/self.sfcase's report cases/self.sfcase would overwrite the case file cases/self.sfcase; name another file for it\n", nullptr},
+        {{"run", "cases/a.sfcase", "-o", "cases/a.sfcase"}, 2,
+         "cases/a.sfcase's report cases/a.sfcase would overwrite the case file cases/a.sfcase; name another file for it\n", nullptr},
+        {{"run", "cases/a.sfcase", "-o", "linked/a.sfcase"}, 2,
+         "cases/a.sfcase's report linked/a.sfcase would overwrite the case file cases/a.sfcase; name another file for it\n", nullptr},
+        {{"run", "cases/hard.sfcase"}, 2,
+         "cases/hard.sfcase's report cases/hard-link.txt would overwrite the case file cases/hard.sfcase; name another file for it\n", nullptr},
+        {{"run", "cases/same1.sfcase", "./cases/same2.sfcase"}, 2,
+         "./cases/same2.sfcase's report ./cases/same.txt is the same file as cases/same1.sfcase's report cases/same.txt; "
+         "give them different names or run them apart\n", nullptr},
+        {{"run", "same1.sfcase", "./same2.sfcase"}, 2,
+         "./same2.sfcase's report ./same.txt is the same file as same1.sfcase's report same.txt; "
+         "give them different names or run them apart\n", nullptr},
+        {{"run", "cases/same1.sfcase", "linked/same2.sfcase"}, 2,
+         "linked/same2.sfcase's report linked/same.txt is the same file as cases/same1.sfcase's report cases/same.txt; "
+         "give them different names or run them apart\n", nullptr},
+        {{"run", "cases/a.sfcase", "--format", "json", "-o", "linked/a.sfcase"}, 2,
+         "the details linked/a.sfcase would overwrite the case file cases/a.sfcase; name another file for it\n", nullptr},
+        {{"sweep", "cases/a.sfcase", "--vary", "flow_rate=1", "-o", "cases/a.sfcase"}, 2,
+         "the table cases/a.sfcase would overwrite the case file cases/a.sfcase; name another file for it\n", nullptr},
+        {{"sweep", "cases/a.sfcase", "--vary", "flow_rate=1", "-o", "p.svg", "--plot", "./p.svg"}, 2,
+         "the plot ./p.svg is the same file as the table p.svg; give them different names or run them apart\n", nullptr},
+    };
+    for (const auto &row : rows) {
+        std::string joined;
+        for (const std::string &a : row.args)
+            joined += a + " ";
+        SCOPED_TRACE(joined);
+        test::ScopedTempCwd cwd;
+        const std::string root = cwd.path().string();
+        fs::create_directories("cases/sub");
+        fs::create_directory("out");
+        fs::create_directory_symlink("cases", "linked");
+        const std::pair<const char *, std::string> named[] = {
+            {"a", "a.txt"},        {"dot", "./sub/d.txt"},  {"up", "../up.txt"},      {"abs", root + "/abs.txt"},
+            {"self", "self.sfcase"}, {"hard", "hard-link.txt"}, {"same1", "same.txt"}, {"same2", "same.txt"},
+        };
+        for (const auto &[name, report] : named) {
+            FieldTexts texts = FieldTexts::defaults();
+            texts[Field::SaveFileName] = report;
+            writeBytes("cases/" + std::string(name) + ".sfcase", formatCaseFile(texts));
+        }
+        fs::create_hard_link("cases/hard.sfcase", "cases/hard-link.txt");
+        fs::copy_file("cases/same1.sfcase", "same1.sfcase");
+        fs::copy_file("cases/same2.sfcase", "same2.sfcase");
+        const std::string before = tree();
+
+        const test::ProcessResult r = cli(row.args);
+        EXPECT_EQ(r.exitCode, row.exitCode);
+        std::string err = row.err;
+        if (const std::size_t at = err.find("<root>"); at != std::string::npos)
+            err.replace(at, 6, root);
+        EXPECT_EQ(r.err, err);
+        if (row.written) {
+            EXPECT_EQ(readBytes(row.written), test::goldenReport());
+            fs::remove(row.written);
+        }
+        EXPECT_EQ(tree(), before) << "no other file written";
+        EXPECT_EQ(readBytes("cases/hard.sfcase"), readBytes("cases/hard-link.txt"));
+    }
+}
+
 } // namespace
 } // namespace sf
