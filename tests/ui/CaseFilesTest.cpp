@@ -154,18 +154,6 @@ TEST_F(CaseFilesTest, FailuresShowTheErrorBoxAndChangeNothing)
     EXPECT_EQ(std::distance(fs::directory_iterator("."), fs::directory_iterator()), 5) << "no temporary file left";
 }
 
-TEST_F(CaseFilesTest, SavingThroughALinkKeepsTheLinkAndTheMode)
-{
-    ScratchDirectory dir;
-    writeBytes("real.sfcase", "earlier");
-    fs::permissions("real.sfcase", fs::perms(0600));
-    fs::create_symlink("real.sfcase", "link.sfcase");
-    ASSERT_TRUE(form1->saveCase(QStringLiteral("link.sfcase")));
-    EXPECT_TRUE(fs::is_symlink("link.sfcase"));
-    EXPECT_EQ(::sf::test::readBytes("real.sfcase"), formatCaseFile(FieldTexts::defaults()));
-    EXPECT_EQ(fs::status("real.sfcase").permissions(), fs::perms(0600));
-}
-
 // A case whose report name is absolute or leaves the case's folder keeps
 // that name, without a dialog; Edit35's tooltip shows where the report
 // goes from the chosen directory (<dir>, below <up>), ".." worked out.
