@@ -66,11 +66,12 @@ inline bool makeNullDevice(const std::string &path)
     if (::mknod(path.c_str(), S_IFCHR | 0666, makedev(1, 3)) != 0)
         return false;
     const int fd = ::open(path.c_str(), O_WRONLY);
-    if (fd < 0) {
+    if (fd >= 0)
+        ::close(fd);
+    if (fd < 0 || ::chmod(path.c_str(), 0666) != 0) { // 0666 whatever the umask, as /dev/null
         ::unlink(path.c_str());
         return false;
     }
-    ::close(fd);
     return true;
 }
 
