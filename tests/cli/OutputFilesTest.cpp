@@ -114,14 +114,14 @@ TEST(CliOutputs, EarlierFilesLinksModesAndDevicesStay)
         int exitCode;
         const char *err;
     } rows[] = {
-        {limited, {"run", "a.sfcase", "-o", "r.txt"}, 1, "a.sfcase: r.txt: file too large\n"},
+        {limited, {"run", "a.sfcase", "-o", "r.txt"}, 2, "r.txt: file too large\n"},
         {limited, {"sweep", "a.sfcase", "--vary", "flow_rate=1:100:500", "-o", "t.csv"}, 2, "t.csv: file too large\n"},
         {limited, {"sweep", "a.sfcase", "--vary", "flow_rate=1:100:5", "--plot", "p.svg"}, 2, "p.svg: file too large\n"},
         {limited, {"init", "--force", "c.sfcase"}, 2, "c.sfcase: file too large\n"},
         {"", {"init", "--force", "link.sfcase"}, 0, ""},
         {"", {"init", "--force", "ro.sfcase"}, 2, "ro.sfcase: read-only (its mode allows no writing)\n"},
         {"", {"sweep", "a.sfcase", "--vary", "flow_rate=1,2", "-o", "/dev/null", "--plot", "p.png"}, 0, ""},
-        {"", {"run", "a.sfcase", "-o", "pipe.txt"}, 1, "a.sfcase: pipe.txt: no reader (a named pipe that no program reads)\n"},
+        {"", {"run", "a.sfcase", "-o", "pipe.txt"}, 2, "pipe.txt: no reader (a named pipe that no program reads)\n"},
     };
     for (const auto &row : rows) {
         SCOPED_TRACE(row.args[0] + " " + row.args.back());
