@@ -4,12 +4,10 @@
 #include "plot/Plot.h"
 #include "plot/PlotChart.h"
 
-#include "support/TempDir.h"
 
 #include <QApplication>
 #include <QChartView>
 #include <QColorAxis>
-#include <QFile>
 #include <QImage>
 #include <QLineSeries>
 #include <QPainter>
