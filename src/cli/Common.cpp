@@ -1,6 +1,7 @@
 #include "Common.h"
 
 #include "cases/CaseFile.h"
+#include "io/WholeFile.h"
 #include "run/CaseRun.h"
 
 #include <filesystem>
@@ -48,6 +49,39 @@ std::optional<std::vector<FieldTexts>> readCases(const std::vector<std::string> 
         return std::nullopt;
     }
     return cases;
+}
+
+bool outputsStandApart(const std::vector<std::string> &inputs, const std::vector<PlannedOutput> &outputs)
+{
+    std::vector<std::optional<FileIdentity>> cases;
+    for (const std::string &input : inputs)
+        cases.push_back(fileIdentity(input));
+    std::vector<std::optional<FileIdentity>> written;
+    for (std::size_t i = 0; i < outputs.size(); ++i) {
+        const PlannedOutput &output = outputs[i];
+        std::optional<FileIdentity> id = output.path == "-" ? std::nullopt : fileIdentity(output.path);
+        // A folder that is missing fails the write itself, with its own words.
+        if (id && id->kind == FileIdentity::Kind::Other)
+            id.reset();
+        written.push_back(id);
+        if (!id)
+            continue;
+        for (std::size_t j = 0; j < inputs.size(); ++j) {
+            if (cases[j] && *cases[j] == *id) {
+                complain(output.described + " would overwrite the case file " + inputs[j] +
+                         "; name another file for it");
+                return false;
+            }
+        }
+        for (std::size_t j = 0; j < i; ++j) {
+            if (written[j] && *written[j] == *id) {
+                complain(output.described + " is the same file as " + outputs[j].described +
+                         "; give them different names or run them apart");
+                return false;
+            }
+        }
+    }
+    return true;
 }
 
 std::string fileNameOf(const std::string &path)

@@ -29,6 +29,19 @@ std::optional<char> separatorArgument(const std::optional<std::string> &given);
 // Reads every case file before anything runs; nullopt after saying why.
 std::optional<std::vector<FieldTexts>> readCases(const std::vector<std::string> &paths);
 
+// A file a command is about to write, and how to name it to the user:
+// "a.sfcase's report r.txt", "the table t.csv".
+struct PlannedOutput {
+    std::string path;
+    std::string described;
+};
+
+// Before anything runs: no output may be one of the input case files or
+// another output of the same command, whatever links or spellings lead to
+// it. Says which two meet and returns false if any do. Devices, pipes and
+// standard output are written into, never replaced, and are not compared.
+bool outputsStandApart(const std::vector<std::string> &inputs, const std::vector<PlannedOutput> &outputs);
+
 // The last part of a path, or the path itself when it has none.
 std::string fileNameOf(const std::string &path);
 

@@ -33,8 +33,9 @@ int runInit(const InitOptions &options)
     }
     if (path != "-") {
         // Whole or not at all, like a case the window saves.
-        if (const int err = replaceWholeFile(path, text); err != 0) {
-            complain(systemMessage(path, err));
+        FileCalls system;
+        if (const WriteResult r = writeWholeFile(path, text, system); !r.ok()) {
+            complain(writeFailureText(path, r));
             return UsageOrFileError;
         }
         return Success;

@@ -3,6 +3,7 @@
 #include "Common.h"
 #include "export/CaseJson.h"
 #include "export/FileSink.h"
+#include "io/OutputPaths.h"
 #include "run/CaseRun.h"
 #include "run/Diagnoses.h"
 #include "run/StudyEvaluator.h"
@@ -13,7 +14,6 @@
 #include <fcntl.h>
 #include <filesystem>
 #include <memory>
-#include <set>
 #include <unistd.h>
 
 namespace sf {
@@ -103,6 +103,8 @@ int runJson(const RunOptions &options)
     const std::optional<std::vector<FieldTexts>> cases = readCases(options.cases);
     if (!cases)
         return UsageOrFileError;
+    if (options.output && !outputsStandApart(options.cases, {{*options.output, "the details " + *options.output}}))
+        return UsageOrFileError;
     const bool several = options.cases.size() > 1;
     std::string document = several ? "[\n  " : "";
     int exit = Success;
@@ -146,6 +148,8 @@ CLI::App *setupRun(CLI::App &app, int &exitCode)
     cmd->add_option("--format", options->format,
                     "text (default: the report) or json (each screen's details, to standard output or -o FILE)")
         ->check(CLI::IsMember({"text", "json"}));
+    cmd->add_flag("--allow-outside", options->allowOutside,
+                  "Write a report whose name in the case file is absolute or leaves the case's folder");
     cmd->callback([options, &exitCode] { exitCode = runRun(*options); });
     return cmd;
 }
@@ -169,19 +173,24 @@ int runRun(const RunOptions &options)
 
     const bool toStandardOutput = options.output && *options.output == "-";
     std::vector<fs::path> targets;
-    std::set<fs::path> seen;
+    std::vector<PlannedOutput> outputs;
     for (std::size_t i = 0; i < options.cases.size(); ++i) {
-        targets.push_back(options.output ? fs::path(*options.output)
-                                         : reportPath(options.cases[i], (*cases)[i], options.outputDir));
-        // Two cases writing one file would lose the first report.
-        std::error_code ec;
-        const fs::path key = fs::weakly_canonical(targets.back(), ec);
-        if (!toStandardOutput && !ec && !seen.insert(key).second) {
-            complain(options.cases[i] + ": its report " + targets.back().string() +
-                     " is also an earlier case's; give them different [report] files or run them apart");
+        const std::string name = reportFileNameOf((*cases)[i]);
+        // A case received from someone else must not write over whatever
+        // its name points to: only -o, --output-dir or the user says so.
+        if (!options.output && !options.outputDir && !options.allowOutside && leavesFolder(name)) {
+            const std::string folder = fs::absolute(fs::path(options.cases[i]).parent_path()).string();
+            complain(options.cases[i] + ": its report " + placeInFolder(folder, name) +
+                     " is outside the case's folder; -o, --output-dir or --allow-outside writes it there");
             return UsageOrFileError;
         }
+        targets.push_back(options.output ? fs::path(*options.output)
+                                         : reportPath(options.cases[i], (*cases)[i], options.outputDir));
+        outputs.push_back({toStandardOutput ? "-" : targets.back().string(),
+                           options.cases[i] + "'s report " + targets.back().string()});
     }
+    if (!outputsStandApart(options.cases, outputs))
+        return UsageOrFileError;
 
     int exit = Success;
     for (std::size_t i = 0; i < options.cases.size(); ++i) {
@@ -189,14 +198,14 @@ int runRun(const RunOptions &options)
             exit = std::max<int>(exit, CaseFailed);
             continue;
         }
-        // Paths on the command line are its caller's: relative ones are
-        // taken from the directory the program was started in.
+        std::string failure;
         const ReportStep step = toStandardOutput ? reportToDescriptor(STDOUT_FILENO, *separator)
-                                                 : reportToFile(AT_FDCWD, targets[i].string(), *separator);
+                                                 : reportToFile(targets[i].string(), *separator, failure);
         const RunOutcome outcome = runCase((*cases)[i], '.', step);
         if (outcome.kind == RunOutcome::Kind::CannotCreate) {
-            // The output is to blame, not the case.
-            complain(targets[i].string() + ": the report cannot be created there [" + outcome.text + "]");
+            // The output is to blame, not the case; the earlier file is left.
+            complain(failure.empty() ? targets[i].string() + ": the report cannot be created there [" + outcome.text + "]"
+                                     : failure);
             exit = UsageOrFileError;
         } else if (outcome.kind != RunOutcome::Kind::Written) {
             complain(options.cases[i] + ": " + outcome.text);

@@ -21,6 +21,7 @@ struct RunOptions {
     bool noCheck = false; // compute what the window computes; findings are only said
     bool strict = false;  // warnings refuse a case too
     std::string format = "text"; // or "json": each screen's details, to standard output or -o
+    bool allowOutside = false; // a case's report may leave its folder
 };
 
 // Adds the subcommand to `app`; when it runs, its exit code goes to `exitCode`.

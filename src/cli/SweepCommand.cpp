@@ -303,6 +303,13 @@ int runSweepCommand(const SweepCommandOptions &args)
         return UsageOrFileError;
     if (!checkGrid(options.vary, *cases, args.maxPoints))
         return UsageOrFileError;
+    std::vector<PlannedOutput> outputs;
+    if (args.output)
+        outputs.push_back({*args.output, "the table " + *args.output});
+    if (args.plot)
+        outputs.push_back({*args.plot, "the plot " + *args.plot});
+    if (!outputsStandApart(args.cases, outputs))
+        return UsageOrFileError;
     for (std::size_t i = 0; i < args.cases.size(); ++i)
         options.cases.push_back({args.cases[i], (*cases)[i], std::nullopt});
     options.warnings = true;
@@ -340,8 +347,14 @@ int runSweepCommand(const SweepCommandOptions &args)
 
     if (args.plot) {
         const PlotSpec plot = plotOf(options, summary, limit, args.logY);
-        if (const std::string error = drawPlot(plot, *args.plot); !error.empty()) {
+        std::string picture;
+        if (const std::string error = drawPlot(plot, *args.plot, picture); !error.empty()) {
             complain(error);
+            return UsageOrFileError;
+        }
+        FileCalls system;
+        if (const WriteResult r = writeWholeFile(*args.plot, picture, system); !r.ok()) {
+            complain(writeFailureText(*args.plot, r));
             return UsageOrFileError;
         }
     }

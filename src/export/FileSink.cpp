@@ -1,10 +1,6 @@
 #include "export/FileSink.h"
 
-#include "io/WholeFile.h"
-
-#include <cerrno>
 #include <cstring>
-#include <fcntl.h>
 #include <stdexcept>
 #include <unistd.h>
 
@@ -19,23 +15,13 @@ std::string systemMessage(const std::string &path, int err)
     return path + ": " + std::strerror(err);
 }
 
-FileSink::FileSink(const std::string &path) : m_name(path == "-" ? "standard output" : path)
+FileSink::FileSink(const std::string &path) : m_name(path == "-" ? "standard output" : path), m_file(m_calls)
 {
-    if (path == "-") {
-        m_fd = STDOUT_FILENO;
-    } else {
-        m_fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC | O_NOCTTY, 0666);
-        if (m_fd < 0)
-            throw std::runtime_error(systemMessage(path, errno));
-        m_owned = true;
-    }
+    if (path == "-")
+        m_toStandardOutput = true;
+    else if (const WriteResult r = m_file.open(path); !r.ok())
+        throw std::runtime_error(writeFailureText(path, r));
     m_buffer.reserve(BufferBytes);
-}
-
-FileSink::~FileSink()
-{
-    if (m_owned && m_fd >= 0)
-        ::close(m_fd);
 }
 
 void FileSink::write(std::string_view bytes)
@@ -57,26 +43,27 @@ void FileSink::flush()
 
 void FileSink::writeAll(std::string_view bytes)
 {
-    if (const int err = sf::writeAll(m_fd, bytes); err != 0)
-        fail(err);
+    if (m_toStandardOutput) {
+        if (const int err = sf::writeAll(STDOUT_FILENO, bytes); err != 0)
+            fail(WriteResult::system(err));
+    } else if (const WriteResult r = m_file.write(bytes); !r.ok()) {
+        fail(r);
+    }
 }
 
 void FileSink::close()
 {
     flush();
-    if (!m_owned)
+    if (m_toStandardOutput)
         return;
-    const int fd = m_fd;
-    m_fd = -1;
-    m_owned = false;
-    if (::close(fd) != 0 && errno != EINTR)
-        fail(errno);
+    if (const WriteResult r = m_file.commit(); !r.ok())
+        fail(r);
 }
 
-void FileSink::fail(int err)
+void FileSink::fail(const WriteResult &result)
 {
     m_buffer.clear();
-    throw std::runtime_error(systemMessage(m_name, err));
+    throw std::runtime_error(writeFailureText(m_name, result));
 }
 
 } // namespace sf

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "export/SweepTable.h"
+#include "io/WholeFile.h"
 
 #include <string>
 #include <string_view>
@@ -8,28 +9,31 @@
 namespace sf {
 
 // A table written to a file or to standard output through a 64 KiB buffer.
-// Every failure, the close included, throws std::runtime_error with
-// "<name>: <what the system says>".
+// A file is written whole or not at all (io/SaveFile): until the close
+// succeeds an earlier file of that name stays as it was. Every failure, the
+// close included, throws std::runtime_error with "<name>: <what went wrong>"
+// in the words of writeFailureText.
 class FileSink : public ByteSink {
 public:
     // "-" is standard output; any other path is created or replaced.
     explicit FileSink(const std::string &path);
-    ~FileSink() override;
     FileSink(const FileSink &) = delete;
     FileSink &operator=(const FileSink &) = delete;
 
     void write(std::string_view bytes) override;
-    // Hands over what is buffered and closes the file (not standard output).
+    // Hands over what is buffered and puts the file in place (standard
+    // output stays open).
     void close();
 
 private:
     void flush();
     void writeAll(std::string_view bytes);
-    [[noreturn]] void fail(int err);
+    [[noreturn]] void fail(const WriteResult &result);
 
     std::string m_name;
-    int m_fd = -1;
-    bool m_owned = false;
+    bool m_toStandardOutput = false;
+    FileCalls m_calls;
+    SaveFile m_file;
     std::string m_buffer;
 };
 

@@ -13,7 +13,12 @@ namespace sf {
 
 namespace {
 
+// A writer waits this long for another one to finish with the file.
+constexpr int LockSeconds = 10;
+
 // 0 when the report may be written into what fd opened, else the errno.
+// The old content of a regular file goes only once no other writer holds
+// it, so that two writers never interleave their blocks.
 int checkOpened(int fd)
 {
     struct stat st;
@@ -28,6 +33,10 @@ int checkOpened(int fd)
     // Writes block as usual, so that a slow device is waited for.
     const int flags = ::fcntl(fd, F_GETFL);
     if (flags < 0 || ::fcntl(fd, F_SETFL, flags & ~O_NONBLOCK) != 0)
+        return errno;
+    if (const int err = lockExclusive(fd, LockSeconds); err != 0)
+        return err;
+    if (S_ISREG(st.st_mode) && ::ftruncate(fd, 0) != 0)
         return errno;
     return 0;
 }
@@ -58,8 +67,8 @@ int TextFile::rewrite(int directory, const std::string &name)
     if (name.find('\0') != std::string::npos)
         return EINVAL;
     // Without O_NONBLOCK, opening a named pipe waits until some other program
-    // reads it.
-    const int fd = ::openat(directory, name.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC | O_NOCTTY | O_NONBLOCK, 0666);
+    // reads it. The file is truncated once it is locked.
+    const int fd = ::openat(directory, name.c_str(), O_WRONLY | O_CREAT | O_CLOEXEC | O_NOCTTY | O_NONBLOCK, 0666);
     if (fd < 0)
         return errno;
     if (const int err = checkOpened(fd); err != 0) {

@@ -20,9 +20,12 @@ public:
 
     // Creates or truncates `name` (mode 0666 before the umask): absolute, or
     // relative to the directory open as `directory` (as openat takes it).
-    // Returns 0 or the errno; ENXIO for a named pipe or a socket, which are
-    // never written into, and EINVAL for a name holding a NUL byte. Never
-    // waits for another program.
+    // Holds an exclusive advisory lock (flock) on it until the close: the old
+    // content goes only once another writer of the file has closed it, which
+    // is waited for up to 10 seconds. Returns 0 or the errno; ENXIO for a
+    // named pipe or a socket, which are never written into, EINVAL for a
+    // name holding a NUL byte, EWOULDBLOCK when the other writer kept the
+    // lock. Never waits for a reader.
     int rewrite(int directory, const std::string &name);
 
     // Writes into a descriptor that stays its owner's (standard output):

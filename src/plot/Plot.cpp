@@ -8,7 +8,6 @@
 #include <QFileInfo>
 #include <QImage>
 #include <QPainter>
-#include <QSaveFile>
 #include <QSvgGenerator>
 
 #include <cstdio>
@@ -47,7 +46,7 @@ std::unique_ptr<QApplication> application()
 
 } // namespace
 
-std::string drawPlot(const PlotSpec &spec, const std::string &path)
+std::string drawPlot(const PlotSpec &spec, const std::string &path, std::string &picture)
 {
     const QString file = qs(path);
     const QString suffix = QFileInfo(file).suffix().toLower();
@@ -87,13 +86,9 @@ std::string drawPlot(const PlotSpec &spec, const std::string &path)
         view.render(&painter);
     }
 
-    // Whole or not at all: an earlier picture of that name stays until the
-    // new one is completely written.
-    QSaveFile out(file);
-    out.setDirectWriteFallback(true);
-    if (bytes.isEmpty() || !out.open(QIODevice::WriteOnly) || out.write(bytes) != bytes.size() || !out.commit())
-        return path + ": " + (out.errorString().isEmpty() ? std::string("the picture could not be made")
-                                                           : out.errorString().toStdString());
+    if (bytes.isEmpty())
+        return path + ": the picture could not be made";
+    picture.assign(bytes.constData(), static_cast<std::size_t>(bytes.size()));
     return {};
 }
 

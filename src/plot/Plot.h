@@ -64,8 +64,9 @@ struct PlotSpec {
 // at most MaxScaleLines spread evenly, the first and the last among them.
 std::vector<std::size_t> drawnStyleGroups(std::size_t count);
 
-// Draws the plot into `path`, an .svg or .png file, without a display.
+// Draws the plot without a display as the picture that a file at `path`
+// (.svg or .png) holds, into `picture`; the caller writes the file.
 // Returns an empty string, or what went wrong for the user.
-std::string drawPlot(const PlotSpec &spec, const std::string &path);
+std::string drawPlot(const PlotSpec &spec, const std::string &path, std::string &picture);
 
 } // namespace sf

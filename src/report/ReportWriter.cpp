@@ -88,7 +88,19 @@ std::string screenRow(int number, const ScreenLayer &s, char separator)
     return ShortString(row).str();
 }
 
-void writeBody(TextFile &file, const FilterCase &c, char separator)
+// Lines collected in memory, each ending in CR LF as in the file.
+struct ReportLines {
+    std::string bytes;
+    void writeLine(std::string_view line)
+    {
+        bytes += line;
+        bytes += "\r\n";
+    }
+};
+
+// Into a TextFile or ReportLines.
+template <class Lines>
+void writeBody(Lines &file, const FilterCase &c, char separator)
 {
     file.writeLine("");
     file.writeLine("");
@@ -144,6 +156,13 @@ void WriteReport(const FilterCase &c, TextFile &file, char separator)
 {
     writeBody(file, c, separator);
     file.close();
+}
+
+std::string reportText(const FilterCase &c, char separator)
+{
+    ReportLines lines;
+    writeBody(lines, c, separator);
+    return std::move(lines.bytes);
 }
 
 } // namespace sf

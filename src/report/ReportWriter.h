@@ -26,6 +26,10 @@ ReportResult WriteReport(const FilterCase &c, int directory, const std::string &
 // The same report written into a file already open, which it then closes.
 void WriteReport(const FilterCase &c, TextFile &file, char separator);
 
+// The bytes of the same report, for a file that is written whole. Throws
+// OverflowError as WriteReport does; nothing is written then.
+std::string reportText(const FilterCase &c, char separator);
+
 // The running total under the pressure-drop column after adding `drop`
 // (kgf/cm2): each partial sum is formed in extended precision and stored as
 // a double. Throws OverflowError beyond the double range.

@@ -4,6 +4,7 @@
 #include "calc/ShortString.h"
 #include "io/ErrorBoxText.h"
 #include "io/TextFile.h"
+#include "io/WholeFile.h"
 
 #include <new>
 
@@ -29,10 +30,15 @@ RunOutcome runCase(const FieldTexts &texts, char separator, const ReportStep &wr
     }
 }
 
-ReportStep reportToFile(int directory, std::string path, char separator)
+ReportStep reportToFile(std::string path, char separator, std::string &failure)
 {
-    return [directory, path = std::move(path), separator](const FilterCase &c) {
-        return WriteReport(c, directory, path, separator);
+    return [path = std::move(path), separator, &failure](const FilterCase &c) {
+        FileCalls system;
+        const WriteResult written = writeWholeFile(path, reportText(c, separator), system);
+        if (written.ok())
+            return ReportResult::Written;
+        failure = writeFailureText(path, written);
+        return ReportResult::CannotCreate;
     };
 }
 

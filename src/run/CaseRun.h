@@ -33,11 +33,14 @@ using ReportStep = std::function<ReportResult(const FilterCase &)>;
 // through here, so both answer the same texts with the same bytes and words.
 RunOutcome runCase(const FieldTexts &texts, char separator, const ReportStep &writeReport);
 
-// Report steps for a front end: the report written to the file at `path`
-// (absolute, or relative to the directory open as `directory`), or into
-// `fd`, which stays open (standard output). Both in the report's own format
-// with `separator` as its decimal separator.
-ReportStep reportToFile(int directory, std::string path, char separator);
+// Report steps for a front end, both in the report's own format with
+// `separator` as its decimal separator. To the file at `path` (relative
+// names against the current directory), written whole or not at all
+// (io/SaveFile): when that fails the step says CannotCreate, leaves the
+// earlier file as it was and puts what went wrong, in the command line's
+// words, into `failure`, which must outlive the step. Or into `fd`, which
+// stays open (standard output).
+ReportStep reportToFile(std::string path, char separator, std::string &failure);
 ReportStep reportToDescriptor(int fd, char separator);
 
 // The report file a case names: its save file name, cut to the 255 bytes the

@@ -22,6 +22,7 @@
 #include "cases/CaseFile.h"
 #include "io/ErrorBoxText.h"
 #include "io/IoErrors.h"
+#include "io/OutputPaths.h"
 #include "run/CaseRun.h"
 
 #include <QAction>
@@ -532,6 +533,9 @@ bool MainWindow::openCase(const QString &path)
         m_edits[sf::fieldIndex(field.id)]->setText(QString::fromStdString(texts[field.id]));
     m_casePath = path;
     m_caseTexts = fieldTexts();
+    const std::string reportName = sf::reportFileNameOf(texts);
+    m_outsideReportName = sf::leavesFolder(reportName) ? reportName : std::string();
+    updateReportPathTip();
     updateTitle();
     return true;
 }
@@ -634,9 +638,17 @@ void MainWindow::dropEvent(QDropEvent *event)
 void MainWindow::updateReportPathTip()
 {
     // The report is written relative to the directory chosen in the list.
-    const QString name = QString::fromStdString(sf::reportFileNameOf(fieldTexts()));
-    const QString path = QDir(QFile::decodeName(m_directories->directory())).filePath(name);
-    m_edits[sf::fieldIndex(sf::Field::SaveFileName)]->setToolTip(reportPathToolTip(path));
+    const std::string reportName = sf::reportFileNameOf(fieldTexts());
+    const QString name = QString::fromStdString(reportName);
+    QString tip = reportPathToolTip(QDir(QFile::decodeName(m_directories->directory())).filePath(name));
+    // The window writes whatever name it is given; one that an opened case
+    // brought and that points out of the case's folder at least shows,
+    // ".." worked out, where it leads.
+    if (!m_outsideReportName.empty() && reportName == m_outsideReportName)
+        tip = reportPathToolTip(QFile::decodeName(QByteArray::fromStdString(
+                  sf::placeInFolder(m_directories->directory().toStdString(), reportName)))) +
+              QStringLiteral("\n(a name from the case that leaves the case's folder)");
+    m_edits[sf::fieldIndex(sf::Field::SaveFileName)]->setToolTip(tip);
 }
 
 void MainWindow::showShortcuts()

@@ -125,6 +125,9 @@ private:
     sf::Calculator m_calculator;
     QString m_casePath;
     sf::FieldTexts m_caseTexts; // as the case file holds them
+    // The report name the open case brought when it is absolute or leaves
+    // the case's folder; empty otherwise.
+    std::string m_outsideReportName;
     FileChooser m_chooseFile;
     UrlOpener m_openUrl;
 };

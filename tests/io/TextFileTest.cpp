@@ -9,7 +9,10 @@
 #include <cerrno>
 #include <fcntl.h>
 #include <filesystem>
+#include <atomic>
+#include <chrono>
 #include <string>
+#include <thread>
 #include <sys/stat.h>
 #include <unistd.h>
 #include <vector>
@@ -144,6 +147,33 @@ TEST(TextFile, WriteFailuresCloseTheFileAndKeepTheBlocksWritten)
     });
     EXPECT_EQ(status, 0);
     EXPECT_EQ(test::readBytes("limited.txt"), linesText(20).substr(0, 384));
+}
+
+// Two writers of one report: the second one's open waits for the first
+// one's close, so the file holds one report, never blocks of both.
+TEST(TextFile, ASecondWriterWaitsForTheFirstOnesClose)
+{
+    test::ScopedTempCwd cwd;
+    TextFile first;
+    ASSERT_EQ(first.rewrite(AT_FDCWD, "t.txt"), 0);
+    for (int i = 0; i < 10; ++i)
+        first.writeLine(line(i)); // two blocks out, the rest held
+
+    TextFile second;
+    std::atomic<bool> opened{false};
+    std::thread other([&] {
+        EXPECT_EQ(second.rewrite(AT_FDCWD, "t.txt"), 0);
+        opened = true;
+        second.writeLine("second");
+        second.close();
+    });
+    std::this_thread::sleep_for(std::chrono::milliseconds(300));
+    EXPECT_FALSE(opened) << "opened while the first writer still writes";
+    EXPECT_EQ(test::readBytes("t.txt"), linesText(10).substr(0, 256));
+    first.writeLine(line(10));
+    first.close();
+    other.join();
+    EXPECT_EQ(test::readBytes("t.txt"), "second\r\n");
 }
 
 TEST(TextFile, AbandonDropsWhatIsBufferedAndCloses)

@@ -5,6 +5,7 @@
 #include "cases/CaseFile.h"
 #include "support/Process.h"
 
+#include "browser/DirectoryList.h"
 #include "browser/FileList.h"
 
 #include <QDropEvent>
@@ -120,7 +121,9 @@ TEST_F(CaseFilesTest, FailuresShowTheErrorBoxAndChangeNothing)
     writeBytes("broken.sfcase", "[process\n");
     writeBytes("plain", "");
     writeBytes("kept.sfcase", "earlier");
-    ASSERT_EQ(::mkfifo("pipe.sfcase", 0666), 0); // once froze the window
+    writeBytes("readonly.sfcase", "earlier");
+    fs::permissions("readonly.sfcase", fs::perms(0444));
+    ASSERT_EQ(::mkfifo("pipe.sfcase", 0666), 0);
     const struct {
         bool save;
         const char *path;
@@ -131,6 +134,9 @@ TEST_F(CaseFilesTest, FailuresShowTheErrorBoxAndChangeNothing)
         {false, "pipe.sfcase", "pipe.sfcase: cannot be read: not a regular file."},
         {true, "no-such-dir/case.sfcase", "case.sfcase: ファイルが見つかりません."},
         {true, "plain/case.sfcase", "case.sfcase: ファイル名の指定が間違っています."},
+        // Refused by its mode bits, also for root; a pipe nobody reads, at once.
+        {true, "readonly.sfcase", "readonly.sfcase: ファイルへのアクセスが拒否されました."},
+        {true, "pipe.sfcase", "pipe.sfcase: I/O エラー (6)"},
     };
     for (const auto &row : rows) {
         SCOPED_TRACE(row.path);
@@ -145,7 +151,47 @@ TEST_F(CaseFilesTest, FailuresShowTheErrorBoxAndChangeNothing)
         EXPECT_EQ(form1->windowTitle(), "Pressure Drop of Screen Filter");
     }
     EXPECT_EQ(::sf::test::readBytes("kept.sfcase"), "earlier");
-    EXPECT_EQ(std::distance(fs::directory_iterator("."), fs::directory_iterator()), 4) << "no temporary file left";
+    EXPECT_EQ(::sf::test::readBytes("readonly.sfcase"), "earlier");
+    EXPECT_EQ(std::distance(fs::directory_iterator("."), fs::directory_iterator()), 5) << "no temporary file left";
+}
+
+// A case whose report name is absolute or leaves the case's folder keeps
+// that name, without a dialog; Edit35's tooltip shows where the report
+// goes from the chosen directory (<dir>, below <up>), ".." worked out.
+TEST_F(CaseFilesTest, AReportNameLeavingTheCaseFolderShowsWhereItGoes)
+{
+    ScratchDirectory dir;
+    fs::create_directory("inner");
+    auto *directories = form1->findChild<sf::DirectoryList *>(QStringLiteral("DirectoryListBox1"));
+    ASSERT_TRUE(directories->enterDirectory(QFile::encodeName(QString::fromStdString((dir.path() / "inner").string()))));
+    const std::string up = dir.path().string(), inner = up + "/inner";
+    const std::string lead = "Save File Name\nThe report goes to\n", outside = "\n(a name from the case that leaves the case's folder)";
+    const struct {
+        const char *name;
+        std::string tip;
+    } rows[] = {
+        {"result.txt", lead + inner + "/result.txt"},
+        {"sub/../r.txt", lead + inner + "/sub/../r.txt"},
+        {"../r.txt", lead + up + "/r.txt" + outside},
+        {"a/../../r.txt", lead + up + "/r.txt" + outside},
+        {"/etc/./profile", lead + "/etc/profile" + outside},
+    };
+    for (const auto &row : rows) {
+        SCOPED_TRACE(row.name);
+        FieldTexts texts = FieldTexts::defaults();
+        texts[Field::SaveFileName] = row.name;
+        writeBytes("case.sfcase", formatCaseFile(texts));
+        ModalWatcher watcher;
+        ASSERT_TRUE(form1->openCase(QStringLiteral("case.sfcase")));
+        EXPECT_TRUE(watcher.seen.empty());
+        EXPECT_EQ(edit(Field::SaveFileName)->text().toStdString(), row.name);
+        EXPECT_EQ(edit(Field::SaveFileName)->toolTip().toStdString(), row.tip);
+    }
+    // The tip follows the chosen directory, and the typed name.
+    ASSERT_TRUE(directories->enterDirectory(QFile::encodeName(QString::fromStdString(up))));
+    EXPECT_EQ(edit(Field::SaveFileName)->toolTip().toStdString(), lead + "/etc/profile" + outside);
+    edit(Field::SaveFileName)->setText(QStringLiteral("../r.txt"));
+    EXPECT_EQ(edit(Field::SaveFileName)->toolTip().toStdString(), lead + up + "/../r.txt");
 }
 
 TEST_F(CaseFilesTest, DroppedFileAndProgramArgumentOpenTheCase)
