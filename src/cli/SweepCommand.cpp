@@ -169,7 +169,7 @@ bool checkGrid(const std::vector<Vary> &vary, const std::vector<FieldTexts> &cas
                 count = &w;
         if (count) {
             for (double c : count->values)
-                mostInUse = std::max(mostInUse, static_cast<int>(std::min(c, 12.0)));
+                mostInUse = std::max(mostInUse, static_cast<int>(std::clamp(c, 0.0, 12.0)));
         } else {
             for (const FieldTexts &texts : cases)
                 mostInUse = std::max(mostInUse, StudyEvaluator(texts, '.', {}, false).screensInUse({}));
