@@ -84,7 +84,8 @@ ModalWatcher::Closer answer(QMessageBox::StandardButton button)
 TEST_F(WindowCommandsTest, MenusAndShortcutsRunTheCommandsFromTheBackgroundAndFromFields)
 {
     const QStringList commands = {QStringLiteral("Open case…\tCtrl+O"), QStringLiteral("Save case\tCtrl+S"),
-                                  QStringLiteral("Save case as…\tCtrl+Shift+S"), QStringLiteral("-"),
+                                  QStringLiteral("Save case as…\tCtrl+Shift+S"), QStringLiteral("View report\tCtrl+R"),
+                                  QStringLiteral("-"),
                                   QStringLiteral("Keyboard shortcuts\tF1"), QStringLiteral("About\t")};
     const struct {
         const char *widget;
@@ -97,7 +98,7 @@ TEST_F(WindowCommandsTest, MenusAndShortcutsRunTheCommandsFromTheBackgroundAndFr
         {"GroupBox2", 0, {}, 1, "save"},
         {"Edit34", 0, {}, 2, "save"}, // disabled: its group's menu
         {"Edit12", 0, {}, 0, "open"},
-        {"Edit12", Qt::Key_Menu, {}, 4, "shortcuts"},
+        {"Edit12", Qt::Key_Menu, {}, 5, "shortcuts"},
         {"Edit35", Qt::Key_Menu, {}, 2, "save"},
         {"Edit7", Qt::Key_O, Qt::ControlModifier, -1, "open"},
         {"FileListBox1", Qt::Key_O, Qt::ControlModifier, -1, "open"},
@@ -150,7 +151,7 @@ TEST_F(WindowCommandsTest, F1ListsEveryKeyAndEachGroupWithItsUnitsAndAboutTheVer
     document.setHtml(shortcutsWindow()->findChild<QLabel *>(QStringLiteral("ShortcutsText"))->text());
     const QString shown = document.toPlainText();
     for (const char *expected :
-         {"Ctrl+O\nOpen case\nCtrl+S\nSave case\nCtrl+Shift+S\nSave case as\nF1\nKeyboard shortcuts\n"
+         {"Ctrl+O\nOpen case\nCtrl+S\nSave case\nCtrl+Shift+S\nSave case as\nCtrl+R\nView report\nF1\nKeyboard shortcuts\n"
           "Enter\nCalculate and write the report (OK); on a button, press it\n"
           "Alt+C\nClose the window; C alone on a button\nTab, Shift+Tab\nNext, previous field of Input Data\nMenu key\n",
           "\nFlow Rate (kg/hr), Screen Diameter (cm), Density (g/cm3), Temperature (℃)\nScreen Data: ",
