@@ -156,7 +156,7 @@ ReportViewer::ReportViewer(QWidget *parent) : QWidget(parent, Qt::Window), m_tex
 
     // Wide enough for a report's 65 columns and tall enough for twelve screens.
     const QFontMetrics metrics(m_text->font());
-    resize(metrics.horizontalAdvance(QString(72, u'0')) + 40, metrics.lineSpacing() * 32 + 60);
+    resize(metrics.horizontalAdvance(QString(72, u'0')) + 40, metrics.lineSpacing() * 34 + 60);
 
     m_choosePdf = [this](const QString &suggested) { return askForPdf(this, suggested); };
 }

@@ -8,6 +8,8 @@
 
 #include <QMenu>
 #include <QPlainTextEdit>
+#include <QPrintDialog>
+#include <QPrinter>
 #include <QStandardPaths>
 #include <QUrl>
 
@@ -24,6 +26,20 @@ QString goldenText()
     for (std::size_t at; (at = text.find("\x81\x8E")) != std::string::npos;)
         text.replace(at, 2, "℃");
     return QString::fromStdString(text);
+}
+
+// The words of a PDF's text, blanks folded: the extraction guesses them
+// from the glyphs' positions.
+QString pdfWords(const char *file)
+{
+    const QString pdftotext = QStandardPaths::findExecutable(QStringLiteral("pdftotext"));
+    if (pdftotext.isEmpty()) {
+        ADD_FAILURE() << "pdftotext (poppler-utils) is not installed; the PDF's text is unchecked";
+        return {};
+    }
+    const ProcessResult text = runProcess(pdftotext.toStdString(), {"-layout", "-enc", "UTF-8", file, "-"});
+    EXPECT_EQ(text.exitCode, 0) << text.err;
+    return QString::fromStdString(text.out).simplified();
 }
 
 class ReportViewerTest : public MainWindowTest {
@@ -145,21 +161,10 @@ TEST_F(ReportViewerTest, SaveAsPdfWritesTheReportAsAPdfOrSaysWhyNot)
     auto *save = viewer()->findChild<QPushButton *>(QStringLiteral("SavePdfButton"));
     QTest::mouseClick(save, Qt::LeftButton);
     EXPECT_EQ(suggested, QString::fromStdString(dir.path().string()) + QStringLiteral("/run 1.pdf"));
-    const std::string pdf = readBytes("out.pdf");
-    EXPECT_EQ(pdf.substr(0, 5), "%PDF-");
-
-    const QString pdftotext = QStandardPaths::findExecutable(QStringLiteral("pdftotext"));
-    if (pdftotext.isEmpty()) {
-        ADD_FAILURE() << "pdftotext (poppler-utils) is not installed; the PDF's text is unchecked";
-    } else {
-        const ProcessResult text = runProcess(pdftotext.toStdString(), {"-layout", "-enc", "UTF-8", "out.pdf", "-"});
-        EXPECT_EQ(text.exitCode, 0) << text.err;
-        // The extraction guesses the blanks from the glyphs' positions.
-        const QString words = QString::fromStdString(text.out).simplified();
-        for (const char *line : {"Temperature (℃) = 290.0 Standard", "12 200 0.00406 0.00864 91.708 35.84",
-                                 "Total 363.32"})
-            EXPECT_TRUE(words.contains(QString::fromUtf8(line))) << line << "\nin\n" << text.out;
-    }
+    EXPECT_EQ(readBytes("out.pdf").substr(0, 5), "%PDF-");
+    const QString words = pdfWords("out.pdf");
+    for (const char *line : {"Temperature (℃) = 290.0 Standard", "12 200 0.00406 0.00864 91.708 35.84", "Total 363.32"})
+        EXPECT_TRUE(words.contains(QString::fromUtf8(line))) << line << "\nin\n" << words.toStdString();
 
     answer = QStringLiteral("missing/out.pdf");
     ModalWatcher watcher;
@@ -168,17 +173,29 @@ TEST_F(ReportViewerTest, SaveAsPdfWritesTheReportAsAPdfOrSaysWhyNot)
     EXPECT_EQ(watcher.seen[0].text, "out.pdf: ファイルが見つかりません.");
 }
 
-TEST_F(ReportViewerTest, PrintAsksForThePrinterFirst)
+TEST_F(ReportViewerTest, PrintAsksForThePrinterAndPrintsTheReport)
 {
     ScratchDirectory dir;
     writeBytes("report.txt", goldenReport());
     restart();
     doubleClick(QStringLiteral("report.txt"));
     ASSERT_NE(viewer(), nullptr);
-    ModalWatcher watcher([](QWidget *dialog) { qobject_cast<QDialog *>(dialog)->reject(); });
-    QTest::mouseClick(viewer()->findChild<QPushButton *>(QStringLiteral("PrintButton")), Qt::LeftButton);
-    ASSERT_EQ(watcher.seen.size(), 1u);
-    EXPECT_EQ(watcher.seen[0].objectName, "PrintDialog");
+    const QString printed = QDir::current().absoluteFilePath(QStringLiteral("printed.pdf"));
+    for (bool accept : {false, true}) {
+        // A printer that writes a file stands in for a real one; done()
+        // keeps it as set, where the dialog's own OK would take its fields.
+        ModalWatcher watcher([&](QWidget *dialog) {
+            auto *print = qobject_cast<QPrintDialog *>(dialog);
+            print->printer()->setOutputFormat(QPrinter::PdfFormat);
+            print->printer()->setOutputFileName(printed);
+            print->done(accept ? QDialog::Accepted : QDialog::Rejected);
+        });
+        QTest::mouseClick(viewer()->findChild<QPushButton *>(QStringLiteral("PrintButton")), Qt::LeftButton);
+        ASSERT_EQ(watcher.seen.size(), 1u);
+        EXPECT_EQ(watcher.seen[0].objectName, "PrintDialog");
+        EXPECT_EQ(QFileInfo::exists(printed), accept);
+    }
+    EXPECT_TRUE(pdfWords("printed.pdf").contains(QStringLiteral("Total 363.32")));
 }
 
 } // namespace
