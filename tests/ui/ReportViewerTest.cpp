@@ -69,9 +69,10 @@ protected:
     std::vector<std::string> desktop; // files handed to the desktop
 };
 
-TEST_F(ReportViewerTest, ViewReportShowsTheLastReportWithItsDegreeSignsInAFixedFont)
+TEST_F(ReportViewerTest, ViewReportShowsTheLastReportOrTheChosenOneWithItsDegreeSignsInAFixedFont)
 {
     ScratchDirectory dir;
+    writeBytes("earlier.txt", goldenCommaReport());
     restart();
     {
         ModalWatcher watcher;
@@ -99,6 +100,13 @@ TEST_F(ReportViewerTest, ViewReportShowsTheLastReportWithItsDegreeSignsInAFixedF
     for (const QString &text : {QStringLiteral("i"), QStringLiteral("W"), QStringLiteral(" ")})
         EXPECT_EQ(metrics.horizontalAdvance(text), metrics.horizontalAdvance(u'0')) << text.toStdString();
     EXPECT_EQ(metrics.horizontalAdvance(QStringLiteral("℃")), 2 * metrics.horizontalAdvance(u'0'));
+
+    auto *files = form1->findChild<FileList *>(QStringLiteral("FileListBox1"));
+    QTest::mouseClick(files->viewport(), Qt::LeftButton, {}, files->visualItemRect(files->item(0)).center());
+    ASSERT_EQ(files->item(0)->text(), "earlier.txt");
+    QTest::keyClick(files, Qt::Key_R, Qt::ControlModifier);
+    EXPECT_EQ(viewer()->windowTitle(), "earlier.txt — Report");
+    EXPECT_TRUE(shown().contains(QStringLiteral("=  57,00\n")));
 }
 
 TEST_F(ReportViewerTest, DoubleClickShowsReportsHereAndOtherFilesOnTheDesktop)
