@@ -409,8 +409,8 @@ void MainWindow::showError(const std::string &text)
 
 void MainWindow::showFinished()
 {
-    // The report went to the current directory under the name the run took.
-    m_lastReport = QDir(QFile::decodeName(sf::currentDirectory()))
+    // The report went into the save directory under the name the run took.
+    m_lastReport = QDir(QFile::decodeName(sf::pathOf(m_directoryList->saveDirectory())))
                        .filePath(QString::fromStdString(m_calculator.ReportFileName().str()));
     Q_ASSERT(m_finishForm);
     if (m_finishForm)
