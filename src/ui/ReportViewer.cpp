@@ -21,6 +21,7 @@
 #include <QTextDocument>
 #include <QVBoxLayout>
 
+#include <algorithm>
 #include <cerrno>
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -84,7 +85,7 @@ QFont reportFont()
     return font;
 }
 
-QString errorText(const QString &path, int err)
+QString fileErrorText(const QString &path, int err)
 {
     return QString::fromStdString(
         errorBoxText(QFileInfo(path).fileName().toStdString() + ": " + ioErrorText(err)));
@@ -166,7 +167,7 @@ bool ReportViewer::openReport(const QString &path, QString &error)
     QByteArray bytes;
     qint64 size = 0;
     if (const int err = readRegularFile(path, MaxReportBytes + 1, bytes, size); err != 0) {
-        error = errorText(path, err);
+        error = fileErrorText(path, err);
         return false;
     }
     if (size > MaxReportBytes) {
@@ -220,7 +221,7 @@ void ReportViewer::saveAsPdf()
     if (const int err = replaceWholeFile(QFile::encodeName(path).toStdString(),
                                          std::string_view(bytes.constData(), static_cast<std::size_t>(bytes.size())));
         err != 0)
-        showErrorBox(this, errorText(path, err));
+        showErrorBox(this, fileErrorText(path, err));
 }
 
 } // namespace sf
