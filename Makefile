@@ -12,7 +12,7 @@ QT_PKGS    = qt6-base-dev libgl-dev fonts-ipafont-gothic
 # screenfilter-cli: command line, case files, plots drawn with Qt Charts,
 # spreadsheet files.
 CLI_PKGS   = libcli11-dev libtomlplusplus-dev qt6-charts-dev qt6-svg-dev libqt6opengl6-dev libxlsxwriter-dev
-TEST_PKGS  = libgtest-dev libgmock-dev libbenchmark-dev locales python3-openpyxl
+TEST_PKGS  = libgtest-dev libgmock-dev libbenchmark-dev locales python3-openpyxl poppler-utils
 FUZZ_PKGS  = clang libclang-rt-dev
 
 PACKAGE_PKGS = dpkg-dev file desktop-file-utils appstream lintian xvfb xdotool

@@ -142,6 +142,14 @@ double TotalPressDrop(const FilterCase &c)
     return total;
 }
 
+bool startsLikeReport(std::string_view bytes)
+{
+    for (std::string_view emptyLines : {std::string_view("\r\n\r\n"), std::string_view("\n\n")})
+        if (bytes.starts_with(emptyLines) && bytes.substr(emptyLines.size()).starts_with(HeadLines[0].label))
+            return true;
+    return false;
+}
+
 ReportResult WriteReport(const FilterCase &c, int directory, const std::string &fileName, char separator)
 {
     // The file object closes whatever is still open when an error leaves.

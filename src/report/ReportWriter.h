@@ -39,4 +39,9 @@ double addPressDrop(double total, double drop);
 // screen order with addPressDrop.
 double TotalPressDrop(const FilterCase &c);
 
+// Whether `bytes`, the start of a file, open the way every report does: two
+// empty lines, then the flow rate's label. Line ends may be CR LF or LF, so
+// a report that a copy turned into LF lines still counts.
+bool startsLikeReport(std::string_view bytes);
+
 } // namespace sf

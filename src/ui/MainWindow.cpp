@@ -13,6 +13,7 @@
 #include "LocaleSeparator.h"
 #include "Look.h"
 #include "MessageBoxes.h"
+#include "ReportViewer.h"
 #include "ShortcutsWindow.h"
 
 #include "browser/CurrentDirectory.h"
@@ -219,6 +220,8 @@ void MainWindow::buildCommands()
                            &MainWindow::saveCaseToFile);
     m_commands->addCommand(QStringLiteral("Save case as…"), QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_S), this,
                            &MainWindow::saveCaseAs);
+    m_commands->addCommand(QStringLiteral("View report"), QKeySequence(Qt::CTRL | Qt::Key_R), this,
+                           &MainWindow::viewReport);
     m_commands->addHelp(QStringLiteral("Keyboard shortcuts"), QKeySequence(Qt::Key_F1), this,
                         &MainWindow::showShortcuts);
     m_commands->addHelp(QStringLiteral("About"), {}, this, &MainWindow::showAbout);
@@ -406,6 +409,9 @@ void MainWindow::showError(const std::string &text)
 
 void MainWindow::showFinished()
 {
+    // The report went into the save directory under the name the run took.
+    m_lastReport = QDir(QFile::decodeName(sf::pathOf(m_directoryList->saveDirectory())))
+                       .filePath(QString::fromStdString(m_calculator.ReportFileName().str()));
     Q_ASSERT(m_finishForm);
     if (m_finishForm)
         m_finishForm->showModal();
@@ -612,8 +618,42 @@ void MainWindow::updateTitle()
 
 void MainWindow::openReport(const QString &path)
 {
+    if (sf::isReportFile(path)) {
+        showReport(path);
+        return;
+    }
     if (!m_openUrl(QUrl::fromLocalFile(path)))
         showError(sf::errorBoxText("No application is set to open " + QFileInfo(path).fileName().toStdString()));
+}
+
+void MainWindow::viewReport()
+{
+    if (const QListWidgetItem *chosen = m_fileList->currentItem(); chosen && chosen->isSelected()) {
+        const QString path = QFile::decodeName(m_fileList->directory()) + QLatin1Char('/') + chosen->text();
+        if (sf::isReportFile(path)) {
+            showReport(path);
+            return;
+        }
+    }
+    if (m_lastReport.isEmpty()) {
+        showMessage("No report yet: press OK to write one, or choose a report in the file list.");
+        return;
+    }
+    showReport(m_lastReport);
+}
+
+void MainWindow::showReport(const QString &path)
+{
+    if (!m_reportViewer)
+        m_reportViewer = new ReportViewer(this);
+    QString error;
+    if (!m_reportViewer->openReport(path, error)) {
+        showError(error.toStdString());
+        return;
+    }
+    m_reportViewer->show();
+    m_reportViewer->raise();
+    m_reportViewer->activateWindow();
 }
 
 void MainWindow::dragEnterEvent(QDragEnterEvent *event)

@@ -26,6 +26,7 @@ namespace sf {
 class BevelPanel;
 class CommandMenu;
 class DirectoryList;
+class ReportViewer;
 class ShortcutsWindow;
 }
 
@@ -82,6 +83,9 @@ public slots:
     void openCaseDialog();   // Ctrl+O
     void saveCaseToFile();   // Ctrl+S: the open case's file, or asks
     void saveCaseAs();       // Ctrl+Shift+S
+    // Ctrl+R: the report chosen in the file list, or else the last one a
+    // run wrote, in the report viewer.
+    void viewReport();
     void showShortcuts();    // F1
     void showAbout();
 
@@ -104,6 +108,7 @@ private:
     void writeReadOnlyDefaults();
     void updateTitle();
     void openReport(const QString &path);
+    void showReport(const QString &path);
     void setTabChain();
     void buildCommands();
     void showFieldMenu(QLineEdit *edit, const QPoint &pos);
@@ -120,6 +125,8 @@ private:
     sf::DirectoryList *m_directories = nullptr;
     sf::CommandMenu *m_commands = nullptr;
     QPointer<sf::ShortcutsWindow> m_shortcuts;
+    QPointer<sf::ReportViewer> m_reportViewer;
+    QString m_lastReport; // the report the last successful run wrote
     std::array<QLineEdit *, sf::FieldCount> m_edits{};
     CompletionDialog *m_finishForm = nullptr;
     sf::Calculator m_calculator;

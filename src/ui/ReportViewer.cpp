@@ -1,0 +1,227 @@
+#include "ReportViewer.h"
+
+#include "MessageBoxes.h"
+#include "io/ErrorBoxText.h"
+#include "io/IoErrors.h"
+#include "io/WholeFile.h"
+#include "run/CaseRun.h"
+
+#include <QBuffer>
+#include <QDialogButtonBox>
+#include <QFile>
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QFontDatabase>
+#include <QPdfWriter>
+#include <QPlainTextEdit>
+#include <QPrintDialog>
+#include <QPrinter>
+#include <QPushButton>
+#include <QStringDecoder>
+#include <QTextDocument>
+#include <QVBoxLayout>
+
+#include <algorithm>
+#include <cerrno>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace sf {
+
+namespace {
+
+// A report of twelve screens is about 1.6 KB. Nothing much larger is one of
+// ours, and the viewer does not load it.
+constexpr qint64 MaxReportBytes = 64 * 1024;
+
+// What isReportFile reads: more than the two empty lines and the first label.
+constexpr qint64 OpeningBytes = 64;
+
+// Reads up to `limit` bytes of the regular file at `path` into `bytes`;
+// `size` is the whole file's. Returns 0 or the errno; a pipe or a device is
+// ENXIO, and is neither waited on nor read.
+int readRegularFile(const QString &path, qint64 limit, QByteArray &bytes, qint64 &size)
+{
+    const int fd = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY);
+    if (fd < 0)
+        return errno;
+    int err = 0;
+    struct stat st {};
+    if (::fstat(fd, &st) != 0) {
+        err = errno;
+    } else if (!S_ISREG(st.st_mode)) {
+        err = ENXIO;
+    } else {
+        size = st.st_size;
+        bytes.resize(static_cast<qsizetype>(std::min<qint64>(limit, size)));
+        qsizetype got = 0;
+        while (got < bytes.size()) {
+            const ssize_t n = ::read(fd, bytes.data() + got, static_cast<std::size_t>(bytes.size() - got));
+            if (n < 0 && errno == EINTR)
+                continue;
+            if (n < 0) {
+                err = errno;
+                break;
+            }
+            if (n == 0) // the file shrank meanwhile
+                break;
+            got += n;
+        }
+        bytes.resize(got);
+    }
+    ::close(fd);
+    return err;
+}
+
+// A Japanese fixed-width face first: in it the degree sign, two bytes in
+// the report, is two columns wide, so the columns line up as the bytes do.
+QFont reportFont()
+{
+    QFont font = QFontDatabase::systemFont(QFontDatabase::FixedFont);
+    font.setFamilies({QStringLiteral("ＭＳ ゴシック"), QStringLiteral("MS Gothic"), QStringLiteral("IPAGothic"),
+                      font.family()});
+    font.setStyleHint(QFont::TypeWriter);
+    return font;
+}
+
+QString fileErrorText(const QString &path, int err)
+{
+    return QString::fromStdString(
+        errorBoxText(QFileInfo(path).fileName().toStdString() + ": " + ioErrorText(err)));
+}
+
+QString askForPdf(QWidget *parent, const QString &suggested)
+{
+    QFileDialog dialog(parent, QStringLiteral("Save Report as PDF"), suggested);
+    dialog.setNameFilters({QStringLiteral("PDF files (*.pdf)"), QStringLiteral("All files (*)")});
+    dialog.setAcceptMode(QFileDialog::AcceptSave);
+    dialog.setFileMode(QFileDialog::AnyFile);
+    dialog.setDefaultSuffix(QStringLiteral("pdf"));
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+        return {};
+    return dialog.selectedFiles().front();
+}
+
+} // namespace
+
+bool isReportFile(const QString &path)
+{
+    QByteArray opening;
+    qint64 size = 0;
+    return readRegularFile(path, OpeningBytes, opening, size) == 0 && size <= MaxReportBytes
+           && startsLikeReport(std::string_view(opening.constData(), static_cast<std::size_t>(opening.size())));
+}
+
+QString reportText(const QByteArray &bytes)
+{
+    QStringDecoder decode("Shift_JIS", QStringConverter::Flag::Stateless);
+    QString text = decode(bytes);
+    // ICU stands U+001A for a byte that is no Shift_JIS; a report holds no
+    // control characters, so show it as the replacement character.
+    text.replace(QChar(0x1A), QChar::ReplacementCharacter);
+    text.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+    text.replace(u'\r', u'\n');
+    return text;
+}
+
+ReportViewer::ReportViewer(QWidget *parent) : QWidget(parent, Qt::Window), m_text(new QPlainTextEdit(this))
+{
+    setObjectName(QStringLiteral("ReportViewer"));
+    setWindowTitle(QStringLiteral("Report"));
+    m_text->setObjectName(QStringLiteral("ReportText"));
+    m_text->setReadOnly(true);
+    m_text->setLineWrapMode(QPlainTextEdit::NoWrap);
+    // On screen, advances are whole pixels: at an even size a column is
+    // exactly half the degree sign's width.
+    QFont font = reportFont();
+    font.setPixelSize(14);
+    m_text->setFont(font);
+    m_text->setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard);
+
+    auto *buttons = new QDialogButtonBox(this);
+    QPushButton *print = buttons->addButton(QStringLiteral("Print…"), QDialogButtonBox::ActionRole);
+    print->setObjectName(QStringLiteral("PrintButton"));
+    print->setShortcut(QKeySequence::Print);
+    QPushButton *pdf = buttons->addButton(QStringLiteral("Save as PDF…"), QDialogButtonBox::ActionRole);
+    pdf->setObjectName(QStringLiteral("SavePdfButton"));
+    QPushButton *close = buttons->addButton(QDialogButtonBox::Close);
+    close->setShortcut(Qt::Key_Escape);
+    connect(print, &QPushButton::clicked, this, &ReportViewer::print);
+    connect(pdf, &QPushButton::clicked, this, &ReportViewer::saveAsPdf);
+    connect(close, &QPushButton::clicked, this, &QWidget::close);
+
+    auto *layout = new QVBoxLayout(this);
+    layout->addWidget(m_text);
+    layout->addWidget(buttons);
+
+    // Wide enough for a report's 65 columns and tall enough for twelve screens.
+    const QFontMetrics metrics(m_text->font());
+    resize(metrics.horizontalAdvance(QString(72, u'0')) + 40, metrics.lineSpacing() * 34 + 60);
+
+    m_choosePdf = [this](const QString &suggested) { return askForPdf(this, suggested); };
+}
+
+bool ReportViewer::openReport(const QString &path, QString &error)
+{
+    QByteArray bytes;
+    qint64 size = 0;
+    if (const int err = readRegularFile(path, MaxReportBytes + 1, bytes, size); err != 0) {
+        error = fileErrorText(path, err);
+        return false;
+    }
+    if (size > MaxReportBytes) {
+        error = QStringLiteral("%1 is larger than a report can be.").arg(QFileInfo(path).fileName());
+        return false;
+    }
+    m_path = path;
+    m_text->setPlainText(reportText(bytes));
+    setWindowTitle(QFileInfo(path).fileName() + QStringLiteral(" — Report"));
+    return true;
+}
+
+void ReportViewer::render(QPagedPaintDevice &device) const
+{
+    QTextDocument document;
+    QFont font = reportFont();
+    font.setPointSize(10);
+    document.setDefaultFont(font);
+    document.setPlainText(m_text->toPlainText());
+    document.print(&device);
+}
+
+void ReportViewer::print()
+{
+    QPrinter printer(QPrinter::HighResolution);
+    printer.setDocName(QFileInfo(m_path).fileName());
+    QPrintDialog dialog(&printer, this);
+    dialog.setObjectName(QStringLiteral("PrintDialog"));
+    if (dialog.exec() == QDialog::Accepted)
+        render(printer);
+}
+
+void ReportViewer::saveAsPdf()
+{
+    const QFileInfo report(m_path);
+    const QString path = m_choosePdf(report.dir().filePath(report.completeBaseName() + QStringLiteral(".pdf")));
+    if (path.isEmpty())
+        return;
+    // Rendered in memory, then written whole: a failed write leaves no
+    // half PDF and an existing file as it was.
+    QBuffer buffer;
+    buffer.open(QIODevice::WriteOnly);
+    {
+        QPdfWriter pdf(&buffer);
+        pdf.setTitle(report.fileName());
+        pdf.setCreator(QStringLiteral("screenfilter"));
+        pdf.setPageSize(QPageSize(QPageSize::A4));
+        render(pdf);
+    }
+    const QByteArray &bytes = buffer.data();
+    if (const int err = replaceWholeFile(QFile::encodeName(path).toStdString(),
+                                         std::string_view(bytes.constData(), static_cast<std::size_t>(bytes.size())));
+        err != 0)
+        showErrorBox(this, fileErrorText(path, err));
+}
+
+} // namespace sf

@@ -1,0 +1,53 @@
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+#include <QWidget>
+
+#include <functional>
+
+class QPagedPaintDevice;
+class QPlainTextEdit;
+
+namespace sf {
+
+// Whether the file at `path` is a report to show in the viewer: a regular
+// file no larger than a report can be that opens the way every report
+// does. Reads its first bytes only, and never waits on a pipe.
+bool isReportFile(const QString &path);
+
+// A report's bytes as text: decoded from Shift_JIS, each CR LF (or lone CR)
+// a "\n".
+QString reportText(const QByteArray &bytes);
+
+// The window that shows a report as text, in a fixed-width font so that
+// its columns line up, read-only, with Print… and Save as PDF…. It stays
+// open beside the main window, which keeps one and shows each report in it.
+class ReportViewer : public QWidget {
+    Q_OBJECT
+public:
+    explicit ReportViewer(QWidget *parent = nullptr);
+
+    // Reads and shows the report at `path`. On failure the viewer keeps what
+    // it showed and `error` says why, for the caller's error box.
+    bool openReport(const QString &path, QString &error);
+    QString reportPath() const { return m_path; }
+
+    // Asks for the PDF file to write, starting from `suggested`; empty
+    // means no. Tests replace the file dialog with this.
+    using PdfChooser = std::function<QString(const QString &suggested)>;
+    void setPdfChooser(PdfChooser chooser) { m_choosePdf = std::move(chooser); }
+
+public slots:
+    void print();     // Ctrl+P
+    void saveAsPdf();
+
+private:
+    void render(QPagedPaintDevice &device) const;
+
+    QPlainTextEdit *m_text;
+    QString m_path;
+    PdfChooser m_choosePdf;
+};
+
+} // namespace sf
