@@ -204,7 +204,7 @@ MainWindow::MainWindow(QWidget *parent) : QWidget(parent)
     setAcceptDrops(true);
     connect(m_fileList, &sf::FileList::openRequested, this, &MainWindow::openReport);
 
-    connect(m_directories, &sf::DirectoryList::directoryChanged, this, &MainWindow::updateReportPathTip);
+    connect(m_directoryList, &sf::DirectoryList::directoryChanged, this, &MainWindow::updateReportPathTip);
     connect(m_edits[sf::fieldIndex(sf::Field::SaveFileName)], &QLineEdit::textChanged, this,
             &MainWindow::updateReportPathTip);
     updateReportPathTip();
@@ -329,7 +329,6 @@ void MainWindow::buildRightSide(QWidget *panel)
     m_directoryList = directories;
     directories->setObjectName(QStringLiteral("DirectoryListBox1"));
     directories->setGeometry(436, 212, 121, 137);
-    m_directories = directories;
     auto *drives = new sf::VolumeSelector(panel);
     drives->setObjectName(QStringLiteral("DriveComboBox1"));
     drives->setGeometry(436, 184, 121, 18);
@@ -680,13 +679,13 @@ void MainWindow::updateReportPathTip()
     // The report is written relative to the directory chosen in the list.
     const std::string reportName = sf::reportFileNameOf(fieldTexts());
     const QString name = QString::fromStdString(reportName);
-    QString tip = reportPathToolTip(QDir(QFile::decodeName(m_directories->directory())).filePath(name));
+    QString tip = reportPathToolTip(QDir(QFile::decodeName(m_directoryList->directory())).filePath(name));
     // The window writes whatever name it is given; one that an opened case
     // brought and that points out of the case's folder at least shows,
     // ".." worked out, where it leads.
     if (!m_outsideReportName.empty() && reportName == m_outsideReportName)
         tip = reportPathToolTip(QFile::decodeName(QByteArray::fromStdString(
-                  sf::placeInFolder(m_directories->directory().toStdString(), reportName)))) +
+                  sf::placeInFolder(m_directoryList->directory().toStdString(), reportName)))) +
               QStringLiteral("\n(a name from the case that leaves the case's folder)");
     m_edits[sf::fieldIndex(sf::Field::SaveFileName)]->setToolTip(tip);
 }

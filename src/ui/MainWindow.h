@@ -122,7 +122,6 @@ private:
     QPushButton *m_closeButton = nullptr;
     sf::DirectoryList *m_directoryList = nullptr;
     sf::FileList *m_fileList = nullptr;
-    sf::DirectoryList *m_directories = nullptr;
     sf::CommandMenu *m_commands = nullptr;
     QPointer<sf::ShortcutsWindow> m_shortcuts;
     QPointer<sf::ReportViewer> m_reportViewer;
