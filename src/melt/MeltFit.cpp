@@ -75,7 +75,20 @@ std::optional<Vector> leastSquares(Matrix x, const Vector &y)
     return Vector(c.array() / scale.array());
 }
 
+long double modelViscosity(const MeltFit &fit, double temperature, double shearRate)
+{
+    const long double shift = std::exp(fit.shiftA / (temperature + 273.0L) - fit.shiftB);
+    return static_cast<long double>(fit.standardViscosity) * PascalSecondsPerCaseUnit *
+           std::pow(shift, static_cast<long double>(fit.powerLawFactor)) *
+           std::pow(shearRate / static_cast<long double>(fit.standardShearRate), fit.powerLawFactor - 1.0L);
+}
+
 } // namespace
+
+double fittedViscosity(const MeltFit &fit, double temperature, double shearRate)
+{
+    return static_cast<double>(modelViscosity(fit, temperature, shearRate));
+}
 
 double middleTemperature(double temperatureMin, double temperatureMax)
 {
@@ -206,11 +219,7 @@ MeltFit fitMelt(const ViscosityPoints &data, const MeltFitOptions &options)
     fit.maxDeviationPercent = 0;
     fit.points.reserve(points.size());
     for (const ViscosityPoint &p : points) {
-        const long double shift = std::exp(fit.shiftA / (p.temperature + 273.0L) - fit.shiftB);
-        const long double model = static_cast<long double>(fit.standardViscosity) * PascalSecondsPerCaseUnit *
-                                  std::pow(shift, static_cast<long double>(fit.powerLawFactor)) *
-                                  std::pow(p.shearRate / static_cast<long double>(fit.standardShearRate),
-                                           fit.powerLawFactor - 1.0L);
+        const long double model = modelViscosity(fit, p.temperature, p.shearRate);
         const long double deviation = 100 * (model / (p.viscosity * factor) - 1);
         fit.points.push_back({stored(model / factor), stored(deviation)});
         sumSquares += deviation * deviation;

@@ -86,6 +86,10 @@ public:
 
 MeltFit fitMelt(const ViscosityPoints &points, const MeltFitOptions &options);
 
+// The model's viscosity in Pa·s at `temperature` (°C) and `shearRate` (1/s)
+// from the five values as stored, which a run uses.
+double fittedViscosity(const MeltFit &fit, double temperature, double shearRate);
+
 // Tref as the fit takes it when none is given: (min + max) / 2 rounded to
 // 0.1 °C, halves away from zero.
 double middleTemperature(double temperatureMin, double temperatureMax);

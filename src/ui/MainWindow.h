@@ -3,6 +3,7 @@
 #include "browser/ErrorBox.h"
 #include "calc/InputFields.h"
 #include "calc/FieldTexts.h"
+#include "cases/CaseFile.h"
 #include "run/Calculator.h"
 #include "run/RunHost.h"
 
@@ -11,6 +12,7 @@
 
 #include <array>
 #include <functional>
+#include <optional>
 
 class QComboBox;
 class QLineEdit;
@@ -125,6 +127,9 @@ private:
     sf::Calculator m_calculator;
     QString m_casePath;
     sf::FieldTexts m_caseTexts; // as the case file holds them
+    // The open case's [melt.fit], saved again only while the melt is the one
+    // it was read with.
+    std::optional<sf::MeltFitRange> m_meltFit;
     FileChooser m_chooseFile;
     UrlOpener m_openUrl;
 };
