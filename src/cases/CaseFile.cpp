@@ -781,10 +781,12 @@ std::string replaceMeltSections(std::string_view content, const std::string &fil
         Lines r{at == 0 || newline == std::string_view::npos ? 0 : newline + 1, content.size(), "\n"};
         if (const std::size_t end = content.find('\n', lastEnd == 0 ? 0 : lastEnd - 1); end != std::string_view::npos)
             r.end = end;
-        if (r.end > r.begin && content[r.end - 1] == '\r') {
+        if (r.end > r.begin && content[r.end - 1] == '\r')
             --r.end;
+        // Its lines end as its first does.
+        if (const std::size_t first = content.find('\n', r.begin); first != std::string_view::npos && first > 0 &&
+                                                                    content[first - 1] == '\r')
             r.lineBreak = "\r\n";
-        }
         return r;
     };
     // The end of the last value in a table, its subtables' included.

@@ -40,6 +40,9 @@ std::string signedPercent(double v)
     char buf[32];
     const auto r = std::to_chars(buf, buf + sizeof buf, v, std::chars_format::fixed, 2);
     const std::string text(buf, r.ptr);
+    // A deviation that rounds to nothing has no sign worth showing.
+    if (text == "-0.00")
+        return "+0.00";
     return text.front() == '-' ? text : "+" + text;
 }
 

@@ -9,39 +9,31 @@
 namespace sf {
 namespace {
 
-// The worked example's melt (eta0 = 9.55 gf·s/cm² = 936.535075 Pa·s,
-// SR0 = 100, n = 0.469, A = 15180, B = 26.96) at three temperatures and four
-// shear rates, computed to 60 digits and written with 17.
-const char *const WorkedExample = R"(temperature,shear_rate,viscosity
-250,10,8377.2703174029598
-250,100,2466.6215954741490
-250,1000,726.27739881093009
-250,5000,308.99358073754186
-280,10,4002.9900527311974
-280,100,1178.6490511142982
-280,1000,347.04397647573214
-280,5000,147.64931573004623
-310,10,2063.8279633835009
-310,100,607.67797038252176
-310,1000,178.92601623772200
-310,5000,76.123793105656035
-)";
+std::string readText(const std::string &path)
+{
+    std::ifstream in(path, std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+// The worked example's melt at three temperatures and four shear rates.
+const std::string WorkedExample = readText(SCREENFILTER_TEST_DATA "/melt-worked-example.csv");
 
 // Its 280 °C points alone.
-const char *const At280 = R"(temperature,shear_rate,viscosity
-280,10,4002.9900527311974
-280,100,1178.6490511142982
-280,1000,347.04397647573214
-280,5000,147.64931573004623
-)";
+std::string at280()
+{
+    std::string out = "temperature,shear_rate,viscosity\n";
+    for (std::size_t at = 0; (at = WorkedExample.find("\n280,", at)) != std::string::npos; ++at)
+        out += WorkedExample.substr(at + 1, WorkedExample.find('\n', at + 1) - at);
+    return out;
+}
+const std::string At280 = at280();
 
 // Where the worked example's aT is 1: A / B - 273.0.
 constexpr double WorkedReference = 290.05637982195846;
 
 std::string docsPoints()
 {
-    std::ifstream in(SCREENFILTER_DOCS "/melt-points.csv", std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+    return readText(SCREENFILTER_DOCS "/melt-points.csv");
 }
 
 // The points with a header that names no unit.

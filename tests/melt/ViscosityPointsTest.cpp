@@ -1,10 +1,6 @@
 #include "melt/ViscosityPoints.h"
-#include "support/TempDir.h"
 
 #include <gtest/gtest.h>
-
-#include <fstream>
-#include <sys/stat.h>
 
 namespace sf {
 namespace {
@@ -68,14 +64,10 @@ TEST(ViscosityPoints, EveryBadLineIsToldWithItsPlace)
         std::optional<Unit> asked;
         std::vector<std::string> problems;
     } rows[] = {
-        {"empty", "", {},
-         {"p.csv: no header and no points: the first line that is no comment names the columns, as in "
-          "temperature,shear_rate,viscosity"}},
         {"comments only", "# nothing\n\n", {},
          {"p.csv: no header and no points: the first line that is no comment names the columns, as in "
           "temperature,shear_rate,viscosity"}},
         {"header only", h, {}, {"p.csv: no points after the header"}},
-        {"one point", h + "250,10,1000\n", {}, {"p.csv: one point only; a fit takes two at least"}},
         {"no header", "250,10,1000\n", {},
          {"p.csv:1: no header: the first line that is no comment names the columns, as in "
           "temperature,shear_rate,viscosity"}},
@@ -87,8 +79,6 @@ TEST(ViscosityPoints, EveryBadLineIsToldWithItsPlace)
         {"unknown viscosity unit", "temperature,shear_rate,viscosity (cP)\n" + ok, {},
          {"p.csv:1: viscosity in 'cP': the units known are Pa.s, mPa.s, P and gf.s/cm2"}},
         {"kelvin", "temperature [K],shear_rate,viscosity\n" + ok, {}, {"p.csv:1: temperature in 'K': give it in °C"}},
-        {"mixed units: header and option", "temperature,shear_rate,viscosity (mPa.s)\n" + ok, Unit::PascalSecond,
-         {"p.csv:1: mixed units: the header gives viscosity in mPa.s, not in Pa.s as asked"}},
         {"mixed units: two headers", "temperature,shear_rate,viscosity (P)\n" + ok + "\n" + "temperature,shear_rate,viscosity (Pa.s)\n" + ok,
          {}, {"p.csv:5: mixed units: viscosity in Pa.s here, in P by the header of line 1"}},
         {"every bad value, each line once",
@@ -142,33 +132,6 @@ TEST(ViscosityPoints, LimitsOfPointsAndOfMessages)
         EXPECT_EQ(e.problems()[19], "p.csv:21: viscosity 'x' is not a number");
         EXPECT_EQ(e.problems()[20], "p.csv: and 5 more bad lines");
     }
-}
-
-TEST(ViscosityPoints, OnlyRegularFilesAreRead)
-{
-    test::ScopedTempCwd cwd;
-    ASSERT_EQ(::mkdir("dir", 0777), 0);
-    ASSERT_EQ(::mkfifo("fifo", 0666), 0); // nobody writes: a read would wait for ever
-    std::ofstream("good.csv") << "temperature,shear_rate,viscosity\n250,10,1000\n250,100,500\n";
-    const struct {
-        const char *path;
-        std::string problem;
-    } rows[] = {
-        {"dir", "dir: a directory, not a points file"},
-        {"fifo", "fifo: not a regular file (a FIFO, a device or a socket)"},
-        {"missing.csv", "missing.csv: No such file or directory"},
-        {"/dev/null", "/dev/null: not a regular file (a FIFO, a device or a socket)"},
-    };
-    for (const auto &row : rows) {
-        SCOPED_TRACE(row.path);
-        try {
-            readViscosityPoints(row.path, {});
-            ADD_FAILURE() << "read";
-        } catch (const PointsFileError &e) {
-            EXPECT_EQ(e.what(), row.problem);
-        }
-    }
-    EXPECT_EQ(readViscosityPoints("good.csv", Unit::Poise).points.size(), 2u);
 }
 
 } // namespace
