@@ -18,7 +18,6 @@
 #include <filesystem>
 #include <map>
 #include <memory>
-#include <set>
 
 namespace sf {
 
