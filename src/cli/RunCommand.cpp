@@ -61,11 +61,12 @@ std::string refusal(const std::string &file, const Finding &f, const StudyPoint 
 }
 
 // Says the findings of a case; false when it is refused.
-bool checkCase(const std::string &file, const FieldTexts &texts, const RunOptions &options)
+bool checkCase(const std::string &file, const CaseContent &content, const RunOptions &options)
 {
+    const FieldTexts &texts = content.texts;
     StudyEvaluator evaluator(texts, '.', {}, true);
     const StudyPoint &point = evaluator.evaluate({});
-    std::vector<Finding> findings = diagnose(texts, '.', &point);
+    std::vector<Finding> findings = diagnose(texts, '.', &point, validityRangeOf(content));
     const bool refuse = std::any_of(findings.begin(), findings.end(), [&](const Finding &f) {
         return f.severity == Severity::Error || (options.strict && f.severity == Severity::Warning);
     });
@@ -100,14 +101,15 @@ int runJson(const RunOptions &options)
         complain("--decimal-separator: JSON numbers always have \".\"");
         return UsageOrFileError;
     }
-    const std::optional<std::vector<FieldTexts>> cases = readCases(options.cases);
+    const std::optional<std::vector<CaseContent>> cases = readCases(options.cases);
     if (!cases)
         return UsageOrFileError;
     const bool several = options.cases.size() > 1;
     std::string document = several ? "[\n  " : "";
     int exit = Success;
     for (std::size_t i = 0; i < options.cases.size(); ++i) {
-        const CaseJson json = caseDetailsJson(options.cases[i], (*cases)[i], '.', several ? "  " : "");
+        const CaseJson json = caseDetailsJson(options.cases[i], (*cases)[i].texts, '.', several ? "  " : "",
+                                               validityRangeOf((*cases)[i]));
         if (json.status != PointStatus::Ok) {
             complain(options.cases[i] + ": " + json.message);
             exit = CaseFailed;
@@ -163,7 +165,7 @@ int runRun(const RunOptions &options)
     }
     if (options.outputDir && !checkOutputDir(*options.outputDir))
         return UsageOrFileError;
-    const std::optional<std::vector<FieldTexts>> cases = readCases(options.cases);
+    const std::optional<std::vector<CaseContent>> cases = readCases(options.cases);
     if (!cases)
         return UsageOrFileError;
 
@@ -172,7 +174,7 @@ int runRun(const RunOptions &options)
     std::set<fs::path> seen;
     for (std::size_t i = 0; i < options.cases.size(); ++i) {
         targets.push_back(options.output ? fs::path(*options.output)
-                                         : reportPath(options.cases[i], (*cases)[i], options.outputDir));
+                                         : reportPath(options.cases[i], (*cases)[i].texts, options.outputDir));
         // Two cases writing one file would lose the first report.
         std::error_code ec;
         const fs::path key = fs::weakly_canonical(targets.back(), ec);
@@ -193,7 +195,7 @@ int runRun(const RunOptions &options)
         // taken from the directory the program was started in.
         const ReportStep step = toStandardOutput ? reportToDescriptor(STDOUT_FILENO, *separator)
                                                  : reportToFile(AT_FDCWD, targets[i].string(), *separator);
-        const RunOutcome outcome = runCase((*cases)[i], '.', step);
+        const RunOutcome outcome = runCase((*cases)[i].texts, '.', step);
         if (outcome.kind == RunOutcome::Kind::CannotCreate) {
             // The output is to blame, not the case.
             complain(targets[i].string() + ": the report cannot be created there [" + outcome.text + "]");

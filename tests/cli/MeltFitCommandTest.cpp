@@ -168,7 +168,14 @@ TEST(MeltFitCommand, IntoChangesOnlyTheMeltLines)
         const test::ProcessResult run = cli({"run", "case.sfcase", "-o", "-"});
         EXPECT_EQ(run.exitCode, 0) << run.err;
         EXPECT_NE(run.out.find("=  43.2530"), std::string::npos);
+        EXPECT_NE(run.err.find("290.0 ℃ is outside the 200 to 260 ℃ of the viscosity data"), std::string::npos)
+            << run.err;
     }
+    EXPECT_NE(cli({"run", "case.sfcase", "--format", "json"}).out.find("\"code\": \"outside-fit-temperature\""),
+              std::string::npos);
+    const test::ProcessResult sweep = cli({"sweep", "case.sfcase", "--vary", "temperature=230,290"});
+    EXPECT_NE(sweep.out.find(",230,"), std::string::npos);
+    EXPECT_NE(sweep.out.find("outside-fit-temperature"), std::string::npos) << sweep.out;
 }
 
 TEST(MeltFitCommand, BadInputSaysWhyAndWritesNothing)
