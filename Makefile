@@ -12,6 +12,8 @@ QT_PKGS    = qt6-base-dev libgl-dev fonts-ipafont-gothic
 # screenfilter-cli: command line, case files, plots drawn with Qt Charts,
 # spreadsheet files.
 CLI_PKGS   = libcli11-dev libtomlplusplus-dev qt6-charts-dev qt6-svg-dev libqt6opengl6-dev libxlsxwriter-dev
+# The melt fit's least squares (Eigen, headers only).
+MELT_PKGS  = libeigen3-dev
 TEST_PKGS  = libgtest-dev libgmock-dev libbenchmark-dev locales python3-openpyxl poppler-utils
 FUZZ_PKGS  = clang libclang-rt-dev
 
@@ -22,7 +24,7 @@ PACKAGE_PKGS = dpkg-dev file desktop-file-utils appstream lintian xvfb xdotool
 all: build
 
 deps:
-	@sh tools/install-deps.sh $(BUILD_PKGS) $(QT_PKGS) $(CLI_PKGS) $(TEST_PKGS)
+	@sh tools/install-deps.sh $(BUILD_PKGS) $(QT_PKGS) $(CLI_PKGS) $(MELT_PKGS) $(TEST_PKGS)
 
 configure: deps
 	cmake -S . -B $(BUILD) -DCMAKE_BUILD_TYPE=$(TYPE) -DSCREENFILTER_SANITIZE=$(SANITIZE) $(CMAKE_FLAGS)
@@ -44,7 +46,8 @@ bench: build
 	$(BUILD)/bench/screenfilter_bench
 
 # Runs each fuzz target for FUZZ_SECONDS, each from its corpus under fuzz/:
-# the number readers, the case-file reader, the whole Calculate command. New
+# the number readers, the case-file reader, the whole Calculate command, the
+# viscosity points reader with the melt fit. New
 # inputs go to build-fuzz/<target>-corpus; an input that breaks a target is
 # written to build-fuzz as crash-* (or timeout-*): fix the code, then add
 # the input to the committed corpus so that ctest replays it from then on.
@@ -55,22 +58,23 @@ FUZZ_SECONDS ?= 60
 FUZZ_FLAGS = -max_total_time=$(FUZZ_SECONDS) -max_len=8192 -timeout=10
 CASEFILE_FUZZ_FLAGS = -max_total_time=$$(( ($(FUZZ_SECONDS) + 1) / 2 )) -timeout=10 -dict=../fuzz/casefile.dict
 fuzz:
-	@sh tools/install-deps.sh $(BUILD_PKGS) $(TEST_PKGS) $(FUZZ_PKGS) libtomlplusplus-dev
+	@sh tools/install-deps.sh $(BUILD_PKGS) $(TEST_PKGS) $(FUZZ_PKGS) $(MELT_PKGS) libtomlplusplus-dev
 	CXX=clang++ cmake -S . -B build-fuzz -DCMAKE_BUILD_TYPE=RelWithDebInfo \
 	    "-DCMAKE_CXX_FLAGS=-fsanitize=fuzzer-no-link,address,undefined -fno-sanitize-recover=all" \
 	    -DSCREENFILTER_LIBFUZZER=ON -DSCREENFILTER_UI=OFF -DSCREENFILTER_CLI=OFF \
 	    -DSCREENFILTER_BENCH=OFF -DBUILD_TESTING=OFF
-	cmake --build build-fuzz -j $(JOBS) --target readers_fuzzer casefile_fuzzer calculate_fuzzer
-	mkdir -p build-fuzz/readers-corpus build-fuzz/casefile-corpus build-fuzz/calculate-corpus
+	cmake --build build-fuzz -j $(JOBS) --target readers_fuzzer casefile_fuzzer calculate_fuzzer melt_points_fuzzer
+	mkdir -p build-fuzz/readers-corpus build-fuzz/casefile-corpus build-fuzz/calculate-corpus build-fuzz/melt-points-corpus
 	cd build-fuzz && fuzz/readers_fuzzer $(FUZZ_FLAGS) readers-corpus ../fuzz/corpus
 	cd build-fuzz && fuzz/casefile_fuzzer $(CASEFILE_FUZZ_FLAGS) -max_len=8192 casefile-corpus ../fuzz/casefile-corpus
 	cd build-fuzz && fuzz/casefile_fuzzer $(CASEFILE_FUZZ_FLAGS) -max_len=131072 -len_control=0 casefile-corpus ../fuzz/casefile-corpus
 	cd build-fuzz && fuzz/calculate_fuzzer $(FUZZ_FLAGS) calculate-corpus ../fuzz/calculate-corpus
+	cd build-fuzz && fuzz/melt_points_fuzzer $(FUZZ_FLAGS) melt-points-corpus ../fuzz/melt-points-corpus
 
 # The Debian package, built with Debian's hardening flags; it lands in
 # build-package/. check-package validates it and tries it out unpacked.
 package:
-	@sh tools/install-deps.sh $(BUILD_PKGS) $(QT_PKGS) $(CLI_PKGS) $(PACKAGE_PKGS)
+	@sh tools/install-deps.sh $(BUILD_PKGS) $(QT_PKGS) $(CLI_PKGS) $(MELT_PKGS) $(PACKAGE_PKGS)
 	export DEB_BUILD_MAINT_OPTIONS=hardening=+all; \
 	cmake -S . -B build-package -DCMAKE_BUILD_TYPE=Release -DBUILD_TESTING=OFF -DSCREENFILTER_BENCH=OFF \
 	    -DCMAKE_CXX_FLAGS="$$(dpkg-buildflags --get CXXFLAGS) $$(dpkg-buildflags --get CPPFLAGS)" \

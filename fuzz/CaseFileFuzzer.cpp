@@ -1,8 +1,8 @@
 // The case-file reader on arbitrary bytes: a clear error or a case, never a
-// crash. A case that is read must come back whole through the writer. A
-// message stays short however long the input: quoted texts are cut at 64
-// characters (256 bytes at most) and the TOML reader's own messages at 511
-// bytes.
+// crash. A case that is read, its melt's fit range included, must come back
+// whole through the writer. A message stays short however long the input:
+// quoted texts are cut at 64 characters (256 bytes at most) and the TOML
+// reader's own messages at 511 bytes.
 
 #include "cases/CaseFile.h"
 
@@ -13,9 +13,9 @@
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size)
 {
     const std::string bytes(reinterpret_cast<const char *>(data), size);
-    sf::FieldTexts texts;
+    sf::CaseContent read;
     try {
-        texts = sf::parseCaseFile(bytes, "fuzz.sfcase");
+        read = sf::parseCase(bytes, "fuzz.sfcase");
     } catch (const sf::CaseFileError &e) {
         // Every message names the file first.
         const std::string message = e.what();
@@ -24,7 +24,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
         return 0;
     }
     try {
-        if (!(sf::parseCaseFile(sf::formatCaseFile(texts), "again.sfcase") == texts))
+        const sf::CaseContent again = sf::parseCase(sf::formatCaseFile(read.texts, read.meltFit), "again.sfcase");
+        if (!(again.texts == read.texts && again.meltFit == read.meltFit))
             std::abort();
     } catch (const sf::CaseFileError &) {
         std::abort();

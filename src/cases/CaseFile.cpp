@@ -12,6 +12,9 @@
 #include <cmath>
 #include <cstdio>
 #include <cstring>
+#include <functional>
+#include <vector>
+
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -24,6 +27,7 @@ namespace {
 constexpr long MaxCaseFileBytes = 1 << 20;
 
 constexpr std::string_view ScreensKey = "screens";
+constexpr std::string_view FitKey = "fit"; // [melt.fit]
 constexpr std::string_view DefaultReportFile = "result.txt";
 
 // "; did you mean flow_rate?", or the keys the section has.
@@ -389,7 +393,7 @@ class CaseReader {
 public:
     CaseReader(std::string_view content, const std::string &file) : m_content(content), m_file(file) {}
 
-    FieldTexts read()
+    CaseContent read()
     {
         ReaderGuard(m_content, m_file).run();
         const std::string safe = readerSafeText(m_content);
@@ -418,7 +422,7 @@ public:
             const toml::table *section = root[groupKey(f.group)].as_table();
             fail(m_file, section ? section->source() : toml::source_region{}, what);
         }
-        return m_texts;
+        return {m_texts, m_fit};
     }
 
 private:
@@ -464,6 +468,10 @@ private:
                 readScreens(node);
                 continue;
             }
+            if (group == FieldGroup::Melt && key.str() == FitKey) {
+                readMeltFit(node);
+                continue;
+            }
             const InputField *field = nullptr;
             for (const InputField &f : InputFields)
                 if (f.group == group && f.screen == 0 && f.key == key.str())
@@ -503,6 +511,77 @@ private:
         }
     }
 
+    void readMeltFit(const toml::node &node)
+    {
+        const toml::table *table = node.as_table();
+        if (!table)
+            fail(m_file, node.source(), "melt.fit must be a table of the fitted points' range");
+        MeltFitRange fit;
+        struct Number {
+            std::string_view key;
+            double MeltFitRange::*value;
+        };
+        static constexpr Number Numbers[] = {
+            {"temperature_min", &MeltFitRange::temperatureMin},
+            {"temperature_max", &MeltFitRange::temperatureMax},
+            {"shear_rate_min", &MeltFitRange::shearRateMin},
+            {"shear_rate_max", &MeltFitRange::shearRateMax},
+            {"rms_deviation_percent", &MeltFitRange::rmsDeviationPercent},
+            {"max_deviation_percent", &MeltFitRange::maxDeviationPercent},
+        };
+        constexpr std::string_view PointsKey = "points", SourceKey = "source";
+        std::size_t seen = 0;
+        for (auto &&[key, value] : *table) {
+            const std::string name = "melt.fit." + std::string(key.str());
+            ++seen;
+            if (key.str() == PointsKey) {
+                const auto *i = value.as_integer();
+                if (!i || i->get() < 1)
+                    fail(m_file, value.source(), name + " must be a whole number above 0");
+                fit.points = i->get();
+            } else if (key.str() == SourceKey) {
+                if (!value.is_string())
+                    fail(m_file, value.source(), name + " must be a text");
+                fit.source = decodeString(writtenText(m_content, value.source()));
+            } else {
+                const Number *number = nullptr;
+                for (const Number &n : Numbers)
+                    if (n.key == key.str())
+                        number = &n;
+                if (!number)
+                    fail(m_file, key.source(), "unknown key '" + shown(key) + "' in [melt.fit]");
+                std::optional<double> v;
+                if (const auto *i = value.as_integer())
+                    v = static_cast<double>(i->get());
+                else if (const auto *f = value.as_floating_point(); f && std::isfinite(f->get()))
+                    v = f->get();
+                if (!v)
+                    fail(m_file, value.source(), name + " must be a number");
+                fit.*(number->value) = *v;
+            }
+        }
+        if (seen < std::size(Numbers) + 2) {
+            std::string missing;
+            for (const Number &n : Numbers)
+                if (!table->contains(n.key))
+                    missing = n.key;
+            for (std::string_view key : {PointsKey, SourceKey})
+                if (!table->contains(key))
+                    missing = key;
+            fail(m_file, table->source(), "missing key melt.fit." + missing);
+        }
+        const char *wrong = !(fit.temperatureMin > -273.0)           ? "temperature_min must be above -273"
+                            : !(fit.shearRateMin > 0)                 ? "shear_rate_min must be above 0"
+                            : fit.temperatureMin > fit.temperatureMax ? "temperature_min is above temperature_max"
+                            : fit.shearRateMin > fit.shearRateMax     ? "shear_rate_min is above shear_rate_max"
+                            : fit.rmsDeviationPercent < 0 || fit.maxDeviationPercent < 0
+                                ? "deviations cannot be below 0"
+                                : nullptr;
+        if (wrong)
+            fail(m_file, table->source(), "melt.fit: " + std::string(wrong));
+        m_fit = std::move(fit);
+    }
+
     void take(const InputField &f, const toml::node &node)
     {
         const Expect expect = expectationOf(f);
@@ -516,6 +595,7 @@ private:
     std::string_view m_content;
     const std::string &m_file;
     FieldTexts m_texts;
+    std::optional<MeltFitRange> m_fit;
     std::array<bool, FieldCount> m_seen{};
 };
 
@@ -584,6 +664,43 @@ std::string valueText(const FieldTexts &texts, Field field)
     return quoted(text);
 }
 
+// The length of the well-formed UTF-8 character at s[i], or 0: no overlong
+// forms, surrogates or values beyond U+10FFFF.
+std::size_t utf8Length(std::string_view s, std::size_t i)
+{
+    const auto c = static_cast<unsigned char>(s[i]);
+    const std::size_t n = c < 0x80 ? 1 : (c >> 5) == 0x6 ? 2 : (c >> 4) == 0xE ? 3 : (c >> 3) == 0x1E ? 4 : 0;
+    if (n <= 1 || i + n > s.size())
+        return n;
+    char32_t cp = n == 2 ? (c & 0x1F) : n == 3 ? (c & 0x0F) : (c & 0x07);
+    for (std::size_t k = 1; k < n; ++k) {
+        const auto next = static_cast<unsigned char>(s[i + k]);
+        if ((next & 0xC0) != 0x80)
+            return 0;
+        cp = (cp << 6) | (next & 0x3F);
+    }
+    const char32_t least = n == 2 ? 0x80 : n == 3 ? 0x800 : 0x10000;
+    return cp >= least && cp <= 0x10FFFF && (cp < 0xD800 || cp > 0xDFFF) ? n : 0;
+}
+
+// A text a case file can hold: bytes that are no UTF-8 (a file name in
+// another code page) become U+FFFD.
+std::string wellFormedUtf8(std::string_view s)
+{
+    std::string out;
+    for (std::size_t i = 0; i < s.size();) {
+        const std::size_t n = utf8Length(s, i);
+        if (n == 0 || i + n > s.size()) {
+            out += "\xEF\xBF\xBD";
+            ++i;
+        } else {
+            out += s.substr(i, n);
+            i += n;
+        }
+    }
+    return out;
+}
+
 // "key = value" padded so that comments line up.
 std::string entry(const std::string &assignment, const std::string &comment)
 {
@@ -599,10 +716,25 @@ std::string entry(const std::string &assignment, const std::string &comment)
 
 FieldTexts parseCaseFile(std::string_view content, const std::string &fileName)
 {
-    return CaseReader(content, fileName).read();
+    return parseCase(content, fileName).texts;
 }
 
 FieldTexts readCaseFile(const std::string &path)
+{
+    return readCase(path).texts;
+}
+
+CaseContent parseCase(std::string_view content, const std::string &fileName)
+{
+    return CaseReader(content, fileName).read();
+}
+
+CaseContent readCase(const std::string &path)
+{
+    return parseCase(readCaseBytes(path), path);
+}
+
+std::string readCaseBytes(const std::string &path)
 {
     auto failed = [&path](int err) { return CaseFileError(path + ": cannot be read: " + std::strerror(err)); };
     // Without O_NONBLOCK, opening a named pipe waits until some other
@@ -640,10 +772,146 @@ FieldTexts readCaseFile(const std::string &path)
         if (content.size() > MaxCaseFileBytes)
             throw CaseFileError(path + ": too large for a case file");
     }
-    return parseCaseFile(content, path);
+    return content;
 }
 
 std::string formatCaseFile(const FieldTexts &texts)
+{
+    return formatCaseFile(texts, std::nullopt);
+}
+
+std::string formatMeltSections(const FieldTexts &texts, const std::optional<MeltFitRange> &meltFit,
+                               std::string_view viscosityNote)
+{
+    std::string out = "[" + std::string(groupKey(FieldGroup::Melt)) + "]\n"
+                      "# η = η0 * (SR / SR0)^(n - 1), shifted to the melt temperature T by\n"
+                      "# aT = exp(A / (T + 273.0) - B): η0 * aT and SR0 / aT.\n";
+    for (const InputField &f : InputFields)
+        if (f.group == FieldGroup::Melt)
+            out += entry(std::string(f.key) + " = " + valueText(texts, f.id),
+                         fieldLabel(f) + (f.id == Field::StandardViscosity ? std::string(viscosityNote) : ""));
+    if (!meltFit)
+        return out;
+    const MeltFitRange &fit = *meltFit;
+    out += "\n[" + std::string(groupKey(FieldGroup::Melt)) + "." + std::string(FitKey) + "]\n"
+           "# The measured points the melt above was fitted to: the range it holds for.\n";
+    out += entry("temperature_min = " + shortestText(fit.temperatureMin), "℃");
+    out += entry("temperature_max = " + shortestText(fit.temperatureMax), "℃");
+    out += entry("shear_rate_min = " + shortestText(fit.shearRateMin), "1/sec");
+    out += entry("shear_rate_max = " + shortestText(fit.shearRateMax), "1/sec");
+    out += "points = " + std::to_string(fit.points) + "\n";
+    out += "source = " + quoted(wellFormedUtf8(fit.source)) + "\n";
+    out += entry("rms_deviation_percent = " + shortestText(fit.rmsDeviationPercent), "% of viscosity, fitted against measured");
+    out += entry("max_deviation_percent = " + shortestText(fit.maxDeviationPercent), "%, the largest");
+    return out;
+}
+
+std::string replaceMeltSections(std::string_view content, const std::string &fileName, const FieldTexts &texts,
+                                const MeltFitRange &meltFit, std::string_view viscosityNote)
+{
+    const CaseContent before = parseCase(content, fileName);
+    // It read once, so it reads again; the positions are those of `content`.
+    const std::string safe = readerSafeText(content);
+    const toml::table root = toml::parse(std::string_view(safe), std::string_view(fileName));
+    const toml::table &melt = *root[groupKey(FieldGroup::Melt)].as_table();
+
+    auto isHeader = [&content](const toml::node &table, std::string_view name) {
+        if (!table.source().begin)
+            return false;
+        std::string_view at = content.substr(offsetOf(content, table.source().begin));
+        auto skip = [&at](std::string_view what) {
+            while (!at.empty() && isBlank(at.front()))
+                at.remove_prefix(1);
+            if (at.substr(0, what.size()) != what)
+                return false;
+            at.remove_prefix(what.size());
+            return true;
+        };
+        return skip("[") && skip(name) && skip("]");
+    };
+    if (!isHeader(melt, "melt"))
+        throw CaseFileError(fileName + ": its melt is not written as a [melt] section, the only form that can be "
+                                       "replaced");
+
+    // Byte ranges [begin, end) of whole lines, without the last line break.
+    struct Lines {
+        std::size_t begin, end;
+        std::string_view lineBreak;
+    };
+    auto lines = [&content](const toml::node &first, std::size_t lastEnd) {
+        const std::size_t at = offsetOf(content, first.source().begin);
+        const std::size_t newline = content.rfind('\n', at == 0 ? 0 : at - 1);
+        Lines r{at == 0 || newline == std::string_view::npos ? 0 : newline + 1, content.size(), "\n"};
+        if (const std::size_t end = content.find('\n', lastEnd == 0 ? 0 : lastEnd - 1); end != std::string_view::npos)
+            r.end = end;
+        if (r.end > r.begin && content[r.end - 1] == '\r')
+            --r.end;
+        // Its lines end as its first does.
+        if (const std::size_t first = content.find('\n', r.begin); first != std::string_view::npos && first > 0 &&
+                                                                    content[first - 1] == '\r')
+            r.lineBreak = "\r\n";
+        return r;
+    };
+    // The end of the last value in a table, its subtables' included.
+    std::function<std::size_t(const toml::node &)> lastEnd = [&](const toml::node &node) {
+        std::size_t end = node.source().end ? offsetOf(content, node.source().end) : 0;
+        if (const toml::table *t = node.as_table())
+            for (auto &&[key, value] : *t)
+                end = std::max(end, lastEnd(value));
+        return end;
+    };
+
+    const toml::node *fitNode = melt.get(FitKey);
+    const bool fitApart = fitNode && fitNode->is_table() && isHeader(*fitNode, "melt.fit");
+    std::size_t meltEnd = 0;
+    for (auto &&[key, value] : melt)
+        if (!(fitApart && key.str() == FitKey))
+            meltEnd = std::max(meltEnd, lastEnd(value));
+    const Lines meltLines = lines(melt, meltEnd);
+    std::optional<Lines> fitLines;
+    if (fitApart) {
+        fitLines = lines(*fitNode, lastEnd(*fitNode));
+        if (fitLines->begin < meltLines.end && meltLines.begin < fitLines->end)
+            throw CaseFileError(fileName + ": its [melt] and [melt.fit] are entwined; write them one after the other");
+    }
+
+    auto withBreaks = [](std::string text, std::string_view lineBreak) {
+        text.pop_back(); // the range ends before its last line break
+        if (lineBreak == "\n")
+            return text;
+        std::string out;
+        for (const char c : text)
+            out += c == '\n' ? std::string(lineBreak) : std::string(1, c);
+        return out;
+    };
+    std::string out(content);
+    const std::optional<MeltFitRange> fitWithMelt = fitApart ? std::nullopt : std::optional(meltFit);
+    // The later range first, so that the earlier one's offsets still hold.
+    std::vector<std::pair<Lines, std::string>> edits{
+        {meltLines, withBreaks(formatMeltSections(texts, fitWithMelt, viscosityNote), meltLines.lineBreak)}};
+    if (fitLines) {
+        std::string table = formatMeltSections(texts, meltFit, {});
+        table = table.substr(table.find("\n[") + 1);
+        edits.push_back({*fitLines, withBreaks(table, fitLines->lineBreak)});
+    }
+    std::sort(edits.begin(), edits.end(), [](const auto &a, const auto &b) { return a.first.begin > b.first.begin; });
+    for (const auto &[range, text] : edits)
+        out.replace(range.begin, range.end - range.begin, text);
+
+    // What it now reads as must be the case with only its melt changed.
+    CaseContent expected = before;
+    for (const InputField &f : InputFields)
+        if (f.group == FieldGroup::Melt)
+            expected.texts[f.id] = texts[f.id];
+    expected.meltFit = meltFit;
+    expected.meltFit->source = wellFormedUtf8(meltFit.source);
+    const CaseContent after = parseCase(out, fileName);
+    if (after.texts != expected.texts || after.meltFit != expected.meltFit)
+        throw CaseFileError(fileName + ": its melt could not be replaced without changing more");
+    return out;
+}
+
+std::string formatCaseFile(const FieldTexts &texts, const std::optional<MeltFitRange> &meltFit)
 {
     auto line = [&texts](Field field) {
         const InputField &f = inputField(field);
@@ -654,15 +922,11 @@ std::string formatCaseFile(const FieldTexts &texts)
         "# screenfilter case: the inputs of one run.\n"
         "# A value is a number or a text in quotes; a text is read as the window\n"
         "# reads that field, with \".\" as the decimal separator.\n";
-    for (FieldGroup group : {FieldGroup::Process, FieldGroup::Melt}) {
-        out += "\n[" + std::string(groupKey(group)) + "]\n";
-        if (group == FieldGroup::Melt)
-            out += "# η = η0 * (SR / SR0)^(n - 1), shifted to the melt temperature T by\n"
-                   "# aT = exp(A / (T + 273.0) - B): η0 * aT and SR0 / aT.\n";
-        for (const InputField &f : InputFields)
-            if (f.group == group)
-                out += line(f.id);
-    }
+    out += "\n[" + std::string(groupKey(FieldGroup::Process)) + "]\n";
+    for (const InputField &f : InputFields)
+        if (f.group == FieldGroup::Process)
+            out += line(f.id);
+    out += "\n" + formatMeltSections(texts, meltFit, {});
 
     out += "\n[" + std::string(groupKey(FieldGroup::Pack)) + "]\n";
     out += entry("count = " + valueText(texts, Field::ScreenCount), fieldLabel(inputField(Field::ScreenCount)) + ", 1 to 12");

@@ -5,6 +5,7 @@
 //
 //   [process] flow_rate, screen_diameter, density, temperature
 //   [melt]    standard_viscosity, standard_shear_rate, power_law_factor, shift_a, shift_b
+//   [melt.fit] the range of measured points the melt was fitted to (optional)
 //   [pack]    count, screens = [{ mesh = 30, wire = 0.02946 }, ...]   (screen 1 first)
 //   [report]  file
 //
@@ -16,11 +17,33 @@
 
 #include "calc/FieldTexts.h"
 
+#include <cstdint>
+#include <optional>
 #include <stdexcept>
 #include <string>
 #include <string_view>
 
 namespace sf {
+
+// The range of measured points a case's melt was fitted to, as its
+// [melt.fit] table keeps it: where the five melt values hold.
+struct MeltFitRange {
+    double temperatureMin = 0, temperatureMax = 0; // °C
+    double shearRateMin = 0, shearRateMax = 0;     // 1/s
+    std::int64_t points = 0;
+    std::string source;                 // the points file, as it was named
+    double rmsDeviationPercent = 0;     // of viscosity, fitted against measured
+    double maxDeviationPercent = 0;
+
+    bool operator==(const MeltFitRange &) const = default;
+};
+
+// Everything a case file holds: the texts of the 35 fields and, when it has
+// one, its melt's fit range.
+struct CaseContent {
+    FieldTexts texts;
+    std::optional<MeltFitRange> meltFit;
+};
 
 // A case file that cannot be taken. what() is "<file>:<line>:<column>: <what
 // is wrong>", or "<file>: <what is wrong>" when no place in it is to blame.
@@ -43,9 +66,34 @@ FieldTexts parseCaseFile(std::string_view content, const std::string &fileName);
 // refused at once, never waited on) and a file of more than 1 MiB.
 FieldTexts readCaseFile(const std::string &path);
 
+// The bytes of the case file at `path`, for a reader or an edit; a file
+// that cannot be read or is too large for a case file is a CaseFileError.
+std::string readCaseBytes(const std::string &path);
+
+// The same with the fit range of the melt, if the file has one.
+CaseContent parseCase(std::string_view content, const std::string &fileName);
+CaseContent readCase(const std::string &path);
+
 // The texts ("." as the decimal separator) as a commented case file that
 // parseCaseFile reads back to the same texts. Texts that are plain numbers
-// are written as numbers, every other text as a TOML string.
+// are written as numbers, every other text as a TOML string. A fit range
+// is written as [melt.fit] after [melt].
 std::string formatCaseFile(const FieldTexts &texts);
+std::string formatCaseFile(const FieldTexts &texts, const std::optional<MeltFitRange> &meltFit);
+
+// The [melt] section as a case file has it, and the [melt.fit] table after
+// it when given, with "\n" after each line. `viscosityNote` is added to
+// the comment of standard_viscosity ("; 936.5 Pa·s").
+std::string formatMeltSections(const FieldTexts &texts, const std::optional<MeltFitRange> &meltFit,
+                               std::string_view viscosityNote);
+
+// The case file `content` with its [melt] section and [melt.fit] table
+// replaced by formatMeltSections(texts, meltFit, viscosityNote): from the
+// [melt] header to the end of its last value's line, and likewise for a
+// [melt.fit] table of its own, every other byte as it was. Throws
+// CaseFileError when `content` is no case file, or holds its melt otherwise
+// than as a [melt] section.
+std::string replaceMeltSections(std::string_view content, const std::string &fileName, const FieldTexts &texts,
+                                const MeltFitRange &meltFit, std::string_view viscosityNote);
 
 } // namespace sf

@@ -24,14 +24,26 @@ FieldTexts swapSeparator(FieldTexts texts, char separator)
     return texts;
 }
 
-FieldTexts loadCase(const std::string &path, char separator)
+CaseContent loadCase(const std::string &path, char separator)
 {
-    return swapSeparator(readCaseFile(path), separator);
+    CaseContent content = readCase(path);
+    content.texts = swapSeparator(std::move(content.texts), separator);
+    return content;
 }
 
-int saveCase(const std::string &path, const FieldTexts &shown, char separator)
+int saveCase(const std::string &path, const FieldTexts &shown, char separator,
+             const std::optional<MeltFitRange> &meltFit)
 {
-    return replaceWholeFile(path, formatCaseFile(swapSeparator(shown, separator)));
+    return replaceWholeFile(path, formatCaseFile(swapSeparator(shown, separator), meltFit));
+}
+
+std::optional<MeltFitRange> keptMeltFit(const std::optional<MeltFitRange> &meltFit, const FieldTexts &opened,
+                                        const FieldTexts &shown)
+{
+    for (const InputField &f : InputFields)
+        if (f.group == FieldGroup::Melt && opened[f.id] != shown[f.id])
+            return std::nullopt;
+    return meltFit;
 }
 
 } // namespace sf

@@ -1,7 +1,9 @@
 #pragma once
 
+#include "CaseFile.h"
 #include "calc/FieldTexts.h"
 
+#include <optional>
 #include <string>
 
 namespace sf {
@@ -12,12 +14,21 @@ namespace sf {
 // unchanged, whatever the texts hold.
 FieldTexts swapSeparator(FieldTexts texts, char separator);
 
-// The texts of the case file at `path` (bytes, as the system names it) as
-// the window shows them. Throws CaseFileError.
-FieldTexts loadCase(const std::string &path, char separator);
+// The case file at `path` (bytes, as the system names it) with its texts
+// as the window shows them. Throws CaseFileError.
+CaseContent loadCase(const std::string &path, char separator);
 
-// Writes the texts the window shows as the case file at `path`, replacing
-// it only once the new content is complete. Returns 0 or the errno.
-int saveCase(const std::string &path, const FieldTexts &shown, char separator);
+// Writes the texts the window shows, and the melt's fit range when given,
+// as the case file at `path`, replacing it only once the new content is
+// complete. Returns 0 or the errno.
+int saveCase(const std::string &path, const FieldTexts &shown, char separator,
+             const std::optional<MeltFitRange> &meltFit);
+
+// The fit range a save keeps: `meltFit`, read or last saved with the texts
+// `opened`, while the five melt texts of `shown` (in the same form) are
+// still those; none once any of them differs, as the fit no longer
+// describes that melt.
+std::optional<MeltFitRange> keptMeltFit(const std::optional<MeltFitRange> &meltFit, const FieldTexts &opened,
+                                        const FieldTexts &shown);
 
 } // namespace sf

@@ -38,12 +38,12 @@ std::optional<char> separatorArgument(const std::optional<std::string> &given)
     return (*given)[0];
 }
 
-std::optional<std::vector<FieldTexts>> readCases(const std::vector<std::string> &paths)
+std::optional<std::vector<CaseContent>> readCases(const std::vector<std::string> &paths)
 {
-    std::vector<FieldTexts> cases;
+    std::vector<CaseContent> cases;
     try {
         for (const std::string &path : paths)
-            cases.push_back(readCaseFile(path));
+            cases.push_back(readCase(path));
     } catch (const CaseFileError &e) {
         complain(e.what());
         return std::nullopt;
@@ -82,6 +82,14 @@ bool outputsStandApart(const std::vector<std::string> &inputs, const std::vector
         }
     }
     return true;
+}
+
+std::optional<ValidityRange> validityRangeOf(const CaseContent &content)
+{
+    if (!content.meltFit)
+        return std::nullopt;
+    const MeltFitRange &fit = *content.meltFit;
+    return ValidityRange{fit.temperatureMin, fit.temperatureMax, fit.shearRateMin, fit.shearRateMax};
 }
 
 std::string fileNameOf(const std::string &path)

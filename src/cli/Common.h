@@ -4,6 +4,8 @@
 // locale's separator and reading the case files named on the command line.
 
 #include "calc/FieldTexts.h"
+#include "cases/CaseFile.h"
+#include "run/Diagnoses.h"
 
 #include <optional>
 #include <string>
@@ -27,7 +29,10 @@ char localeSeparator();
 std::optional<char> separatorArgument(const std::optional<std::string> &given);
 
 // Reads every case file before anything runs; nullopt after saying why.
-std::optional<std::vector<FieldTexts>> readCases(const std::vector<std::string> &paths);
+std::optional<std::vector<CaseContent>> readCases(const std::vector<std::string> &paths);
+
+// The range of the data a case's melt was fitted to, when it says.
+std::optional<ValidityRange> validityRangeOf(const CaseContent &content);
 
 // A file a command is about to write, and how to name it to the user:
 // "a.sfcase's report r.txt", "the table t.csv".

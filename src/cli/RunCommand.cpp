@@ -61,11 +61,12 @@ std::string refusal(const std::string &file, const Finding &f, const StudyPoint 
 }
 
 // Says the findings of a case; false when it is refused.
-bool checkCase(const std::string &file, const FieldTexts &texts, const RunOptions &options)
+bool checkCase(const std::string &file, const CaseContent &content, const RunOptions &options)
 {
+    const FieldTexts &texts = content.texts;
     StudyEvaluator evaluator(texts, '.', {}, true);
     const StudyPoint &point = evaluator.evaluate({});
-    std::vector<Finding> findings = diagnose(texts, '.', &point);
+    std::vector<Finding> findings = diagnose(texts, '.', &point, validityRangeOf(content));
     const bool refuse = std::any_of(findings.begin(), findings.end(), [&](const Finding &f) {
         return f.severity == Severity::Error || (options.strict && f.severity == Severity::Warning);
     });
@@ -100,7 +101,7 @@ int runJson(const RunOptions &options)
         complain("--decimal-separator: JSON numbers always have \".\"");
         return UsageOrFileError;
     }
-    const std::optional<std::vector<FieldTexts>> cases = readCases(options.cases);
+    const std::optional<std::vector<CaseContent>> cases = readCases(options.cases);
     if (!cases)
         return UsageOrFileError;
     if (options.output && !outputsStandApart(options.cases, {{*options.output, "the details " + *options.output}}))
@@ -109,7 +110,8 @@ int runJson(const RunOptions &options)
     std::string document = several ? "[\n  " : "";
     int exit = Success;
     for (std::size_t i = 0; i < options.cases.size(); ++i) {
-        const CaseJson json = caseDetailsJson(options.cases[i], (*cases)[i], '.', several ? "  " : "");
+        const CaseJson json = caseDetailsJson(options.cases[i], (*cases)[i].texts, '.', several ? "  " : "",
+                                               validityRangeOf((*cases)[i]));
         if (json.status != PointStatus::Ok) {
             complain(options.cases[i] + ": " + json.message);
             exit = CaseFailed;
@@ -167,7 +169,7 @@ int runRun(const RunOptions &options)
     }
     if (options.outputDir && !checkOutputDir(*options.outputDir))
         return UsageOrFileError;
-    const std::optional<std::vector<FieldTexts>> cases = readCases(options.cases);
+    const std::optional<std::vector<CaseContent>> cases = readCases(options.cases);
     if (!cases)
         return UsageOrFileError;
 
@@ -175,7 +177,7 @@ int runRun(const RunOptions &options)
     std::vector<fs::path> targets;
     std::vector<PlannedOutput> outputs;
     for (std::size_t i = 0; i < options.cases.size(); ++i) {
-        const std::string name = reportFileNameOf((*cases)[i]);
+        const std::string name = reportFileNameOf((*cases)[i].texts);
         // A case received from someone else must not write over whatever
         // its name points to: only -o, --output-dir or the user says so.
         if (!options.output && !options.outputDir && !options.allowOutside && leavesFolder(name)) {
@@ -185,7 +187,7 @@ int runRun(const RunOptions &options)
             return UsageOrFileError;
         }
         targets.push_back(options.output ? fs::path(*options.output)
-                                         : reportPath(options.cases[i], (*cases)[i], options.outputDir));
+                                         : reportPath(options.cases[i], (*cases)[i].texts, options.outputDir));
         outputs.push_back({toStandardOutput ? "-" : targets.back().string(),
                            options.cases[i] + "'s report " + targets.back().string()});
     }
@@ -201,7 +203,7 @@ int runRun(const RunOptions &options)
         std::string failure;
         const ReportStep step = toStandardOutput ? reportToDescriptor(STDOUT_FILENO, *separator)
                                                  : reportToFile(targets[i].string(), *separator, failure);
-        const RunOutcome outcome = runCase((*cases)[i], '.', step);
+        const RunOutcome outcome = runCase((*cases)[i].texts, '.', step);
         if (outcome.kind == RunOutcome::Kind::CannotCreate) {
             // The output is to blame, not the case; the earlier file is left.
             complain(failure.empty() ? targets[i].string() + ": the report cannot be created there [" + outcome.text + "]"

@@ -143,7 +143,7 @@ std::string aboutBytes(long double bytes)
 
 // Refuses, before anything is computed, a grid larger than `maxPoints` and a
 // screen key that no point of the grid uses.
-bool checkGrid(const std::vector<Vary> &vary, const std::vector<FieldTexts> &cases, std::uint64_t maxPoints)
+bool checkGrid(const std::vector<Vary> &vary, const std::vector<CaseContent> &cases, std::uint64_t maxPoints)
 {
     long double points = static_cast<long double>(cases.size());
     for (const Vary &v : vary)
@@ -171,8 +171,8 @@ bool checkGrid(const std::vector<Vary> &vary, const std::vector<FieldTexts> &cas
             for (double c : count->values)
                 mostInUse = std::max(mostInUse, static_cast<int>(std::clamp(c, 0.0, 12.0)));
         } else {
-            for (const FieldTexts &texts : cases)
-                mostInUse = std::max(mostInUse, StudyEvaluator(texts, '.', {}, false).screensInUse({}));
+            for (const CaseContent &c : cases)
+                mostInUse = std::max(mostInUse, StudyEvaluator(c.texts, '.', {}, false).screensInUse({}));
         }
         if (screen > mostInUse) {
             complain("--vary " + v.key + ": screen " + std::to_string(screen) + " is beyond the " +
@@ -298,7 +298,7 @@ int runSweepCommand(const SweepCommandOptions &args)
             return UsageOrFileError;
         }
     }
-    const std::optional<std::vector<FieldTexts>> cases = readCases(args.cases);
+    const std::optional<std::vector<CaseContent>> cases = readCases(args.cases);
     if (!cases)
         return UsageOrFileError;
     if (!checkGrid(options.vary, *cases, args.maxPoints))
@@ -311,7 +311,7 @@ int runSweepCommand(const SweepCommandOptions &args)
     if (!outputsStandApart(args.cases, outputs))
         return UsageOrFileError;
     for (std::size_t i = 0; i < args.cases.size(); ++i)
-        options.cases.push_back({args.cases[i], (*cases)[i], std::nullopt});
+        options.cases.push_back({args.cases[i], (*cases)[i].texts, validityRangeOf((*cases)[i])});
     options.warnings = true;
     options.refuseErrors = !args.noCheck;
     options.threads = args.threads ? args.threads : std::max(1u, std::thread::hardware_concurrency());

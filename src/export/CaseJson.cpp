@@ -48,7 +48,8 @@ constexpr Quantity Quantities[] = {
 
 } // namespace
 
-CaseJson caseDetailsJson(std::string_view name, const FieldTexts &texts, char separator, std::string_view indent)
+CaseJson caseDetailsJson(std::string_view name, const FieldTexts &texts, char separator, std::string_view indent,
+                         const std::optional<ValidityRange> &range)
 {
     StudyEvaluator evaluator(texts, separator, {}, true);
     const StudyPoint &point = evaluator.evaluate({});
@@ -114,7 +115,7 @@ CaseJson caseDetailsJson(std::string_view name, const FieldTexts &texts, char se
     out += "\"total\": \"kgf/cm2\"}";
 
     out += ",\n" + pad + "\"diagnoses\": [";
-    const std::vector<Finding> findings = diagnose(texts, separator, &point);
+    const std::vector<Finding> findings = diagnose(texts, separator, &point, range);
     for (std::size_t i = 0; i < findings.size(); ++i) {
         const Finding &f = findings[i];
         out += i ? ",\n" : "\n";

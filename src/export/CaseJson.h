@@ -4,8 +4,10 @@
 // inputs, each screen's mesh, wire, opening, open area, screen factor, wall
 // shear rate, apparent viscosity and pressure drop, the total and the units.
 
+#include "run/Diagnoses.h"
 #include "run/StudyEvaluator.h"
 
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -19,7 +21,9 @@ struct CaseJson {
 
 // Runs the case whose `texts` are read with `separator`, as a single run
 // would, and writes what it came to. `name` is the case as the user named
-// it. Numbers are in their shortest exact form, always with ".".
-CaseJson caseDetailsJson(std::string_view name, const FieldTexts &texts, char separator, std::string_view indent = "");
+// it. Numbers are in their shortest exact form, always with ".". `range`
+// is that of the data its melt was fitted to, for the diagnoses.
+CaseJson caseDetailsJson(std::string_view name, const FieldTexts &texts, char separator, std::string_view indent = "",
+                         const std::optional<ValidityRange> &range = std::nullopt);
 
 } // namespace sf

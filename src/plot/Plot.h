@@ -35,6 +35,7 @@ struct PlotLine {
     std::size_t styleGroup = 0;  // index into PlotSpec::styleGroups, 0 when there are none
     std::vector<std::pair<double, double>> points; // (x, y), joined in this order
     std::vector<double> crossings;                  // x where the line meets the limit
+    bool markers = false; // the points alone, unjoined, as measured points are
 };
 
 // A horizontal line at a value of y that the lines should stay below, with
@@ -49,6 +50,7 @@ struct PlotSpec {
     std::string xTitle; // with its unit: "Flow Rate (kg/hr)"
     std::string xUnit;  // for the crossings' labels: "kg/hr"; empty: none
     std::string yTitle;
+    bool logX = false;
     bool logY = false;
     std::vector<std::string> colourGroups; // their legend names: "pack-a"
     std::vector<std::string> styleGroups;  // their legend names: "270 °C"

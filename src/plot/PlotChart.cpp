@@ -41,6 +41,9 @@ const QColor LimitColour(Qt::black);
 constexpr qreal LineWidth = 2.5;
 constexpr qreal ScaleLineWidth = 1.5; // many lines close together
 constexpr qreal LimitWidth = 1.5;
+constexpr qreal MarkerSize = 9;
+// The factor a logarithmic axis reaches beyond the outermost markers.
+constexpr double MarkerMargin = 1.25;
 // Crossings labelled one by one at most; beyond that only the first and last.
 constexpr std::size_t MaxCrossingLabels = 8;
 
@@ -225,23 +228,24 @@ QChart *makePlotChart(const PlotSpec &spec)
     chart->setTitleFont(titleFont);
     chart->legend()->hide();
 
-    auto *x = new QValueAxis;
+    auto axis = [](bool logarithmic) -> QAbstractAxis * {
+        if (logarithmic) {
+            auto *a = new QLogValueAxis;
+            a->setLabelFormat(QStringLiteral("%g"));
+            a->setMinorTickCount(8);
+            return a;
+        }
+        auto *a = new QValueAxis;
+        a->setLabelFormat(QStringLiteral("%g"));
+        return a;
+    };
+    QAbstractAxis *x = axis(spec.logX);
     x->setTitleText(qs(spec.xTitle));
-    x->setLabelFormat(QStringLiteral("%g"));
     chart->addAxis(x, Qt::AlignBottom);
-    QAbstractAxis *y = nullptr;
-    if (spec.logY) {
-        auto *axis = new QLogValueAxis;
-        axis->setLabelFormat(QStringLiteral("%g"));
-        axis->setMinorTickCount(8);
-        y = axis;
-    } else {
-        auto *axis = new QValueAxis;
-        axis->setLabelFormat(QStringLiteral("%g"));
-        y = axis;
-    }
+    QAbstractAxis *y = axis(spec.logY);
     y->setTitleText(qs(spec.yTitle));
     chart->addAxis(y, Qt::AlignLeft);
+    const bool markers = std::any_of(spec.lines.begin(), spec.lines.end(), [](const PlotLine &l) { return l.markers; });
 
     // Where each style group sits on the colour scale, 0 to 1.
     double scaleFrom = 0, scaleTo = 1;
@@ -260,12 +264,12 @@ QChart *makePlotChart(const PlotSpec &spec)
     double xMin = INFINITY, xMax = -INFINITY, yMin = INFINITY, yMax = -INFINITY;
     QAbstractSeries *anyLine = nullptr;
     for (const PlotLine &line : spec.lines) {
-        auto *series = new QLineSeries;
+        QXYSeries *series = line.markers ? static_cast<QXYSeries *>(new QScatterSeries) : new QLineSeries;
         QList<QPointF> points;
         points.reserve(static_cast<qsizetype>(line.points.size()));
         for (const auto &[px, py] : line.points) {
             // A logarithmic axis has no place for zero or less.
-            if (!std::isfinite(px) || !std::isfinite(py) || (spec.logY && !(py > 0)))
+            if (!std::isfinite(px) || !std::isfinite(py) || (spec.logY && !(py > 0)) || (spec.logX && !(px > 0)))
                 continue;
             points.append(QPointF(px, py));
             xMin = std::min(xMin, px);
@@ -274,13 +278,20 @@ QChart *makePlotChart(const PlotSpec &spec)
             yMax = std::max(yMax, py);
         }
         series->replace(points);
-        series->setPointsVisible(points.size() <= 40);
         chart->addSeries(series);
-        // The theme gives each series a pen when it is added; ours replaces it.
-        series->setPen(onScale ? pen(scaleColour(scalePlace(line.styleGroup)), ScaleLineWidth,
-                                     LineStyles[line.colourGroup % MaxLineStyles])
-                               : pen(CaseColours[line.colourGroup % CaseColourCount], LineWidth,
-                                     LineStyles[line.styleGroup % MaxLineStyles]));
+        if (auto *scatter = qobject_cast<QScatterSeries *>(series)) {
+            scatter->setMarkerShape(QScatterSeries::MarkerShapeCircle);
+            scatter->setMarkerSize(MarkerSize);
+            scatter->setColor(CaseColours[line.colourGroup % CaseColourCount]);
+            scatter->setBorderColor(Qt::white);
+        } else {
+            series->setPointsVisible(points.size() <= 40);
+            // The theme gives each series a pen when it is added; ours replaces it.
+            series->setPen(onScale ? pen(scaleColour(scalePlace(line.styleGroup)), ScaleLineWidth,
+                                         LineStyles[line.colourGroup % MaxLineStyles])
+                                   : pen(CaseColours[line.colourGroup % CaseColourCount], LineWidth,
+                                         LineStyles[line.styleGroup % MaxLineStyles]));
+        }
         series->attachAxis(x);
         series->attachAxis(y);
         anyLine = series;
@@ -290,13 +301,27 @@ QChart *makePlotChart(const PlotSpec &spec)
         yMin = std::min(yMin, spec.limit->value);
         yMax = std::max(yMax, spec.limit->value * (spec.logY ? 1.5 : 1.08));
     }
-    if (xMin <= xMax) {
-        if (xMin == xMax) {
-            xMin -= 0.5;
-            xMax += 0.5;
+    // Whole decades on a logarithmic axis, so that it has labels at both
+    // ends; with markers a margin instead, so that none is cut in half.
+    auto logRange = [markers](QAbstractAxis *axis, double low, double high) {
+        if (markers) {
+            axis->setRange(low / MarkerMargin, high * MarkerMargin);
+            return;
         }
-        x->setRange(xMin, xMax);
-        x->applyNiceNumbers();
+        const double first = std::floor(std::log10(low));
+        axis->setRange(std::pow(10.0, first), std::pow(10.0, std::max(first + 1, std::ceil(std::log10(high)))));
+    };
+    if (xMin <= xMax) {
+        if (spec.logX) {
+            logRange(x, xMin, xMax);
+        } else {
+            if (xMin == xMax) {
+                xMin -= 0.5;
+                xMax += 0.5;
+            }
+            x->setRange(xMin, xMax);
+            static_cast<QValueAxis *>(x)->applyNiceNumbers();
+        }
     }
     if (yMin <= yMax) {
         if (!spec.logY) {
@@ -304,8 +329,7 @@ QChart *makePlotChart(const PlotSpec &spec)
             axis->setRange(std::min(0.0, yMin), yMax > 0 ? yMax : 1.0);
             axis->applyNiceNumbers();
         } else {
-            // Whole decades, so that the axis has labels at both ends.
-            y->setRange(std::pow(10.0, std::floor(std::log10(yMin))), std::pow(10.0, std::ceil(std::log10(yMax))));
+            logRange(y, yMin, yMax);
         }
     }
 
@@ -328,8 +352,10 @@ QChart *makePlotChart(const PlotSpec &spec)
     std::vector<CrossingLabel> labels;
     if (spec.limit) {
         limitLine = new QLineSeries;
-        limitLine->append(x->min(), spec.limit->value);
-        limitLine->append(x->max(), spec.limit->value);
+        const auto *logX = qobject_cast<QLogValueAxis *>(x);
+        const auto *valueX = qobject_cast<QValueAxis *>(x);
+        limitLine->append(logX ? logX->min() : valueX->min(), spec.limit->value);
+        limitLine->append(logX ? logX->max() : valueX->max(), spec.limit->value);
         chart->addSeries(limitLine);
         limitLine->setPen(pen(LimitColour, LimitWidth, Qt::SolidLine));
         limitLine->attachAxis(x);

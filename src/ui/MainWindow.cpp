@@ -527,15 +527,16 @@ void MainWindow::resizeEvent(QResizeEvent *event)
 
 bool MainWindow::openCase(const QString &path)
 {
-    sf::FieldTexts texts;
+    sf::CaseContent opened;
     try {
-        texts = sf::loadCase(QFile::encodeName(path).toStdString(), decimalSeparator());
+        opened = sf::loadCase(QFile::encodeName(path).toStdString(), decimalSeparator());
     } catch (const std::exception &e) {
         showError(sf::errorBoxText(e.what()));
         return false;
     }
     for (const sf::InputField &field : sf::InputFields)
-        m_edits[sf::fieldIndex(field.id)]->setText(QString::fromStdString(texts[field.id]));
+        m_edits[sf::fieldIndex(field.id)]->setText(QString::fromStdString(opened.texts[field.id]));
+    m_meltFit = opened.meltFit;
     m_casePath = path;
     m_caseTexts = fieldTexts();
     const std::string reportName = sf::reportFileNameOf(texts);
@@ -547,7 +548,9 @@ bool MainWindow::openCase(const QString &path)
 
 bool MainWindow::saveCase(const QString &path)
 {
-    const int err = sf::saveCase(QFile::encodeName(path).toStdString(), fieldTexts(), decimalSeparator());
+    const sf::FieldTexts shown = fieldTexts();
+    m_meltFit = sf::keptMeltFit(m_meltFit, m_caseTexts, shown);
+    const int err = sf::saveCase(QFile::encodeName(path).toStdString(), shown, decimalSeparator(), m_meltFit);
     if (err != 0) {
         showError(sf::errorBoxText(QFileInfo(path).fileName().toStdString() + ": " + sf::ioErrorText(err)));
         return false;

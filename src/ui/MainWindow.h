@@ -3,6 +3,7 @@
 #include "browser/ErrorBox.h"
 #include "calc/InputFields.h"
 #include "calc/FieldTexts.h"
+#include "cases/CaseFile.h"
 #include "run/Calculator.h"
 #include "run/RunHost.h"
 
@@ -11,6 +12,7 @@
 
 #include <array>
 #include <functional>
+#include <optional>
 
 class QComboBox;
 class QLineEdit;
@@ -134,6 +136,9 @@ private:
     // The report name the open case brought when it is absolute or leaves
     // the case's folder; empty otherwise.
     std::string m_outsideReportName;
+    // The open case's [melt.fit], saved again only while the melt is the one
+    // it was read with.
+    std::optional<sf::MeltFitRange> m_meltFit;
     FileChooser m_chooseFile;
     UrlOpener m_openUrl;
 };

@@ -192,6 +192,43 @@ TEST(CaseFile, OnlyRegularFilesAreRead)
     }
 }
 
+TEST(CaseFile, MeltFitRangeIsReadCheckedAndWrittenBack)
+{
+    const std::string fit = "[melt.fit]\ntemperature_min = 200\ntemperature_max = 260.5\nshear_rate_min = 1e1\n"
+                            "shear_rate_max = 1000\npoints = 16\nsource = \"sheet \\\"α\\\".csv\"\n"
+                            "rms_deviation_percent = 2.5\nmax_deviation_percent = 4\n";
+    const CaseContent read = parseCase(HandWritten + fit, "c.sfcase");
+    EXPECT_EQ(read.texts, parseCaseFile(HandWritten, "c.sfcase"));
+    EXPECT_EQ(read.meltFit, (MeltFitRange{200, 260.5, 10, 1000, 16, "sheet \"α\".csv", 2.5, 4}));
+    const CaseContent again = parseCase(formatCaseFile(read.texts, read.meltFit), "again.sfcase");
+    EXPECT_EQ(again.meltFit, read.meltFit);
+    EXPECT_EQ(parseCase(HandWritten, "c.sfcase").meltFit, std::nullopt);
+
+    auto replaced = [](std::string s, const std::string &from, const std::string &to) {
+        return s.replace(s.find(from), from.size(), to);
+    };
+    const std::pair<std::string, std::string> rows[] = {
+        {HandWritten + replaced(fit, "points = 16", "points = 0"),
+         "c.sfcase:26:10: melt.fit.points must be a whole number above 0"},
+        {HandWritten + replaced(fit, "min = 200", "min = \"200\""),
+         "c.sfcase:22:19: melt.fit.temperature_min must be a number"},
+        {HandWritten + fit + "colour = 1\n", "c.sfcase:30:1: unknown key 'colour' in [melt.fit]"},
+        {HandWritten + replaced(fit, "points = 16\n", ""), "c.sfcase:21:1: missing key melt.fit.points"},
+        {HandWritten + replaced(fit, "min = 200", "min = 300"),
+         "c.sfcase:21:1: melt.fit: temperature_min is above temperature_max"},
+        {replaced(HandWritten, "shift_b = 26.96\n", "shift_b = 26.96\nfit = 3\n"),
+         "c.sfcase:13:7: melt.fit must be a table of the fitted points' range"},
+    };
+    for (const auto &[content, message] : rows) {
+        try {
+            parseCase(content, "c.sfcase");
+            ADD_FAILURE() << "taken: " << message;
+        } catch (const CaseFileError &e) {
+            EXPECT_EQ(std::string(e.what()), message);
+        }
+    }
+}
+
 TEST(CaseFile, KeysNameFields)
 {
     const std::optional<Field> none;

@@ -87,6 +87,24 @@ TEST_F(CaseFilesTest, SavedCasesOpenWithTheSameTextsInEitherLocale)
     }
 }
 
+TEST_F(CaseFilesTest, MeltFitIsSavedAgainOnlyWhileTheMeltIsTheSame)
+{
+    ScratchDirectory dir;
+    const MeltFitRange fit{200, 260, 10, 1000, 16, "sheet.csv", 2.5, 4.25};
+    writeBytes("fitted.sfcase", formatCaseFile(otherCase(), fit));
+    form1->applyLocale(QLocale(QStringLiteral("de_DE"))); // the melt shows commas, and is the same
+    ASSERT_TRUE(form1->openCase(QStringLiteral("fitted.sfcase")));
+    ASSERT_TRUE(form1->saveCase(QStringLiteral("kept.sfcase")));
+    EXPECT_EQ(parseCase(::sf::test::readBytes("kept.sfcase"), "kept").meltFit, fit);
+
+    edit(Field::PowerLawFactor)->setText(QStringLiteral("0,5"));
+    ASSERT_TRUE(form1->saveCase(QStringLiteral("dropped.sfcase")));
+    const CaseContent dropped = parseCase(::sf::test::readBytes("dropped.sfcase"), "dropped");
+    EXPECT_EQ(dropped.meltFit, std::nullopt);
+    EXPECT_EQ(dropped.texts[Field::PowerLawFactor], "0.5");
+    form1->applyLocale(QLocale::c());
+}
+
 TEST_F(CaseFilesTest, SavingRunsNothingAndAsksOnlyTheFirstTime)
 {
     ScratchDirectory dir;

@@ -1,0 +1,356 @@
+#include "MeltFitCommand.h"
+
+#include "Common.h"
+#include "calc/InputFields.h"
+#include "cases/CaseFile.h"
+#include "export/FileSink.h"
+#include "export/TableText.h"
+#include "io/WholeFile.h"
+#include "melt/MeltFit.h"
+#include "melt/ViscosityPoints.h"
+#include "plot/Plot.h"
+#include "run/Sweep.h"
+
+#include <CLI/CLI.hpp>
+
+#include <charconv>
+#include <cmath>
+#include <filesystem>
+#include <map>
+#include <memory>
+
+namespace sf {
+
+namespace {
+
+constexpr int ColumnWidth = 12;
+// Points along each fitted line of the plot, evenly spaced in log shear rate.
+constexpr int LinePoints = 60;
+
+std::string significant6(double v)
+{
+    char buf[32];
+    const auto r = std::to_chars(buf, buf + sizeof buf, v, std::chars_format::general, 6);
+    return std::string(buf, r.ptr);
+}
+
+std::string signedPercent(double v)
+{
+    char buf[32];
+    const auto r = std::to_chars(buf, buf + sizeof buf, v, std::chars_format::fixed, 2);
+    const std::string text(buf, r.ptr);
+    // A deviation that rounds to nothing has no sign worth showing.
+    if (text == "-0.00")
+        return "+0.00";
+    return text.front() == '-' ? text : "+" + text;
+}
+
+std::string column(const std::string &text)
+{
+    return text.size() >= ColumnWidth ? " " + text : std::string(ColumnWidth - text.size(), ' ') + text;
+}
+
+// "45kJ/mol", "45 kJ/mol", "45000 J/mol" in J/mol; nullopt after saying why.
+std::optional<double> joulesPerMole(const std::string &text)
+{
+    const std::size_t unitAt = text.find_first_of("kJ");
+    const std::string_view number = std::string_view(text).substr(0, unitAt);
+    std::string_view digits = number;
+    while (!digits.empty() && digits.back() == ' ')
+        digits.remove_suffix(1);
+    const std::string unit = unitAt == std::string::npos ? std::string() : text.substr(unitAt);
+    double value = 0;
+    const auto r = std::from_chars(digits.data(), digits.data() + digits.size(), value);
+    const bool isNumber = !digits.empty() && r.ec == std::errc() && r.ptr == digits.data() + digits.size();
+    if (!isNumber || (unit != "kJ/mol" && unit != "J/mol")) {
+        complain("--activation-energy " + text + ": a number and its unit, as in 45kJ/mol or 45000J/mol");
+        return std::nullopt;
+    }
+    return unit == "kJ/mol" ? value * 1000 : value;
+}
+
+// The five melt values as a case file's texts; every other text empty.
+FieldTexts meltTexts(const MeltFit &fit)
+{
+    FieldTexts texts;
+    texts[Field::StandardViscosity] = shortest(fit.standardViscosity);
+    texts[Field::StandardShearRate] = shortest(fit.standardShearRate);
+    texts[Field::PowerLawFactor] = shortest(fit.powerLawFactor);
+    texts[Field::ShiftA] = shortest(fit.shiftA);
+    texts[Field::ShiftB] = shortest(fit.shiftB);
+    return texts;
+}
+
+MeltFitRange rangeOf(const MeltFit &fit, const std::string &source)
+{
+    return {fit.temperatureMin,
+            fit.temperatureMax,
+            fit.shearRateMin,
+            fit.shearRateMax,
+            static_cast<std::int64_t>(fit.points.size()),
+            source,
+            fit.rmsDeviationPercent,
+            fit.maxDeviationPercent};
+}
+
+std::string viscosityNote(const MeltFit &fit)
+{
+    return "; " + shortest(fit.standardViscosityPascalSeconds) + " Pa·s";
+}
+
+std::string howAWasFound(const MeltFitCommandOptions &o)
+{
+    if (o.shiftA)
+        return "A was given";
+    if (o.activationEnergyAt == "constant-stress")
+        return "A = E / R from the activation energy at constant stress";
+    if (o.activationEnergyAt == "constant-shear-rate")
+        return "A = E / (n R) from the activation energy at constant shear rate";
+    return "A was fitted";
+}
+
+// Each point's measured and fitted viscosity as comment lines, above the
+// sections they explain.
+std::string pointsTable(const ViscosityPoints &read, const MeltFit &fit, const MeltFitCommandOptions &o)
+{
+    const std::string unit(viscosityUnitName(read.unit));
+    std::string out = "# Melt fitted to " + std::to_string(read.points.size()) + " points, viscosity in " + unit +
+                      ". η0 is the viscosity at SR0\n# and the reference temperature " +
+                      shortest(fit.referenceTemperature) + " ℃, where aT = 1; " + howAWasFound(o) +
+                      ".\n# Deviation: fitted / measured - 1.\n#\n#";
+    for (const char *title : {"temperature", "shear rate", "measured", "fitted", "deviation"})
+        out += column(title);
+    // Right-aligned by characters: ℃ is one, in three bytes.
+    out += "\n#" + std::string(ColumnWidth - 1, ' ') + "℃" + column("1/sec") + column(unit) + column(unit) + column("%") + "\n";
+    for (std::size_t i = 0; i < read.points.size(); ++i) {
+        const ViscosityPoint &p = read.points[i];
+        out += "#" + column(significant6(p.temperature)) + column(significant6(p.shearRate)) +
+               column(significant6(p.viscosity)) + column(significant6(fit.points[i].fitted)) +
+               column(signedPercent(fit.points[i].deviationPercent)) + "\n";
+    }
+    return out + "#\n";
+}
+
+std::string tomlOutput(const ViscosityPoints &read, const MeltFit &fit, const MeltFitCommandOptions &o)
+{
+    return pointsTable(read, fit, o) + "\n" +
+           formatMeltSections(meltTexts(fit), rangeOf(fit, o.points), viscosityNote(fit));
+}
+
+std::string jsonOutput(const ViscosityPoints &read, const MeltFit &fit, const MeltFitCommandOptions &o)
+{
+    std::string out = "{\n  \"melt\": {";
+    auto number = [&out](const char *key, double v, bool first = false) {
+        out += std::string(first ? "" : ", ") + "\"" + key + "\": ";
+        appendJsonNumber(out, v);
+    };
+    number("standard_viscosity", fit.standardViscosity, true);
+    number("standard_shear_rate", fit.standardShearRate);
+    number("power_law_factor", fit.powerLawFactor);
+    number("shift_a", fit.shiftA);
+    number("shift_b", fit.shiftB);
+    out += ",\n    \"fit\": {";
+    number("temperature_min", fit.temperatureMin, true);
+    number("temperature_max", fit.temperatureMax);
+    number("shear_rate_min", fit.shearRateMin);
+    number("shear_rate_max", fit.shearRateMax);
+    out += ", \"points\": " + std::to_string(fit.points.size()) + ", \"source\": ";
+    appendJsonString(out, o.points);
+    number("rms_deviation_percent", fit.rmsDeviationPercent);
+    number("max_deviation_percent", fit.maxDeviationPercent);
+    out += "}},\n  ";
+    number("standard_viscosity_pascal_seconds", fit.standardViscosityPascalSeconds, true);
+    out += ",\n  ";
+    number("reference_temperature", fit.referenceTemperature, true);
+    out += std::string(",\n  \"shift_a_fitted\": ") + (fit.shiftAFitted ? "true" : "false");
+    out += ",\n  \"viscosity_unit\": ";
+    appendJsonString(out, viscosityUnitName(read.unit));
+    out += ",\n  \"points\": [";
+    for (std::size_t i = 0; i < read.points.size(); ++i) {
+        const ViscosityPoint &p = read.points[i];
+        out += i == 0 ? "\n    {" : ",\n    {";
+        number("temperature", p.temperature, true);
+        number("shear_rate", p.shearRate);
+        number("measured", p.viscosity);
+        number("fitted", fit.points[i].fitted);
+        number("deviation_percent", fit.points[i].deviationPercent);
+        out += "}";
+    }
+    return out + "\n  ]\n}\n";
+}
+
+// Viscosity against shear rate, both logarithmic: each temperature's points
+// as markers and its fitted line, in the temperature's colour.
+PlotSpec plotOf(const ViscosityPoints &read, const MeltFit &fit)
+{
+    const std::string unit(viscosityUnitName(read.unit));
+    PlotSpec plot;
+    plot.title = "Viscosity: measured (markers) and fitted (lines)";
+    plot.xTitle = "Shear rate (1/s)";
+    plot.yTitle = "Viscosity (" + unit + ")";
+    plot.logX = plot.logY = true;
+    std::map<double, std::vector<std::pair<double, double>>> measured;
+    for (const ViscosityPoint &p : read.points)
+        measured[p.temperature].emplace_back(p.shearRate, p.viscosity);
+    const long double factor = pascalSecondsPer(read.unit);
+    const double logMin = std::log(fit.shearRateMin);
+    const double logMax = std::log(fit.shearRateMax);
+    // The lines first, so that the markers are drawn over them.
+    for (const auto &[temperature, points] : measured) {
+        PlotLine line;
+        line.colourGroup = plot.colourGroups.size();
+        plot.colourGroups.push_back(shortest(temperature) + " ℃");
+        for (int k = 0; k < LinePoints; ++k) {
+            const double rate = std::exp(logMin + (logMax - logMin) * k / (LinePoints - 1));
+            line.points.emplace_back(rate, static_cast<double>(fittedViscosity(fit, temperature, rate) / factor));
+        }
+        plot.lines.push_back(std::move(line));
+    }
+    std::size_t group = 0;
+    for (auto &[temperature, points] : measured) {
+        PlotLine line;
+        line.colourGroup = group++;
+        line.markers = true;
+        line.points = std::move(points);
+        plot.lines.push_back(std::move(line));
+    }
+    return plot;
+}
+
+} // namespace
+
+CLI::App *setupMelt(CLI::App &app, int &exitCode)
+{
+    CLI::App *melt = app.add_subcommand("melt", "Work out a melt's five values from what a data sheet gives.");
+    melt->require_subcommand(1);
+
+    auto options = std::make_shared<MeltFitCommandOptions>();
+    CLI::App *cmd = melt->add_subcommand(
+        "fit", "Fit the melt's viscosity model to measured points and print it as a [melt] section.");
+    cmd->add_option("POINTS", options->points,
+                    "CSV of measured points: a header naming temperature (℃), shear_rate (1/s) and viscosity "
+                    "columns, then one point per line; ',' between values, or ';' with decimal commas")
+        ->required();
+    cmd->add_option("--viscosity-unit", options->viscosityUnit,
+                    "Unit of the viscosity column: Pa.s, mPa.s, P or gf.s/cm2 (default: the header's, else Pa.s)")
+        ->check(CLI::IsMember({"Pa.s", "mPa.s", "P", "gf.s/cm2"}));
+    cmd->add_option("--reference-temperature", options->referenceTemperature,
+                    "T where aT = 1, so that B = A / (T + 273.0) and η0 is the viscosity there (℃; default: the "
+                    "middle of the points' range, to 0.1 ℃)");
+    cmd->add_option("--standard-shear-rate", options->standardShearRate, "SR0 (1/s; default 100)");
+    auto *shiftA = cmd->add_option("--shift-a", options->shiftA,
+                                   "Hold A fixed at this value (K) instead of fitting it; needed, or an activation "
+                                   "energy, when the points are at one temperature");
+    auto *energy = cmd->add_option(
+        "--activation-energy", options->activationEnergy,
+        "Hold A fixed as given by this activation energy, with its unit: 45kJ/mol or 45000J/mol");
+    cmd->add_option(
+           "--activation-energy-at", options->activationEnergyAt,
+           "How the activation energy was measured, which decides A (needed with --activation-energy): "
+           "constant-stress gives A = E / R; constant-shear-rate gives A = E / (n R), since at one shear rate "
+           "the model's viscosity moves with aT^n. R = 8.314462618 J/(mol K)")
+        ->check(CLI::IsMember({"constant-stress", "constant-shear-rate"}));
+    shiftA->excludes(energy);
+    cmd->add_option("--format", options->format, "toml (default) or json")->check(CLI::IsMember({"toml", "json"}));
+    cmd->add_option("--into", options->into,
+                    "Replace the [melt] section (and its [melt.fit]) of this case file, keeping every other byte");
+    cmd->add_option("--plot", options->plot,
+                    "Draw viscosity against shear rate, measured and fitted, into FILE.svg or FILE.png");
+    cmd->footer("Exit status: 0 fitted, 1 the points fix no melt (the message says what is missing), 2 a bad "
+                "points file, case file or option; nothing is written unless it is 0.");
+    cmd->callback([options, &exitCode] { exitCode = runMeltFit(*options); });
+    return melt;
+}
+
+int runMeltFit(const MeltFitCommandOptions &o)
+{
+    MeltFitOptions fitOptions;
+    fitOptions.referenceTemperature = o.referenceTemperature;
+    fitOptions.standardShearRate = o.standardShearRate;
+    fitOptions.shiftA = o.shiftA;
+    if (o.activationEnergy.has_value() != o.activationEnergyAt.has_value()) {
+        complain("--activation-energy and --activation-energy-at constant-stress|constant-shear-rate go together: "
+                 "the two ways of measuring an activation energy give A values a factor n apart");
+        return UsageOrFileError;
+    }
+    if (o.activationEnergy) {
+        const std::optional<double> energy = joulesPerMole(*o.activationEnergy);
+        if (!energy)
+            return UsageOrFileError;
+        fitOptions.activationEnergy = ActivationEnergy{
+            *energy, *o.activationEnergyAt == "constant-stress" ? ActivationBasis::ConstantStress
+                                                                 : ActivationBasis::ConstantShearRate};
+    }
+    if (o.plot) {
+        const std::string suffix = std::filesystem::path(*o.plot).extension().string();
+        if (suffix != ".svg" && suffix != ".png") {
+            complain(*o.plot + ": a plot is an .svg or a .png file");
+            return UsageOrFileError;
+        }
+    }
+
+    ViscosityPoints read;
+    std::string caseBytes;
+    try {
+        read = readViscosityPoints(o.points, o.viscosityUnit ? viscosityUnitNamed(*o.viscosityUnit) : std::nullopt);
+        if (o.into) {
+            caseBytes = readCaseBytes(*o.into);
+            parseCase(caseBytes, *o.into);
+        }
+    } catch (const PointsFileError &e) {
+        for (const std::string &problem : e.problems())
+            complain(problem);
+        return UsageOrFileError;
+    } catch (const CaseFileError &e) {
+        complain(e.what());
+        return UsageOrFileError;
+    }
+
+    MeltFit fit;
+    try {
+        fit = fitMelt(read, fitOptions);
+    } catch (const MeltFitOptionError &e) {
+        if (e.kind() == MeltFitOptionError::Kind::ShiftANeeded)
+            complain(o.points + ": " + e.what() + " (--shift-a, or --activation-energy with --activation-energy-at)");
+        else
+            complain(std::string("melt fit: ") + e.what());
+        return UsageOrFileError;
+    } catch (const MeltFitRejected &e) {
+        complain(o.points + ": " + e.what());
+        return CaseFailed;
+    }
+
+    std::string replaced;
+    try {
+        if (o.into)
+            replaced = replaceMeltSections(caseBytes, *o.into, meltTexts(fit), rangeOf(fit, o.points),
+                                           viscosityNote(fit));
+    } catch (const CaseFileError &e) {
+        complain(e.what());
+        return UsageOrFileError;
+    }
+    if (o.plot) {
+        if (const std::string error = drawPlot(plotOf(read, fit), *o.plot); !error.empty()) {
+            complain(error);
+            return UsageOrFileError;
+        }
+    }
+    if (o.into) {
+        // Whole or not at all, like a case the window saves.
+        if (const int err = replaceWholeFile(*o.into, replaced); err != 0) {
+            complain(systemMessage(*o.into, err));
+            return UsageOrFileError;
+        }
+    }
+    try {
+        FileSink out("-");
+        out.write(o.format == "json" ? jsonOutput(read, fit, o) : tomlOutput(read, fit, o));
+        out.close();
+    } catch (const std::runtime_error &e) {
+        complain(e.what());
+        return UsageOrFileError;
+    }
+    return Success;
+}
+
+} // namespace sf

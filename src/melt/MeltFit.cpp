@@ -1,0 +1,232 @@
+#include "MeltFit.h"
+
+#include <Eigen/Dense>
+
+#include <algorithm>
+#include <charconv>
+#include <cmath>
+#include <set>
+
+namespace sf {
+
+namespace {
+
+using Matrix = Eigen::Matrix<long double, Eigen::Dynamic, Eigen::Dynamic>;
+using Vector = Eigen::Matrix<long double, Eigen::Dynamic, 1>;
+
+// Pa·s per gf·s/cm²: 9.80665e-3 N·s over 1e-4 m².
+constexpr long double PascalSecondsPerCaseUnit = 98.0665L;
+
+// A column whose part independent of the others is below this fraction of
+// its length carries nothing of its own: with the columns scaled to length
+// 1, far above the rounding of extended arithmetic and far below what
+// measured points that differ at all give.
+constexpr long double RankThreshold = 1e-10L;
+
+std::string shown(long double v)
+{
+    char buf[32];
+    const auto r = std::to_chars(buf, buf + sizeof buf, static_cast<double>(v), std::chars_format::general, 6);
+    return std::string(buf, r.ptr);
+}
+
+// A value stored as a double; one that no double holds ends the fit.
+double stored(long double v)
+{
+    const double d = static_cast<double>(v);
+    if (!std::isfinite(d))
+        throw MeltFitRejected("the fit's values are beyond the range of numbers; check the columns and the units");
+    return d;
+}
+
+void checkOptions(const MeltFitOptions &o)
+{
+    using Kind = MeltFitOptionError::Kind;
+    if (o.referenceTemperature && !(std::isfinite(*o.referenceTemperature) && *o.referenceTemperature > -273.0))
+        throw MeltFitOptionError(Kind::BadOption, "the reference temperature must be a number above -273 °C");
+    if (!(std::isfinite(o.standardShearRate) && o.standardShearRate > 0))
+        throw MeltFitOptionError(Kind::BadOption, "the standard shear rate must be a number above 0");
+    if (o.shiftA && o.activationEnergy)
+        throw MeltFitOptionError(Kind::BadOption, "A is given twice: directly and as an activation energy");
+    if (o.shiftA && !(std::isfinite(*o.shiftA) && *o.shiftA > 0))
+        throw MeltFitOptionError(Kind::BadOption, "A must be a number above 0");
+    if (o.activationEnergy && !(std::isfinite(o.activationEnergy->joulesPerMole) && o.activationEnergy->joulesPerMole > 0))
+        throw MeltFitOptionError(Kind::BadOption, "the activation energy must be a number above 0");
+}
+
+// The least-squares solution of X c = y, or nullopt when X's columns do
+// not span as many dimensions as there are columns.
+std::optional<Vector> leastSquares(Matrix x, const Vector &y)
+{
+    // Columns of length 1, so that the rank test sees their directions and
+    // not their units.
+    Vector scale(x.cols());
+    for (Eigen::Index j = 0; j < x.cols(); ++j) {
+        scale(j) = x.col(j).norm();
+        if (!(scale(j) > 0) || !std::isfinite(scale(j)))
+            return std::nullopt;
+        x.col(j) /= scale(j);
+    }
+    Eigen::ColPivHouseholderQR<Matrix> qr(x);
+    qr.setThreshold(RankThreshold);
+    if (qr.rank() < x.cols())
+        return std::nullopt;
+    Vector c = qr.solve(y);
+    return Vector(c.array() / scale.array());
+}
+
+long double modelViscosity(const MeltFit &fit, double temperature, double shearRate)
+{
+    const long double shift = std::exp(fit.shiftA / (temperature + 273.0L) - fit.shiftB);
+    return static_cast<long double>(fit.standardViscosity) * PascalSecondsPerCaseUnit *
+           std::pow(shift, static_cast<long double>(fit.powerLawFactor)) *
+           std::pow(shearRate / static_cast<long double>(fit.standardShearRate), fit.powerLawFactor - 1.0L);
+}
+
+} // namespace
+
+double fittedViscosity(const MeltFit &fit, double temperature, double shearRate)
+{
+    return static_cast<double>(modelViscosity(fit, temperature, shearRate));
+}
+
+double middleTemperature(double temperatureMin, double temperatureMax)
+{
+    const long double middle = (static_cast<long double>(temperatureMin) + temperatureMax) / 2;
+    return static_cast<double>(std::round(middle * 10) / 10);
+}
+
+MeltFit fitMelt(const ViscosityPoints &data, const MeltFitOptions &options)
+{
+    checkOptions(options);
+    const std::vector<ViscosityPoint> &points = data.points;
+    if (points.size() < 2)
+        throw MeltFitRejected("a fit takes two points at least");
+
+    MeltFit fit{};
+    fit.temperatureMin = fit.temperatureMax = points.front().temperature;
+    fit.shearRateMin = fit.shearRateMax = points.front().shearRate;
+    std::set<double> temperatures, shearRates;
+    for (const ViscosityPoint &p : points) {
+        fit.temperatureMin = std::min(fit.temperatureMin, p.temperature);
+        fit.temperatureMax = std::max(fit.temperatureMax, p.temperature);
+        fit.shearRateMin = std::min(fit.shearRateMin, p.shearRate);
+        fit.shearRateMax = std::max(fit.shearRateMax, p.shearRate);
+        temperatures.insert(p.temperature);
+        shearRates.insert(p.shearRate);
+    }
+
+    enum class Mode { FitA, FixedA, FixedNA } mode = Mode::FitA;
+    long double givenA = 0;  // FixedA
+    long double givenNA = 0; // FixedNA: n*A, E / R
+    if (options.shiftA) {
+        mode = Mode::FixedA;
+        givenA = *options.shiftA;
+    } else if (options.activationEnergy) {
+        const long double energyOverR = options.activationEnergy->joulesPerMole / GasConstant;
+        if (options.activationEnergy->basis == ActivationBasis::ConstantStress) {
+            mode = Mode::FixedA;
+            givenA = energyOverR;
+        } else {
+            mode = Mode::FixedNA;
+            givenNA = energyOverR;
+        }
+    } else if (temperatures.size() == 1) {
+        throw MeltFitOptionError(MeltFitOptionError::Kind::ShiftANeeded,
+                                 "all points are at one temperature (" + shown(fit.temperatureMin) +
+                                     " °C), from which A cannot be fitted: give A or an activation energy, "
+                                     "or add points at a second temperature");
+    }
+
+    fit.standardShearRate = options.standardShearRate;
+    fit.referenceTemperature = options.referenceTemperature.value_or(middleTemperature(fit.temperatureMin, fit.temperatureMax));
+    const long double referenceInverse = 1.0L / (fit.referenceTemperature + 273.0L);
+    const long double factor = pascalSecondsPer(data.unit);
+
+    const auto rows = static_cast<Eigen::Index>(points.size());
+    const Eigen::Index columns = mode == Mode::FitA ? 3 : 2;
+    Matrix x(rows, columns);
+    Vector y(rows);
+    for (Eigen::Index i = 0; i < rows; ++i) {
+        const ViscosityPoint &p = points[static_cast<std::size_t>(i)];
+        const long double inverse = 1.0L / (p.temperature + 273.0L) - referenceInverse;
+        const long double logRate = std::log(p.shearRate / static_cast<long double>(fit.standardShearRate));
+        const long double logViscosity = std::log(p.viscosity * factor);
+        x(i, 0) = 1;
+        switch (mode) {
+        case Mode::FitA: // ln eta = c0 + (nA) inverse + (n - 1) logRate
+            x(i, 1) = inverse;
+            x(i, 2) = logRate;
+            y(i) = logViscosity;
+            break;
+        case Mode::FixedA: // ln eta + logRate = c0 + n (A inverse + logRate)
+            x(i, 1) = givenA * inverse + logRate;
+            y(i) = logViscosity + logRate;
+            break;
+        case Mode::FixedNA: // ln eta - (nA) inverse = c0 + (n - 1) logRate
+            x(i, 1) = logRate;
+            y(i) = logViscosity - givenNA * inverse;
+            break;
+        }
+    }
+
+    const std::optional<Vector> c = leastSquares(x, y);
+    if (!c) {
+        if (shearRates.size() == 1)
+            throw MeltFitRejected("all points are at one shear rate (" + shown(fit.shearRateMin) +
+                                  " 1/s), from which n cannot be fitted: add points at a second shear rate");
+        if (mode == Mode::FitA)
+            throw MeltFitRejected("temperature and shear rate change together in these points, so that n and A "
+                                  "cannot be told apart: add points at a second shear rate at one of the "
+                                  "temperatures, or give A");
+        throw MeltFitRejected("these points cannot fix the melt's values: add points at other shear rates");
+    }
+
+    long double n = 0, a = 0;
+    switch (mode) {
+    case Mode::FitA:
+        n = (*c)(2) + 1;
+        a = (*c)(1) / n;
+        break;
+    case Mode::FixedA:
+        n = (*c)(1);
+        a = givenA;
+        break;
+    case Mode::FixedNA:
+        n = (*c)(1) + 1;
+        a = givenNA / n;
+        break;
+    }
+    if (!(n > 0))
+        throw MeltFitRejected("the points give n = " + shown(n) +
+                              ", and n must be above 0: their viscosity falls as fast as the shear rate rises, or "
+                              "faster; check the shear-rate and viscosity columns");
+    if (!(a > 0))
+        throw MeltFitRejected("the points give A = " + shown(a) +
+                              " K, and A must be above 0: their viscosity rises with temperature; check the "
+                              "temperature column");
+
+    const long double eta0 = std::exp((*c)(0));
+    fit.standardViscosityPascalSeconds = stored(eta0);
+    fit.standardViscosity = stored(eta0 / PascalSecondsPerCaseUnit);
+    fit.powerLawFactor = stored(n);
+    fit.shiftA = stored(a);
+    fit.shiftB = stored(a * referenceInverse);
+    fit.shiftAFitted = mode == Mode::FitA;
+
+    // The deviations are those of the values as stored, which a run uses.
+    long double sumSquares = 0;
+    fit.maxDeviationPercent = 0;
+    fit.points.reserve(points.size());
+    for (const ViscosityPoint &p : points) {
+        const long double model = modelViscosity(fit, p.temperature, p.shearRate);
+        const long double deviation = 100 * (model / (p.viscosity * factor) - 1);
+        fit.points.push_back({stored(model / factor), stored(deviation)});
+        sumSquares += deviation * deviation;
+        fit.maxDeviationPercent = std::max(fit.maxDeviationPercent, stored(std::fabs(deviation)));
+    }
+    fit.rmsDeviationPercent = stored(std::sqrt(sumSquares / static_cast<long double>(points.size())));
+    return fit;
+}
+
+} // namespace sf

@@ -1,0 +1,266 @@
+// screenfilter-cli melt fit as a user runs it: the values it prints, what it
+// writes into a case file, and what it refuses.
+#include "support/Files.h"
+#include "support/Process.h"
+#include "support/TempDir.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <filesystem>
+#include <map>
+#include <sys/stat.h>
+
+namespace sf {
+namespace {
+
+namespace fs = std::filesystem;
+using test::readBytes;
+using test::writeBytes;
+
+const std::string DocsPoints = SCREENFILTER_DOCS "/melt-points.csv";
+
+test::ProcessResult cli(const std::vector<std::string> &args)
+{
+    return test::runProcess(SCREENFILTER_CLI, args);
+}
+
+// "key = value" lines of TOML output, in order, comments cut off.
+std::vector<std::pair<std::string, std::string>> assignments(const std::string &toml)
+{
+    std::vector<std::pair<std::string, std::string>> out;
+    std::size_t at = 0;
+    while (at < toml.size()) {
+        const std::size_t end = toml.find('\n', at);
+        const std::string line = toml.substr(at, end - at);
+        at = end == std::string::npos ? toml.size() : end + 1;
+        const std::size_t eq = line.find(" = ");
+        if (line.empty() || line[0] == '#' || eq == std::string::npos)
+            continue;
+        const std::string value = line.substr(eq + 3, line.find(" #") == std::string::npos ? std::string::npos
+                                                                                             : line.find(" #") - eq - 3);
+        out.emplace_back(line.substr(0, eq), value.substr(0, value.find_last_not_of(' ') + 1));
+    }
+    return out;
+}
+
+TEST(MeltFitCommand, WorkedExampleComesBackWithItsRange)
+{
+    test::ScopedTempCwd cwd;
+    fs::copy_file(SCREENFILTER_TEST_DATA "/melt-worked-example.csv", "worked.csv");
+    const test::ProcessResult r = cli({"melt", "fit", "worked.csv", "--reference-temperature", "290.05637982195846"});
+    ASSERT_EQ(r.exitCode, 0) << r.err;
+    const auto values = assignments(r.out);
+    const std::vector<std::pair<std::string, double>> expected = {
+        {"standard_viscosity", 9.55}, {"standard_shear_rate", 100}, {"power_law_factor", 0.469},
+        {"shift_a", 15180},           {"shift_b", 26.96},           {"temperature_min", 250},
+        {"temperature_max", 310},     {"shear_rate_min", 10},       {"shear_rate_max", 5000},
+        {"points", 12},               {"source", 0},                {"rms_deviation_percent", 0},
+        {"max_deviation_percent", 0},
+    };
+    ASSERT_EQ(values.size(), expected.size()) << r.out;
+    for (std::size_t i = 0; i < expected.size(); ++i) {
+        const auto &[key, value] = expected[i];
+        EXPECT_EQ(values[i].first, key);
+        if (key == "source")
+            EXPECT_EQ(values[i].second, "\"worked.csv\"");
+        else if (value == 0) // exact points: no deviation beyond rounding
+            EXPECT_LT(std::stod(values[i].second), 1e-9) << key;
+        else
+            EXPECT_NEAR(std::stod(values[i].second), value, 1e-9 * value) << key;
+    }
+    EXPECT_NE(r.out.find("# Standard Viscosity (gf.s/cm2); 936.53507500"), std::string::npos) << r.out;
+    EXPECT_NE(r.out.find("#         250          10     8377.27     8377.27       +0.00\n"), std::string::npos);
+}
+
+TEST(MeltFitCommand, OneTemperatureTakesAInEitherConventionAndUnit)
+{
+    test::ScopedTempCwd cwd;
+    writeBytes("280.csv", "temperature,shear_rate,viscosity\n280,10,4002.9900527311974\n280,100,1178.6490511142982\n"
+                          "280,1000,347.04397647573214\n");
+    // A = E / R and E / (n R) with R = 8.314462618 and n = 0.469, by hand.
+    const struct {
+        std::vector<std::string> args;
+        double a;
+    } rows[] = {
+        {{"--activation-energy", "50kJ/mol", "--activation-energy-at", "constant-stress"}, 6013.6177522471363},
+        {{"--activation-energy", "50000 J/mol", "--activation-energy-at", "constant-stress"}, 6013.6177522471363},
+        {{"--activation-energy", "50 kJ/mol", "--activation-energy-at", "constant-shear-rate"}, 12822.212691358500},
+        {{"--shift-a", "15180"}, 15180},
+    };
+    for (const auto &row : rows) {
+        SCOPED_TRACE(row.args[1]);
+        std::vector<std::string> args = {"melt", "fit", "280.csv"};
+        args.insert(args.end(), row.args.begin(), row.args.end());
+        const test::ProcessResult r = cli(args);
+        ASSERT_EQ(r.exitCode, 0) << r.err;
+        EXPECT_NEAR(std::stod(assignments(r.out)[3].second), row.a, 1e-9 * row.a);
+    }
+}
+
+TEST(MeltFitCommand, JsonAndPlot)
+{
+    test::ScopedTempCwd cwd;
+    fs::copy_file(DocsPoints, "sheet.csv");
+    const test::ProcessResult r = cli({"melt", "fit", "sheet.csv", "--format", "json", "--plot", "fit.svg"});
+    ASSERT_EQ(r.exitCode, 0) << r.err;
+    EXPECT_EQ(r.out.substr(0, 50), "{\n  \"melt\": {\"standard_viscosity\": 43.252981431738");
+    EXPECT_NE(r.out.find("\"fit\": {\"temperature_min\": 200, \"temperature_max\": 260, \"shear_rate_min\": 10, "
+                         "\"shear_rate_max\": 1000, \"points\": 16, \"source\": \"sheet.csv\", "
+                         "\"rms_deviation_percent\": 2.68521801933168"),
+              std::string::npos)
+        << r.out;
+    EXPECT_NE(r.out.find("\"viscosity_unit\": \"Pa.s\",\n  \"points\": [\n    {\"temperature\": 200, \"shear_rate\": 10, "
+                         "\"measured\": 35740, \"fitted\": 35748.88"),
+              std::string::npos);
+    const std::string svg = readBytes("fit.svg");
+    for (const char *text : {"<svg", "Shear rate (1/s)", "Viscosity (Pa.s)", "230 ℃"})
+        EXPECT_NE(svg.find(text), std::string::npos) << text;
+}
+
+// Every byte but the melt's stays: the case's comments, its order, its line
+// breaks; the melt's lines are those the command prints.
+TEST(MeltFitCommand, IntoChangesOnlyTheMeltLines)
+{
+    test::ScopedTempCwd cwd;
+    fs::copy_file(DocsPoints, "sheet.csv");
+    const std::string printed = cli({"melt", "fit", "sheet.csv"}).out;
+    const std::string melt = printed.substr(printed.find("[melt]\n"));
+    const std::string meltAlone = melt.substr(0, melt.find("\n\n[melt.fit]"));
+    const std::string fitAlone = melt.substr(melt.find("[melt.fit]"), melt.size() - melt.find("[melt.fit]") - 1);
+    auto crlf = [](std::string text) {
+        for (std::size_t at = 0; (at = text.find('\n', at)) != std::string::npos; at += 2)
+            text.replace(at, 1, "\r\n");
+        return text;
+    };
+    const std::string process = "[process]\nflow_rate = 57.0\nscreen_diameter = 2.0\ndensity = 0.96\ntemperature = 290.0\n";
+    const std::string oldMelt = "[melt]  # the old melt\n# from a colleague\nstandard_viscosity = 9.55\n"
+                                "standard_shear_rate = 100.0\npower_law_factor = 0.469\nshift_a = 15180.0\n"
+                                "shift_b = 26.96   # B";
+    const std::string pack = "[pack]\ncount = 1\nscreens = [{ mesh = 30, wire = 0.02946 }]\n";
+    const std::string oldFit = "[melt.fit]\ntemperature_min = 1\ntemperature_max = 2\nshear_rate_min = 1\n"
+                               "shear_rate_max = 2\npoints = 2\nsource = \"x\"\nrms_deviation_percent = 0\n"
+                               "max_deviation_percent = 0";
+    const struct {
+        const char *name;
+        std::vector<std::string> parts; // kept, replaced, kept, replaced, ... : the case
+        std::vector<std::string> news;  // what the replaced parts become
+    } rows[] = {
+        {"no fit yet", {"# my pack\n" + process + "\n", oldMelt, "\n# after the melt\n\n" + pack},
+         {melt.substr(0, melt.size() - 1)}},
+        {"CR LF, melt last, no line break at the end", {crlf("# my pack\n" + process + pack + "\n"), crlf(oldMelt), ""},
+         {crlf(melt.substr(0, melt.size() - 1))}},
+        {"a fit of its own further down", {process, oldMelt, "\n" + pack + "\n", oldFit, "\n# end\n"},
+         {meltAlone, fitAlone}},
+    };
+    for (const auto &row : rows) {
+        SCOPED_TRACE(row.name);
+        std::string before, after;
+        for (std::size_t i = 0; i < row.parts.size(); ++i) {
+            before += row.parts[i];
+            after += i % 2 ? row.news[i / 2] : row.parts[i];
+        }
+        writeBytes("case.sfcase", before);
+        const test::ProcessResult r = cli({"melt", "fit", "sheet.csv", "--into", "case.sfcase"});
+        ASSERT_EQ(r.exitCode, 0) << r.err;
+        EXPECT_EQ(r.out, printed);
+        EXPECT_EQ(readBytes("case.sfcase"), after);
+        const test::ProcessResult run = cli({"run", "case.sfcase", "-o", "-"});
+        EXPECT_EQ(run.exitCode, 0) << run.err;
+        EXPECT_NE(run.out.find("=  43.2530"), std::string::npos);
+        EXPECT_NE(run.err.find("290.0 ℃ is outside the 200 to 260 ℃ of the viscosity data"), std::string::npos)
+            << run.err;
+    }
+    EXPECT_NE(cli({"run", "case.sfcase", "--format", "json"}).out.find("\"code\": \"outside-fit-temperature\""),
+              std::string::npos);
+    const test::ProcessResult sweep = cli({"sweep", "case.sfcase", "--vary", "temperature=230,290"});
+    EXPECT_NE(sweep.out.find(",230,"), std::string::npos);
+    EXPECT_NE(sweep.out.find("outside-fit-temperature"), std::string::npos) << sweep.out;
+}
+
+TEST(MeltFitCommand, BadInputSaysWhyAndWritesNothing)
+{
+    test::ScopedTempCwd cwd;
+    const std::string h = "temperature,shear_rate,viscosity\n";
+    const std::map<std::string, std::string> files = {
+        {"empty.csv", ""},
+        {"one.csv", h + "250,10,1000\n"},
+        {"negative.csv", h + "250,-10,1000\n250,100,500\n"},
+        {"zero.csv", h + "250,10,0\n250,100,500\n"},
+        {"cold.csv", h + "-273.15,10,1000\n250,100,500\n"},
+        {"mixed.csv", "temperature,shear_rate,viscosity (mPa.s)\n250,10,1000\n250,100,500\n"},
+        {"nan.csv", h + "250,NaN,1000\n250,100,Infinity\n"},
+        {"latin1.csv", h + "250,10,1000 # 25\xB0" "C\n250,100,500\n280,10,400\n"},
+        {"one-t.csv", h + "280,10,1000\n280,100,500\n"},
+        {"one-rate.csv", h + "250,10,1000\n280,10,500\n"},
+        {"good.csv", h + "250,10,1000\n250,100,500\n280,10,700\n"},
+        {"inline.sfcase", "melt = { standard_viscosity = 1, standard_shear_rate = 1, power_law_factor = 1, "
+                          "shift_a = 1, shift_b = 1 }\n[process]\nflow_rate = 1\nscreen_diameter = 1\ndensity = 1\n"
+                          "temperature = 1\n[pack]\ncount = 1\n"},
+    };
+    for (const auto &[name, content] : files)
+        writeBytes(name, content);
+    std::string many = h;
+    for (int i = 0; i <= 100000; ++i)
+        many += "250," + std::to_string(i + 1) + ",7\n";
+    writeBytes("many.csv", many);
+    ASSERT_EQ(::mkdir("dir", 0777), 0);
+    ASSERT_EQ(::mkfifo("fifo", 0666), 0); // nobody writes: a read would wait for ever
+    ASSERT_EQ(cli({"init", "case.sfcase"}).exitCode, 0);
+    const std::string untouched = readBytes("case.sfcase");
+
+    const struct {
+        std::vector<std::string> args;
+        int exitCode;
+        std::string err;
+    } rows[] = {
+        {{"empty.csv"}, 2, "empty.csv: no header and no points: the first line that is no comment names the columns, "
+                           "as in temperature,shear_rate,viscosity\n"},
+        {{"one.csv"}, 2, "one.csv: one point only; a fit takes two at least\n"},
+        {{"negative.csv"}, 2, "negative.csv:2: shear_rate -10 is not above zero\n"},
+        {{"zero.csv"}, 2, "zero.csv:2: viscosity 0 is not above zero\n"},
+        {{"cold.csv"}, 2, "cold.csv:2: temperature -273.15 °C is at or below -273 °C\n"},
+        {{"mixed.csv", "--viscosity-unit", "Pa.s"}, 2,
+         "mixed.csv:1: mixed units: the header gives viscosity in mPa.s, not in Pa.s as asked\n"},
+        {{"many.csv"}, 2, "many.csv:100002: more than 100000 points; fit a sample of them\n"},
+        {{"nan.csv"}, 2, "nan.csv:2: shear_rate 'NaN' is not a finite number\nnan.csv:3: viscosity 'Infinity' is not a "
+                         "finite number\n"},
+        {{"latin1.csv"}, 2, "latin1.csv:2: not UTF-8 text; save the file as UTF-8\n"},
+        {{"dir"}, 2, "dir: a directory, not a points file\n"},
+        {{"fifo"}, 2, "fifo: not a regular file (a FIFO, a device or a socket)\n"},
+        {{"missing.csv"}, 2, "missing.csv: No such file or directory\n"},
+        {{"one-t.csv"}, 2, "one-t.csv: all points are at one temperature (280 °C), from which A cannot be fitted: give "
+                           "A or an activation energy, or add points at a second temperature (--shift-a, or "
+                           "--activation-energy with --activation-energy-at)\n"},
+        {{"good.csv", "--reference-temperature", "-300"}, 2,
+         "melt fit: the reference temperature must be a number above -273 °C\n"},
+        {{"good.csv", "--activation-energy", "50", "--activation-energy-at", "constant-stress"}, 2,
+         "--activation-energy 50: a number and its unit, as in 45kJ/mol or 45000J/mol\n"},
+        {{"good.csv", "--activation-energy", "50kJ/mol"}, 2,
+         "--activation-energy and --activation-energy-at constant-stress|constant-shear-rate go together: the two "
+         "ways of measuring an activation energy give A values a factor n apart\n"},
+        {{"good.csv", "--plot", "p.jpg"}, 2, "p.jpg: a plot is an .svg or a .png file\n"},
+        {{"good.csv", "--into", "inline.sfcase"}, 2,
+         "inline.sfcase: its melt is not written as a [melt] section, the only form that can be replaced\n"},
+        {{"good.csv", "--into", "missing.sfcase"}, 2, "missing.sfcase: cannot be read: No such file or directory\n"},
+        {{"one-rate.csv"}, 1, "one-rate.csv: all points are at one shear rate (10 1/s), from which n cannot be "
+                              "fitted: add points at a second shear rate\n"},
+    };
+    for (const auto &row : rows) {
+        SCOPED_TRACE(row.args[0]);
+        std::vector<std::string> args = {"melt", "fit"};
+        args.insert(args.end(), row.args.begin(), row.args.end());
+        for (const char *option : {"--into", "--plot"})
+            if (std::find(args.begin(), args.end(), option) == args.end())
+                args.insert(args.end(), {option, option == std::string("--into") ? "case.sfcase" : "p.png"});
+        const test::ProcessResult r = cli(args);
+        EXPECT_EQ(r.exitCode, row.exitCode);
+        EXPECT_EQ(r.err, row.err);
+        EXPECT_EQ(r.out, "");
+    }
+    EXPECT_EQ(readBytes("case.sfcase"), untouched);
+    EXPECT_FALSE(fs::exists("p.png"));
+}
+
+} // namespace
+} // namespace sf
