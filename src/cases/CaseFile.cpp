@@ -549,7 +549,7 @@ private:
                     if (n.key == key.str())
                         number = &n;
                 if (!number)
-                    fail(m_file, key.source(), "unknown key '" + shown(key) + "' in [melt.fit]");
+                    fail(m_file, key.source(), "unknown key " + shown(key, "'", "'") + " in [melt.fit]");
                 std::optional<double> v;
                 if (const auto *i = value.as_integer())
                     v = static_cast<double>(i->get());

@@ -330,8 +330,14 @@ int runMeltFit(const MeltFitCommandOptions &o)
         return UsageOrFileError;
     }
     if (o.plot) {
-        if (const std::string error = drawPlot(plotOf(read, fit), *o.plot); !error.empty()) {
+        std::string picture;
+        if (const std::string error = drawPlot(plotOf(read, fit), *o.plot, picture); !error.empty()) {
             complain(error);
+            return UsageOrFileError;
+        }
+        FileCalls system;
+        if (const WriteResult r = writeWholeFile(*o.plot, picture, system); !r.ok()) {
+            complain(writeFailureText(*o.plot, r));
             return UsageOrFileError;
         }
     }

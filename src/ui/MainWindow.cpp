@@ -539,7 +539,7 @@ bool MainWindow::openCase(const QString &path)
     m_meltFit = opened.meltFit;
     m_casePath = path;
     m_caseTexts = fieldTexts();
-    const std::string reportName = sf::reportFileNameOf(texts);
+    const std::string reportName = sf::reportFileNameOf(opened.texts);
     m_outsideReportName = sf::leavesFolder(reportName) ? reportName : std::string();
     updateReportPathTip();
     updateTitle();
