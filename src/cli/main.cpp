@@ -5,6 +5,7 @@
 #include "InitCommand.h"
 #include "MeltFitCommand.h"
 #include "RunCommand.h"
+#include "SolveCommand.h"
 #include "SweepCommand.h"
 #include "io/FileSignals.h"
 
@@ -24,8 +25,8 @@ int main(int argc, char **argv)
     // limit, is an error to report, not a reason to die with half a file.
     ignoreFileSignals();
 
-    CLI::App app{"Pressure drop of a polymer melt through a screen pack: case files, runs, sweeps, plots and melts "
-                 "from data sheets.",
+    CLI::App app{"Pressure drop of a polymer melt through a screen pack: case files, runs, sweeps, plots, limits and "
+                 "melts from data sheets.",
                  "screenfilter-cli"};
     app.set_version_flag("--version", "screenfilter-cli " SCREENFILTER_VERSION);
     app.require_subcommand(1);
@@ -36,6 +37,7 @@ int main(int argc, char **argv)
     setupRun(app, exitCode);
     setupSweep(app, exitCode);
     setupMelt(app, exitCode);
+    setupSolve(app, exitCode);
 
     // CLI11 would only say that a subcommand is required.
     if (argc > 1 && argv[1][0] != '-') {
@@ -43,7 +45,8 @@ int main(int argc, char **argv)
         for (const CLI::App *sub : app.get_subcommands({}))
             known = known || sub->get_name() == argv[1];
         if (!known) {
-            std::fprintf(stderr, "screenfilter-cli: unknown command '%s': init, run, sweep or melt (--help says more)\n",
+            std::fprintf(stderr,
+                         "screenfilter-cli: unknown command '%s': init, run, sweep, solve or melt (--help says more)\n",
                          argv[1]);
             return UsageOrFileError;
         }

@@ -2,6 +2,7 @@
 
 #include "calc/InputFields.h"
 #include "calc/NumberReaders.h"
+#include "run/Diagnoses.h"
 #include "run/Sweep.h"
 
 #include <algorithm>
@@ -62,7 +63,9 @@ public:
 private:
     // The limited pressure at `v`, or nullopt after making the answer a fault.
     std::optional<double> measure(double v);
-    bool met(double m) const { return m <= m_limit.kgfCm2(); }
+    // Compared in the limit's own unit, so that the pressure an answer
+    // quotes in that unit never reads above the limit it meets.
+    bool met(double m) const { return m * m_limit.unit.perKgfCm2 <= m_limit.value; }
 
     std::string valueText(double v) const { return shortest(v) + unitSuffix(m_key); }
     std::string rangeText() const
@@ -97,9 +100,15 @@ std::optional<double> Search::measure(double v)
     const StudyPoint &point = m_evaluator.evaluate(value);
     std::string why;
     if (!point.ok()) {
-        why = (point.status == PointStatus::Rejected ? "the case is refused: " : "the run stops: ") + point.message;
-        if (point.faultScreen != 0)
-            why += " (screen " + std::to_string(point.faultScreen) + ")";
+        // What is physically wrong there says more than the arithmetic's words.
+        FieldTexts at = m_texts;
+        at[m_key] = shortest(v);
+        std::replace(at[m_key].begin(), at[m_key].end(), '.', m_separator);
+        const std::vector<Finding> findings = diagnose(at, m_separator, &point);
+        const auto error = std::find_if(findings.begin(), findings.end(),
+                                        [](const Finding &f) { return f.severity == Severity::Error; });
+        const Finding f = error != findings.end() ? *error : faultFinding(point);
+        why = "the case does not compute: " + f.key + ": " + f.sentence + " [" + point.message + "]";
     } else {
         const double m = m_limit.screen == 0 ? point.total
                                              : point.screens[static_cast<std::size_t>(m_limit.screen - 1)].pressureDrop;

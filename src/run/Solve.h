@@ -33,7 +33,8 @@ struct SolveRange {
 struct SolveAnswer {
     SolveOutcome outcome = SolveOutcome::Refused;
     // Found: two adjacent doubles, lo < hi; the limit is met at one and not
-    // the other. Fault: both the value where the run stopped.
+    // the other (met: the pressure in the limit's unit is at most the
+    // limit's value). Fault: both the value where the run stopped.
     double lo = 0, hi = 0;
     double measureLo = 0, measureHi = 0; // the limited pressure at lo and hi, kgf/cm2
     bool rises = true;                   // the limited pressure rises with the key

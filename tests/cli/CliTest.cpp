@@ -345,7 +345,8 @@ TEST(Cli, UsageHelpAndVersion)
         {{"sweep", "--help"}, 0, "KEY=FROM:TO:COUNT"},
         {{"init", "--help"}, 0, "worked example"},
         {{}, 2, "A subcommand is required"},
-        {{"frobnicate"}, 2, "screenfilter-cli: unknown command 'frobnicate': init, run, sweep or melt (--help says more)"},
+        {{"frobnicate"}, 2,
+         "screenfilter-cli: unknown command 'frobnicate': init, run, sweep, solve or melt (--help says more)"},
     };
     for (const auto &row : rows) {
         const test::ProcessResult r = cli(row.args);

@@ -82,9 +82,9 @@ TEST(Solve, FindsTwoAdjacentDoublesThatSingleRunsPutEitherSideOfTheLimit)
         const double atHi = singleRun(texts, row.separator, row.key, a.hi, limit.screen);
         EXPECT_EQ(atLo, a.measureLo);
         EXPECT_EQ(atHi, a.measureHi);
-        const double level = limit.kgfCm2();
-        EXPECT_EQ(atLo <= level, row.rises) << atLo << " at " << a.lo << ", limit " << level;
-        EXPECT_EQ(atHi <= level, !row.rises) << atHi << " at " << a.hi << ", limit " << level;
+        const double toUnit = limit.unit.perKgfCm2;
+        EXPECT_EQ(atLo * toUnit <= limit.value, row.rises) << atLo << " at " << a.lo << ", limit " << row.limit;
+        EXPECT_EQ(atHi * toUnit <= limit.value, !row.rises) << atHi << " at " << a.hi << ", limit " << row.limit;
         EXPECT_TRUE(a.atLo.ok() && a.atHi.ok());
         EXPECT_GT(a.pointWithin().screens[0].wallShearRate, 0); // details, for diagnoses
     }
@@ -107,12 +107,14 @@ TEST(Solve, SaysWhyThereIsNoAnswer)
          "process.flow_rate: the total is above the limit of 150 bar all from 50 to 60 kg/hr (at least "},
         // Screen 1's pitch is 2.54 / 30 = 0.0847 cm: thicker wire leaves no opening.
         {"a fault in range", {}, wireField(1), "total=150bar", {0.01, 0.1}, SolveOutcome::Fault,
-         "screens.1.wire: at 0."},
-        // At -300 degrees the shift factor is tiny but not zero; one sample on it is.
-        {"near absolute zero", {}, Field::Temperature, "total=150bar", {-300, 100}, SolveOutcome::Fault,
-         "process.temperature: at -287.5 ℃ (searching from -300 to 100 ℃) the run stops: "},
+         "screens.1.wire: at 0.0870312499999996 cm (searching from 0.01 to 0.1 cm) the case does not compute: "
+         "screens.1.wire: no opening left at screen 1: wire 0.0870312499999996 cm ≥ pitch 0.08467 cm"},
+        // -300 still computes (a tiny shift factor); the next sample's is zero.
+        {"below absolute zero", {}, Field::Temperature, "total=150bar", {-300, 100}, SolveOutcome::Fault,
+         "process.temperature: at -287.5 ℃ (searching from -300 to 100 ℃) the case does not compute: "
+         "process.temperature: the melt temperature -287.5 ℃ is at or below absolute zero"},
         {"unreadable case", {{Field::Density, "x"}}, Field::FlowRate, "total=150bar", {1, 100}, SolveOutcome::Fault,
-         "process.flow_rate: at 1 kg/hr (searching from 1 to 100 kg/hr) the run stops: 'x' "},
+         "process.flow_rate: at 1 kg/hr (searching from 1 to 100 kg/hr) the case does not compute: process.density: 'x' "},
         {"no change", {}, wireField(2), "drop.1=10bar", {0.02, 0.03}, SolveOutcome::NotMonotone,
          "screens.2.wire: screen 1's drop does not change from 0.02 to 0.03 cm ("},
         {"count", {}, Field::ScreenCount, "total=150bar", {1, 12}, SolveOutcome::Refused,

@@ -1,0 +1,241 @@
+#include "SolveCommand.h"
+
+#include "Common.h"
+#include "calc/InputFields.h"
+#include "export/FileSink.h"
+#include "export/TableText.h"
+#include "run/Diagnoses.h"
+#include "run/Limit.h"
+#include "run/Solve.h"
+
+#include <CLI/CLI.hpp>
+
+#include <algorithm>
+#include <charconv>
+#include <cmath>
+#include <memory>
+
+namespace sf {
+
+namespace {
+
+std::string unitSuffix(Field key)
+{
+    const std::string_view unit = inputField(key).unit;
+    return unit.empty() || unit == "-" ? std::string() : " " + std::string(unit);
+}
+
+Field keyToFind(const std::string &key)
+{
+    const std::optional<Field> field = fieldOfKey(key);
+    if (!field) {
+        const std::string near = closestKey(key);
+        throw UsageError("--find: " + key + " is no key of a case" + (near.empty() ? "" : "; did you mean " + near + "?"));
+    }
+    if (const std::optional<std::string> why = solveRefusal(*field))
+        throw UsageError("--find: " + *why);
+    return *field;
+}
+
+SolveRange rangeOf(std::string_view spec, Field key)
+{
+    const std::string usage = "--range: FROM:TO, two numbers with \".\", such as 1:100";
+    const std::size_t colon = spec.find(':');
+    if (colon == std::string_view::npos)
+        throw UsageError(usage);
+    SolveRange range;
+    const auto read = [&](std::string_view text, double &v) {
+        const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), v);
+        if (text.empty() || error != std::errc() || end != text.data() + text.size() || !std::isfinite(v))
+            throw UsageError(usage);
+    };
+    read(spec.substr(0, colon), range.from);
+    read(spec.substr(colon + 1), range.to);
+    if (!(range.from < range.to))
+        throw UsageError("--range: " + std::string(spec) + ": FROM below TO");
+    if (solvesPositiveOnly(key) && !(range.from > 0))
+        throw UsageError("--range: " + std::string(spec) + ": " + keyOfField(key) + " makes sense above zero only");
+    return range;
+}
+
+struct Solved {
+    SolveRange range;
+    SolveAnswer answer;
+    std::vector<Finding> findings; // at the answer
+};
+
+Solved solveCase(const FieldTexts &texts, Field key, const PressureLimit &limit, const std::optional<SolveRange> &given,
+                 const std::optional<ValidityRange> &fit)
+{
+    Solved s;
+    s.range = given ? *given : defaultSolveRange(key, caseValueOf(texts, '.', key).value_or(0));
+    s.answer = solveLimit(texts, '.', key, limit, s.range);
+    if (s.answer.outcome == SolveOutcome::Found) {
+        FieldTexts at = texts;
+        at[key] = shortest(s.answer.within());
+        s.findings = diagnose(at, '.', &s.answer.pointWithin(), fit);
+    }
+    return s;
+}
+
+bool hasError(const std::vector<Finding> &findings)
+{
+    return std::any_of(findings.begin(), findings.end(), [](const Finding &f) { return f.severity == Severity::Error; });
+}
+
+// "pack.sfcase: flow_rate = 9.0123 kg/hr: total 149.99 bar, limit 150 bar
+// (rises with flow_rate)", then the findings at the answer, indented.
+std::string answerText(const std::string &name, const std::string &key, Field field, const PressureLimit &limit,
+                       const Solved &s)
+{
+    const SolveAnswer &a = s.answer;
+    const std::string unit(limit.unit.name);
+    std::string text = name + ": " + key + " = " + shortest(a.within()) + unitSuffix(field) + ": " +
+                       (limit.screen == 0 ? std::string("total") : "screen " + std::to_string(limit.screen)) + " " +
+                       shortest(a.measureWithin() * limit.unit.perKgfCm2) + " " + unit + ", limit " +
+                       shortest(limit.value) + " " + unit + " (" + (a.rises ? "rises" : "falls") + " with " + key + ")\n";
+    for (const Finding &f : s.findings)
+        text += "  " + std::string(severityName(f.severity)) + ": " + f.key + ": " + f.sentence + "\n";
+    return text;
+}
+
+void appendMember(std::string &out, const std::string &pad, std::string_view name, double v)
+{
+    out += ",\n" + pad;
+    appendJsonString(out, name);
+    out += ": ";
+    appendJsonNumber(out, v);
+}
+
+// One case's answer as a JSON object, every line after the first led by
+// `indent`; pressures in the limit's unit.
+std::string answerJson(const std::string &name, Field field, const PressureLimit &limit, const Solved &s,
+                       const std::string &indent)
+{
+    const SolveAnswer &a = s.answer;
+    const std::string pad = indent + "  ";
+    std::string out = "{\n" + pad + "\"case\": ";
+    appendJsonString(out, name);
+    out += ",\n" + pad + "\"key\": ";
+    appendJsonString(out, keyOfField(field));
+    out += ",\n" + pad + "\"limit\": {\"on\": ";
+    appendJsonString(out, limit.screen == 0 ? "total" : "drop." + std::to_string(limit.screen));
+    out += ", \"value\": ";
+    appendJsonNumber(out, limit.value);
+    out += ", \"unit\": ";
+    appendJsonString(out, limit.unit.name);
+    out += "},\n" + pad + "\"range\": [";
+    appendJsonNumber(out, s.range.from);
+    out += ", ";
+    appendJsonNumber(out, s.range.to);
+    out += "],\n" + pad + "\"outcome\": ";
+    appendJsonString(out, solveOutcomeName(a.outcome));
+    if (a.outcome != SolveOutcome::Found) {
+        out += ",\n" + pad + "\"message\": ";
+        appendJsonString(out, a.message);
+    } else {
+        appendMember(out, pad, "lo", a.lo);
+        appendMember(out, pad, "hi", a.hi);
+        appendMember(out, pad, "pressure_lo", a.measureLo * limit.unit.perKgfCm2);
+        appendMember(out, pad, "pressure_hi", a.measureHi * limit.unit.perKgfCm2);
+        out += ",\n" + pad + "\"met_at\": ";
+        appendJsonString(out, a.metAtLo() ? "lo" : "hi");
+        out += ",\n" + pad + "\"direction\": ";
+        appendJsonString(out, a.rises ? "rises" : "falls");
+        out += ",\n" + pad + "\"diagnoses\": [";
+        for (std::size_t i = 0; i < s.findings.size(); ++i) {
+            const Finding &f = s.findings[i];
+            out += i ? ",\n" : "\n";
+            out += pad + "  {\"code\": ";
+            appendJsonString(out, f.code);
+            out += ", \"severity\": ";
+            appendJsonString(out, severityName(f.severity));
+            out += ", \"key\": ";
+            appendJsonString(out, f.key);
+            out += ", \"value\": ";
+            appendJsonString(out, f.value);
+            out += ", \"sentence\": ";
+            appendJsonString(out, f.sentence);
+            out += '}';
+        }
+        out += s.findings.empty() ? "]" : "\n" + pad + "]";
+    }
+    out += "\n" + indent + "}";
+    return out;
+}
+
+} // namespace
+
+CLI::App *setupSolve(CLI::App &app, int &exitCode)
+{
+    auto options = std::make_shared<SolveCommandOptions>();
+    CLI::App *cmd = app.add_subcommand("solve", "Find the value of one key at which each case just reaches a pressure limit.");
+    cmd->add_option("CASE", options->cases, "Case files (.sfcase or .toml)")->required();
+    cmd->add_option("--find", options->find,
+                    "The key to solve for: flow_rate, temperature, density, screen_diameter, standard_viscosity, "
+                    "standard_shear_rate, shift_a, shift_b, screens.N.mesh or screens.N.wire")
+        ->required();
+    cmd->add_option("--limit", options->limit,
+                    "total=PRESSURE, or drop.N=PRESSURE for screen N's drop; the unit right after the number "
+                    "(kgf/cm2, bar, MPa or psi), such as total=150bar")
+        ->required();
+    cmd->add_option("--range", options->range,
+                    "FROM:TO, the values to search (default: around each case's own value, as the manual lists)");
+    cmd->add_option("--format", options->format, "text (default: one line per case) or json")
+        ->check(CLI::IsMember({"text", "json"}));
+    cmd->callback([options, &exitCode] { exitCode = runSolveCommand(*options); });
+    return cmd;
+}
+
+int runSolveCommand(const SolveCommandOptions &options)
+{
+    Field key = Field::FlowRate;
+    PressureLimit limit;
+    std::optional<SolveRange> range;
+    try {
+        key = keyToFind(options.find);
+        limit = parseLimit(options.limit);
+        if (options.range)
+            range = rangeOf(*options.range, key);
+    } catch (const UsageError &e) {
+        complain(e.what());
+        return UsageOrFileError;
+    }
+    const std::optional<std::vector<FieldTexts>> cases = readCases(options.cases);
+    if (!cases)
+        return UsageOrFileError;
+
+    const bool json = options.format == "json";
+    const bool several = options.cases.size() > 1;
+    std::string document = json && several ? "[\n  " : "";
+    int exit = Success;
+    for (std::size_t i = 0; i < options.cases.size(); ++i) {
+        const std::string &name = options.cases[i];
+        const Solved s = solveCase((*cases)[i], key, limit, range, std::nullopt);
+        if (s.answer.outcome != SolveOutcome::Found) {
+            complain(name + ": " + s.answer.message);
+            exit = CaseFailed;
+        } else if (hasError(s.findings)) {
+            exit = CaseFailed;
+        }
+        if (json) {
+            document += answerJson(name, key, limit, s, several ? "  " : "");
+            document += i + 1 < options.cases.size() ? ",\n  " : "";
+        } else if (s.answer.outcome == SolveOutcome::Found) {
+            document += answerText(name, options.find, key, limit, s);
+        }
+    }
+    if (json)
+        document += several ? "\n]\n" : "\n";
+    try {
+        FileSink out("-");
+        out.write(document);
+        out.close();
+    } catch (const std::runtime_error &e) {
+        complain(e.what());
+        return UsageOrFileError;
+    }
+    return exit;
+}
+
+} // namespace sf
