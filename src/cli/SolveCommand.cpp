@@ -201,7 +201,7 @@ int runSolveCommand(const SolveCommandOptions &options)
         complain(e.what());
         return UsageOrFileError;
     }
-    const std::optional<std::vector<FieldTexts>> cases = readCases(options.cases);
+    const std::optional<std::vector<CaseContent>> cases = readCases(options.cases);
     if (!cases)
         return UsageOrFileError;
 
@@ -211,7 +211,7 @@ int runSolveCommand(const SolveCommandOptions &options)
     int exit = Success;
     for (std::size_t i = 0; i < options.cases.size(); ++i) {
         const std::string &name = options.cases[i];
-        const Solved s = solveCase((*cases)[i], key, limit, range, std::nullopt);
+        const Solved s = solveCase((*cases)[i].texts, key, limit, range, validityRangeOf((*cases)[i]));
         if (s.answer.outcome != SolveOutcome::Found) {
             complain(name + ": " + s.answer.message);
             exit = CaseFailed;

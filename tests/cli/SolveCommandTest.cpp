@@ -1,0 +1,151 @@
+// screenfilter-cli solve as a user runs it: the answer line, its findings,
+// what it says when there is no answer, exit codes, the JSON document.
+#include "support/Files.h"
+#include "support/Process.h"
+#include "support/TempDir.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <string>
+#include <vector>
+
+namespace sf {
+namespace {
+
+test::ProcessResult cli(const std::vector<std::string> &args)
+{
+    return test::runProcess(SCREENFILTER_CLI, args);
+}
+
+bool contains(const std::string &text, const std::string &part)
+{
+    return text.find(part) != std::string::npos;
+}
+
+// The worked example, and the same at 120 kg/hr with a melt fitted to data
+// from 200 to 300 degrees and 10 to 1000 1/s.
+void writeCases()
+{
+    ASSERT_EQ(cli({"init", "pack.sfcase"}).exitCode, 0);
+    std::string hot = test::readBytes("pack.sfcase");
+    const std::size_t flow = hot.find("flow_rate = ");
+    ASSERT_NE(flow, std::string::npos);
+    hot.replace(flow, hot.find('\n', flow) - flow, "flow_rate = 120");
+    hot += "\n[melt.fit]\ntemperature_min = 200\ntemperature_max = 300\nshear_rate_min = 10\nshear_rate_max = 1000\n"
+           "points = 12\nsource = \"sheet.csv\"\nrms_deviation_percent = 2\nmax_deviation_percent = 4\n";
+    test::writeBytes("hot.sfcase", hot);
+}
+
+TEST(SolveCommand, AnswersOrSaysWhyWithItsExitCode)
+{
+    test::ScopedTempCwd cwd;
+    writeCases();
+    const struct {
+        std::vector<std::string> args;
+        int exitCode;
+        std::vector<std::string> out, err; // parts of each, in no order
+    } rows[] = {
+        {{"pack.sfcase", "--find", "flow_rate", "--limit", "total=150bar"},
+         0,
+         {"pack.sfcase: flow_rate = 9.01", " kg/hr: total 1", " bar, limit 150 bar (rises with flow_rate)\n"},
+         {}},
+        {{"hot.sfcase", "--find", "process.temperature", "--limit", "total=100bar"},
+         0,
+         {"hot.sfcase: process.temperature = 372.7", "limit 100 bar (falls with process.temperature)\n",
+          "\n  warning: process.temperature: "},
+         {}},
+        {{"pack.sfcase", "--find", "flow_rate", "--limit", "drop.12=2MPa", "--range", "1:57"},
+         0,
+         {"pack.sfcase: flow_rate = ", ": screen 12 ", " MPa, limit 2 MPa (rises with flow_rate)\n"},
+         {}},
+        {{"pack.sfcase", "hot.sfcase", "--find", "flow_rate", "--limit", "total=10000bar"},
+         1,
+         {},
+         {"pack.sfcase: process.flow_rate: the total stays below the limit of 10000 bar from 0.57 to 5700 kg/hr",
+          "hot.sfcase: process.flow_rate: the total stays below the limit of 10000 bar from 1.2 to 12000 kg/hr"}},
+        {{"pack.sfcase", "hot.sfcase", "--find", "temperature", "--limit", "total=100bar", "--range", "300:360"},
+         1,
+         {"pack.sfcase: temperature = 352.8"},
+         {"hot.sfcase: process.temperature: the total is above the limit of 100 bar all from 300 to 360 ℃"}},
+        {{"pack.sfcase", "--find", "screens.1.wire", "--limit", "total=150bar", "--range", "0.01:0.1"},
+         1,
+         {},
+         {"pack.sfcase: screens.1.wire: at ", "the case does not compute: screens.1.wire: no opening left at screen 1"}},
+        {{"pack.sfcase", "--find", "count", "--limit", "total=150bar"},
+         2,
+         {},
+         {"--find: pack.count: the number of screens is a whole number"}},
+        {{"pack.sfcase", "--find", "power_law_factor", "--limit", "total=150bar"},
+         2,
+         {},
+         {"--find: melt.power_law_factor: the total need not be monotone"}},
+        {{"pack.sfcase", "--find", "flow_rat", "--limit", "total=150bar"},
+         2,
+         {},
+         {"--find: flow_rat is no key of a case; did you mean process.flow_rate?"}},
+        {{"pack.sfcase", "--find", "flow_rate", "--limit", "total=150"}, 2, {}, {"--limit: 150: the unit"}},
+        {{"pack.sfcase", "--find", "flow_rate", "--limit", "total=150bar", "--range", "60:5"},
+         2,
+         {},
+         {"--range: 60:5: FROM below TO"}},
+        {{"pack.sfcase", "--find", "density", "--limit", "total=150bar", "--range", "0:1"},
+         2,
+         {},
+         {"--range: 0:1: process.density makes sense above zero only"}},
+        {{"pack.sfcase", "--find", "flow_rate", "--limit", "total=150bar", "--range", "1-100"},
+         2,
+         {},
+         {"--range: FROM:TO"}},
+        {{"missing.sfcase", "--find", "flow_rate", "--limit", "total=150bar"}, 2, {}, {"missing.sfcase"}},
+    };
+    for (const auto &row : rows) {
+        std::vector<std::string> args{"solve"};
+        args.insert(args.end(), row.args.begin(), row.args.end());
+        const test::ProcessResult r = cli(args);
+        SCOPED_TRACE(row.args[2] + " " + row.args[4] + "\nout: " + r.out + "\nerr: " + r.err);
+        EXPECT_EQ(r.exitCode, row.exitCode);
+        for (const std::string &part : row.out)
+            EXPECT_TRUE(contains(r.out, part)) << part;
+        for (const std::string &part : row.err)
+            EXPECT_TRUE(contains(r.err, part)) << part;
+        if (row.out.empty()) {
+            EXPECT_EQ(r.out, "");
+        }
+        if (row.err.empty()) {
+            EXPECT_EQ(r.err, "");
+        }
+    }
+}
+
+TEST(SolveCommand, JsonHoldsThePairThePressuresAndTheFindings)
+{
+    test::ScopedTempCwd cwd;
+    writeCases();
+    const test::ProcessResult r = cli({"solve", "pack.sfcase", "hot.sfcase", "--find", "temperature", "--limit",
+                                       "total=100bar", "--range", "300:400", "--format", "json"});
+    ASSERT_EQ(r.exitCode, 0) << r.err;
+    test::writeBytes("answer.json", r.out);
+    // Read back by another JSON reader, which also checks that the pair is
+    // two adjacent doubles either side of the limit.
+    const char *const check = R"(
+import json, math, sys
+for a in json.load(open(sys.argv[1])):
+    assert math.nextafter(a["lo"], math.inf) == a["hi"]
+    assert a["pressure_hi"] <= 100 < a["pressure_lo"]
+    print(a["case"], a["key"], a["limit"], a["range"], a["outcome"], a["met_at"], a["direction"],
+          sorted(set(d["code"] for d in a["diagnoses"])))
+)";
+    const test::ProcessResult py = test::runProcess("/usr/bin/python3", {"-c", check, "answer.json"});
+    if (py.exitCode == 127)
+        GTEST_SKIP() << "no /usr/bin/python3";
+    EXPECT_EQ(py.err, "");
+    EXPECT_EQ(py.out,
+              "pack.sfcase process.temperature {'on': 'total', 'value': 100, 'unit': 'bar'} [300, 400] found hi falls "
+              "[]\n"
+              "hot.sfcase process.temperature {'on': 'total', 'value': 100, 'unit': 'bar'} [300, 400] found hi falls "
+              "['outside-fit-shear-rate', 'outside-fit-temperature']\n");
+}
+
+} // namespace
+} // namespace sf
