@@ -15,6 +15,7 @@
 #include "MessageBoxes.h"
 #include "ReportViewer.h"
 #include "ShortcutsWindow.h"
+#include "StudyWindow.h"
 
 #include "browser/CurrentDirectory.h"
 #include "browser/DirectoryList.h"
@@ -222,6 +223,8 @@ void MainWindow::buildCommands()
                            &MainWindow::saveCaseAs);
     m_commands->addCommand(QStringLiteral("View report"), QKeySequence(Qt::CTRL | Qt::Key_R), this,
                            &MainWindow::viewReport);
+    m_commands->addCommand(QStringLiteral("Study…"), QKeySequence(Qt::CTRL | Qt::Key_T), this,
+                           &MainWindow::showStudy);
     m_commands->addHelp(QStringLiteral("Keyboard shortcuts"), QKeySequence(Qt::Key_F1), this,
                         &MainWindow::showShortcuts);
     m_commands->addHelp(QStringLiteral("About"), {}, this, &MainWindow::showAbout);
@@ -656,6 +659,25 @@ void MainWindow::showReport(const QString &path)
     m_reportViewer->show();
     m_reportViewer->raise();
     m_reportViewer->activateWindow();
+}
+
+void MainWindow::showStudy()
+{
+    if (!m_study) {
+        m_study = new StudyWindow(
+            [this] {
+                sf::StudyInputs in{fieldTexts(), decimalSeparator(), std::nullopt,
+                                   m_casePath.isEmpty() ? QString() : QFileInfo(m_casePath).completeBaseName(),
+                                   QFile::decodeName(m_directoryList->directory())};
+                return in;
+            },
+            this);
+        for (QLineEdit *edit : m_edits)
+            connect(edit, &QLineEdit::textChanged, m_study, &StudyWindow::scheduleUpdate);
+    }
+    m_study->show();
+    m_study->raise();
+    m_study->activateWindow();
 }
 
 void MainWindow::dragEnterEvent(QDragEnterEvent *event)

@@ -30,6 +30,7 @@ class CommandMenu;
 class DirectoryList;
 class ReportViewer;
 class ShortcutsWindow;
+class StudyWindow;
 }
 
 // The main window: the input fields with their worked example, the OK and
@@ -88,6 +89,8 @@ public slots:
     // Ctrl+R: the report chosen in the file list, or else the last one a
     // run wrote, in the report viewer.
     void viewReport();
+    // Ctrl+T: the study window, which follows the fields as they change.
+    void showStudy();
     void showShortcuts();    // F1
     void showAbout();
 
@@ -127,6 +130,7 @@ private:
     sf::CommandMenu *m_commands = nullptr;
     QPointer<sf::ShortcutsWindow> m_shortcuts;
     QPointer<sf::ReportViewer> m_reportViewer;
+    QPointer<sf::StudyWindow> m_study;
     QString m_lastReport; // the report the last successful run wrote
     std::array<QLineEdit *, sf::FieldCount> m_edits{};
     CompletionDialog *m_finishForm = nullptr;
