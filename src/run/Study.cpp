@@ -1,5 +1,7 @@
 #include "run/Study.h"
 
+#include "run/Sweep.h"
+
 #include <algorithm>
 #include <array>
 #include <cmath>
@@ -45,6 +47,18 @@ Study computeStudy(const StudyRequest &request)
             const StudyPoint &p = curves.evaluate(values);
             if (p.ok() && std::isfinite(p.total))
                 curve.points.emplace_back(q, p.total);
+        }
+        if (request.limit) {
+            // The curve's case as its texts, so that the answer is the one
+            // a solve of that case gives.
+            FieldTexts texts = request.texts;
+            if (dt != 0) {
+                std::string t = shortest(curve.temperature);
+                std::replace(t.begin(), t.end(), '.', request.separator);
+                texts[Field::Temperature] = t;
+            }
+            curve.limit = solveLimit(texts, request.separator, Field::FlowRate, *request.limit,
+                                     {rates.front(), rates.back()});
         }
         study.curves.push_back(std::move(curve));
     }

@@ -8,6 +8,8 @@
 
 #include "calc/FieldTexts.h"
 #include "run/Diagnoses.h"
+#include "run/Limit.h"
+#include "run/Solve.h"
 #include "run/StudyEvaluator.h"
 
 #include <optional>
@@ -29,6 +31,7 @@ struct StudyRequest {
     FieldTexts texts;
     char separator = '.';
     std::optional<ValidityRange> range; // the melt's fit range, when it has one
+    std::optional<PressureLimit> limit; // on the total: where each curve reaches it
 };
 
 struct StudyCurve {
@@ -36,6 +39,9 @@ struct StudyCurve {
     // (flow rate kg/hr, total kgf/cm2), flow rate ascending; points that do
     // not compute are left out.
     std::vector<std::pair<double, double>> points;
+    // With a limit: solveLimit's answer for the flow rate over the curve's
+    // range, at the curve's temperature.
+    std::optional<SolveAnswer> limit;
 };
 
 struct Study {

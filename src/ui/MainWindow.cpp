@@ -375,6 +375,8 @@ void MainWindow::applyLocale(const QLocale &locale)
 {
     m_calculator.setDecimalSeparator(separatorOf(locale));
     writeReadOnlyDefaults();
+    if (m_study)
+        m_study->scheduleUpdate();
 }
 
 void MainWindow::writeReadOnlyDefaults()
@@ -542,6 +544,8 @@ bool MainWindow::openCase(const QString &path)
     m_meltFit = opened.meltFit;
     m_casePath = path;
     m_caseTexts = fieldTexts();
+    if (m_study) // the fit range and the name may change with the same texts
+        m_study->scheduleUpdate();
     const std::string reportName = sf::reportFileNameOf(opened.texts);
     m_outsideReportName = sf::leavesFolder(reportName) ? reportName : std::string();
     updateReportPathTip();
@@ -661,17 +665,21 @@ void MainWindow::showReport(const QString &path)
     m_reportViewer->activateWindow();
 }
 
+sf::StudyInputs MainWindow::studyInputs() const
+{
+    sf::StudyInputs in{fieldTexts(), decimalSeparator(), std::nullopt,
+                       m_casePath.isEmpty() ? QString() : QFileInfo(m_casePath).completeBaseName(),
+                       QFile::decodeName(m_directoryList->directory())};
+    // The open case's fit range holds while its melt is the one it was fitted for.
+    if (const std::optional<sf::MeltFitRange> fit = sf::keptMeltFit(m_meltFit, m_caseTexts, in.texts))
+        in.range = sf::ValidityRange{fit->temperatureMin, fit->temperatureMax, fit->shearRateMin, fit->shearRateMax};
+    return in;
+}
+
 void MainWindow::showStudy()
 {
     if (!m_study) {
-        m_study = new StudyWindow(
-            [this] {
-                sf::StudyInputs in{fieldTexts(), decimalSeparator(), std::nullopt,
-                                   m_casePath.isEmpty() ? QString() : QFileInfo(m_casePath).completeBaseName(),
-                                   QFile::decodeName(m_directoryList->directory())};
-                return in;
-            },
-            this);
+        m_study = new StudyWindow([this] { return studyInputs(); }, this);
         for (QLineEdit *edit : m_edits)
             connect(edit, &QLineEdit::textChanged, m_study, &StudyWindow::scheduleUpdate);
     }

@@ -31,6 +31,7 @@ class DirectoryList;
 class ReportViewer;
 class ShortcutsWindow;
 class StudyWindow;
+struct StudyInputs;
 }
 
 // The main window: the input fields with their worked example, the OK and
@@ -118,6 +119,7 @@ private:
     void buildCommands();
     void showFieldMenu(QLineEdit *edit, const QPoint &pos);
     void updateReportPathTip();
+    sf::StudyInputs studyInputs() const;
     // Asks whether to save edits that the open case file does not hold
     // yet; false when they would be lost (Cancel, or the save failed).
     bool maySetCaseAside();

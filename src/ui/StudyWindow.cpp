@@ -27,6 +27,7 @@
 #include <QTableWidget>
 #include <QVBoxLayout>
 
+#include <algorithm>
 #include <array>
 #include <cmath>
 
@@ -79,6 +80,14 @@ QString findingText(const Finding &f)
 QString temperatureLabel(double t)
 {
     return qText(shortest(t)) + u' ' + qText(inputField(Field::Temperature).unit);
+}
+
+// Four significant digits without an exponent, as the chart labels its
+// crossings, with the window's separator: "37.89", "1234".
+QString fourDigits(double v, char separator)
+{
+    const int magnitude = v == 0 ? 0 : static_cast<int>(std::floor(std::log10(std::fabs(v))));
+    return QString::number(v, 'f', std::clamp(3 - magnitude, 0, 12)).replace(u'.', QLatin1Char(separator));
 }
 
 QString askForFile(QWidget *parent, const QString &title, const QString &filters, const QString &suggested)
@@ -145,10 +154,9 @@ StudyWindow::StudyWindow(Source source, QWidget *parent)
     m_table->setColumnCount(static_cast<int>(Headings.size()));
     m_table->setEditTriggers(QAbstractItemView::NoEditTriggers);
     m_table->verticalHeader()->hide();
-    // Twelve screens and the total without scrolling.
-    m_table->verticalHeader()->setSectionResizeMode(QHeaderView::ResizeToContents);
-    m_table->horizontalHeader()->setStretchLastSection(true);
-    m_table->horizontalHeader()->setSectionResizeMode(QHeaderView::ResizeToContents);
+    m_table->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
+    m_table->verticalHeader()->setDefaultSectionSize(m_table->fontMetrics().height() + 6);
+    m_table->setHorizontalHeaderLabels(Headings);
     m_table->setSelectionBehavior(QAbstractItemView::SelectRows);
 
     m_findings->setObjectName(QStringLiteral("StudyDiagnoses"));
@@ -168,7 +176,12 @@ StudyWindow::StudyWindow(Source source, QWidget *parent)
     auto *left = new QWidget(this);
     auto *leftLayout = new QVBoxLayout(left);
     leftLayout->setContentsMargins(0, 0, 0, 0);
-    leftLayout->addWidget(m_table, 3);
+    // Twelve screens and the total without scrolling; the diagnoses take
+    // what is left.
+    m_table->setFixedHeight(m_table->horizontalHeader()->sizeHint().height() +
+                            (MaxScreens + 1) * m_table->verticalHeader()->defaultSectionSize() +
+                            2 * m_table->frameWidth() + 2);
+    leftLayout->addWidget(m_table);
     auto *findingsLabel = new QLabel(QStringLiteral("&Diagnoses"), left);
     findingsLabel->setBuddy(m_findings);
     leftLayout->addWidget(findingsLabel);
@@ -209,7 +222,7 @@ StudyWindow::StudyWindow(Source source, QWidget *parent)
     m_chooseFile = [this](const QString &title, const QString &filters, const QString &suggested) {
         return askForFile(this, title, filters, suggested);
     };
-    resize(1240, 640);
+    resize(1180, 620);
 }
 
 void StudyWindow::scheduleUpdate()
@@ -234,18 +247,21 @@ void StudyWindow::updateNow()
 {
     m_timer.stop();
     m_inputs = m_source();
-    m_study = computeStudy({m_inputs.texts, m_inputs.separator, m_inputs.range});
+    m_request = {m_inputs.texts, m_inputs.separator, m_inputs.range, limit()};
+    m_study = computeStudy(m_request);
     showTable();
     showFindings();
     showChart();
+    showLimitAnswer();
     // A case that does not compute has no table or curves to export.
     m_exportChart->setEnabled(m_study.point.ok());
     m_exportTable->setEnabled(m_study.point.ok());
 }
 
-std::optional<double> StudyWindow::limit()
+std::optional<PressureLimit> StudyWindow::limit()
 {
     m_limitAnswer->clear();
+    m_limitAnswer->setToolTip({});
     if (!m_limitOn->isChecked())
         return std::nullopt;
     // Typed as the fields are, with the window's separator and no grouping.
@@ -255,10 +271,29 @@ std::optional<double> StudyWindow::limit()
     text.replace(separator, u'.');
     const double value = ok ? text.toDouble(&ok) : 0;
     if (!ok || !std::isfinite(value) || !(value > 0)) {
-        m_limitAnswer->setText(QStringLiteral("a pressure above 0 in %1, such as 300").arg(m_unit->currentText()));
+        m_limitAnswer->setText(QStringLiteral("Give a pressure above 0 in %1, such as 300.").arg(m_unit->currentText()));
         return std::nullopt;
     }
-    return value / unit().perKgfCm2;
+    return PressureLimit{0, value, unit()};
+}
+
+void StudyWindow::showLimitAnswer()
+{
+    if (m_study.curves.size() != 3 || !m_study.curves[1].limit)
+        return;
+    const SolveAnswer &answer = *m_study.curves[1].limit;
+    if (answer.outcome != SolveOutcome::Found) {
+        m_limitAnswer->setText(qText(answer.message));
+        return;
+    }
+    const QString flowUnit = qText(inputField(Field::FlowRate).unit);
+    m_limitAnswer->setText(QStringLiteral("reached at %1 %2 at %3")
+                               .arg(fourDigits(answer.within(), m_inputs.separator), flowUnit,
+                                    temperatureLabel(m_study.curves[1].temperature)));
+    m_limitAnswer->setToolTip(QStringLiteral("%1 %2: the %3 flow rate within the limit at %4")
+                                  .arg(qText(shortest(answer.within())).replace(u'.', QLatin1Char(m_inputs.separator)), flowUnit,
+                                       answer.rises ? QStringLiteral("highest") : QStringLiteral("lowest"),
+                                       temperatureLabel(m_study.curves[1].temperature)));
 }
 
 void StudyWindow::showTable()
@@ -283,6 +318,9 @@ void StudyWindow::showTable()
             m_table->setItem(static_cast<int>(r), static_cast<int>(c), item);
         }
     }
+    // Once, not as each cell comes: a header that sizes itself to its
+    // contents measures every column again for every cell.
+    m_table->resizeColumnsToContents();
 
     if (m_study.point.ok()) {
         m_problem->hide();
@@ -334,8 +372,20 @@ void StudyWindow::showChart()
             line.points.emplace_back(q, total * u.perKgfCm2);
         spec.lines.push_back(std::move(line));
     }
-    if (const std::optional<double> kgfCm2 = limit())
-        spec.limit = PlotLimit{*kgfCm2 * u.perKgfCm2, ("limit " + m_limitText->text() + u' ' + unitShown).toStdString()};
+    // The case itself, on its curve.
+    if (m_study.point.ok()) {
+        PlotLine point;
+        point.colourGroup = 1;
+        point.markers = true;
+        point.points.emplace_back(m_study.flowRate, m_study.point.total * u.perKgfCm2);
+        spec.lines.push_back(std::move(point));
+    }
+    if (const std::optional<PressureLimit> &l = m_request.limit) {
+        spec.limit = PlotLimit{l->value, "limit " + shortest(l->value) + " " + unitShown.toStdString()};
+        for (std::size_t i = 0; i < m_study.curves.size(); ++i)
+            if (const auto &answer = m_study.curves[i].limit; answer && answer->outcome == SolveOutcome::Found)
+                spec.lines[i].crossings.push_back(answer->within());
+    }
     m_chart->setSpec(std::move(spec));
 }
 
@@ -353,12 +403,14 @@ void StudyWindow::writeFile(const QString &path, const std::string &bytes)
 
 void StudyWindow::exportChart()
 {
+    if (m_timer.isActive()) // an edit not yet followed
+        updateNow();
+    if (!m_study.point.ok())
+        return;
     const QString path = m_chooseFile(QStringLiteral("Export Chart"),
                                       QStringLiteral("PNG image (*.png);;SVG drawing (*.svg)"), suggestedPath(QStringLiteral("png")));
     if (path.isEmpty())
         return;
-    if (m_timer.isActive()) // an edit not yet followed
-        updateNow();
     std::string picture;
     if (const std::string error = drawPlot(m_chart->spec(), QFile::encodeName(path).toStdString(), picture);
         !error.empty()) {
@@ -370,12 +422,14 @@ void StudyWindow::exportChart()
 
 void StudyWindow::exportTable()
 {
+    if (m_timer.isActive())
+        updateNow();
+    if (!m_study.point.ok())
+        return;
     const QString path = m_chooseFile(QStringLiteral("Export Table"),
                                       QStringLiteral("CSV table (*.csv);;Excel workbook (*.xlsx)"), suggestedPath(QStringLiteral("csv")));
     if (path.isEmpty())
         return;
-    if (m_timer.isActive())
-        updateNow();
     const QString suffix = QFileInfo(path).suffix().toLower();
     if (suffix == QLatin1String("csv")) {
         writeFile(path, studyTableCsv(m_study.point, unit(), m_inputs.separator));

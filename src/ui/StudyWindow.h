@@ -2,6 +2,7 @@
 
 #include "calc/FieldTexts.h"
 #include "run/Diagnoses.h"
+#include "run/Limit.h"
 #include "run/Study.h"
 
 #include <QTimer>
@@ -22,7 +23,6 @@ namespace sf {
 
 class PlotView;
 struct PlotSpec;
-struct PressureUnit;
 
 // What the study is computed from: the main window's fields as they stand.
 struct StudyInputs {
@@ -71,14 +71,16 @@ private:
     void showFindings();
     void showChart();
     const PressureUnit &unit() const;
-    // The limit typed in, in kgf/cm2; nullopt when none is asked for or the
-    // text is no pressure (said beside it).
-    std::optional<double> limit();
+    // The limit typed in; nullopt when none is asked for or the text is no
+    // pressure (said beside it).
+    std::optional<PressureLimit> limit();
+    void showLimitAnswer();
     QString suggestedPath(const QString &suffix) const;
     void writeFile(const QString &path, const std::string &bytes);
 
     Source m_source;
     StudyInputs m_inputs;
+    StudyRequest m_request;
     Study m_study;
     QTimer m_timer;
     FileChooser m_chooseFile;
