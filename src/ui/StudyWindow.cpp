@@ -189,8 +189,8 @@ StudyWindow::StudyWindow(Source source, QWidget *parent)
     auto *splitter = new QSplitter(Qt::Horizontal, this);
     splitter->addWidget(left);
     splitter->addWidget(m_chart);
-    splitter->setStretchFactor(0, 3);
-    splitter->setStretchFactor(1, 2);
+    splitter->setStretchFactor(0, 0);
+    splitter->setStretchFactor(1, 1);
 
     auto *buttons = new QDialogButtonBox(this);
     QPushButton *chart = m_exportChart = buttons->addButton(QStringLiteral("Export chart…"), QDialogButtonBox::ActionRole);
@@ -222,7 +222,7 @@ StudyWindow::StudyWindow(Source source, QWidget *parent)
     m_chooseFile = [this](const QString &title, const QString &filters, const QString &suggested) {
         return askForFile(this, title, filters, suggested);
     };
-    resize(1180, 620);
+    resize(1280, 620);
 }
 
 void StudyWindow::scheduleUpdate()
@@ -321,6 +321,8 @@ void StudyWindow::showTable()
     // Once, not as each cell comes: a header that sizes itself to its
     // contents measures every column again for every cell.
     m_table->resizeColumnsToContents();
+    // Every column in view; the chart takes the rest of the width.
+    m_table->setMinimumWidth(m_table->horizontalHeader()->length() + 2 * m_table->frameWidth());
 
     if (m_study.point.ok()) {
         m_problem->hide();

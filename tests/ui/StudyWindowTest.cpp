@@ -165,6 +165,29 @@ TEST_F(StudyWindowTest, AFieldThatCannotBeReadIsNamedInTheWindowWithoutADialog)
     EXPECT_TRUE(watcher.seen.empty());
 }
 
+TEST_F(StudyWindowTest, TheDiagnosesHoldTheOpenedMeltsFitRange)
+{
+    ScratchDirectory dir;
+    // Fitted to 200 to 250 ℃ and shear rates the pack's screens all exceed.
+    const MeltFitRange fit{200, 250, 1, 100, 12, "melt.csv", 2.5, 4.0};
+    writeBytes("fitted.sfcase", formatCaseFile(FieldTexts::defaults(), fit));
+    ASSERT_TRUE(form1->openCase(QStringLiteral("fitted.sfcase")));
+    openStudy();
+    auto shown = [&] {
+        QStringList lines;
+        for (int i = 0; i < findings->count(); ++i)
+            lines << findings->item(i)->text().section(u':', 0, 0);
+        return lines.join(u'|');
+    };
+    QString all = QStringLiteral("warning — Temperature (℃)");
+    for (int k = 1; k <= 12; ++k)
+        all += QStringLiteral("|warning — Screen %1").arg(k);
+    EXPECT_EQ(shown().toStdString(), all.toStdString());
+    type(4, "230");
+    all.remove(QStringLiteral("warning — Temperature (℃)|"));
+    EXPECT_TRUE(QTest::qWaitFor([&] { return shown() == all; }, 5000)) << shown().toStdString();
+}
+
 TEST_F(StudyWindowTest, TheLimitsFlowRateIsTheSolveCodes)
 {
     const struct {
