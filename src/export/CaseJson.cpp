@@ -1,6 +1,7 @@
 #include "export/CaseJson.h"
 
 #include "calc/InputFields.h"
+#include "export/StudyTable.h"
 #include "export/TableText.h"
 #include "run/Diagnoses.h"
 
@@ -28,23 +29,6 @@ void appendMember(std::string &out, std::string_view name, double v)
     out += ": ";
     appendJsonNumber(out, v);
 }
-
-// Each screen's quantities: name, unit, value.
-struct Quantity {
-    std::string_view name;
-    std::string_view unit;
-    double ScreenResult::*value;
-};
-constexpr Quantity Quantities[] = {
-    {"mesh", "1/in", &ScreenResult::mesh},
-    {"wire", "cm", &ScreenResult::wire},
-    {"opening", "cm", &ScreenResult::opening},
-    {"open_area", "-", &ScreenResult::openArea},
-    {"screen_factor", "cm^-n", &ScreenResult::screenFactor},
-    {"wall_shear_rate", "1/s", &ScreenResult::wallShearRate},
-    {"apparent_viscosity", "Pa.s", &ScreenResult::apparentViscosity},
-    {"pressure_drop", "kgf/cm2", &ScreenResult::pressureDrop},
-};
 
 } // namespace
 
@@ -93,7 +77,7 @@ CaseJson caseDetailsJson(std::string_view name, const FieldTexts &texts, char se
         const ScreenResult &s = point.screens[static_cast<std::size_t>(i)];
         out += i ? ",\n" : "\n";
         out += pad + "  {\"screen\": " + std::to_string(i + 1);
-        for (const Quantity &q : Quantities)
+        for (const ScreenQuantity &q : ScreenQuantities)
             appendMember(out, q.name, s.*q.value);
         out += '}';
     }
@@ -106,7 +90,7 @@ CaseJson caseDetailsJson(std::string_view name, const FieldTexts &texts, char se
         out += "null";
 
     out += ",\n" + pad + "\"units\": {";
-    for (const Quantity &q : Quantities) {
+    for (const ScreenQuantity &q : ScreenQuantities) {
         appendJsonString(out, q.name);
         out += ": ";
         appendJsonString(out, q.unit);

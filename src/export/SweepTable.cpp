@@ -274,15 +274,6 @@ private:
     char m_delimiter;
 };
 
-// The inputs of a case as its single run reads them.
-std::vector<InputCell> inputsOf(const FieldTexts &texts)
-{
-    StudyEvaluator evaluator(texts, '.', {}, false);
-    const StudyPoint &p = evaluator.evaluate({});
-    const bool read = p.ok() || p.step != RunStep::Reading;
-    return caseInputs(texts, read ? &evaluator.lastCase() : nullptr);
-}
-
 // The workbook of a sweep: a sheet for each case, begun at its first row.
 class SheetWriter {
 public:
@@ -308,7 +299,7 @@ public:
             else if (m_columns[i].kind == ColumnKind::Warnings)
                 m_book.text(m_row, column, r.warnings);
             else if (const std::optional<double> &v = r.numbers[i])
-                number(column, *v);
+                m_book.numberOrText(m_row, column, *v);
         }
         ++m_row;
     }
@@ -316,38 +307,12 @@ public:
     void finish(ByteSink &out) { m_book.finish(out); }
 
 private:
-    // A number a cell cannot hold (a total beyond the double range in
-    // another unit) is written as the CSV writes it.
-    void number(std::uint16_t column, double v)
-    {
-        if (std::isfinite(v)) {
-            m_book.number(m_row, column, v);
-        } else {
-            std::string text;
-            appendNumber(text, v);
-            m_book.text(m_row, column, text);
-        }
-    }
-
     // The case's name, its inputs (key, value, unit), a blank row, the header.
     void begin(std::size_t caseIndex)
     {
         m_case = caseIndex;
         m_book.addSheet(m_names[caseIndex]);
-        m_row = 0;
-        m_book.text(m_row, 0, "case");
-        m_book.text(m_row++, 1, m_o.cases[caseIndex].name);
-        for (const InputCell &cell : inputsOf(m_o.cases[caseIndex].texts)) {
-            m_book.text(m_row, 0, columnKey(cell.field));
-            if (cell.value)
-                number(1, *cell.value);
-            else
-                m_book.text(m_row, 1, cell.text);
-            if (const std::string_view unit = inputField(cell.field).unit; !unit.empty())
-                m_book.text(m_row, 2, unit);
-            ++m_row;
-        }
-        ++m_row;
+        m_row = writeCaseInputs(m_book, 0, m_o.cases[caseIndex].name, m_o.cases[caseIndex].texts, '.');
         for (std::size_t i = 0; i < m_columns.size(); ++i)
             m_book.text(m_row, static_cast<std::uint16_t>(i), m_columns[i].unitName);
         ++m_row;
@@ -511,7 +476,7 @@ private:
 
 std::uint64_t sheetRows(const FieldTexts &texts, std::uint64_t points)
 {
-    return 3 + inputsOf(texts).size() + points;
+    return caseInputRows(texts, '.') + 1 + points;
 }
 
 SweepSummary runSweep(const SweepOptions &o, ByteSink &out)

@@ -2,10 +2,13 @@
 
 #include "export/FileSink.h"
 #include "export/TableText.h"
+#include "calc/InputFields.h"
+#include "run/StudyEvaluator.h"
 
 #include <xlsxwriter.h>
 
 #include <cerrno>
+#include <cmath>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
@@ -132,6 +135,17 @@ void XlsxBook::number(std::uint32_t row, std::uint16_t column, double v)
     check(worksheet_write_number(m_sheet, row, column, v, nullptr));
 }
 
+void XlsxBook::numberOrText(std::uint32_t row, std::uint16_t column, double v)
+{
+    if (std::isfinite(v)) {
+        number(row, column, v);
+    } else {
+        std::string shown;
+        appendNumber(shown, v);
+        text(row, column, shown);
+    }
+}
+
 void XlsxBook::text(std::uint32_t row, std::uint16_t column, std::string_view text)
 {
     std::string valid;
@@ -170,6 +184,42 @@ void XlsxBook::finish(ByteSink &out)
     std::fclose(file);
     if (failed)
         throw std::runtime_error(systemMessage(m_file, EIO));
+}
+
+namespace {
+
+// The inputs of a case as its single run reads them.
+std::vector<InputCell> inputsOf(const FieldTexts &texts, char separator)
+{
+    StudyEvaluator evaluator(texts, separator, {}, false);
+    const StudyPoint &p = evaluator.evaluate({});
+    const bool read = p.ok() || p.step != RunStep::Reading;
+    return caseInputs(texts, read ? &evaluator.lastCase() : nullptr);
+}
+
+} // namespace
+
+std::uint32_t writeCaseInputs(XlsxBook &book, std::uint32_t row, const std::string &caseName,
+                              const FieldTexts &texts, char separator)
+{
+    book.text(row, 0, "case");
+    book.text(row++, 1, caseName);
+    for (const InputCell &cell : inputsOf(texts, separator)) {
+        book.text(row, 0, columnKey(cell.field));
+        if (cell.value)
+            book.numberOrText(row, 1, *cell.value);
+        else
+            book.text(row, 1, cell.text);
+        if (const std::string_view unit = inputField(cell.field).unit; !unit.empty())
+            book.text(row, 2, unit);
+        ++row;
+    }
+    return row + 1;
+}
+
+std::uint32_t caseInputRows(const FieldTexts &texts, char separator)
+{
+    return static_cast<std::uint32_t>(2 + inputsOf(texts, separator).size());
 }
 
 } // namespace sf

@@ -40,6 +40,9 @@ public:
     // A new sheet; later writes go to it. `name` is one of sheetNames().
     void addSheet(const std::string &name);
     void number(std::uint32_t row, std::uint16_t column, double v);
+    // A number a cell cannot hold (a total beyond the double range in
+    // another unit) as the CSV writes it, any other as a number.
+    void numberOrText(std::uint32_t row, std::uint16_t column, double v);
     // Texts that are no UTF-8 have their stray bytes replaced by U+FFFD.
     void text(std::uint32_t row, std::uint16_t column, std::string_view text);
 
@@ -54,5 +57,14 @@ private:
     lxw_workbook *m_book = nullptr;
     lxw_worksheet *m_sheet = nullptr;
 };
+
+// The top of a case's sheet from `row` on: "case" and its name, then its
+// inputs as a single run takes them (key, value, unit; the texts read with
+// `separator`), then a blank row. Returns the row after it.
+std::uint32_t writeCaseInputs(XlsxBook &book, std::uint32_t row, const std::string &caseName,
+                              const FieldTexts &texts, char separator);
+
+// The rows writeCaseInputs takes.
+std::uint32_t caseInputRows(const FieldTexts &texts, char separator);
 
 } // namespace sf

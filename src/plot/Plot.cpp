@@ -59,7 +59,9 @@ std::string drawPlot(const PlotSpec &spec, const std::string &path, std::string 
     QChartView view(chart);
     view.setRenderHint(QPainter::Antialiasing);
     view.resize(PlotWidth, PlotHeight);
-    // Lay the chart out at its size before it is drawn.
+    // Lay the chart out at its size before it is drawn, without a window
+    // appearing on a display the program shows other windows on.
+    view.setAttribute(Qt::WA_DontShowOnScreen);
     view.show();
     QApplication::processEvents();
 

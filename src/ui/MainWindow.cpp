@@ -15,6 +15,7 @@
 #include "MessageBoxes.h"
 #include "ReportViewer.h"
 #include "ShortcutsWindow.h"
+#include "StudyWindow.h"
 
 #include "browser/CurrentDirectory.h"
 #include "browser/DirectoryList.h"
@@ -222,6 +223,8 @@ void MainWindow::buildCommands()
                            &MainWindow::saveCaseAs);
     m_commands->addCommand(QStringLiteral("View report"), QKeySequence(Qt::CTRL | Qt::Key_R), this,
                            &MainWindow::viewReport);
+    m_commands->addCommand(QStringLiteral("Study…"), QKeySequence(Qt::CTRL | Qt::Key_T), this,
+                           &MainWindow::showStudy);
     m_commands->addHelp(QStringLiteral("Keyboard shortcuts"), QKeySequence(Qt::Key_F1), this,
                         &MainWindow::showShortcuts);
     m_commands->addHelp(QStringLiteral("About"), {}, this, &MainWindow::showAbout);
@@ -372,6 +375,8 @@ void MainWindow::applyLocale(const QLocale &locale)
 {
     m_calculator.setDecimalSeparator(separatorOf(locale));
     writeReadOnlyDefaults();
+    if (m_study)
+        m_study->scheduleUpdate();
 }
 
 void MainWindow::writeReadOnlyDefaults()
@@ -539,6 +544,8 @@ bool MainWindow::openCase(const QString &path)
     m_meltFit = opened.meltFit;
     m_casePath = path;
     m_caseTexts = fieldTexts();
+    if (m_study) // the fit range and the name may change with the same texts
+        m_study->scheduleUpdate();
     const std::string reportName = sf::reportFileNameOf(opened.texts);
     m_outsideReportName = sf::leavesFolder(reportName) ? reportName : std::string();
     updateReportPathTip();
@@ -656,6 +663,29 @@ void MainWindow::showReport(const QString &path)
     m_reportViewer->show();
     m_reportViewer->raise();
     m_reportViewer->activateWindow();
+}
+
+sf::StudyInputs MainWindow::studyInputs() const
+{
+    sf::StudyInputs in{fieldTexts(), decimalSeparator(), std::nullopt,
+                       m_casePath.isEmpty() ? QString() : QFileInfo(m_casePath).completeBaseName(),
+                       QFile::decodeName(m_directoryList->directory())};
+    // The open case's fit range holds while its melt is the one it was fitted for.
+    if (const std::optional<sf::MeltFitRange> fit = sf::keptMeltFit(m_meltFit, m_caseTexts, in.texts))
+        in.range = sf::ValidityRange{fit->temperatureMin, fit->temperatureMax, fit->shearRateMin, fit->shearRateMax};
+    return in;
+}
+
+void MainWindow::showStudy()
+{
+    if (!m_study) {
+        m_study = new StudyWindow([this] { return studyInputs(); }, this);
+        for (QLineEdit *edit : m_edits)
+            connect(edit, &QLineEdit::textChanged, m_study, &StudyWindow::scheduleUpdate);
+    }
+    m_study->show();
+    m_study->raise();
+    m_study->activateWindow();
 }
 
 void MainWindow::dragEnterEvent(QDragEnterEvent *event)

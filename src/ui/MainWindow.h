@@ -30,6 +30,8 @@ class CommandMenu;
 class DirectoryList;
 class ReportViewer;
 class ShortcutsWindow;
+class StudyWindow;
+struct StudyInputs;
 }
 
 // The main window: the input fields with their worked example, the OK and
@@ -88,6 +90,8 @@ public slots:
     // Ctrl+R: the report chosen in the file list, or else the last one a
     // run wrote, in the report viewer.
     void viewReport();
+    // Ctrl+T: the study window, which follows the fields as they change.
+    void showStudy();
     void showShortcuts();    // F1
     void showAbout();
 
@@ -115,6 +119,7 @@ private:
     void buildCommands();
     void showFieldMenu(QLineEdit *edit, const QPoint &pos);
     void updateReportPathTip();
+    sf::StudyInputs studyInputs() const;
     // Asks whether to save edits that the open case file does not hold
     // yet; false when they would be lost (Cancel, or the save failed).
     bool maySetCaseAside();
@@ -127,6 +132,7 @@ private:
     sf::CommandMenu *m_commands = nullptr;
     QPointer<sf::ShortcutsWindow> m_shortcuts;
     QPointer<sf::ReportViewer> m_reportViewer;
+    QPointer<sf::StudyWindow> m_study;
     QString m_lastReport; // the report the last successful run wrote
     std::array<QLineEdit *, sf::FieldCount> m_edits{};
     CompletionDialog *m_finishForm = nullptr;

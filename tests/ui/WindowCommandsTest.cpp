@@ -85,7 +85,7 @@ TEST_F(WindowCommandsTest, MenusAndShortcutsRunTheCommandsFromTheBackgroundAndFr
 {
     const QStringList commands = {QStringLiteral("Open case…\tCtrl+O"), QStringLiteral("Save case\tCtrl+S"),
                                   QStringLiteral("Save case as…\tCtrl+Shift+S"), QStringLiteral("View report\tCtrl+R"),
-                                  QStringLiteral("-"),
+                                  QStringLiteral("Study…\tCtrl+T"), QStringLiteral("-"),
                                   QStringLiteral("Keyboard shortcuts\tF1"), QStringLiteral("About\t")};
     const struct {
         const char *widget;
@@ -97,7 +97,7 @@ TEST_F(WindowCommandsTest, MenusAndShortcutsRunTheCommandsFromTheBackgroundAndFr
         {"Panel1", 0, {}, 0, "open"},
         {"GroupBox2", 0, {}, 1, "save"},
         {"Edit34", 0, {}, 2, "save"}, // disabled: its group's menu
-        {"Edit12", Qt::Key_Menu, {}, 5, "shortcuts"},
+        {"Edit12", Qt::Key_Menu, {}, 6, "shortcuts"},
         {"Edit35", Qt::Key_Menu, {}, 2, "save"},
         {"Edit7", Qt::Key_O, Qt::ControlModifier, -1, "open"},
         {"DirectoryListBox1", Qt::Key_S, Qt::ControlModifier, -1, "save"},
@@ -148,7 +148,7 @@ TEST_F(WindowCommandsTest, F1ListsTheCommandsAndEachGroupWithItsUnitsAndAboutThe
     QTextDocument document;
     document.setHtml(shortcutsWindow()->findChild<QLabel *>(QStringLiteral("ShortcutsText"))->text());
     const QString shown = document.toPlainText();
-    EXPECT_TRUE(shown.contains("Ctrl+O\nOpen case\nCtrl+S\nSave case\nCtrl+Shift+S\nSave case as\nCtrl+R\nView report\nF1\n"))
+    EXPECT_TRUE(shown.contains("Ctrl+O\nOpen case\nCtrl+S\nSave case\nCtrl+Shift+S\nSave case as\nCtrl+R\nView report\nCtrl+T\nStudy\nF1\n"))
         << shown.toStdString();
     for (const char *group : {"\nInput Data: ", "\nScreen Data: ", "\nViscosity Data: ", "\nSave File Name: "})
         EXPECT_TRUE(shown.contains(QLatin1String(group))) << group;

@@ -1,0 +1,68 @@
+#include "run/Study.h"
+
+#include "run/Sweep.h"
+
+#include <algorithm>
+#include <array>
+#include <cmath>
+
+namespace sf {
+
+std::vector<double> studyFlowRates(double q)
+{
+    const double from = q * StudyFlowFrom, to = q * StudyFlowTo;
+    std::vector<double> rates(StudyCurvePoints);
+    for (int i = 0; i < StudyCurvePoints; ++i)
+        rates[static_cast<std::size_t>(i)] = from + (to - from) * i / (StudyCurvePoints - 1);
+    // The last one exactly, not a rounding short of it.
+    rates.back() = to;
+    return rates;
+}
+
+Study computeStudy(const StudyRequest &request)
+{
+    Study study;
+    StudyEvaluator single(request.texts, request.separator, {}, true);
+    study.point = single.evaluate({});
+    study.findings = diagnose(request.texts, request.separator, &study.point, request.range);
+    if (!study.point.ok()) {
+        const bool explained = std::any_of(study.findings.begin(), study.findings.end(),
+                                           [](const Finding &f) { return f.severity == Severity::Error; });
+        if (!explained)
+            study.findings.insert(study.findings.begin(), faultFinding(study.point));
+        return study;
+    }
+
+    study.flowRate = single.lastCase().FlowRate;
+    study.temperature = single.lastCase().Temperature;
+    // Temperature outer, so the evaluator shifts the melt once per curve.
+    StudyEvaluator curves(request.texts, request.separator, {Field::Temperature, Field::FlowRate}, false);
+    const std::vector<double> rates = studyFlowRates(study.flowRate);
+    for (double dt : {-StudyTemperatureStep, 0.0, StudyTemperatureStep}) {
+        StudyCurve curve;
+        curve.temperature = study.temperature + dt;
+        curve.points.reserve(rates.size());
+        for (double q : rates) {
+            const std::array<double, 2> values{curve.temperature, q};
+            const StudyPoint &p = curves.evaluate(values);
+            if (p.ok() && std::isfinite(p.total))
+                curve.points.emplace_back(q, p.total);
+        }
+        if (request.limit) {
+            // The curve's case as its texts, so that the answer is the one
+            // a solve of that case gives.
+            FieldTexts texts = request.texts;
+            if (dt != 0) {
+                std::string t = shortest(curve.temperature);
+                std::replace(t.begin(), t.end(), '.', request.separator);
+                texts[Field::Temperature] = t;
+            }
+            curve.limit = solveLimit(texts, request.separator, Field::FlowRate, *request.limit,
+                                     {rates.front(), rates.back()});
+        }
+        study.curves.push_back(std::move(curve));
+    }
+    return study;
+}
+
+} // namespace sf

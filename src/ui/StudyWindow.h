@@ -1,0 +1,100 @@
+#pragma once
+
+#include "calc/FieldTexts.h"
+#include "run/Diagnoses.h"
+#include "run/Limit.h"
+#include "run/Study.h"
+
+#include <QTimer>
+#include <QWidget>
+
+#include <functional>
+#include <optional>
+
+class QCheckBox;
+class QComboBox;
+class QLabel;
+class QLineEdit;
+class QListWidget;
+class QPushButton;
+class QTableWidget;
+
+namespace sf {
+
+class PlotView;
+struct PlotSpec;
+
+// What the study is computed from: the main window's fields as they stand.
+struct StudyInputs {
+    FieldTexts texts;
+    char separator = '.';
+    std::optional<ValidityRange> range; // the melt's fit range, when the case has one
+    QString caseName;                   // for the exported files' names
+    QString folder;                     // where exports are suggested
+};
+
+// The study window: the case in the main window's fields as a table per
+// screen, its diagnoses, and a chart of the total pressure drop against
+// flow rate around the operating point, at the melt temperature and 20 °C
+// either side. It follows the fields as they are edited, a moment after the
+// typing stops, and never interrupts it: a field that cannot be read is
+// named in the window, not in a dialog. It stays open beside the main
+// window, which keeps one.
+class StudyWindow : public QWidget {
+    Q_OBJECT
+public:
+    using Source = std::function<StudyInputs()>;
+    explicit StudyWindow(Source source, QWidget *parent = nullptr);
+
+    // The pause after the last edit before the window follows it.
+    static constexpr int UpdateDelayMs = 150;
+
+    // The fields changed: follow them once the typing pauses.
+    void scheduleUpdate();
+
+    // Asks for the file an export writes to, starting from `suggested`;
+    // empty means no. Tests replace the file dialog with this.
+    using FileChooser = std::function<QString(const QString &title, const QString &filters, const QString &suggested)>;
+    void setFileChooser(FileChooser chooser) { m_chooseFile = std::move(chooser); }
+
+public slots:
+    // Computes and shows the study of the fields as they are now.
+    void updateNow();
+    void exportChart(); // PNG or SVG, by the name's suffix
+    void exportTable(); // CSV or XLSX, by the name's suffix
+
+protected:
+    void showEvent(QShowEvent *event) override;
+
+private:
+    void showTable();
+    void showFindings();
+    void showChart();
+    const PressureUnit &unit() const;
+    // The limit typed in; nullopt when none is asked for or the text is no
+    // pressure (said beside it).
+    std::optional<PressureLimit> limit();
+    void showLimitAnswer();
+    QString suggestedPath(const QString &suffix) const;
+    void writeFile(const QString &path, const std::string &bytes);
+
+    Source m_source;
+    StudyInputs m_inputs;
+    StudyRequest m_request;
+    Study m_study;
+    QTimer m_timer;
+    FileChooser m_chooseFile;
+
+    QLabel *m_problem;
+    QComboBox *m_unit;
+    QCheckBox *m_limitOn;
+    QLineEdit *m_limitText;
+    QLabel *m_limitAnswer;
+    QTableWidget *m_table;
+    QListWidget *m_findings;
+    PlotView *m_chart;
+    QPushButton *m_exportChart = nullptr;
+    QPushButton *m_exportTable = nullptr;
+};
+
+} // namespace sf
