@@ -66,6 +66,18 @@ FieldTexts meltTexts(const MeltFit &fit)
     return texts;
 }
 
+std::string fitViscosityText(const MeltFit &fit, ViscosityUnit unit)
+{
+    switch (unit) {
+    case ViscosityUnit::GramForceSecondPerSquareCentimetre:
+        return shortest(fit.standardViscosity);
+    case ViscosityUnit::PascalSecond:
+        return shortest(fit.standardViscosityPascalSeconds);
+    default:
+        return shortest(static_cast<double>(fit.standardViscosityPascalSeconds / pascalSecondsPer(unit)));
+    }
+}
+
 MeltFitRange meltFitRange(const MeltFit &fit, const std::string &source)
 {
     return {fit.temperatureMin,

@@ -27,6 +27,10 @@ inline constexpr std::array<Field, 5> MeltFields{Field::StandardViscosity, Field
 // the decimal separator. Every other text is empty.
 FieldTexts meltTexts(const MeltFit &fit);
 
+// The fit's η0 in `unit` as the same kind of text: in gf·s/cm² and Pa·s its
+// own values, in another unit converted from Pa·s.
+std::string fitViscosityText(const MeltFit &fit, ViscosityUnit unit);
+
 // The range of the points the fit was made from, as [melt.fit] keeps it;
 // `source` names the points file.
 MeltFitRange meltFitRange(const MeltFit &fit, const std::string &source);

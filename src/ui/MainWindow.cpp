@@ -12,6 +12,7 @@
 #include "FieldHelp.h"
 #include "LocaleSeparator.h"
 #include "Look.h"
+#include "MeltDialog.h"
 #include "MessageBoxes.h"
 #include "ReportViewer.h"
 #include "ShortcutsWindow.h"
@@ -24,6 +25,7 @@
 #include "io/ErrorBoxText.h"
 #include "io/IoErrors.h"
 #include "io/OutputPaths.h"
+#include "melt/MeltTexts.h"
 #include "run/CaseRun.h"
 
 #include <QAction>
@@ -220,6 +222,8 @@ void MainWindow::buildCommands()
                            &MainWindow::saveCaseToFile);
     m_commands->addCommand(QStringLiteral("Save case as…"), QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_S), this,
                            &MainWindow::saveCaseAs);
+    m_commands->addCommand(QStringLiteral("Melt…"), QKeySequence(Qt::CTRL | Qt::Key_M), this,
+                           &MainWindow::showMeltDialog);
     m_commands->addCommand(QStringLiteral("View report"), QKeySequence(Qt::CTRL | Qt::Key_R), this,
                            &MainWindow::viewReport);
     m_commands->addHelp(QStringLiteral("Keyboard shortcuts"), QKeySequence(Qt::Key_F1), this,
@@ -370,21 +374,29 @@ void MainWindow::setTabChain()
 
 void MainWindow::applyLocale(const QLocale &locale)
 {
+    const char from = decimalSeparator();
     m_calculator.setDecimalSeparator(separatorOf(locale));
-    writeReadOnlyDefaults();
+    convertReadOnlyFields(from);
 }
 
-void MainWindow::writeReadOnlyDefaults()
+void MainWindow::convertReadOnlyFields(char from)
 {
     // These fields cannot be retyped, so they must read with whatever
     // separator is in force, or no run could succeed in a comma locale.
-    const QChar separator = QLatin1Char(m_calculator.decimalSeparator());
+    // Their values stay: the melt that a case or the melt dialog brought,
+    // and with it the fit's range and the case's saved state.
+    auto convert = [from, to = decimalSeparator()](const sf::FieldTexts &texts) {
+        return sf::swapSeparator(sf::swapSeparator(texts, from), to);
+    };
+    const sf::FieldTexts shown = convert(fieldTexts());
+    const sf::FieldTexts opened = convert(m_caseTexts);
+    const sf::FieldTexts fitted = convert(m_meltFitTexts);
     for (const sf::InputField &field : sf::InputFields) {
         if (field.editable)
             continue;
-        QString shown = qText(field.defaultText);
-        shown.replace(u'.', separator);
-        m_edits[sf::fieldIndex(field.id)]->setText(shown);
+        m_edits[sf::fieldIndex(field.id)]->setText(qText(shown[field.id]));
+        m_caseTexts[field.id] = opened[field.id];
+        m_meltFitTexts[field.id] = fitted[field.id];
     }
 }
 
@@ -539,6 +551,7 @@ bool MainWindow::openCase(const QString &path)
     m_meltFit = opened.meltFit;
     m_casePath = path;
     m_caseTexts = fieldTexts();
+    m_meltFitTexts = m_caseTexts;
     const std::string reportName = sf::reportFileNameOf(opened.texts);
     m_outsideReportName = sf::leavesFolder(reportName) ? reportName : std::string();
     updateReportPathTip();
@@ -549,7 +562,7 @@ bool MainWindow::openCase(const QString &path)
 bool MainWindow::saveCase(const QString &path)
 {
     const sf::FieldTexts shown = fieldTexts();
-    m_meltFit = sf::keptMeltFit(m_meltFit, m_caseTexts, shown);
+    m_meltFit = sf::keptMeltFit(m_meltFit, m_meltFitTexts, shown);
     const int err = sf::saveCase(QFile::encodeName(path).toStdString(), shown, decimalSeparator(), m_meltFit);
     if (err != 0) {
         showError(sf::errorBoxText(QFileInfo(path).fileName().toStdString() + ": " + sf::ioErrorText(err)));
@@ -557,6 +570,7 @@ bool MainWindow::saveCase(const QString &path)
     }
     m_casePath = path;
     m_caseTexts = fieldTexts();
+    m_meltFitTexts = m_caseTexts;
     updateTitle();
     return true;
 }
@@ -610,6 +624,32 @@ void MainWindow::saveCaseAs()
     const QString path = m_chooseFile(true, m_casePath);
     if (!path.isEmpty())
         saveCase(path);
+}
+
+void MainWindow::showMeltDialog()
+{
+    if (!m_meltDialog)
+        m_meltDialog = new MeltDialog(
+            [this](const sf::FieldTexts &melt, const std::optional<sf::MeltFitRange> &fit) { applyMelt(melt, fit); },
+            this);
+    if (!m_meltDialog->isVisible())
+        m_meltDialog->setMelt(fieldTexts(), decimalSeparator());
+    m_meltDialog->show();
+    m_meltDialog->raise();
+    m_meltDialog->activateWindow();
+}
+
+void MainWindow::applyMelt(const sf::FieldTexts &melt, const std::optional<sf::MeltFitRange> &fit)
+{
+    const sf::FieldTexts shown = sf::swapSeparator(melt, decimalSeparator());
+    for (sf::Field f : sf::MeltFields)
+        m_edits[sf::fieldIndex(f)]->setText(qText(shown[f]));
+    // A fit's range goes into the next save with its values; typed values
+    // keep the range there was only while they are still its own.
+    if (fit) {
+        m_meltFit = fit;
+        m_meltFitTexts = fieldTexts();
+    }
 }
 
 void MainWindow::updateTitle()

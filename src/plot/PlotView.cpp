@@ -1,0 +1,31 @@
+#include "plot/PlotView.h"
+
+#include "plot/PlotChart.h"
+
+#include <QChartView>
+#include <QVBoxLayout>
+
+namespace sf {
+
+PlotView::PlotView(QWidget *parent) : QWidget(parent)
+{
+    auto *view = new QChartView(makePlotChart(m_spec), this);
+    view->setObjectName(QStringLiteral("PlotChartView"));
+    view->setRenderHint(QPainter::Antialiasing);
+    m_view = view;
+    auto *layout = new QVBoxLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->addWidget(view);
+}
+
+void PlotView::setSpec(PlotSpec spec)
+{
+    m_spec = std::move(spec);
+    auto *view = static_cast<QChartView *>(m_view);
+    // The view lets go of the chart it showed; it is ours to delete.
+    QChart *old = view->chart();
+    view->setChart(makePlotChart(m_spec));
+    delete old;
+}
+
+} // namespace sf
