@@ -36,6 +36,21 @@ QString number(double v, char separator, char format = 'g', int precision = 6)
     return QString::number(v, format, precision).replace(u'.', QLatin1Char(separator));
 }
 
+// Long values show from their start, as the main window's melt fields do.
+void showValue(QLineEdit *edit, const QString &text)
+{
+    edit->setText(text);
+    edit->setCursorPosition(0);
+}
+
+void setTableHeaders(QTableWidget *table, std::string_view unit)
+{
+    const QString u = QString::fromUtf8(unit.data(), static_cast<qsizetype>(unit.size()));
+    table->setHorizontalHeaderLabels({QStringLiteral("Temperature\n℃"), QStringLiteral("Shear rate\n1/s"),
+                                      QStringLiteral("Measured\n") + u, QStringLiteral("Fitted\n") + u,
+                                      QStringLiteral("Deviation\n%")});
+}
+
 QString askForPoints(QWidget *parent)
 {
     QFileDialog dialog(parent, QStringLiteral("Fit from Points"));
@@ -107,6 +122,8 @@ MeltDialog::MeltDialog(ApplyMelt apply, QWidget *parent)
     m_table->setColumnCount(5);
     m_table->setEditTriggers(QAbstractItemView::NoEditTriggers);
     m_table->verticalHeader()->hide();
+    m_table->verticalHeader()->setDefaultSectionSize(fontMetrics().height() + 6);
+    setTableHeaders(m_table, viscosityUnitName(ViscosityUnit::PascalSecond));
     m_table->horizontalHeader()->setSectionResizeMode(QHeaderView::Stretch);
     m_chart->setObjectName(QStringLiteral("FitChart"));
     m_chart->setMinimumSize(520, 400);
@@ -141,6 +158,7 @@ MeltDialog::MeltDialog(ApplyMelt apply, QWidget *parent)
     layout->addWidget(buttons);
 
     m_choosePoints = [this] { return askForPoints(this); };
+    resize(1100, 640);
 }
 
 void MeltDialog::setMelt(const FieldTexts &shown, char separator)
@@ -152,7 +170,7 @@ void MeltDialog::setMelt(const FieldTexts &shown, char separator)
     }
     m_unitShown = viscosityUnit();
     for (std::size_t i = 0; i < MeltFields.size(); ++i)
-        m_edits[i]->setText(QString::fromStdString(shown[MeltFields[i]]));
+        showValue(m_edits[i], QString::fromStdString(shown[MeltFields[i]]));
     showProblem({});
 }
 
@@ -188,9 +206,9 @@ void MeltDialog::changeViscosityUnit()
     QLineEdit *viscosity = m_edits[0];
     const ViscosityUnit to = viscosityUnit();
     if (m_fit && viscosity->text().toStdString() == fitShown(m_unitShown)[Field::StandardViscosity])
-        viscosity->setText(QString::fromStdString(fitShown(to)[Field::StandardViscosity]));
+        showValue(viscosity, QString::fromStdString(fitShown(to)[Field::StandardViscosity]));
     else if (const auto converted = viscosityTextIn(viscosity->text().toStdString(), m_unitShown, to, m_separator))
-        viscosity->setText(QString::fromStdString(*converted));
+        showValue(viscosity, QString::fromStdString(*converted));
     m_unitShown = to;
 }
 
@@ -223,7 +241,7 @@ void MeltDialog::fitFromPoints()
     showFit(points);
     const FieldTexts fitted = fitShown(viscosityUnit());
     for (std::size_t i = 0; i < MeltFields.size(); ++i)
-        m_edits[i]->setText(QString::fromStdString(fitted[MeltFields[i]]));
+        showValue(m_edits[i], QString::fromStdString(fitted[MeltFields[i]]));
     showProblem({});
 }
 
@@ -241,10 +259,7 @@ void MeltDialog::showFit(const ViscosityPoints &points)
                  fit.shiftAFitted ? QStringLiteral("A was fitted") : QStringLiteral("A was given"),
                  number(fit.rmsDeviationPercent, sep, 'f', 2), number(fit.maxDeviationPercent, sep, 'f', 2)));
 
-    const QString unit = QString::fromUtf8(viscosityUnitName(points.unit).data());
-    m_table->setHorizontalHeaderLabels({QStringLiteral("Temperature (℃)"), QStringLiteral("Shear rate (1/s)"),
-                                        QStringLiteral("Measured (%1)").arg(unit),
-                                        QStringLiteral("Fitted (%1)").arg(unit), QStringLiteral("Deviation (%)")});
+    setTableHeaders(m_table, viscosityUnitName(points.unit));
     const std::vector<FitRow> rows = fitRows(points, fit);
     m_table->setRowCount(static_cast<int>(rows.size()));
     for (std::size_t r = 0; r < rows.size(); ++r) {
