@@ -142,10 +142,10 @@ private:
     // The report name the open case brought when it is absolute or leaves
     // the case's folder; empty otherwise.
     std::string m_outsideReportName;
-    // The open case's [melt.fit], saved again only while the melt is the one
-    // it was read with.
+    // The open case's [melt.fit], or the one the melt dialog applied, saved
+    // again only while the melt is the one it came with: m_meltFitTexts,
+    // the texts it was read, saved or applied with.
     std::optional<sf::MeltFitRange> m_meltFit;
-    // The texts m_meltFit was read, saved or applied with.
     sf::FieldTexts m_meltFitTexts;
     QPointer<sf::MeltDialog> m_meltDialog;
     FileChooser m_chooseFile;
