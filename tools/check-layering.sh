@@ -2,7 +2,7 @@
 # The includes of src/ run one way only:
 #   front ends (ui, cli) -> run, cases, melt, export, plot, io
 #   export -> run, cases, io;   run -> report -> calc, io;   cases -> calc, io
-#   melt -> calc, io
+#   melt -> cases, calc, io
 #   ui/browser -> io;   plot -> nothing of ours
 # A front end or export may also include the field table (calc/InputFields.h,
 # calc/FieldTexts.h) for its captions, keys and texts, but nothing else of
@@ -21,7 +21,7 @@ allowed() { # layer of the including file -> layers it may include
     cases) echo "cases calc io" ;;
     report) echo "report calc io" ;;
     run) echo "run report calc io" ;;
-    melt) echo "melt calc io" ;;
+    melt) echo "melt cases calc io" ;;
     export) echo "export run cases io" ;;
     plot) echo "plot" ;;
     ui/browser) echo "ui/browser io" ;;

@@ -7,6 +7,7 @@
 #include "export/TableText.h"
 #include "io/WholeFile.h"
 #include "melt/MeltFit.h"
+#include "melt/MeltTexts.h"
 #include "melt/ViscosityPoints.h"
 #include "plot/Plot.h"
 #include "run/Sweep.h"
@@ -14,9 +15,7 @@
 #include <CLI/CLI.hpp>
 
 #include <charconv>
-#include <cmath>
 #include <filesystem>
-#include <map>
 #include <memory>
 
 namespace sf {
@@ -26,24 +25,6 @@ namespace {
 constexpr int ColumnWidth = 12;
 // Points along each fitted line of the plot, evenly spaced in log shear rate.
 constexpr int LinePoints = 60;
-
-std::string significant6(double v)
-{
-    char buf[32];
-    const auto r = std::to_chars(buf, buf + sizeof buf, v, std::chars_format::general, 6);
-    return std::string(buf, r.ptr);
-}
-
-std::string signedPercent(double v)
-{
-    char buf[32];
-    const auto r = std::to_chars(buf, buf + sizeof buf, v, std::chars_format::fixed, 2);
-    const std::string text(buf, r.ptr);
-    // A deviation that rounds to nothing has no sign worth showing.
-    if (text == "-0.00")
-        return "+0.00";
-    return text.front() == '-' ? text : "+" + text;
-}
 
 std::string column(const std::string &text)
 {
@@ -67,30 +48,6 @@ std::optional<double> joulesPerMole(const std::string &text)
         return std::nullopt;
     }
     return unit == "kJ/mol" ? value * 1000 : value;
-}
-
-// The five melt values as a case file's texts; every other text empty.
-FieldTexts meltTexts(const MeltFit &fit)
-{
-    FieldTexts texts;
-    texts[Field::StandardViscosity] = shortest(fit.standardViscosity);
-    texts[Field::StandardShearRate] = shortest(fit.standardShearRate);
-    texts[Field::PowerLawFactor] = shortest(fit.powerLawFactor);
-    texts[Field::ShiftA] = shortest(fit.shiftA);
-    texts[Field::ShiftB] = shortest(fit.shiftB);
-    return texts;
-}
-
-MeltFitRange rangeOf(const MeltFit &fit, const std::string &source)
-{
-    return {fit.temperatureMin,
-            fit.temperatureMax,
-            fit.shearRateMin,
-            fit.shearRateMax,
-            static_cast<std::int64_t>(fit.points.size()),
-            source,
-            fit.rmsDeviationPercent,
-            fit.maxDeviationPercent};
 }
 
 std::string viscosityNote(const MeltFit &fit)
@@ -122,11 +79,11 @@ std::string pointsTable(const ViscosityPoints &read, const MeltFit &fit, const M
         out += column(title);
     // Right-aligned by characters: ℃ is one, in three bytes.
     out += "\n#" + std::string(ColumnWidth - 1, ' ') + "℃" + column("1/sec") + column(unit) + column(unit) + column("%") + "\n";
-    for (std::size_t i = 0; i < read.points.size(); ++i) {
-        const ViscosityPoint &p = read.points[i];
-        out += "#" + column(significant6(p.temperature)) + column(significant6(p.shearRate)) +
-               column(significant6(p.viscosity)) + column(significant6(fit.points[i].fitted)) +
-               column(signedPercent(fit.points[i].deviationPercent)) + "\n";
+    for (const FitRow &row : fitRows(read, fit)) {
+        out += "#";
+        for (const std::string &cell : row)
+            out += column(cell);
+        out += "\n";
     }
     return out + "#\n";
 }
@@ -134,7 +91,7 @@ std::string pointsTable(const ViscosityPoints &read, const MeltFit &fit, const M
 std::string tomlOutput(const ViscosityPoints &read, const MeltFit &fit, const MeltFitCommandOptions &o)
 {
     return pointsTable(read, fit, o) + "\n" +
-           formatMeltSections(meltTexts(fit), rangeOf(fit, o.points), viscosityNote(fit));
+           formatMeltSections(meltTexts(fit), meltFitRange(fit, o.points), viscosityNote(fit));
 }
 
 std::string jsonOutput(const ViscosityPoints &read, const MeltFit &fit, const MeltFitCommandOptions &o)
@@ -189,29 +146,20 @@ PlotSpec plotOf(const ViscosityPoints &read, const MeltFit &fit)
     plot.xTitle = "Shear rate (1/s)";
     plot.yTitle = "Viscosity (" + unit + ")";
     plot.logX = plot.logY = true;
-    std::map<double, std::vector<std::pair<double, double>>> measured;
-    for (const ViscosityPoint &p : read.points)
-        measured[p.temperature].emplace_back(p.shearRate, p.viscosity);
-    const long double factor = pascalSecondsPer(read.unit);
-    const double logMin = std::log(fit.shearRateMin);
-    const double logMax = std::log(fit.shearRateMax);
+    const std::vector<FitCurve> curves = fitCurves(read, fit, LinePoints);
     // The lines first, so that the markers are drawn over them.
-    for (const auto &[temperature, points] : measured) {
+    for (const FitCurve &curve : curves) {
         PlotLine line;
         line.colourGroup = plot.colourGroups.size();
-        plot.colourGroups.push_back(shortest(temperature) + " ℃");
-        for (int k = 0; k < LinePoints; ++k) {
-            const double rate = std::exp(logMin + (logMax - logMin) * k / (LinePoints - 1));
-            line.points.emplace_back(rate, static_cast<double>(fittedViscosity(fit, temperature, rate) / factor));
-        }
+        plot.colourGroups.push_back(shortest(curve.temperature) + " ℃");
+        line.points = curve.fitted;
         plot.lines.push_back(std::move(line));
     }
-    std::size_t group = 0;
-    for (auto &[temperature, points] : measured) {
+    for (std::size_t group = 0; group < curves.size(); ++group) {
         PlotLine line;
-        line.colourGroup = group++;
+        line.colourGroup = group;
         line.markers = true;
-        line.points = std::move(points);
+        line.points = curves[group].measured;
         plot.lines.push_back(std::move(line));
     }
     return plot;
@@ -323,7 +271,7 @@ int runMeltFit(const MeltFitCommandOptions &o)
     std::string replaced;
     try {
         if (o.into)
-            replaced = replaceMeltSections(caseBytes, *o.into, meltTexts(fit), rangeOf(fit, o.points),
+            replaced = replaceMeltSections(caseBytes, *o.into, meltTexts(fit), meltFitRange(fit, o.points),
                                            viscosityNote(fit));
     } catch (const CaseFileError &e) {
         complain(e.what());

@@ -12,6 +12,7 @@
 #include "FieldHelp.h"
 #include "LocaleSeparator.h"
 #include "Look.h"
+#include "MeltDialog.h"
 #include "MessageBoxes.h"
 #include "ReportViewer.h"
 #include "ShortcutsWindow.h"
@@ -25,6 +26,7 @@
 #include "io/ErrorBoxText.h"
 #include "io/IoErrors.h"
 #include "io/OutputPaths.h"
+#include "melt/MeltTexts.h"
 #include "run/CaseRun.h"
 
 #include <QAction>
@@ -221,6 +223,8 @@ void MainWindow::buildCommands()
                            &MainWindow::saveCaseToFile);
     m_commands->addCommand(QStringLiteral("Save case as…"), QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_S), this,
                            &MainWindow::saveCaseAs);
+    m_commands->addCommand(QStringLiteral("Melt…"), QKeySequence(Qt::CTRL | Qt::Key_M), this,
+                           &MainWindow::showMeltDialog);
     m_commands->addCommand(QStringLiteral("View report"), QKeySequence(Qt::CTRL | Qt::Key_R), this,
                            &MainWindow::viewReport);
     m_commands->addCommand(QStringLiteral("Study…"), QKeySequence(Qt::CTRL | Qt::Key_T), this,
@@ -373,23 +377,31 @@ void MainWindow::setTabChain()
 
 void MainWindow::applyLocale(const QLocale &locale)
 {
+    const char from = decimalSeparator();
     m_calculator.setDecimalSeparator(separatorOf(locale));
-    writeReadOnlyDefaults();
+    convertReadOnlyFields(from);
     if (m_study)
         m_study->scheduleUpdate();
 }
 
-void MainWindow::writeReadOnlyDefaults()
+void MainWindow::convertReadOnlyFields(char from)
 {
     // These fields cannot be retyped, so they must read with whatever
     // separator is in force, or no run could succeed in a comma locale.
-    const QChar separator = QLatin1Char(m_calculator.decimalSeparator());
+    // Their values stay: the melt that a case or the melt dialog brought,
+    // and with it the fit's range and the case's saved state.
+    auto convert = [from, to = decimalSeparator()](const sf::FieldTexts &texts) {
+        return sf::swapSeparator(sf::swapSeparator(texts, from), to);
+    };
+    const sf::FieldTexts shown = convert(fieldTexts());
+    const sf::FieldTexts opened = convert(m_caseTexts);
+    const sf::FieldTexts fitted = convert(m_meltFitTexts);
     for (const sf::InputField &field : sf::InputFields) {
         if (field.editable)
             continue;
-        QString shown = qText(field.defaultText);
-        shown.replace(u'.', separator);
-        m_edits[sf::fieldIndex(field.id)]->setText(shown);
+        m_edits[sf::fieldIndex(field.id)]->setText(qText(shown[field.id]));
+        m_caseTexts[field.id] = opened[field.id];
+        m_meltFitTexts[field.id] = fitted[field.id];
     }
 }
 
@@ -544,6 +556,7 @@ bool MainWindow::openCase(const QString &path)
     m_meltFit = opened.meltFit;
     m_casePath = path;
     m_caseTexts = fieldTexts();
+    m_meltFitTexts = m_caseTexts;
     if (m_study) // the fit range and the name may change with the same texts
         m_study->scheduleUpdate();
     const std::string reportName = sf::reportFileNameOf(opened.texts);
@@ -556,7 +569,7 @@ bool MainWindow::openCase(const QString &path)
 bool MainWindow::saveCase(const QString &path)
 {
     const sf::FieldTexts shown = fieldTexts();
-    m_meltFit = sf::keptMeltFit(m_meltFit, m_caseTexts, shown);
+    m_meltFit = sf::keptMeltFit(m_meltFit, m_meltFitTexts, shown);
     const int err = sf::saveCase(QFile::encodeName(path).toStdString(), shown, decimalSeparator(), m_meltFit);
     if (err != 0) {
         showError(sf::errorBoxText(QFileInfo(path).fileName().toStdString() + ": " + sf::ioErrorText(err)));
@@ -564,6 +577,7 @@ bool MainWindow::saveCase(const QString &path)
     }
     m_casePath = path;
     m_caseTexts = fieldTexts();
+    m_meltFitTexts = m_caseTexts;
     updateTitle();
     return true;
 }
@@ -619,6 +633,34 @@ void MainWindow::saveCaseAs()
         saveCase(path);
 }
 
+void MainWindow::showMeltDialog()
+{
+    if (!m_meltDialog)
+        m_meltDialog = new MeltDialog(
+            [this](const sf::FieldTexts &melt, const std::optional<sf::MeltFitRange> &fit) { applyMelt(melt, fit); },
+            this);
+    if (!m_meltDialog->isVisible())
+        m_meltDialog->setMelt(fieldTexts(), decimalSeparator());
+    m_meltDialog->show();
+    m_meltDialog->raise();
+    m_meltDialog->activateWindow();
+}
+
+void MainWindow::applyMelt(const sf::FieldTexts &melt, const std::optional<sf::MeltFitRange> &fit)
+{
+    const sf::FieldTexts shown = sf::swapSeparator(melt, decimalSeparator());
+    for (sf::Field f : sf::MeltFields)
+        m_edits[sf::fieldIndex(f)]->setText(qText(shown[f]));
+    // A fit's range goes into the next save with its values; typed values
+    // keep the range there was only while they are still its own.
+    if (fit) {
+        m_meltFit = fit;
+        m_meltFitTexts = fieldTexts();
+    }
+    if (m_study) // the range may change with the same texts
+        m_study->scheduleUpdate();
+}
+
 void MainWindow::updateTitle()
 {
     setWindowTitle(m_casePath.isEmpty() ? WindowTitle
@@ -670,8 +712,8 @@ sf::StudyInputs MainWindow::studyInputs() const
     sf::StudyInputs in{fieldTexts(), decimalSeparator(), std::nullopt,
                        m_casePath.isEmpty() ? QString() : QFileInfo(m_casePath).completeBaseName(),
                        QFile::decodeName(m_directoryList->directory())};
-    // The open case's fit range holds while its melt is the one it was fitted for.
-    if (const std::optional<sf::MeltFitRange> fit = sf::keptMeltFit(m_meltFit, m_caseTexts, in.texts))
+    // A fit range holds while the melt is the one it was fitted for.
+    if (const std::optional<sf::MeltFitRange> fit = sf::keptMeltFit(m_meltFit, m_meltFitTexts, in.texts))
         in.range = sf::ValidityRange{fit->temperatureMin, fit->temperatureMax, fit->shearRateMin, fit->shearRateMax};
     return in;
 }

@@ -28,6 +28,7 @@ namespace sf {
 class BevelPanel;
 class CommandMenu;
 class DirectoryList;
+class MeltDialog;
 class ReportViewer;
 class ShortcutsWindow;
 class StudyWindow;
@@ -87,6 +88,8 @@ public slots:
     void openCaseDialog();   // Ctrl+O
     void saveCaseToFile();   // Ctrl+S: the open case's file, or asks
     void saveCaseAs();       // Ctrl+Shift+S
+    // Ctrl+M: the melt dialog, which sets the read-only melt fields.
+    void showMeltDialog();
     // Ctrl+R: the report chosen in the file list, or else the last one a
     // run wrote, in the report viewer.
     void viewReport();
@@ -111,7 +114,10 @@ private:
     void buildRightSide(QWidget *panel);
     void buildViscosityGroup(QWidget *input);
     QLineEdit *makeEdit(sf::Field field, QWidget *parent, QRect geometry, int pixelSize);
-    void writeReadOnlyDefaults();
+    // Rewrites the read-only fields, written with `from` as the decimal
+    // separator, with the one now in force.
+    void convertReadOnlyFields(char from);
+    void applyMelt(const sf::FieldTexts &melt, const std::optional<sf::MeltFitRange> &fit);
     void updateTitle();
     void openReport(const QString &path);
     void showReport(const QString &path);
@@ -142,9 +148,12 @@ private:
     // The report name the open case brought when it is absolute or leaves
     // the case's folder; empty otherwise.
     std::string m_outsideReportName;
-    // The open case's [melt.fit], saved again only while the melt is the one
-    // it was read with.
+    // The open case's [melt.fit], or the one the melt dialog applied, saved
+    // again only while the melt is the one it came with: m_meltFitTexts,
+    // the texts it was read, saved or applied with.
     std::optional<sf::MeltFitRange> m_meltFit;
+    sf::FieldTexts m_meltFitTexts;
+    QPointer<sf::MeltDialog> m_meltDialog;
     FileChooser m_chooseFile;
     UrlOpener m_openUrl;
 };

@@ -66,6 +66,7 @@ protected:
         QApplication::sendEvent(form1, &drop);
     }
     QWidget *shortcutsWindow() const { return form1->findChild<QWidget *>(QStringLiteral("ShortcutsWindow")); }
+    QWidget *meltDialog() const { return form1->findChild<QWidget *>(QStringLiteral("MeltDialog")); }
 
     std::string effect;
 };
@@ -84,8 +85,9 @@ ModalWatcher::Closer answer(QMessageBox::StandardButton button)
 TEST_F(WindowCommandsTest, MenusAndShortcutsRunTheCommandsFromTheBackgroundAndFromFields)
 {
     const QStringList commands = {QStringLiteral("Open case…\tCtrl+O"), QStringLiteral("Save case\tCtrl+S"),
-                                  QStringLiteral("Save case as…\tCtrl+Shift+S"), QStringLiteral("View report\tCtrl+R"),
-                                  QStringLiteral("Study…\tCtrl+T"), QStringLiteral("-"),
+                                  QStringLiteral("Save case as…\tCtrl+Shift+S"), QStringLiteral("Melt…\tCtrl+M"),
+                                  QStringLiteral("View report\tCtrl+R"), QStringLiteral("Study…\tCtrl+T"),
+                                  QStringLiteral("-"),
                                   QStringLiteral("Keyboard shortcuts\tF1"), QStringLiteral("About\t")};
     const struct {
         const char *widget;
@@ -97,12 +99,14 @@ TEST_F(WindowCommandsTest, MenusAndShortcutsRunTheCommandsFromTheBackgroundAndFr
         {"Panel1", 0, {}, 0, "open"},
         {"GroupBox2", 0, {}, 1, "save"},
         {"Edit34", 0, {}, 2, "save"}, // disabled: its group's menu
-        {"Edit12", Qt::Key_Menu, {}, 6, "shortcuts"},
+        {"Edit12", Qt::Key_Menu, {}, 7, "shortcuts"},
+        {"Edit30", 0, {}, 3, "melt"},
         {"Edit35", Qt::Key_Menu, {}, 2, "save"},
         {"Edit7", Qt::Key_O, Qt::ControlModifier, -1, "open"},
         {"DirectoryListBox1", Qt::Key_S, Qt::ControlModifier, -1, "save"},
         {"Edit35", Qt::Key_S, Qt::ControlModifier | Qt::ShiftModifier, -1, "save"},
         {"FileListBox1", Qt::Key_F1, {}, -1, "shortcuts"},
+        {"Edit1", Qt::Key_M, Qt::ControlModifier, -1, "melt"},
     };
     form1->setFileChooser([this](bool save, const QString &) {
         effect += save ? "save" : "open";
@@ -133,10 +137,12 @@ TEST_F(WindowCommandsTest, MenusAndShortcutsRunTheCommandsFromTheBackgroundAndFr
                 EXPECT_EQ(own, 0);
             QTest::mouseClick(menu, Qt::LeftButton, {}, menu->actionGeometry(menu->actions()[own + row.entry]).center());
         }
-        if (shortcutsWindow() && shortcutsWindow()->isVisible()) {
-            effect += "shortcuts";
-            shortcutsWindow()->close();
-            reactivate();
+        for (auto [window, name] : {std::pair(shortcutsWindow(), "shortcuts"), std::pair(meltDialog(), "melt")}) {
+            if (window && window->isVisible()) {
+                effect += name;
+                window->close();
+                reactivate();
+            }
         }
         EXPECT_EQ(effect, row.effect);
     }
@@ -148,7 +154,8 @@ TEST_F(WindowCommandsTest, F1ListsTheCommandsAndEachGroupWithItsUnitsAndAboutThe
     QTextDocument document;
     document.setHtml(shortcutsWindow()->findChild<QLabel *>(QStringLiteral("ShortcutsText"))->text());
     const QString shown = document.toPlainText();
-    EXPECT_TRUE(shown.contains("Ctrl+O\nOpen case\nCtrl+S\nSave case\nCtrl+Shift+S\nSave case as\nCtrl+R\nView report\nCtrl+T\nStudy\nF1\n"))
+    EXPECT_TRUE(shown.contains("Ctrl+O\nOpen case\nCtrl+S\nSave case\nCtrl+Shift+S\nSave case as\nCtrl+M\nMelt\nCtrl+R\n"
+                               "View report\nCtrl+T\nStudy\nF1\n"))
         << shown.toStdString();
     for (const char *group : {"\nInput Data: ", "\nScreen Data: ", "\nViscosity Data: ", "\nSave File Name: "})
         EXPECT_TRUE(shown.contains(QLatin1String(group))) << group;

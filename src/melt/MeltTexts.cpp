@@ -1,0 +1,167 @@
+#include "MeltTexts.h"
+
+#include "calc/Errors.h"
+#include "calc/NumberReaders.h"
+#include "calc/QuotedText.h"
+
+#include <charconv>
+#include <cmath>
+#include <map>
+
+namespace sf {
+
+namespace {
+
+std::string shortest(double v)
+{
+    char buf[32];
+    const auto r = std::to_chars(buf, buf + sizeof buf, v);
+    return std::string(buf, r.ptr);
+}
+
+std::string significant6(double v)
+{
+    char buf[32];
+    const auto r = std::to_chars(buf, buf + sizeof buf, v, std::chars_format::general, 6);
+    return std::string(buf, r.ptr);
+}
+
+std::string signedPercent(double v)
+{
+    char buf[32];
+    const auto r = std::to_chars(buf, buf + sizeof buf, v, std::chars_format::fixed, 2);
+    const std::string text(buf, r.ptr);
+    // A deviation that rounds to nothing has no sign worth showing.
+    if (text == "-0.00")
+        return "+0.00";
+    return text.front() == '-' ? text : "+" + text;
+}
+
+// The value of `text` as the window's reader takes it, or nullopt after
+// putting what is wrong into `problem`.
+std::optional<double> readValue(const std::string &text, char separator, std::string &problem)
+{
+    try {
+        return readDecimal(text, separator);
+    } catch (const OverflowError &) {
+        problem = quotedText(text, "'", "'") + " is beyond the range of numbers";
+    } catch (const ScreenFilterError &) {
+        problem = text.empty() ? "empty; give it as a number"
+                               : quotedText(text, "'", "'") + " is not a number; write digits with '" +
+                                     std::string(1, separator) + "' as the decimal separator";
+    }
+    return std::nullopt;
+}
+
+} // namespace
+
+FieldTexts meltTexts(const MeltFit &fit)
+{
+    FieldTexts texts;
+    texts[Field::StandardViscosity] = shortest(fit.standardViscosity);
+    texts[Field::StandardShearRate] = shortest(fit.standardShearRate);
+    texts[Field::PowerLawFactor] = shortest(fit.powerLawFactor);
+    texts[Field::ShiftA] = shortest(fit.shiftA);
+    texts[Field::ShiftB] = shortest(fit.shiftB);
+    return texts;
+}
+
+std::string fitViscosityText(const MeltFit &fit, ViscosityUnit unit)
+{
+    switch (unit) {
+    case ViscosityUnit::GramForceSecondPerSquareCentimetre:
+        return shortest(fit.standardViscosity);
+    case ViscosityUnit::PascalSecond:
+        return shortest(fit.standardViscosityPascalSeconds);
+    default:
+        return shortest(static_cast<double>(fit.standardViscosityPascalSeconds / pascalSecondsPer(unit)));
+    }
+}
+
+MeltFitRange meltFitRange(const MeltFit &fit, const std::string &source)
+{
+    return {fit.temperatureMin,
+            fit.temperatureMax,
+            fit.shearRateMin,
+            fit.shearRateMax,
+            static_cast<std::int64_t>(fit.points.size()),
+            source,
+            fit.rmsDeviationPercent,
+            fit.maxDeviationPercent};
+}
+
+std::vector<FitRow> fitRows(const ViscosityPoints &points, const MeltFit &fit)
+{
+    std::vector<FitRow> rows;
+    rows.reserve(points.points.size());
+    for (std::size_t i = 0; i < points.points.size(); ++i) {
+        const ViscosityPoint &p = points.points[i];
+        rows.push_back({significant6(p.temperature), significant6(p.shearRate), significant6(p.viscosity),
+                        significant6(fit.points[i].fitted), signedPercent(fit.points[i].deviationPercent)});
+    }
+    return rows;
+}
+
+std::vector<FitCurve> fitCurves(const ViscosityPoints &points, const MeltFit &fit, int linePoints)
+{
+    std::map<double, std::vector<std::pair<double, double>>> measured;
+    for (const ViscosityPoint &p : points.points)
+        measured[p.temperature].emplace_back(p.shearRate, p.viscosity);
+    const long double factor = pascalSecondsPer(points.unit);
+    const double logMin = std::log(fit.shearRateMin);
+    const double logMax = std::log(fit.shearRateMax);
+    std::vector<FitCurve> curves;
+    for (auto &[temperature, at] : measured) {
+        FitCurve curve{temperature, std::move(at), {}};
+        for (int k = 0; k < linePoints; ++k) {
+            const double rate = std::exp(logMin + (logMax - logMin) * k / (linePoints - 1));
+            curve.fitted.emplace_back(rate, static_cast<double>(fittedViscosity(fit, temperature, rate) / factor));
+        }
+        curves.push_back(std::move(curve));
+    }
+    return curves;
+}
+
+TypedMelt readTypedMelt(const FieldTexts &typed, ViscosityUnit viscosityUnit, char separator)
+{
+    TypedMelt melt;
+    for (Field f : MeltFields) {
+        std::string problem;
+        const std::optional<double> value = readValue(typed[f], separator, problem);
+        if (!value) {
+            melt.problems.push_back(std::string(inputField(f).caption) + ": " + problem);
+            continue;
+        }
+        if (f == Field::StandardViscosity && viscosityUnit != ViscosityUnit::GramForceSecondPerSquareCentimetre) {
+            melt.texts[f] = shortest(static_cast<double>(
+                *value * pascalSecondsPer(viscosityUnit) /
+                pascalSecondsPer(ViscosityUnit::GramForceSecondPerSquareCentimetre)));
+            continue;
+        }
+        // A text that reads has no "." unless that is the separator.
+        melt.texts[f] = typed[f];
+        for (char &c : melt.texts[f])
+            if (c == separator)
+                c = '.';
+    }
+    return melt;
+}
+
+std::optional<std::string> viscosityTextIn(std::string_view text, ViscosityUnit from, ViscosityUnit to,
+                                           char separator)
+{
+    std::string problem;
+    const std::optional<double> value = readValue(std::string(text), separator, problem);
+    if (!value)
+        return std::nullopt;
+    const double converted = static_cast<double>(*value * pascalSecondsPer(from) / pascalSecondsPer(to));
+    if (!std::isfinite(converted))
+        return std::nullopt;
+    std::string out = shortest(converted);
+    for (char &c : out)
+        if (c == '.')
+            c = separator;
+    return out;
+}
+
+} // namespace sf

@@ -1,0 +1,75 @@
+#pragma once
+
+#include "calc/FieldTexts.h"
+#include "cases/CaseFile.h"
+#include "melt/MeltFit.h"
+#include "melt/ViscosityPoints.h"
+
+#include <QDialog>
+
+#include <array>
+#include <functional>
+#include <optional>
+
+class QComboBox;
+class QLabel;
+class QLineEdit;
+class QTableWidget;
+
+namespace sf {
+
+class PlotView;
+
+// The melt's five values for the main window, whose melt fields cannot be
+// typed into: typed here, η0 in gf·s/cm² or Pa·s, or fitted to a data
+// sheet's viscosity points, with the fit's table and chart. Each value is
+// read as a run reads the fields, with the window's separator; a value that
+// does not read is named here and nothing is applied. It stays open beside
+// the main window, which keeps one.
+class MeltDialog : public QDialog {
+    Q_OBJECT
+public:
+    // Takes an applied melt: the five melt texts as a case file holds them
+    // ("." as separator, η0 in gf·s/cm²), and the fit's range when they are
+    // the fit's values as it gave them.
+    using ApplyMelt = std::function<void(const FieldTexts &melt, const std::optional<MeltFitRange> &fit)>;
+    explicit MeltDialog(ApplyMelt apply, QWidget *parent = nullptr);
+
+    // Shows the melt texts of `shown`, as the window shows them with
+    // `separator`, η0 in gf·s/cm². A fit made before stays on show, and is
+    // applied with its range while the values are still its own.
+    void setMelt(const FieldTexts &shown, char separator);
+
+    // Asks for a points file; empty means no. Tests replace the file dialog
+    // with this.
+    using PointsChooser = std::function<QString()>;
+    void setPointsChooser(PointsChooser chooser) { m_choosePoints = std::move(chooser); }
+
+public slots:
+    void fitFromPoints(); // "Fit from points…"
+    void apply();
+
+private:
+    void showFit(const ViscosityPoints &points);
+    void changeViscosityUnit();
+    ViscosityUnit viscosityUnit() const;
+    // The fit's values as the fields show them, η0 in `unit`.
+    FieldTexts fitShown(ViscosityUnit unit) const;
+    bool showsFit() const;
+    void showProblem(const QString &text);
+
+    ApplyMelt m_apply;
+    PointsChooser m_choosePoints;
+    std::array<QLineEdit *, 5> m_edits{}; // in the order of MeltFields
+    QComboBox *m_unit;
+    ViscosityUnit m_unitShown = ViscosityUnit::GramForceSecondPerSquareCentimetre;
+    QLabel *m_summary;
+    QTableWidget *m_table;
+    PlotView *m_chart;
+    QLabel *m_problem;
+    char m_separator = '.';
+    std::optional<MeltFit> m_fit;
+    std::string m_fitSource; // the points file, as chosen
+};
+
+} // namespace sf
