@@ -2,6 +2,7 @@
 
 #include "Common.h"
 #include "calc/InputFields.h"
+#include "export/CaseJson.h"
 #include "export/FileSink.h"
 #include "export/TableText.h"
 #include "run/Diagnoses.h"
@@ -142,23 +143,8 @@ std::string answerJson(const std::string &name, Field field, const PressureLimit
         appendJsonString(out, a.metAtLo() ? "lo" : "hi");
         out += ",\n" + pad + "\"direction\": ";
         appendJsonString(out, a.rises ? "rises" : "falls");
-        out += ",\n" + pad + "\"diagnoses\": [";
-        for (std::size_t i = 0; i < s.findings.size(); ++i) {
-            const Finding &f = s.findings[i];
-            out += i ? ",\n" : "\n";
-            out += pad + "  {\"code\": ";
-            appendJsonString(out, f.code);
-            out += ", \"severity\": ";
-            appendJsonString(out, severityName(f.severity));
-            out += ", \"key\": ";
-            appendJsonString(out, f.key);
-            out += ", \"value\": ";
-            appendJsonString(out, f.value);
-            out += ", \"sentence\": ";
-            appendJsonString(out, f.sentence);
-            out += '}';
-        }
-        out += s.findings.empty() ? "]" : "\n" + pad + "]";
+        out += ",\n";
+        appendFindingsJson(out, s.findings, pad);
     }
     out += "\n" + indent + "}";
     return out;

@@ -98,8 +98,15 @@ CaseJson caseDetailsJson(std::string_view name, const FieldTexts &texts, char se
     }
     out += "\"total\": \"kgf/cm2\"}";
 
-    out += ",\n" + pad + "\"diagnoses\": [";
-    const std::vector<Finding> findings = diagnose(texts, separator, &point, range);
+    out += ",\n";
+    appendFindingsJson(out, diagnose(texts, separator, &point, range), pad);
+    out += "\n" + std::string(indent) + "}";
+    return json;
+}
+
+void appendFindingsJson(std::string &out, const std::vector<Finding> &findings, const std::string &pad)
+{
+    out += pad + "\"diagnoses\": [";
     for (std::size_t i = 0; i < findings.size(); ++i) {
         const Finding &f = findings[i];
         out += i ? ",\n" : "\n";
@@ -116,8 +123,6 @@ CaseJson caseDetailsJson(std::string_view name, const FieldTexts &texts, char se
         out += '}';
     }
     out += findings.empty() ? "]" : "\n" + pad + "]";
-    out += "\n" + std::string(indent) + "}";
-    return json;
 }
 
 } // namespace sf

@@ -10,6 +10,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace sf {
 
@@ -25,5 +26,9 @@ struct CaseJson {
 // is that of the data its melt was fitted to, for the diagnoses.
 CaseJson caseDetailsJson(std::string_view name, const FieldTexts &texts, char separator, std::string_view indent = "",
                          const std::optional<ValidityRange> &range = std::nullopt);
+
+// `"diagnoses": [...]` of `findings`, each object on its own line led by
+// `pad` and two blanks, appended to `out`.
+void appendFindingsJson(std::string &out, const std::vector<Finding> &findings, const std::string &pad);
 
 } // namespace sf
