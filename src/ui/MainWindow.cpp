@@ -551,6 +551,17 @@ bool MainWindow::openCase(const QString &path)
         showError(sf::errorBoxText(e.what()));
         return false;
     }
+    // A field cuts a longer text short, and the next save would keep the
+    // cut one.
+    for (const sf::InputField &field : sf::InputFields) {
+        const qsizetype length = QString::fromStdString(opened.texts[field.id]).size();
+        if (const int room = m_edits[sf::fieldIndex(field.id)]->maxLength(); length > room) {
+            showError(sf::errorBoxText(QFileInfo(path).fileName().toStdString() + ": " + sf::keyOfField(field.id) +
+                                       " is " + std::to_string(length) + " characters long; the window's field holds " +
+                                       std::to_string(room)));
+            return false;
+        }
+    }
     for (const sf::InputField &field : sf::InputFields)
         m_edits[sf::fieldIndex(field.id)]->setText(QString::fromStdString(opened.texts[field.id]));
     m_meltFit = opened.meltFit;

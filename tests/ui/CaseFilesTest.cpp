@@ -142,6 +142,9 @@ TEST_F(CaseFilesTest, FailuresShowTheErrorBoxAndChangeNothing)
     writeBytes("readonly.sfcase", "earlier");
     fs::permissions("readonly.sfcase", fs::perms(0444));
     ASSERT_EQ(::mkfifo("pipe.sfcase", 0666), 0);
+    FieldTexts longName = FieldTexts::defaults();
+    longName[Field::SaveFileName] = std::string(40000, 'a');
+    writeBytes("long.sfcase", formatCaseFile(longName));
     const struct {
         bool save;
         const char *path;
@@ -150,6 +153,7 @@ TEST_F(CaseFilesTest, FailuresShowTheErrorBoxAndChangeNothing)
         {false, "broken.sfcase", "broken.sfcase:1:9: Error while parsing table header: expected ']', saw '\\n'"},
         {false, "missing.sfcase", "missing.sfcase: cannot be read: No such file or directory."},
         {false, "pipe.sfcase", "pipe.sfcase: cannot be read: not a regular file."},
+        {false, "long.sfcase", "long.sfcase: report.file is 40000 characters long; the window's field holds 32767."},
         {true, "no-such-dir/case.sfcase", "case.sfcase: ファイルが見つかりません."},
         {true, "plain/case.sfcase", "case.sfcase: ファイル名の指定が間違っています."},
         // Refused by its mode bits, also for root; a pipe nobody reads, at once.
@@ -170,7 +174,7 @@ TEST_F(CaseFilesTest, FailuresShowTheErrorBoxAndChangeNothing)
     }
     EXPECT_EQ(::sf::test::readBytes("kept.sfcase"), "earlier");
     EXPECT_EQ(::sf::test::readBytes("readonly.sfcase"), "earlier");
-    EXPECT_EQ(std::distance(fs::directory_iterator("."), fs::directory_iterator()), 5) << "no temporary file left";
+    EXPECT_EQ(std::distance(fs::directory_iterator("."), fs::directory_iterator()), 6) << "no temporary file left";
 }
 
 // A case whose report name is absolute or leaves the case's folder keeps
