@@ -384,23 +384,30 @@ private:
         return false;
     }
 
-    // One unit for every viscosity of the file.
+    // One unit for every viscosity of the file. Without a unit asked for, a
+    // header that names none means Pa.s, so it cannot stand beside one that
+    // names a unit: the points under one of them would be read in the wrong one.
     void checkUnit(const Header &h, int number)
     {
-        if (!h.unit)
+        if (m_asked) {
+            if (h.unit && *h.unit != *m_asked)
+                problem(number, "mixed units: the header gives viscosity in " +
+                                    std::string(viscosityUnitName(*h.unit)) + ", not in " +
+                                    std::string(viscosityUnitName(*m_asked)) + " as asked");
             return;
-        const std::string unit(viscosityUnitName(*h.unit));
-        if (m_asked && *m_asked != *h.unit)
-            problem(number, "mixed units: the header gives viscosity in " + unit + ", not in " +
-                                std::string(viscosityUnitName(*m_asked)) + " as asked");
-        else if (m_fileUnit && *m_fileUnit != *h.unit)
-            problem(number, "mixed units: viscosity in " + unit + " here, in " +
-                                std::string(viscosityUnitName(*m_fileUnit)) + " by the header of line " +
-                                std::to_string(m_fileUnitLine));
-        else if (!m_fileUnit) {
+        }
+        if (m_fileUnitLine == 0) {
             m_fileUnit = h.unit;
             m_fileUnitLine = number;
+            return;
         }
+        if (h.unit == m_fileUnit)
+            return;
+        const auto named = [](const std::optional<ViscosityUnit> &unit) {
+            return unit ? "in " + std::string(viscosityUnitName(*unit)) : std::string("in no unit named (so Pa.s)");
+        };
+        problem(number, "mixed units: viscosity " + named(h.unit) + " here, " + named(m_fileUnit) +
+                            " by the header of line " + std::to_string(m_fileUnitLine));
     }
 
     void point(const std::vector<std::string_view> &fields, int number)
@@ -463,8 +470,8 @@ private:
     std::string_view m_content;
     const std::string &m_file;
     std::optional<ViscosityUnit> m_asked;
-    std::optional<ViscosityUnit> m_fileUnit; // the first header's that gives one
-    int m_fileUnitLine = 0;
+    std::optional<ViscosityUnit> m_fileUnit; // the first header's, when no unit is asked for
+    int m_fileUnitLine = 0;                  // that header's line, 0 before it
     std::optional<Header> m_header;
     char m_delimiter = ',';
     char m_separator = '.';

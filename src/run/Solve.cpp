@@ -10,6 +10,7 @@
 #include <cmath>
 #include <cstdint>
 #include <cstdio>
+#include <limits>
 #include <vector>
 
 namespace sf {
@@ -313,8 +314,16 @@ SolveRange defaultSolveRange(Field key, double current)
 {
     if (solvesPositiveOnly(key) && !(current > 0 && std::isfinite(current)))
         current = readDecimal(inputField(key).defaultText, '.');
-    const auto times = [current](double factor) { return SolveRange{current / factor, current * factor}; };
-    const auto around = [current](double by) { return SolveRange{current - by, current + by}; };
+    // Within the doubles, so that a case value near either end of them still
+    // gets a range that holds values.
+    static constexpr double Largest = std::numeric_limits<double>::max();
+    const auto times = [current](double factor) {
+        return SolveRange{std::max(current / factor, std::numeric_limits<double>::denorm_min()),
+                          std::min(current * factor, Largest)};
+    };
+    const auto around = [current](double by) {
+        return SolveRange{std::max(current - by, -Largest), std::min(current + by, Largest)};
+    };
     switch (key) {
     case Field::FlowRate:
     case Field::StandardViscosity:
