@@ -153,6 +153,7 @@ StudyWindow::StudyWindow(Source source, QWidget *parent)
     m_table->setObjectName(QStringLiteral("StudyTable"));
     m_table->setColumnCount(static_cast<int>(Headings.size()));
     m_table->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    m_table->setTabKeyNavigation(false); // Tab leaves it; the arrows move in it
     m_table->verticalHeader()->hide();
     m_table->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
     m_table->verticalHeader()->setDefaultSectionSize(m_table->fontMetrics().height() + 6);

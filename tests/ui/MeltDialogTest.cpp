@@ -204,6 +204,29 @@ TEST_F(MeltDialogTest, BadValueOrFileIsNamedInTheDialogAndNothingChanges)
     }
 }
 
+TEST_F(MeltDialogTest, KeysStartAtEta0TabInReadingOrderAndEscapeCloses)
+{
+    ScratchDirectory dir;
+    openFittedCase("C");
+    dialog->activateWindow();
+    ASSERT_TRUE(QTest::qWaitFor([this] { return QApplication::activeWindow() == dialog && QApplication::focusWidget(); }));
+    EXPECT_EQ(focusName().toStdString(), "standard_viscosity");
+    click("FitButton"); // a table with rows and a chart to pass by
+    value(Field::StandardViscosity)->setFocus(Qt::OtherFocusReason);
+    const char *const chain[] = {"ViscosityUnit",  "standard_shear_rate", "power_law_factor", "shift_a",
+                                 "shift_b",        "FitButton",           "FitTable"};
+    for (const char *next : chain) {
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+        ASSERT_EQ(focusName().toStdString(), next);
+    }
+    // The buttons next, then round to η0; nothing in between.
+    for (int i = 0; i < 3; ++i)
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+    EXPECT_EQ(focusName().toStdString(), "standard_viscosity");
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Escape);
+    EXPECT_FALSE(dialog->isVisible());
+}
+
 TEST_F(MeltDialogTest, LocaleChangeKeepsTheMeltAndItsFit)
 {
     ScratchDirectory dir;

@@ -114,6 +114,21 @@ TEST_F(StudyWindowTest, TheTotalIsTheReportsAndFollowsEditsAndOpenedCases)
     }
 }
 
+TEST_F(StudyWindowTest, TabPassesEachControlOnceAndEscapeCloses)
+{
+    openStudy();
+    study->activateWindow();
+    ASSERT_TRUE(QTest::qWaitFor([this] { return QApplication::activeWindow() == study; }));
+    study->findChild<QComboBox *>(QStringLiteral("StudyUnit"))->setFocus(Qt::OtherFocusReason);
+    // The limit's text is disabled until the box is ticked.
+    for (const char *next : {"StudyLimitOn", "StudyTable", "StudyDiagnoses", "ExportChartButton"}) {
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+        ASSERT_EQ(focusName().toStdString(), next);
+    }
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Escape);
+    EXPECT_TRUE(QTest::qWaitFor([this] { return !study->isVisible(); })) << "the Close button clicks as it shows";
+}
+
 TEST_F(StudyWindowTest, PressuresAreShownInTheChosenUnit)
 {
     openStudy();
