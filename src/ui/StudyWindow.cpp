@@ -406,8 +406,9 @@ void StudyWindow::writeFile(const QString &path, const std::string &bytes)
 
 void StudyWindow::exportChart()
 {
-    if (m_timer.isActive()) // an edit not yet followed
-        updateNow();
+    // The fields as they are now, and the case's name and folder, which
+    // change with no edit to follow (Save as, another folder).
+    updateNow();
     if (!m_study.point.ok())
         return;
     const QString path = m_chooseFile(QStringLiteral("Export Chart"),
@@ -425,8 +426,7 @@ void StudyWindow::exportChart()
 
 void StudyWindow::exportTable()
 {
-    if (m_timer.isActive())
-        updateNow();
+    updateNow();
     if (!m_study.point.ok())
         return;
     const QString path = m_chooseFile(QStringLiteral("Export Table"),

@@ -114,6 +114,23 @@ TEST_F(StudyWindowTest, TheTotalIsTheReportsAndFollowsEditsAndOpenedCases)
     }
 }
 
+TEST_F(StudyWindowTest, ExportsAreNamedForTheCaseAsLastSaved)
+{
+    ScratchDirectory dir;
+    writeBytes("case.sfcase", formatCaseFile(FieldTexts::defaults()));
+    ASSERT_TRUE(form1->openCase(QStringLiteral("case.sfcase")));
+    openStudy();
+    ASSERT_TRUE(form1->saveCase(QStringLiteral("renamed.sfcase")));
+    QStringList suggested;
+    study->setFileChooser([&](const QString &, const QString &, const QString &path) {
+        suggested << QFileInfo(path).fileName();
+        return QString();
+    });
+    for (const char *button : {"ExportChartButton", "ExportTableButton"})
+        QTest::mouseClick(study->findChild<QPushButton *>(QLatin1String(button)), Qt::LeftButton);
+    EXPECT_EQ(suggested.join(u' ').toStdString(), "renamed-study.png renamed-study.csv");
+}
+
 TEST_F(StudyWindowTest, TabPassesEachControlOnceAndEscapeCloses)
 {
     openStudy();
