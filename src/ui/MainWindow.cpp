@@ -564,7 +564,7 @@ bool MainWindow::openCase(const QString &path)
     }
     for (const sf::InputField &field : sf::InputFields)
         m_edits[sf::fieldIndex(field.id)]->setText(QString::fromStdString(opened.texts[field.id]));
-    m_meltFit = opened.meltFit;
+    m_meltFit = m_caseMeltFit = opened.meltFit;
     m_casePath = path;
     m_caseTexts = fieldTexts();
     m_meltFitTexts = m_caseTexts;
@@ -580,12 +580,14 @@ bool MainWindow::openCase(const QString &path)
 bool MainWindow::saveCase(const QString &path)
 {
     const sf::FieldTexts shown = fieldTexts();
-    m_meltFit = sf::keptMeltFit(m_meltFit, m_meltFitTexts, shown);
-    const int err = sf::saveCase(QFile::encodeName(path).toStdString(), shown, decimalSeparator(), m_meltFit);
+    // Kept for the melt it came with until a save has done without it.
+    const std::optional<sf::MeltFitRange> meltFit = sf::keptMeltFit(m_meltFit, m_meltFitTexts, shown);
+    const int err = sf::saveCase(QFile::encodeName(path).toStdString(), shown, decimalSeparator(), meltFit);
     if (err != 0) {
         showError(sf::errorBoxText(QFileInfo(path).fileName().toStdString() + ": " + sf::ioErrorText(err)));
         return false;
     }
+    m_meltFit = m_caseMeltFit = meltFit;
     m_casePath = path;
     m_caseTexts = fieldTexts();
     m_meltFitTexts = m_caseTexts;
@@ -595,7 +597,11 @@ bool MainWindow::saveCase(const QString &path)
 
 bool MainWindow::hasUnsavedEdits() const
 {
-    return !m_casePath.isEmpty() && fieldTexts() != m_caseTexts;
+    if (m_casePath.isEmpty())
+        return false;
+    // A fit applied with the values the file has still changes its range.
+    const sf::FieldTexts shown = fieldTexts();
+    return shown != m_caseTexts || sf::keptMeltFit(m_meltFit, m_meltFitTexts, shown) != m_caseMeltFit;
 }
 
 bool MainWindow::maySetCaseAside()

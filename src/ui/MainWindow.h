@@ -71,7 +71,8 @@ public:
     bool saveCase(const QString &path);
     // The case file last opened or saved; empty before.
     QString casePath() const { return m_casePath; }
-    // A field differs from the case file last opened or saved.
+    // A field, or the melt's fit range a save would write, differs from the
+    // case file last opened or saved.
     bool hasUnsavedEdits() const;
 
     // Asks the user for a case file to open (save false) or to save to;
@@ -153,6 +154,7 @@ private:
     // the texts it was read, saved or applied with.
     std::optional<sf::MeltFitRange> m_meltFit;
     sf::FieldTexts m_meltFitTexts;
+    std::optional<sf::MeltFitRange> m_caseMeltFit; // the open case file's
     QPointer<sf::MeltDialog> m_meltDialog;
     FileChooser m_chooseFile;
     UrlOpener m_openUrl;

@@ -121,6 +121,7 @@ MeltDialog::MeltDialog(ApplyMelt apply, QWidget *parent)
     m_table->setObjectName(QStringLiteral("FitTable"));
     m_table->setColumnCount(5);
     m_table->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    m_table->setTabKeyNavigation(false); // Tab leaves it; the arrows move in it
     m_table->verticalHeader()->hide();
     m_table->verticalHeader()->setDefaultSectionSize(fontMetrics().height() + 6);
     setTableHeaders(m_table, viscosityUnitName(ViscosityUnit::PascalSecond));
@@ -156,6 +157,14 @@ MeltDialog::MeltDialog(ApplyMelt apply, QWidget *parent)
     layout->addLayout(top, 1);
     layout->addWidget(m_problem);
     layout->addWidget(buttons);
+
+    // Tab in reading order, η0's unit beside it, from η0, which has the
+    // focus first; the widgets were made in another order.
+    setTabOrder(m_edits[0], m_unit);
+    setTabOrder(m_unit, m_edits[1]);
+    setTabOrder(m_edits.back(), fit);
+    setTabOrder(fit, m_table);
+    m_edits[0]->setFocus(Qt::OtherFocusReason);
 
     m_choosePoints = [this] { return askForPoints(this); };
     resize(1100, 640);

@@ -153,6 +153,7 @@ StudyWindow::StudyWindow(Source source, QWidget *parent)
     m_table->setObjectName(QStringLiteral("StudyTable"));
     m_table->setColumnCount(static_cast<int>(Headings.size()));
     m_table->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    m_table->setTabKeyNavigation(false); // Tab leaves it; the arrows move in it
     m_table->verticalHeader()->hide();
     m_table->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
     m_table->verticalHeader()->setDefaultSectionSize(m_table->fontMetrics().height() + 6);
@@ -405,8 +406,9 @@ void StudyWindow::writeFile(const QString &path, const std::string &bytes)
 
 void StudyWindow::exportChart()
 {
-    if (m_timer.isActive()) // an edit not yet followed
-        updateNow();
+    // The fields as they are now, and the case's name and folder, which
+    // change with no edit to follow (Save as, another folder).
+    updateNow();
     if (!m_study.point.ok())
         return;
     const QString path = m_chooseFile(QStringLiteral("Export Chart"),
@@ -424,8 +426,7 @@ void StudyWindow::exportChart()
 
 void StudyWindow::exportTable()
 {
-    if (m_timer.isActive())
-        updateNow();
+    updateNow();
     if (!m_study.point.ok())
         return;
     const QString path = m_chooseFile(QStringLiteral("Export Table"),

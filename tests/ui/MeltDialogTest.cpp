@@ -204,6 +204,73 @@ TEST_F(MeltDialogTest, BadValueOrFileIsNamedInTheDialogAndNothingChanges)
     }
 }
 
+TEST_F(MeltDialogTest, AFitAppliedToTheValuesTheFileHasIsAnUnsavedChangeUntilItHasItsRange)
+{
+    const struct {
+        bool fileHasRange;
+        bool unsaved;
+    } rows[] = {{false, true}, {true, false}};
+    for (const auto &row : rows) {
+        SCOPED_TRACE(row.fileHasRange);
+        ScratchDirectory dir;
+        FieldTexts texts = FieldTexts::defaults();
+        for (std::size_t i = 0; i < 5; ++i)
+            texts[Fields[i]] = CliFit[i];
+        writeBytes("fitted.sfcase", formatCaseFile(texts, row.fileHasRange ? std::optional(CliRange) : std::nullopt));
+        ASSERT_TRUE(form1->openCase(QStringLiteral("fitted.sfcase")));
+        QTest::keyClick(edit(1), Qt::Key_M, Qt::ControlModifier);
+        dialog = form1->findChild<MeltDialog *>(QStringLiteral("MeltDialog"));
+        dialog->setPointsChooser([this] { return chosen; });
+        click("FitButton");
+        click("ApplyButton");
+        EXPECT_EQ(form1->hasUnsavedEdits(), row.unsaved);
+        EXPECT_TRUE(form1->saveCase(QStringLiteral("fitted.sfcase")));
+        EXPECT_FALSE(form1->hasUnsavedEdits());
+        dialog->close();
+    }
+}
+
+TEST_F(MeltDialogTest, ASaveThatFailsKeepsTheFitForTheMeltItCameWith)
+{
+    ScratchDirectory dir;
+    openFittedCase("C");
+    const QString viscosity = value(Field::StandardViscosity)->text();
+    type(Field::StandardViscosity, "12.5");
+    click("ApplyButton");
+    {
+        ModalWatcher watcher;
+        EXPECT_FALSE(form1->saveCase(QStringLiteral("no-folder/fitted.sfcase")));
+        EXPECT_EQ(watcher.seen.size(), 1u);
+    }
+    type(Field::StandardViscosity, viscosity.toUtf8().constData());
+    click("ApplyButton");
+    EXPECT_FALSE(form1->hasUnsavedEdits());
+    EXPECT_EQ(saved().meltFit, OpenedRange);
+}
+
+TEST_F(MeltDialogTest, KeysStartAtEta0TabInReadingOrderAndEscapeCloses)
+{
+    ScratchDirectory dir;
+    openFittedCase("C");
+    dialog->activateWindow();
+    ASSERT_TRUE(QTest::qWaitFor([this] { return QApplication::activeWindow() == dialog && QApplication::focusWidget(); }));
+    EXPECT_EQ(focusName().toStdString(), "standard_viscosity");
+    click("FitButton"); // a table with rows and a chart to pass by
+    value(Field::StandardViscosity)->setFocus(Qt::OtherFocusReason);
+    const char *const chain[] = {"ViscosityUnit",  "standard_shear_rate", "power_law_factor", "shift_a",
+                                 "shift_b",        "FitButton",           "FitTable"};
+    for (const char *next : chain) {
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+        ASSERT_EQ(focusName().toStdString(), next);
+    }
+    // The buttons next, then round to η0; nothing in between.
+    for (int i = 0; i < 3; ++i)
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+    EXPECT_EQ(focusName().toStdString(), "standard_viscosity");
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Escape);
+    EXPECT_FALSE(dialog->isVisible());
+}
+
 TEST_F(MeltDialogTest, LocaleChangeKeepsTheMeltAndItsFit)
 {
     ScratchDirectory dir;

@@ -114,6 +114,38 @@ TEST_F(StudyWindowTest, TheTotalIsTheReportsAndFollowsEditsAndOpenedCases)
     }
 }
 
+TEST_F(StudyWindowTest, ExportsAreNamedForTheCaseAsLastSaved)
+{
+    ScratchDirectory dir;
+    writeBytes("case.sfcase", formatCaseFile(FieldTexts::defaults()));
+    ASSERT_TRUE(form1->openCase(QStringLiteral("case.sfcase")));
+    openStudy();
+    ASSERT_TRUE(form1->saveCase(QStringLiteral("renamed.sfcase")));
+    QStringList suggested;
+    study->setFileChooser([&](const QString &, const QString &, const QString &path) {
+        suggested << QFileInfo(path).fileName();
+        return QString();
+    });
+    for (const char *button : {"ExportChartButton", "ExportTableButton"})
+        QTest::mouseClick(study->findChild<QPushButton *>(QLatin1String(button)), Qt::LeftButton);
+    EXPECT_EQ(suggested.join(u' ').toStdString(), "renamed-study.png renamed-study.csv");
+}
+
+TEST_F(StudyWindowTest, TabPassesEachControlOnceAndEscapeCloses)
+{
+    openStudy();
+    study->activateWindow();
+    ASSERT_TRUE(QTest::qWaitFor([this] { return QApplication::activeWindow() == study; }));
+    study->findChild<QComboBox *>(QStringLiteral("StudyUnit"))->setFocus(Qt::OtherFocusReason);
+    // The limit's text is disabled until the box is ticked.
+    for (const char *next : {"StudyLimitOn", "StudyTable", "StudyDiagnoses", "ExportChartButton"}) {
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+        ASSERT_EQ(focusName().toStdString(), next);
+    }
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Escape);
+    EXPECT_TRUE(QTest::qWaitFor([this] { return !study->isVisible(); })) << "the Close button clicks as it shows";
+}
+
 TEST_F(StudyWindowTest, PressuresAreShownInTheChosenUnit)
 {
     openStudy();
