@@ -1,6 +1,7 @@
 #include "Common.h"
 
 #include "cases/CaseFile.h"
+#include "export/FileSink.h"
 #include "io/WholeFile.h"
 #include "run/CaseRun.h"
 
@@ -90,6 +91,19 @@ std::optional<ValidityRange> validityRangeOf(const CaseContent &content)
         return std::nullopt;
     const MeltFitRange &fit = *content.meltFit;
     return ValidityRange{fit.temperatureMin, fit.temperatureMax, fit.shearRateMin, fit.shearRateMax};
+}
+
+bool writeOutput(const std::string &path, std::string_view text)
+{
+    try {
+        FileSink out(path);
+        out.write(text);
+        out.close();
+    } catch (const std::runtime_error &e) {
+        complain(e.what());
+        return false;
+    }
+    return true;
 }
 
 std::string fileNameOf(const std::string &path)

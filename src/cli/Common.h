@@ -9,6 +9,7 @@
 
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace sf {
@@ -46,6 +47,10 @@ struct PlannedOutput {
 // it. Says which two meet and returns false if any do. Devices, pipes and
 // standard output are written into, never replaced, and are not compared.
 bool outputsStandApart(const std::vector<std::string> &inputs, const std::vector<PlannedOutput> &outputs);
+
+// Writes `text` whole to `path` ("-": standard output); false after saying
+// what went wrong.
+bool writeOutput(const std::string &path, std::string_view text);
 
 // The last part of a path, or the path itself when it has none.
 std::string fileNameOf(const std::string &path);

@@ -2,7 +2,6 @@
 
 #include "Common.h"
 #include "cases/CaseFile.h"
-#include "export/FileSink.h"
 #include "io/WholeFile.h"
 
 #include <CLI/CLI.hpp>
@@ -40,15 +39,7 @@ int runInit(const InitOptions &options)
         }
         return Success;
     }
-    try {
-        FileSink out(path);
-        out.write(text);
-        out.close();
-    } catch (const std::runtime_error &e) {
-        complain(e.what());
-        return UsageOrFileError;
-    }
-    return Success;
+    return writeOutput(path, text) ? Success : UsageOrFileError;
 }
 
 } // namespace sf

@@ -296,15 +296,8 @@ int runMeltFit(const MeltFitCommandOptions &o)
             return UsageOrFileError;
         }
     }
-    try {
-        FileSink out("-");
-        out.write(o.format == "json" ? jsonOutput(read, fit, o) : tomlOutput(read, fit, o));
-        out.close();
-    } catch (const std::runtime_error &e) {
-        complain(e.what());
-        return UsageOrFileError;
-    }
-    return Success;
+    return writeOutput("-", o.format == "json" ? jsonOutput(read, fit, o) : tomlOutput(read, fit, o)) ? Success
+                                                                                                    : UsageOrFileError;
 }
 
 } // namespace sf

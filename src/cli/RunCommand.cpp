@@ -120,15 +120,7 @@ int runJson(const RunOptions &options)
         document += i + 1 < options.cases.size() ? ",\n  " : "";
     }
     document += several ? "\n]\n" : "\n";
-    try {
-        FileSink out(options.output.value_or("-"));
-        out.write(document);
-        out.close();
-    } catch (const std::runtime_error &e) {
-        complain(e.what());
-        return UsageOrFileError;
-    }
-    return exit;
+    return writeOutput(options.output.value_or("-"), document) ? exit : UsageOrFileError;
 }
 
 } // namespace

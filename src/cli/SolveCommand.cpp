@@ -3,7 +3,6 @@
 #include "Common.h"
 #include "calc/InputFields.h"
 #include "export/CaseJson.h"
-#include "export/FileSink.h"
 #include "export/TableText.h"
 #include "run/Diagnoses.h"
 #include "run/Limit.h"
@@ -213,15 +212,7 @@ int runSolveCommand(const SolveCommandOptions &options)
     }
     if (json)
         document += several ? "\n]\n" : "\n";
-    try {
-        FileSink out("-");
-        out.write(document);
-        out.close();
-    } catch (const std::runtime_error &e) {
-        complain(e.what());
-        return UsageOrFileError;
-    }
-    return exit;
+    return writeOutput("-", document) ? exit : UsageOrFileError;
 }
 
 } // namespace sf

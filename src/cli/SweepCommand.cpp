@@ -183,13 +183,6 @@ bool checkGrid(const std::vector<Vary> &vary, const std::vector<CaseContent> &ca
     return true;
 }
 
-// A workbook's bytes, gathered for the whole-file writer.
-class WholeBytes : public ByteSink {
-public:
-    void write(std::string_view bytes) override { this->bytes += bytes; }
-    std::string bytes;
-};
-
 } // namespace
 
 CLI::App *setupSweep(CLI::App &app, int &exitCode)
@@ -331,9 +324,9 @@ int runSweepCommand(const SweepCommandOptions &args)
         if (options.format == TableFormat::Xlsx) {
             // All or nothing: an earlier file of that name stays until the
             // whole workbook is there.
-            WholeBytes book;
+            StringSink book;
             summary = runSweep(options, book);
-            if (const int err = replaceWholeFile(*args.output, book.bytes); err != 0)
+            if (const int err = replaceWholeFile(*args.output, book.text); err != 0)
                 throw std::runtime_error(systemMessage(*args.output, err));
         } else {
             FileSink out(args.output.value_or("-"));

@@ -21,6 +21,13 @@ public:
     virtual void write(std::string_view bytes) = 0;
 };
 
+// Gathers what is written, for the whole-file writer or a test.
+class StringSink : public ByteSink {
+public:
+    void write(std::string_view bytes) override { text += bytes; }
+    std::string text;
+};
+
 // Xlsx: one sheet per case, the case's inputs at its top, then a header
 // with units and one row per point, numbers stored as numbers.
 enum class TableFormat { Csv, JsonLines, Xlsx };

@@ -102,13 +102,6 @@ QString askForFile(QWidget *parent, const QString &title, const QString &filters
     return dialog.selectedFiles().front();
 }
 
-// An xlsx workbook, collected in memory and then written whole.
-class StringSink : public ByteSink {
-public:
-    void write(std::string_view bytes) override { text.append(bytes); }
-    std::string text;
-};
-
 const QStringList Headings = {
     QStringLiteral("Screen"),          QStringLiteral("Mesh\n(1/in)"),
     QStringLiteral("Wire Dia.\n(cm)"), QStringLiteral("Opening\n(cm)"),

@@ -18,12 +18,6 @@
 namespace sf {
 namespace {
 
-class StringSink : public ByteSink {
-public:
-    void write(std::string_view bytes) override { text += bytes; }
-    std::string text;
-};
-
 std::vector<std::string> split(const std::string &line, char by)
 {
     std::vector<std::string> parts;
