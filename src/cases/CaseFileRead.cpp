@@ -2,16 +2,14 @@
 #include "CaseFileParts.h"
 
 #include "calc/QuotedText.h"
+#include "io/RegularFile.h"
 
 #include <array>
 #include <cerrno>
 #include <cmath>
 #include <cstring>
 #include <iterator>
-
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
+#include <utility>
 
 namespace sf {
 
@@ -20,7 +18,7 @@ namespace {
 using namespace casefile;
 
 // Larger files are no case files; reading them whole would only cost memory.
-constexpr long MaxCaseFileBytes = 1 << 20;
+constexpr std::size_t MaxCaseFileBytes = 1 << 20;
 
 // "; did you mean flow_rate?", or the keys the section has.
 std::string keyHint(std::string_view key, FieldGroup group)
@@ -296,43 +294,21 @@ CaseContent readCase(const std::string &path)
 
 std::string readCaseBytes(const std::string &path)
 {
-    auto failed = [&path](int err) { return CaseFileError(path + ": cannot be read: " + std::strerror(err)); };
-    // Without O_NONBLOCK, opening a named pipe waits until some other
-    // program writes to it: the command line would hang and the window
-    // would never paint again.
-    const int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY);
-    if (fd < 0)
-        throw failed(errno);
-    struct Closer {
-        int fd;
-        ~Closer() { ::close(fd); }
-    } closer{fd};
-    struct stat st;
-    if (::fstat(fd, &st) != 0)
-        throw failed(errno);
-    if (S_ISDIR(st.st_mode))
-        throw failed(EISDIR);
-    // A pipe, a socket or a device may never end, or never answer.
-    if (!S_ISREG(st.st_mode))
+    RegularFileRead r = readRegularFile(path, MaxCaseFileBytes);
+    switch (r.problem) {
+    case RegularFileRead::Problem::None:
+        return std::move(r.bytes);
+    case RegularFileRead::Problem::Directory:
+        r.err = EISDIR;
+        break;
+    case RegularFileRead::Problem::NotRegular:
         throw CaseFileError(path + ": cannot be read: not a regular file");
-    if (st.st_size > MaxCaseFileBytes)
+    case RegularFileRead::Problem::TooLarge:
         throw CaseFileError(path + ": too large for a case file");
-    std::string content;
-    char buf[65536];
-    for (;;) {
-        const ssize_t n = ::read(fd, buf, sizeof buf);
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n < 0)
-            throw failed(errno);
-        if (n == 0)
-            break;
-        content.append(buf, static_cast<std::size_t>(n));
-        // The file may have grown since fstat.
-        if (content.size() > MaxCaseFileBytes)
-            throw CaseFileError(path + ": too large for a case file");
+    case RegularFileRead::Problem::System:
+        break;
     }
-    return content;
+    throw CaseFileError(path + ": cannot be read: " + std::strerror(r.err));
 }
 
 
