@@ -46,10 +46,6 @@ std::optional<std::string> fieldText(const toml::node &node, Expect expect, std:
 // only form the TOML reader is given (see CaseTomlText.cpp).
 std::string readerSafeText(std::string_view content);
 
-// The length of the well-formed UTF-8 character at s[i], or 0: no overlong
-// forms, surrogates or values beyond U+10FFFF.
-std::size_t utf8Length(std::string_view s, std::size_t i);
-
 // A text a case file can hold: bytes that are no UTF-8 (a file name in
 // another code page) become U+FFFD.
 std::string wellFormedUtf8(std::string_view s);

@@ -1,6 +1,7 @@
 #include "CaseFileParts.h"
 
 #include "calc/NumberReaders.h"
+#include "io/Utf8.h"
 
 #include <bit>
 #include <charconv>
@@ -197,19 +198,8 @@ std::string readerSafeText(std::string_view content)
         i = 3;
     }
     while (i < content.size()) {
-        const auto c = static_cast<unsigned char>(content[i]);
-        const std::size_t n = c < 0x80 ? 1 : (c >> 5) == 0x6 ? 2 : (c >> 4) == 0xE ? 3 : (c >> 3) == 0x1E ? 4 : 0;
-        bool whole = n > 1 && i + n <= content.size();
-        char32_t cp = n == 2 ? (c & 0x1F) : n == 3 ? (c & 0x0F) : (c & 0x07);
-        for (std::size_t k = 1; whole && k < n; ++k) {
-            const auto next = static_cast<unsigned char>(content[i + k]);
-            whole = (next & 0xC0) == 0x80;
-            cp = (cp << 6) | (next & 0x3F);
-        }
-        // Overlong forms, surrogates and values beyond U+10FFFF are no UTF-8.
-        const char32_t least = n == 2 ? 0x80 : n == 3 ? 0x800 : 0x10000;
-        whole = whole && cp >= least && cp <= 0x10FFFF && (cp < 0xD800 || cp > 0xDFFF);
-        if (whole) {
+        const std::size_t n = utf8Length(content, i);
+        if (n > 1) {
             out += "\xEE\x80\x80";
             i += n;
         } else {
@@ -220,25 +210,6 @@ std::string readerSafeText(std::string_view content)
 }
 
 
-// The length of the well-formed UTF-8 character at s[i], or 0: no overlong
-// forms, surrogates or values beyond U+10FFFF.
-std::size_t utf8Length(std::string_view s, std::size_t i)
-{
-    const auto c = static_cast<unsigned char>(s[i]);
-    const std::size_t n = c < 0x80 ? 1 : (c >> 5) == 0x6 ? 2 : (c >> 4) == 0xE ? 3 : (c >> 3) == 0x1E ? 4 : 0;
-    if (n <= 1 || i + n > s.size())
-        return n;
-    char32_t cp = n == 2 ? (c & 0x1F) : n == 3 ? (c & 0x0F) : (c & 0x07);
-    for (std::size_t k = 1; k < n; ++k) {
-        const auto next = static_cast<unsigned char>(s[i + k]);
-        if ((next & 0xC0) != 0x80)
-            return 0;
-        cp = (cp << 6) | (next & 0x3F);
-    }
-    const char32_t least = n == 2 ? 0x80 : n == 3 ? 0x800 : 0x10000;
-    return cp >= least && cp <= 0x10FFFF && (cp < 0xD800 || cp > 0xDFFF) ? n : 0;
-}
-
 // A text a case file can hold: bytes that are no UTF-8 (a file name in
 // another code page) become U+FFFD.
 std::string wellFormedUtf8(std::string_view s)
@@ -246,7 +217,7 @@ std::string wellFormedUtf8(std::string_view s)
     std::string out;
     for (std::size_t i = 0; i < s.size();) {
         const std::size_t n = utf8Length(s, i);
-        if (n == 0 || i + n > s.size()) {
+        if (n == 0) {
             out += "\xEF\xBF\xBD";
             ++i;
         } else {

@@ -1,4 +1,5 @@
 #include "MainWindow.h"
+#include "QtText.h"
 
 #include "AppTitle.h"
 #include "Artwork.h"
@@ -90,11 +91,6 @@ QString askForCaseFile(QWidget *parent, bool save, const QString &current)
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
         return {};
     return dialog.selectedFiles().front();
-}
-
-QString qText(std::string_view text)
-{
-    return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
 }
 
 QString labelOf(sf::Field field)

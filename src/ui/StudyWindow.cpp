@@ -1,4 +1,5 @@
 #include "StudyWindow.h"
+#include "QtText.h"
 
 #include "MessageBoxes.h"
 #include "calc/InputFields.h"
@@ -34,11 +35,6 @@
 namespace sf {
 
 namespace {
-
-QString qText(std::string_view text)
-{
-    return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
-}
 
 // The pressure units offered, as the window writes them.
 struct ShownUnit {
