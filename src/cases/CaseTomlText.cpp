@@ -1,10 +1,10 @@
 #include "CaseFileParts.h"
 
 #include "calc/NumberReaders.h"
+#include "io/NumberText.h"
 #include "io/Utf8.h"
 
 #include <bit>
-#include <charconv>
 #include <cmath>
 #include <cstdint>
 #include <exception>
@@ -78,13 +78,8 @@ std::string_view writtenText(std::string_view content, const toml::source_region
 
 std::string shortestText(double v)
 {
-    if (std::isnan(v))
-        return "nan";
-    if (std::isinf(v))
-        return v < 0 ? "-inf" : "inf";
-    char buf[32];
-    const auto r = std::to_chars(buf, buf + sizeof buf, v);
-    return std::string(buf, r.ptr);
+    // Every NaN the same, whatever its sign bit.
+    return std::isnan(v) ? "nan" : shortest(v);
 }
 
 bool isBlank(char c)

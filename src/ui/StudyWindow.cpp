@@ -281,7 +281,7 @@ void StudyWindow::showLimitAnswer()
                                .arg(fourDigits(answer.within(), m_inputs.separator), flowUnit,
                                     temperatureLabel(m_study.curves[1].temperature)));
     m_limitAnswer->setToolTip(QStringLiteral("%1 %2: the %3 flow rate within the limit at %4")
-                                  .arg(qText(shortest(answer.within())).replace(u'.', QLatin1Char(m_inputs.separator)), flowUnit,
+                                  .arg(qText(valueFieldText(answer.within(), m_inputs.separator)), flowUnit,
                                        answer.rises ? QStringLiteral("highest") : QStringLiteral("lowest"),
                                        temperatureLabel(m_study.curves[1].temperature)));
 }
