@@ -6,7 +6,7 @@
 #include "io/OutputPaths.h"
 #include "run/CaseRun.h"
 #include "run/Diagnoses.h"
-#include "run/StudyEvaluator.h"
+#include "run/PointEvaluator.h"
 
 #include <CLI/CLI.hpp>
 
@@ -52,7 +52,7 @@ bool checkOutputDir(const std::string &dir)
 
 // "FILE: KEY: sentence", with the window's words in brackets when the window
 // would refuse the case too.
-std::string refusal(const std::string &file, const Finding &f, const StudyPoint &point)
+std::string refusal(const std::string &file, const Finding &f, const PointResult &point)
 {
     std::string line = file + ": " + f.key + ": " + f.sentence;
     if (!point.ok())
@@ -64,8 +64,8 @@ std::string refusal(const std::string &file, const Finding &f, const StudyPoint 
 bool checkCase(const std::string &file, const CaseContent &content, const RunOptions &options)
 {
     const FieldTexts &texts = content.texts;
-    StudyEvaluator evaluator(texts, '.', {}, true);
-    const StudyPoint &point = evaluator.evaluate({});
+    PointEvaluator evaluator(texts, '.', {}, true);
+    const PointResult &point = evaluator.evaluate({});
     std::vector<Finding> findings = diagnose(texts, '.', &point, validityRangeOf(content));
     const bool refuse = std::any_of(findings.begin(), findings.end(), [&](const Finding &f) {
         return f.severity == Severity::Error || (options.strict && f.severity == Severity::Warning);

@@ -6,7 +6,7 @@
 #include "export/SweepTable.h"
 #include "io/WholeFile.h"
 #include "plot/Plot.h"
-#include "run/StudyEvaluator.h"
+#include "run/PointEvaluator.h"
 #include "run/Limit.h"
 #include "run/Sweep.h"
 
@@ -172,7 +172,7 @@ bool checkGrid(const std::vector<Vary> &vary, const std::vector<CaseContent> &ca
                 mostInUse = std::max(mostInUse, static_cast<int>(std::clamp(c, 0.0, 12.0)));
         } else {
             for (const CaseContent &c : cases)
-                mostInUse = std::max(mostInUse, StudyEvaluator(c.texts, '.', {}, false).screensInUse({}));
+                mostInUse = std::max(mostInUse, PointEvaluator(c.texts, '.', {}, false).screensInUse({}));
         }
         if (screen > mostInUse) {
             complain("--vary " + v.key + ": screen " + std::to_string(screen) + " is beyond the " +

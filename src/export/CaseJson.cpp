@@ -35,8 +35,8 @@ void appendMember(std::string &out, std::string_view name, double v)
 CaseJson caseDetailsJson(std::string_view name, const FieldTexts &texts, char separator, std::string_view indent,
                          const std::optional<ValidityRange> &range)
 {
-    StudyEvaluator evaluator(texts, separator, {}, true);
-    const StudyPoint &point = evaluator.evaluate({});
+    PointEvaluator evaluator(texts, separator, {}, true);
+    const PointResult &point = evaluator.evaluate({});
     // Past reading, the case holds every value the run took.
     const bool read = point.ok() || point.step != RunStep::Reading;
     const std::string pad = std::string(indent) + "  ";

@@ -1,6 +1,6 @@
 #include "CaseRun.h"
 
-#include "run/StudyEvaluator.h"
+#include "run/PointEvaluator.h"
 #include "calc/ShortString.h"
 #include "io/ErrorBoxText.h"
 #include "io/TextFile.h"
@@ -13,8 +13,8 @@ namespace sf {
 RunOutcome runCase(const FieldTexts &texts, char separator, const ReportStep &writeReport)
 {
     try {
-        StudyEvaluator evaluator(texts, separator, {}, false);
-        const StudyPoint &point = evaluator.evaluate({});
+        PointEvaluator evaluator(texts, separator, {}, false);
+        const PointResult &point = evaluator.evaluate({});
         if (point.status == PointStatus::Rejected)
             return {RunOutcome::Kind::Rejected, point.message};
         // A total beyond the double range ends the report part-way, where

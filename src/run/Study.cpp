@@ -22,7 +22,7 @@ std::vector<double> studyFlowRates(double q)
 Study computeStudy(const StudyRequest &request)
 {
     Study study;
-    StudyEvaluator single(request.texts, request.separator, {}, true);
+    PointEvaluator single(request.texts, request.separator, {}, true);
     study.point = single.evaluate({});
     study.findings = diagnose(request.texts, request.separator, &study.point, request.range);
     if (!study.point.ok()) {
@@ -36,7 +36,7 @@ Study computeStudy(const StudyRequest &request)
     study.flowRate = single.lastCase().FlowRate;
     study.temperature = single.lastCase().Temperature;
     // Temperature outer, so the evaluator shifts the melt once per curve.
-    StudyEvaluator curves(request.texts, request.separator, {Field::Temperature, Field::FlowRate}, false);
+    PointEvaluator curves(request.texts, request.separator, {Field::Temperature, Field::FlowRate}, false);
     const std::vector<double> rates = studyFlowRates(study.flowRate);
     for (double dt : {-StudyTemperatureStep, 0.0, StudyTemperatureStep}) {
         StudyCurve curve;
@@ -44,7 +44,7 @@ Study computeStudy(const StudyRequest &request)
         curve.points.reserve(rates.size());
         for (double q : rates) {
             const std::array<double, 2> values{curve.temperature, q};
-            const StudyPoint &p = curves.evaluate(values);
+            const PointResult &p = curves.evaluate(values);
             if (p.ok() && std::isfinite(p.total))
                 curve.points.emplace_back(q, p.total);
         }
