@@ -4,8 +4,8 @@
 #include "calc/InputFields.h"
 #include "calc/ReadInputs.h"
 #include "calc/ShiftViscosity.h"
-#include "report/ReportWriter.h"
 #include "run/CaseRun.h"
+#include "run/PackTotal.h"
 #include "run/Sweep.h"
 
 #include <algorithm>
@@ -188,6 +188,7 @@ const PointResult &PointEvaluator::evaluate(std::span<const double> values)
     m_point.faultScreen = 0;
     m_point.total = 0;
     m_point.screenCount = 0;
+    m_total = {};
     if (!m_read) {
         fail(m_readStatus, m_readMessage, RunStep::Reading);
         return m_point;
@@ -225,11 +226,11 @@ const PointResult &PointEvaluator::evaluate(std::span<const double> values)
             r.apparentViscosity = d.apparentViscosity * PascalSecondsPerGfSecondPerCm2;
         }
     }
-    try {
-        m_point.total = TotalPressDrop(m_case);
-    } catch (const std::exception &e) {
-        fail(PointStatus::Failed, errorText(e), RunStep::Total);
-    }
+    m_total = totalPressureDrop(m_case);
+    if (m_total.overflowScreen)
+        fail(PointStatus::Failed, errorText(OverflowError()), RunStep::Total);
+    else
+        m_point.total = m_total.value;
     return m_point;
 }
 

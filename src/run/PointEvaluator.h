@@ -80,6 +80,8 @@ public:
     // to where it stopped. The report of an Ok point (or one that failed at
     // its total) is written from it.
     const FilterCase &lastCase() const { return m_case; }
+    // Its total as the report prints it, once its screens were computed.
+    const PackTotal &lastTotal() const { return m_total; }
 
     // The screens in use at that point, 0 when its texts are not taken.
     int screensInUse(std::span<const double> values);
@@ -113,6 +115,7 @@ private:
     std::optional<PackGeometry> m_geometry;
     std::vector<double> m_geometryInputs;
 
+    PackTotal m_total;
     PointResult m_point;
 };
 
