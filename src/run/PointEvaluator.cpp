@@ -1,11 +1,11 @@
-#include "run/StudyEvaluator.h"
+#include "run/PointEvaluator.h"
 
 #include "calc/Errors.h"
 #include "calc/InputFields.h"
 #include "calc/ReadInputs.h"
 #include "calc/ShiftViscosity.h"
-#include "report/ReportWriter.h"
 #include "run/CaseRun.h"
+#include "run/PackTotal.h"
 #include "run/Sweep.h"
 
 #include <algorithm>
@@ -38,11 +38,7 @@ bool sameBits(std::span<const double> a, std::span<const double> b)
 // separator the texts are read with.
 std::string fieldTextOf(Field field, double v, char separator)
 {
-    if (inputField(field).kind == FieldKind::ScreenCount && std::fabs(v) < 1e15)
-        return std::to_string(static_cast<long long>(v));
-    std::string text = shortest(v);
-    std::replace(text.begin(), text.end(), '.', separator);
-    return text;
+    return valueFieldText(v, separator, inputField(field).kind == FieldKind::ScreenCount);
 }
 
 RunStep stepOf(ModelFault::Step step)
@@ -62,13 +58,13 @@ RunStep stepOf(ModelFault::Step step)
 
 } // namespace
 
-StudyEvaluator::StudyEvaluator(const FieldTexts &texts, char separator, std::vector<Field> varied, bool details)
+PointEvaluator::PointEvaluator(const FieldTexts &texts, char separator, std::vector<Field> varied, bool details)
     : m_texts(texts), m_separator(separator), m_fields(std::move(varied)), m_details(details)
 {
     m_packVaried = std::any_of(m_fields.begin(), m_fields.end(), isPackField);
 }
 
-void StudyEvaluator::readCase(std::span<const double> values)
+void PointEvaluator::readCase(std::span<const double> values)
 {
     // The varied process and melt values are always readable numbers, so one
     // reading serves them all; pack values change what reading finds.
@@ -107,7 +103,7 @@ void StudyEvaluator::readCase(std::span<const double> values)
         m_case = *m_read;
 }
 
-void StudyEvaluator::shift()
+void PointEvaluator::shift()
 {
     const std::array<double, 5> inputs = {m_case.Temperature, m_case.ShiftParamA, m_case.ShiftParamB,
                                           m_case.StdViscosity, m_case.StdShearRate};
@@ -134,7 +130,7 @@ void StudyEvaluator::shift()
     m_case.ShiftedShearRate = m_shiftedShearRate;
 }
 
-void StudyEvaluator::computeScreens()
+void PointEvaluator::computeScreens()
 {
     std::vector<double> &pack = m_geometryInputs;
     const bool sameGeometry = [&] {
@@ -165,7 +161,7 @@ void StudyEvaluator::computeScreens()
     }
 }
 
-void StudyEvaluator::fail(PointStatus status, std::string message, RunStep step, int screen)
+void PointEvaluator::fail(PointStatus status, std::string message, RunStep step, int screen)
 {
     m_point.status = status;
     m_point.message = std::move(message);
@@ -173,13 +169,13 @@ void StudyEvaluator::fail(PointStatus status, std::string message, RunStep step,
     m_point.faultScreen = screen;
 }
 
-int StudyEvaluator::screensInUse(std::span<const double> values)
+int PointEvaluator::screensInUse(std::span<const double> values)
 {
     readCase(values);
     return m_read ? m_read->ScreenCount : 0;
 }
 
-const StudyPoint &StudyEvaluator::evaluate(std::span<const double> values)
+const PointResult &PointEvaluator::evaluate(std::span<const double> values)
 {
     readCase(values);
     m_point.status = PointStatus::Ok;
@@ -188,6 +184,7 @@ const StudyPoint &StudyEvaluator::evaluate(std::span<const double> values)
     m_point.faultScreen = 0;
     m_point.total = 0;
     m_point.screenCount = 0;
+    m_total = {};
     if (!m_read) {
         fail(m_readStatus, m_readMessage, RunStep::Reading);
         return m_point;
@@ -225,11 +222,11 @@ const StudyPoint &StudyEvaluator::evaluate(std::span<const double> values)
             r.apparentViscosity = d.apparentViscosity * PascalSecondsPerGfSecondPerCm2;
         }
     }
-    try {
-        m_point.total = TotalPressDrop(m_case);
-    } catch (const std::exception &e) {
-        fail(PointStatus::Failed, errorText(e), RunStep::Total);
-    }
+    m_total = totalPressureDrop(m_case);
+    if (m_total.overflowScreen)
+        fail(PointStatus::Failed, errorText(OverflowError()), RunStep::Total);
+    else
+        m_point.total = m_total.value;
     return m_point;
 }
 

@@ -120,8 +120,8 @@ Single singleRun(FieldTexts texts, const std::vector<std::pair<Field, double>> &
         texts[field] = inputField(field).kind == FieldKind::ScreenCount ? std::to_string(static_cast<long long>(v))
                                                                         : shortest(v);
     Single s;
-    const RunOutcome outcome = runCase(texts, '.', [&](const FilterCase &c) {
-        s.total = TotalPressDrop(c);
+    const RunOutcome outcome = runCase(texts, '.', [&](const FilterCase &c, const PackTotal &total) {
+        s.total = total.value;
         for (int i = 0; i < c.ScreenCount; ++i)
             s.drops.push_back(c.Screens[i].PressDrop);
         return ReportResult::Written;
@@ -279,6 +279,25 @@ TEST(Sweep, UnitsAndFormats)
     runSweep(o, json);
     EXPECT_EQ(json.text, "{\"case\":\"a \\\"b\\\" \\ufffd.sfcase\",\"density\":0,\"unit\":\"bar\",\"total\":null,"
                          "\"drops\":null,\"status\":\"0 による浮動小数点数除算.\"}\n");
+}
+
+TEST(TableText, JsonStringsHoldOnlyUtf8)
+{
+    // Overlong forms and surrogates are no UTF-8 either: a JSON reader refuses them.
+    const struct {
+        const char *in;
+        const char *out;
+    } rows[] = {
+        {"pack \xC3\xA9.sfcase", "\"pack \xC3\xA9.sfcase\""},
+        {"\xC0\xAF.sfcase", "\"\\ufffd\\ufffd.sfcase\""},
+        {"\xED\xA0\x80", "\"\\ufffd\\ufffd\\ufffd\""},
+        {"\xF4\x90\x80\x80", "\"\\ufffd\\ufffd\\ufffd\\ufffd\""},
+    };
+    for (const auto &row : rows) {
+        std::string out;
+        appendJsonString(out, row.in);
+        EXPECT_EQ(out, row.out) << row.in;
+    }
 }
 
 TEST(TableText, NumbersWithDigitsAndSeparator)
