@@ -185,25 +185,21 @@ TEST(MeltFitCommand, BadInputSaysWhyAndWritesNothing)
     const std::map<std::string, std::string> files = {
         {"empty.csv", ""},
         {"one.csv", h + "250,10,1000\n"},
-        {"negative.csv", h + "250,-10,1000\n250,100,500\n"},
-        {"zero.csv", h + "250,10,0\n250,100,500\n"},
-        {"cold.csv", h + "-273.15,10,1000\n250,100,500\n"},
         {"mixed.csv", "temperature,shear_rate,viscosity (mPa.s)\n250,10,1000\n250,100,500\n"},
         {"nan.csv", h + "250,NaN,1000\n250,100,Infinity\n"},
         {"latin1.csv", h + "250,10,1000 # 25\xB0" "C\n250,100,500\n280,10,400\n"},
         {"one-t.csv", h + "280,10,1000\n280,100,500\n"},
         {"one-rate.csv", h + "250,10,1000\n280,10,500\n"},
         {"good.csv", h + "250,10,1000\n250,100,500\n280,10,700\n"},
+        {"64mib.csv", ""}, {"huge.csv", ""}, // sparse below: the largest file read, and one byte more
         {"inline.sfcase", "melt = { standard_viscosity = 1, standard_shear_rate = 1, power_law_factor = 1, "
                           "shift_a = 1, shift_b = 1 }\n[process]\nflow_rate = 1\nscreen_diameter = 1\ndensity = 1\n"
                           "temperature = 1\n[pack]\ncount = 1\n"},
     };
     for (const auto &[name, content] : files)
         writeBytes(name, content);
-    std::string many = h;
-    for (int i = 0; i <= 100000; ++i)
-        many += "250," + std::to_string(i + 1) + ",7\n";
-    writeBytes("many.csv", many);
+    fs::resize_file("64mib.csv", 64 << 20);
+    fs::resize_file("huge.csv", (64 << 20) + 1);
     ASSERT_EQ(::mkdir("dir", 0777), 0);
     ASSERT_EQ(::mkfifo("fifo", 0666), 0); // nobody writes: a read would wait for ever
     ASSERT_EQ(cli({"init", "case.sfcase"}).exitCode, 0);
@@ -217,15 +213,13 @@ TEST(MeltFitCommand, BadInputSaysWhyAndWritesNothing)
         {{"empty.csv"}, 2, "empty.csv: no header and no points: the first line that is no comment names the columns, "
                            "as in temperature,shear_rate,viscosity\n"},
         {{"one.csv"}, 2, "one.csv: one point only; a fit takes two at least\n"},
-        {{"negative.csv"}, 2, "negative.csv:2: shear_rate -10 is not above zero\n"},
-        {{"zero.csv"}, 2, "zero.csv:2: viscosity 0 is not above zero\n"},
-        {{"cold.csv"}, 2, "cold.csv:2: temperature -273.15 °C is at or below -273 °C\n"},
         {{"mixed.csv", "--viscosity-unit", "Pa.s"}, 2,
          "mixed.csv:1: mixed units: the header gives viscosity in mPa.s, not in Pa.s as asked\n"},
-        {{"many.csv"}, 2, "many.csv:100002: more than 100000 points; fit a sample of them\n"},
         {{"nan.csv"}, 2, "nan.csv:2: shear_rate 'NaN' is not a finite number\nnan.csv:3: viscosity 'Infinity' is not a "
                          "finite number\n"},
         {{"latin1.csv"}, 2, "latin1.csv:2: not UTF-8 text; save the file as UTF-8\n"},
+        {{"64mib.csv"}, 2, "64mib.csv:1: a NUL byte: this is no text file\n"},
+        {{"huge.csv"}, 2, "huge.csv: larger than 64 MiB; no points file is\n"},
         {{"dir"}, 2, "dir: a directory, not a points file\n"},
         {{"fifo"}, 2, "fifo: not a regular file (a FIFO, a device or a socket)\n"},
         {{"missing.csv"}, 2, "missing.csv: No such file or directory\n"},

@@ -88,13 +88,16 @@ TEST(ViscosityPoints, EveryBadLineIsToldWithItsPlace)
          "temperature,shear_rate,viscosity (P)\n" + ok + h + ok, {},
          {"p.csv:4: mixed units: viscosity in no unit named (so Pa.s) here, in P by the header of line 1"}},
         {"every bad value, each line once",
-         h + "abc,10,1\n250,nan,1\n250,10,-inf\n250,1e400,1\n250,-5,1\n250,10,0\n-273,10,1\n-300,x,1\n250,10\n250,10,\n",
+         h + "abc,10,1\n250,nan,1\n250,10,-inf\n250,1e400,1\n250,-5,1\n250,10,0\n-273,10,1\n-300,x,1\n250,10\n250,10,\n" +
+             std::string(40, 'x') + ",1,1\n" + std::string(36, 'x') + "\xC3\xA9xxx,1,1\n", // 40 bytes whole, 41 cut
          {},
          {"p.csv:2: temperature 'abc' is not a number", "p.csv:3: shear_rate 'nan' is not a finite number",
           "p.csv:4: viscosity '-inf' is not a finite number", "p.csv:5: shear_rate '1e400' is out of range",
           "p.csv:6: shear_rate -5 is not above zero", "p.csv:7: viscosity 0 is not above zero",
           "p.csv:8: temperature -273 °C is at or below -273 °C", "p.csv:9: temperature -300 °C is at or below -273 °C",
-          "p.csv:10: no viscosity value (a missing column)", "p.csv:11: no viscosity value (a missing column)"}},
+          "p.csv:10: no viscosity value (a missing column)", "p.csv:11: no viscosity value (a missing column)",
+          "p.csv:12: temperature '" + std::string(40, 'x') + "' is not a number",
+          "p.csv:13: temperature '" + std::string(36, 'x') + "...' is not a number"}},
         {"decimal commas between commas", h + "250,10,1,5\n" + ok, {},
          {"p.csv:2: 4 values where the header names 3 columns (for decimal commas, put ';' between the values)"}},
         {"decimal points between semicolons", "temperature;shear_rate;viscosity\n250;10;1.5\n250;100;2\n", {},

@@ -45,20 +45,22 @@ TEST(Diagnoses, MeaninglessCasesAreNamedWithTheirKeyAndAFix)
         {"density 0 and SR0 0", {{Field::Density, "0"}, {Field::StandardShearRate, "0"}},
          {"not-positive error process.density: Density is 0 g/cm3; it must be greater than 0",
           "not-positive error melt.standard_shear_rate: Standard Shear Rate is 0 1/sec; it must be greater than 0"}},
-        {"below absolute zero", {{Field::Temperature, "-300"}},
-         {"below-absolute-zero error process.temperature: the melt temperature -300 ℃ is at or below absolute zero "
+        {"at absolute zero", {{Field::Temperature, "-273"}},
+         {"below-absolute-zero error process.temperature: the melt temperature -273 ℃ is at or below absolute zero "
           "(-273 ℃); temperatures are in ℃"}},
         {"wire at 99.8 % of the pitch", {{wireField(1), "0.0845"}},
          {"small-open-area warning screens.1.wire: screen 1 is 0.0003875 % open (under 15 %): an opening of "
           "0.0001667 cm between wires of 0.0845 cm; check that the wire diameter is in cm and the mesh in wires per inch"}},
+        {"n = 1, a Newtonian melt", {{Field::PowerLawFactor, "1"}}, {}},
         {"shear-thickening", {{Field::PowerLawFactor, "1.5"}},
          {"shear-thickening warning melt.power_law_factor: n = 1.5 above 1 describes a shear-thickening fluid, "
           "unusual for a polymer melt (typically 0.2 to 0.9)"}},
-        {"three of five screens", {{Field::ScreenCount, "3"}, {meshField(6), ""}, {wireField(6), ""},
-                                   {meshField(7), ""}, {wireField(7), ""}, {meshField(8), ""}, {wireField(8), ""},
-                                   {meshField(9), ""}, {wireField(9), ""}, {meshField(10), ""}, {wireField(10), ""},
-                                   {meshField(11), ""}, {wireField(11), ""}, {meshField(12), ""}, {wireField(12), ""}},
-         {"ignored-screens note pack.count: screens 4 to 5 are listed but count = 3 uses only screens 1 to 3; the "
+        {"three of eleven, the last without a wire", {{Field::ScreenCount, "3"}, {wireField(11), ""}, {meshField(12), ""},
+                                                      {wireField(12), ""}},
+         {"ignored-screens note pack.count: screens 4 to 11 are listed but count = 3 uses only screens 1 to 3; the "
+          "rest are ignored"}},
+        {"eleven of twelve screens", {{Field::ScreenCount, "11"}},
+         {"ignored-screens note pack.count: screen 12 is listed but count = 11 uses only screens 1 to 11; the "
           "rest are ignored"}},
         {"count 13", {{Field::ScreenCount, "13"}},
          {"bad-count error pack.count: the number of screens '13' must be a whole number from 1 to 12"}},
@@ -100,8 +102,8 @@ TEST(Diagnoses, MeaninglessCasesAreNamedWithTheirKeyAndAFix)
 
 TEST(Diagnoses, AFittedMeltWarnsOutsideItsData)
 {
-    // The worked example's screens shear the melt at 2,296 to 19,644 1/s.
-    const ValidityRange range{250, 300, 10, 10000};
+    // The worked example's screens shear the melt at 2,296 to 19,644 1/s; 290 ℃, the top of the range, is in it.
+    const ValidityRange range{250, 290, 10, 10000};
     PointEvaluator inside(FieldTexts::defaults(), '.', {}, true);
     std::vector<std::string> lines;
     for (const Finding &f : diagnose(FieldTexts::defaults(), '.', &inside.evaluate({}), range))
@@ -109,12 +111,12 @@ TEST(Diagnoses, AFittedMeltWarnsOutsideItsData)
     EXPECT_EQ(lines, (std::vector<std::string>{"outside-fit-shear-rate screens.11 1.964e+04",
                                                "outside-fit-shear-rate screens.12 1.348e+04"}));
 
-    const FieldTexts hot = withTexts({{Field::Temperature, "320"}});
-    PointEvaluator e(hot, '.', {}, true);
-    const std::vector<Finding> found = diagnose(hot, '.', &e.evaluate({}), ValidityRange{250, 300, 1, 1e6});
+    const FieldTexts cold = withTexts({{Field::Temperature, "249.9"}});
+    PointEvaluator e(cold, '.', {}, true);
+    const std::vector<Finding> found = diagnose(cold, '.', &e.evaluate({}), ValidityRange{250, 300, 1, 1e6});
     ASSERT_EQ(found.size(), 1u);
     EXPECT_EQ(found[0].sentence,
-              "the melt temperature 320 ℃ is outside the 250 to 300 ℃ of the viscosity data the melt was fitted to");
+              "the melt temperature 249.9 ℃ is outside the 250 to 300 ℃ of the viscosity data the melt was fitted to");
 }
 
 TEST(Diagnoses, KeysAreSuggestedForTypos)

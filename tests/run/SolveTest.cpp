@@ -55,12 +55,15 @@ TEST(Solve, FindsTwoAdjacentDoublesThatSingleRunsPutEitherSideOfTheLimit)
         bool rises;
         double about, within; // the answer as sweeps of single runs put it, when known
     } rows[] = {
-        // 150 bar at about 9.01 kg/hr; at 120 kg/hr, 100 bar needs about 373 degrees.
+        // 150 bar at about 9.01 kg/hr (from 8.9, before the second sample); at 120 kg/hr, 100 bar at 373 degrees.
         {"flow rate", {}, '.', Field::FlowRate, "total=150bar", {0.57, 5700}, true, 9.01, 0.01},
         {"temperature", {{Field::FlowRate, "120"}}, '.', Field::Temperature, "total=100bar", {90, 490}, false, 373, 1},
-        {"flow rate, comma", {}, ',', Field::FlowRate, "total=15MPa", {1, 57}, true, 9.01, 0.01},
-        {"wire, one screen's drop", {}, '.', wireField(11), "drop.11=60kgf/cm2", {0.00254, 0.01016}, true, 0.00508,
-         0.0001},
+        {"flow rate, comma", {}, ',', Field::FlowRate, "total=15MPa", {8.9, 57}, true, 9.01, 0.01},
+        // The limit the case's own total: the case's flow rate and density meet it.
+        {"flow rate, met just", {}, '.', Field::FlowRate, "total=363.3168215683853kgf/cm2", {0.57, 5700}, true, 57, 1e-12},
+        {"density, met just", {}, '.', Field::Density, "total=363.3168215683853kgf/cm2", {0.096, 9.6}, false, 0.96, 1e-12},
+        {"wire, the last screen's drop", {{Field::ScreenCount, "11"}}, '.', wireField(11), "drop.11=60kgf/cm2",
+         {0.00254, 0.01016}, true, 0.00508, 0.0001},
         {"shift b", {}, '.', Field::ShiftB, "total=2000psi", {20, 30}, false, NAN, 0},
         {"mesh, comma", {}, ',', meshField(5), "total=400bar", {25, 90}, true, NAN, 0},
     };
@@ -113,7 +116,7 @@ TEST(Solve, SaysWhyThereIsNoAnswer)
         {"below absolute zero", {}, Field::Temperature, "total=150bar", {-300, 100}, SolveOutcome::Fault,
          "process.temperature: at -287.5 ℃ (searching from -300 to 100 ℃) the case does not compute: "
          "process.temperature: the melt temperature -287.5 ℃ is at or below absolute zero"},
-        {"unreadable case", {{Field::Density, "x"}}, Field::FlowRate, "total=150bar", {1, 100}, SolveOutcome::Fault,
+        {"unreadable case", {{Field::Density, "x"}}, Field::FlowRate, "drop.1=10bar", {1, 100}, SolveOutcome::Fault,
          "process.flow_rate: at 1 kg/hr (searching from 1 to 100 kg/hr) the case does not compute: process.density: 'x' "},
         {"no change", {}, wireField(2), "drop.1=10bar", {0.02, 0.03}, SolveOutcome::NotMonotone,
          "screens.2.wire: screen 1's drop does not change from 0.02 to 0.03 cm ("},
@@ -127,8 +130,8 @@ TEST(Solve, SaysWhyThereIsNoAnswer)
          "process.density: only values above zero make sense"},
         {"screen not in use", {{Field::ScreenCount, "4"}}, meshField(5), "total=150bar", {25, 100},
          SolveOutcome::Refused, "screens.5.mesh: screen 5 is beyond the 4 screen(s) in use"},
-        {"drop not in use", {{Field::ScreenCount, "4"}}, Field::FlowRate, "drop.7=1bar", {1, 100},
-         SolveOutcome::Refused, "process.flow_rate: the limit is on screen 7, beyond the 4 screen(s) in use"},
+        {"drop not in use", {{Field::ScreenCount, "4"}}, Field::FlowRate, "drop.5=1bar", {1, 100},
+         SolveOutcome::Refused, "process.flow_rate: the limit is on screen 5, beyond the 4 screen(s) in use"},
     };
     for (const auto &row : rows) {
         SCOPED_TRACE(row.name);
