@@ -25,6 +25,8 @@ namespace {
 
 // Larger files are no case files; reading them whole would only cost memory.
 constexpr long MaxCaseFileBytes = 1 << 20;
+// A reader waits this long for a writer in place to finish.
+constexpr int CaseLockSeconds = 10;
 
 constexpr std::string_view ScreensKey = "screens";
 constexpr std::string_view FitKey = "fit"; // [melt.fit]
@@ -736,6 +738,12 @@ CaseContent readCase(const std::string &path)
 
 std::string readCaseBytes(const std::string &path)
 {
+    FileStamp stamp;
+    return readCaseBytes(path, stamp);
+}
+
+std::string readCaseBytes(const std::string &path, FileStamp &readAs)
+{
     auto failed = [&path](int err) { return CaseFileError(path + ": cannot be read: " + std::strerror(err)); };
     // Without O_NONBLOCK, opening a named pipe waits until some other
     // program writes to it: the command line would hang and the window
@@ -757,6 +765,14 @@ std::string readCaseBytes(const std::string &path)
         throw CaseFileError(path + ": cannot be read: not a regular file");
     if (st.st_size > MaxCaseFileBytes)
         throw CaseFileError(path + ": too large for a case file");
+    // Never half of what a writer in place of ours is writing.
+    if (const int err = lockShared(fd, CaseLockSeconds); err != 0)
+        throw CaseFileError(path + ": cannot be read: " +
+                            (err == EWOULDBLOCK ? std::string("another program kept it locked for writing")
+                                                : std::strerror(err)));
+    if (::fstat(fd, &st) != 0)
+        throw failed(errno);
+    readAs = fileStamp(st);
     std::string content;
     char buf[65536];
     for (;;) {
