@@ -4,8 +4,13 @@
 
 #include <gtest/gtest.h>
 
+#include <chrono>
+#include <fcntl.h>
 #include <string>
+#include <sys/file.h>
 #include <sys/stat.h>
+#include <thread>
+#include <unistd.h>
 #include <utility>
 #include <vector>
 
@@ -243,6 +248,34 @@ TEST(CaseFile, KeysNameFields)
     };
     for (const auto &[key, field] : rows)
         EXPECT_TRUE(fieldOfKey(key) == field) << key;
+}
+
+// A case being written in place by a writer of ours (which holds the
+// file's exclusive lock) is read once that writer is done, never half; the
+// stamp is that of the whole file.
+TEST(CaseFile, ReadWaitsForAWriterInPlace)
+{
+    test::ScopedTempCwd cwd;
+    const std::string whole = formatCaseFile(FieldTexts::defaults());
+    test::writeBytes("case.sfcase", whole.substr(0, 100));
+    const int writer = ::open("case.sfcase", O_WRONLY);
+    ASSERT_EQ(::flock(writer, LOCK_EX), 0);
+    std::thread rest([&] {
+        std::this_thread::sleep_for(std::chrono::milliseconds(300));
+        (void)!::pwrite(writer, whole.data() + 100, whole.size() - 100, 100);
+        ::flock(writer, LOCK_UN);
+    });
+    FileStamp stamp;
+    const std::string read = readCaseBytes("case.sfcase", stamp);
+    rest.join();
+    ::close(writer);
+    EXPECT_EQ(read.size(), 1715u);
+    EXPECT_EQ(read, whole);
+    struct stat st {};
+    ASSERT_EQ(::stat("case.sfcase", &st), 0);
+    EXPECT_EQ(stamp.size, 1715);
+    EXPECT_EQ(stamp.inode, st.st_ino);
+    EXPECT_EQ(stamp.modifiedNanoseconds, st.st_mtim.tv_nsec);
 }
 
 } // namespace
