@@ -250,9 +250,8 @@ TEST(CaseFile, KeysNameFields)
         EXPECT_TRUE(fieldOfKey(key) == field) << key;
 }
 
-// A case being written in place by a writer of ours (which holds the
-// file's exclusive lock) is read once that writer is done, never half; the
-// stamp is that of the whole file.
+// A case that a writer of ours is writing in place (holding the file's
+// exclusive lock) is read once that writer is done, never half of it.
 TEST(CaseFile, ReadWaitsForAWriterInPlace)
 {
     test::ScopedTempCwd cwd;
@@ -269,13 +268,8 @@ TEST(CaseFile, ReadWaitsForAWriterInPlace)
     const std::string read = readCaseBytes("case.sfcase", stamp);
     rest.join();
     ::close(writer);
-    EXPECT_EQ(read.size(), 1715u);
     EXPECT_EQ(read, whole);
-    struct stat st {};
-    ASSERT_EQ(::stat("case.sfcase", &st), 0);
     EXPECT_EQ(stamp.size, 1715);
-    EXPECT_EQ(stamp.inode, st.st_ino);
-    EXPECT_EQ(stamp.modifiedNanoseconds, st.st_mtim.tv_nsec);
 }
 
 } // namespace

@@ -262,10 +262,10 @@ TEST(MeltFitCommand, BadInputSaysWhyAndWritesNothing)
     EXPECT_FALSE(fs::exists("p.png"));
 }
 
-// The points file, the case and the plot are three files: a plot or case
-// that is the points file by a link, a hard link or its own name, and a
-// plot that is the case, are refused before anything is written.
-TEST(MeltFitCommand, NoOutputOverAnInputOrAnotherOutput)
+// The points file, the case and the plot are three files, and none is
+// written unless all three outputs (with standard output) can be: each
+// refusal leaves the folder as it was; all well, the case and plot change.
+TEST(MeltFitCommand, NoOutputOverAnInputAndNoneUnlessAllCanBeWritten)
 {
     test::ScopedTempCwd cwd;
     writeBytes("points.csv", "temperature,shear_rate,viscosity\n250,10,1000\n250,100,500\n280,10,700\n");
@@ -273,64 +273,36 @@ TEST(MeltFitCommand, NoOutputOverAnInputOrAnotherOutput)
     fs::create_symlink("points.csv", "fit.png");
     fs::create_hard_link("points.csv", "hard.svg");
     ASSERT_EQ(cli({"init", "case.svg"}).exitCode, 0);
-    const std::string before = test::folderContents();
-    const struct {
-        std::vector<std::string> args;
-        std::string err;
-    } rows[] = {
-        {{"points.csv", "--plot", "fit.png"}, "the plot fit.png would overwrite the points file points.csv; name another file for it\n"},
-        {{"points.csv", "--plot", "hard.svg"}, "the plot hard.svg would overwrite the points file points.csv; name another file for it\n"},
-        {{"points.png", "--plot", "points.png"}, "the plot points.png would overwrite the points file points.png; name another file for it\n"},
-        {{"points.csv", "--into", "fit.png"}, "the case fit.png would overwrite the points file points.csv; name another file for it\n"},
-        {{"points.csv", "--into", "case.svg", "--plot", "./case.svg"},
-         "the plot ./case.svg is the same file as the case case.svg; give them different names or run them apart\n"},
-    };
-    for (const auto &row : rows) {
-        SCOPED_TRACE(row.args.back());
-        std::vector<std::string> args = {"melt", "fit"};
-        args.insert(args.end(), row.args.begin(), row.args.end());
-        const test::ProcessResult r = cli(args);
-        EXPECT_EQ(r.exitCode, 2);
-        EXPECT_EQ(r.err, row.err);
-        EXPECT_EQ(r.out, "");
-        EXPECT_EQ(test::folderContents(), before);
-    }
-}
-
-// The case, the plot and standard output: when any of them cannot be
-// written, neither file is; when all can, both are.
-TEST(MeltFitCommand, NothingIsWrittenUnlessEveryOutputCanBe)
-{
-    test::ScopedTempCwd cwd;
-    writeBytes("points.csv", "temperature,shear_rate,viscosity\n250,10,1000\n250,100,500\n280,10,700\n");
-    ASSERT_EQ(cli({"init", "case.sfcase"}).exitCode, 0);
-    fs::copy_file("case.sfcase", "ro.sfcase");
+    fs::copy_file("case.svg", "ro.sfcase");
     ::chmod("ro.sfcase", 0444);
-    const std::string untouched = readBytes("case.sfcase");
+    const std::string before = test::folderContents();
+    const char *const other = "; name another file for it\n";
     const struct {
-        const char *name;
-        std::string script; // "$0" is screenfilter-cli
+        std::string args; // after "melt fit"
         int exitCode;
         std::string err;
-        bool written;
     } rows[] = {
-        {"read-only case", "\"$0\" melt fit points.csv --into ro.sfcase --plot p.png >/dev/null", 2,
-         "ro.sfcase: read-only (its mode allows no writing)\n", false},
-        {"full standard output", "\"$0\" melt fit points.csv --into case.sfcase --plot p.png >/dev/full", 2,
-         "standard output: disk full\n", false},
-        {"plot in a missing folder", "\"$0\" melt fit points.csv --into case.sfcase --plot no/p.png >/dev/null", 2,
-         "no/p.png: No such file or directory\n", false},
-        {"all well", "\"$0\" melt fit points.csv --into case.sfcase --plot p.png >/dev/null", 0, "", true},
+        {"points.csv --plot fit.png", 2, "the plot fit.png would overwrite the points file points.csv" + std::string(other)},
+        {"points.csv --plot hard.svg", 2, "the plot hard.svg would overwrite the points file points.csv" + std::string(other)},
+        {"points.png --plot points.png", 2, "the plot points.png would overwrite the points file points.png" + std::string(other)},
+        {"points.csv --into fit.png", 2, "the case fit.png would overwrite the points file points.csv" + std::string(other)},
+        {"points.csv --into case.svg --plot ./case.svg", 2,
+         "the plot ./case.svg is the same file as the case case.svg; give them different names or run them apart\n"},
+        {"points.csv --into ro.sfcase --plot p.png", 2, "ro.sfcase: read-only (its mode allows no writing)\n"},
+        {"points.csv --into case.svg --plot no/p.png", 2, "no/p.png: No such file or directory\n"},
+        {"points.csv --into case.svg --plot p.png >/dev/full", 2, "standard output: disk full\n"},
+        {"points.csv --into case.svg --plot p.png", 0, ""},
     };
     for (const auto &row : rows) {
-        SCOPED_TRACE(row.name);
-        const test::ProcessResult r = test::runProcess("/bin/sh", {"-c", row.script, SCREENFILTER_CLI});
+        SCOPED_TRACE(row.args);
+        const test::ProcessResult r =
+            test::runProcess("/bin/sh", {"-c", "\"$0\" melt fit >/dev/null " + row.args, SCREENFILTER_CLI});
         EXPECT_EQ(r.exitCode, row.exitCode);
         EXPECT_EQ(r.err, row.err);
-        EXPECT_EQ(fs::exists("p.png"), row.written);
-        EXPECT_EQ(readBytes("case.sfcase") != untouched, row.written);
-        EXPECT_EQ(readBytes("ro.sfcase"), untouched);
+        EXPECT_EQ(test::folderContents() == before, row.exitCode != 0);
     }
+    EXPECT_TRUE(fs::exists("p.png"));
+    EXPECT_NE(readBytes("case.svg"), readBytes("ro.sfcase"));
 }
 
 } // namespace
