@@ -396,29 +396,39 @@ WriteResult SaveFile::openRegular(const std::string &target, const struct stat *
     return {};
 }
 
-WriteResult SaveFile::createTemporary(mode_t mode)
+namespace {
+
+// A new file in the folder dirFd for `name`: unnamed where the file system
+// allows (O_TMPFILE), so that a killed process leaves nothing behind, else
+// under a temporary name, given in `temporary`. Returns the descriptor, or
+// -1 with errno set.
+int openTemporary(FileCalls &calls, int dirFd, const std::string &name, mode_t mode, std::string &temporary)
 {
+    temporary.clear();
     // Read back when the old file is overwritten in place.
-    const int fd = m_calls.openAt(m_dirFd, ".", O_TMPFILE | O_RDWR | O_CLOEXEC, mode);
-    if (fd >= 0) {
-        m_fd = fd;
-        return {};
-    }
-    // File systems or kernels without O_TMPFILE: a named file.
-    if (errno != EOPNOTSUPP && errno != EISDIR && errno != EINVAL)
-        return WriteResult::system(errno);
+    const int fd = calls.openAt(dirFd, ".", O_TMPFILE | O_RDWR | O_CLOEXEC, mode);
+    if (fd >= 0 || (errno != EOPNOTSUPP && errno != EISDIR && errno != EINVAL))
+        return fd;
     for (int attempt = 0; attempt < 100; ++attempt) {
-        const std::string name = temporaryName(m_name);
-        const int named = m_calls.openAt(m_dirFd, name.c_str(), O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC | O_NOCTTY, mode);
+        const std::string candidate = temporaryName(name);
+        const int named = calls.openAt(dirFd, candidate.c_str(), O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC | O_NOCTTY, mode);
         if (named >= 0) {
-            m_fd = named;
-            m_temporaryName = name;
-            return {};
+            temporary = candidate;
+            return named;
         }
         if (errno != EEXIST)
-            return WriteResult::system(errno);
+            return -1;
     }
-    return WriteResult::system(EEXIST);
+    errno = EEXIST;
+    return -1;
+}
+
+} // namespace
+
+WriteResult SaveFile::createTemporary(mode_t mode)
+{
+    m_fd = openTemporary(m_calls, m_dirFd, m_name, mode, m_temporaryName);
+    return m_fd >= 0 ? WriteResult{} : WriteResult::system(errno);
 }
 
 WriteResult SaveFile::write(std::string_view bytes)
@@ -496,23 +506,41 @@ WriteResult SaveFile::copyInPlace()
 
 WriteResult SaveFile::overwriteKeepingBackup(int fd, const struct stat &old)
 {
+    const WriteResult inTheWay(WriteResult::Problem::BackupInTheWay, EEXIST);
     const std::string backup = m_name + "~";
-    // Readable by whom the file is, writable by us alone.
-    const int copy = m_calls.openAt(m_dirFd, backup.c_str(), O_RDWR | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC | O_NOCTTY,
-                                    0600);
+    struct stat taken;
+    if (::fstatat(m_dirFd, backup.c_str(), &taken, AT_SYMLINK_NOFOLLOW) == 0)
+        return inTheWay;
+    // Named NAME~ only once it is whole and synced, and never over another
+    // file of that name, so that a NAME~ is always a whole copy.
+    std::string temporary;
+    const int copy = openTemporary(m_calls, m_dirFd, backup, 0600, temporary);
     if (copy < 0)
-        return errno == EEXIST ? WriteResult{WriteResult::Problem::BackupInTheWay, EEXIST} : WriteResult::system(errno);
-    auto syncFolder = [this] { return !m_folderSyncable || m_calls.sync(m_dirFd) == 0; };
-    WriteResult result;
-    bool backupNeeded = false;
+        return WriteResult::system(errno);
+    // Readable by whom the file is, writable by us alone.
     int err = ::fchmod(copy, (old.st_mode & 0444) | 0200) == 0 ? 0 : errno;
     if (err == 0)
         err = copyContent(m_calls, fd, copy, old.st_size);
+    bool named = false;
+    if (err == 0) {
+        named = (temporary.empty() ? m_calls.linkAt(copy, m_dirFd, backup.c_str())
+                                   : ::linkat(m_dirFd, temporary.c_str(), m_dirFd, backup.c_str(), 0)) == 0;
+        err = named ? 0 : errno;
+    }
+    if (!temporary.empty())
+        ::unlinkat(m_dirFd, temporary.c_str(), 0);
+    auto syncFolder = [this] { return !m_folderSyncable || m_calls.sync(m_dirFd) == 0; };
     if (err == 0 && !syncFolder())
         err = errno;
     if (err != 0) {
-        result = WriteResult::system(err);
-    } else if ((err = copyContent(m_calls, m_fd, fd, m_size)) != 0) {
+        ::close(copy);
+        if (named)
+            ::unlinkat(m_dirFd, backup.c_str(), 0);
+        return err == EEXIST ? inTheWay : WriteResult::system(err);
+    }
+    WriteResult result;
+    bool backupNeeded = false;
+    if ((err = copyContent(m_calls, m_fd, fd, m_size)) != 0) {
         result = WriteResult::system(err);
         // The file is torn: the earlier content goes back from the backup,
         // which stays where even that fails.

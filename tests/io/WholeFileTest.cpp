@@ -132,12 +132,15 @@ TEST(WholeFile, AFailedStepLeavesTheOldFileAndNoOther)
         {"in place, write", true, true, Step::Write, false, ENOSPC, "case=old other=old"},
         // The backup's sync: nothing was written in place yet.
         {"in place, sync", true, true, Step::Sync, false, EIO, "case=old other=old"},
+        {"in place, named backup", false, true, Step::None, false, 0, "case=new content other=new content"},
+        {"in place, backup's folder sync", true, true, Step::FolderSync, false, EIO, "case=old other=old"},
         {"in place, torn, then restored", true, true, Step::Write, false, ENOSPC, "case=old other=old", 2},
         {"in place, torn, not restored", true, true, Step::Write, false, ENOSPC, "case=new case~=old other=new", 2, 2,
          EEXIST},
         {"in place, killed while torn", true, true, Step::Write, true, 99, "case=new case~=old other=new", 2, 1, EEXIST},
-        {"in place, killed before the backup's sync", true, true, Step::Sync, true, 99,
-         "case=old case~=old other=old", 0, 1, EEXIST},
+        // The backup has no name until it is whole and synced.
+        {"in place, killed before the backup's sync", true, true, Step::Sync, true, 99, "case=old other=old"},
+        {"in place, backup named", true, true, Step::Link, false, EPERM, "case=old other=old"},
         {"in place, file not synced, restored", true, true, Step::Sync, false, EIO, "case=old other=old", 1},
         {"in place, killed before the file's sync", true, true, Step::Sync, true, 99,
          "case=new content case~=old other=new content", 1, 1, EEXIST},
