@@ -16,7 +16,7 @@
 // and the report file is "result.txt" unless given.
 
 #include "calc/FieldTexts.h"
-#include "io/WholeFile.h"
+#include "io/RegularFile.h"
 
 #include <cstdint>
 #include <optional>

@@ -235,11 +235,6 @@ int lock(int fd, int operation, int seconds)
 
 } // namespace
 
-FileStamp fileStamp(const struct stat &st)
-{
-    return {st.st_dev, st.st_ino, st.st_size, st.st_mtim.tv_sec, st.st_mtim.tv_nsec};
-}
-
 int FileCalls::openAt(int dirFd, const char *name, int flags, mode_t mode)
 {
     return ::openat(dirFd, name, flags, mode);

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "RegularFile.h"
+
 #include <cstddef>
 #include <cstdint>
 #include <optional>
@@ -25,20 +27,6 @@ public:
     virtual int linkAt(int fd, int dirFd, const char *name);
     virtual int renameAt(int dirFd, const char *from, const char *to);
 };
-
-// What a regular file was when it was read: a write that replaces it can
-// refuse to when any of these changed meanwhile.
-struct FileStamp {
-    dev_t device = 0;
-    ino_t inode = 0;
-    off_t size = 0;
-    std::int64_t modifiedSeconds = 0;
-    long modifiedNanoseconds = 0;
-
-    bool operator==(const FileStamp &) const = default;
-};
-
-FileStamp fileStamp(const struct stat &st);
 
 // How a write came out. `err` is 0 on success, otherwise an errno, also for
 // the refusals (EACCES for ReadOnly, ENXIO for NoReader and NotRegular,
