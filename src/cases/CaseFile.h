@@ -16,6 +16,7 @@
 // and the report file is "result.txt" unless given.
 
 #include "calc/FieldTexts.h"
+#include "io/RegularFile.h"
 
 #include <cstdint>
 #include <optional>
@@ -69,6 +70,10 @@ FieldTexts readCaseFile(const std::string &path);
 // The bytes of the case file at `path`, for a reader or an edit; a file
 // that cannot be read or is too large for a case file is a CaseFileError.
 std::string readCaseBytes(const std::string &path);
+
+// The same, read under a shared lock (flock) and with the file as it was
+// read in `readAs`, for an edit that must not replace another writer's.
+std::string readCaseBytes(const std::string &path, FileStamp &readAs);
 
 // The same with the fit range of the melt, if the file has one.
 CaseContent parseCase(std::string_view content, const std::string &fileName);

@@ -19,6 +19,8 @@ using namespace casefile;
 
 // Larger files are no case files; reading them whole would only cost memory.
 constexpr std::size_t MaxCaseFileBytes = 1 << 20;
+// An edit's read waits this long for a writer in place to finish.
+constexpr int CaseLockSeconds = 10;
 
 // "; did you mean flow_rate?", or the keys the section has.
 std::string keyHint(std::string_view key, FieldGroup group)
@@ -292,11 +294,13 @@ CaseContent readCase(const std::string &path)
     return parseCase(readCaseBytes(path), path);
 }
 
-std::string readCaseBytes(const std::string &path)
+// The case file's bytes; under a shared lock with `lockSeconds` above 0.
+static std::string caseBytes(const std::string &path, FileStamp &readAs, int lockSeconds)
 {
-    RegularFileRead r = readRegularFile(path, MaxCaseFileBytes);
+    RegularFileRead r = readRegularFile(path, MaxCaseFileBytes, lockSeconds);
     switch (r.problem) {
     case RegularFileRead::Problem::None:
+        readAs = r.stamp;
         return std::move(r.bytes);
     case RegularFileRead::Problem::Directory:
         r.err = EISDIR;
@@ -306,9 +310,22 @@ std::string readCaseBytes(const std::string &path)
     case RegularFileRead::Problem::TooLarge:
         throw CaseFileError(path + ": too large for a case file");
     case RegularFileRead::Problem::System:
+        if (r.err == EWOULDBLOCK)
+            throw CaseFileError(path + ": cannot be read: another program kept it locked for writing");
         break;
     }
     throw CaseFileError(path + ": cannot be read: " + std::strerror(r.err));
+}
+
+std::string readCaseBytes(const std::string &path)
+{
+    FileStamp stamp;
+    return caseBytes(path, stamp, 0);
+}
+
+std::string readCaseBytes(const std::string &path, FileStamp &readAs)
+{
+    return caseBytes(path, readAs, CaseLockSeconds);
 }
 
 

@@ -34,7 +34,7 @@ CaseContent loadCase(const std::string &path, char separator)
 int saveCase(const std::string &path, const FieldTexts &shown, char separator,
              const std::optional<MeltFitRange> &meltFit)
 {
-    return replaceWholeFile(path, formatCaseFile(swapSeparator(shown, separator), meltFit));
+    return replaceRegularFile(path, formatCaseFile(swapSeparator(shown, separator), meltFit)).err;
 }
 
 std::optional<MeltFitRange> keptMeltFit(const std::optional<MeltFitRange> &meltFit, const FieldTexts &opened,

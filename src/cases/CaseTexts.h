@@ -20,7 +20,9 @@ CaseContent loadCase(const std::string &path, char separator);
 
 // Writes the texts the window shows, and the melt's fit range when given,
 // as the case file at `path`, replacing it only once the new content is
-// complete. Returns 0 or the errno.
+// complete. Returns 0 or the errno: ENXIO for a named pipe, a device or a
+// socket, which the window never writes into (a pipe that nobody reads
+// would keep it waiting).
 int saveCase(const std::string &path, const FieldTexts &shown, char separator,
              const std::optional<MeltFitRange> &meltFit);
 

@@ -52,7 +52,8 @@ std::optional<std::vector<CaseContent>> readCases(const std::vector<std::string>
     return cases;
 }
 
-bool outputsStandApart(const std::vector<std::string> &inputs, const std::vector<PlannedOutput> &outputs)
+bool outputsStandApart(const std::vector<std::string> &inputs, const std::vector<PlannedOutput> &outputs,
+                       std::string_view inputKind)
 {
     std::vector<std::optional<FileIdentity>> cases;
     for (const std::string &input : inputs)
@@ -69,7 +70,7 @@ bool outputsStandApart(const std::vector<std::string> &inputs, const std::vector
             continue;
         for (std::size_t j = 0; j < inputs.size(); ++j) {
             if (cases[j] && *cases[j] == *id) {
-                complain(output.described + " would overwrite the case file " + inputs[j] +
+                complain(output.described + " would overwrite " + std::string(inputKind) + " " + inputs[j] +
                          "; name another file for it");
                 return false;
             }

@@ -46,7 +46,9 @@ struct PlannedOutput {
 // another output of the same command, whatever links or spellings lead to
 // it. Says which two meet and returns false if any do. Devices, pipes and
 // standard output are written into, never replaced, and are not compared.
-bool outputsStandApart(const std::vector<std::string> &inputs, const std::vector<PlannedOutput> &outputs);
+// `inputKind` names what the inputs are in the message.
+bool outputsStandApart(const std::vector<std::string> &inputs, const std::vector<PlannedOutput> &outputs,
+                       std::string_view inputKind = "the case file");
 
 // Writes `text` whole to `path` ("-": standard output); false after saying
 // what went wrong.

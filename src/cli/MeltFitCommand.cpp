@@ -237,12 +237,23 @@ int runMeltFit(const MeltFitCommandOptions &o, PlotApplication &plots)
         }
     }
 
+    // The case is read and written: an output, which neither the points nor
+    // the plot may be.
+    std::vector<PlannedOutput> outputs;
+    if (o.into)
+        outputs.push_back({*o.into, "the case " + *o.into});
+    if (o.plot)
+        outputs.push_back({*o.plot, "the plot " + *o.plot});
+    if (!outputsStandApart({o.points}, outputs, "the points file"))
+        return UsageOrFileError;
+
     ViscosityPoints read;
     std::string caseBytes;
+    FileStamp caseAsRead;
     try {
         read = readViscosityPoints(o.points, o.viscosityUnit ? viscosityUnitNamed(*o.viscosityUnit) : std::nullopt);
         if (o.into) {
-            caseBytes = readCaseBytes(*o.into);
+            caseBytes = readCaseBytes(*o.into, caseAsRead);
             parseCase(caseBytes, *o.into);
         }
     } catch (const PointsFileError &e) {
@@ -277,27 +288,52 @@ int runMeltFit(const MeltFitCommandOptions &o, PlotApplication &plots)
         complain(e.what());
         return UsageOrFileError;
     }
+    std::string picture;
     if (o.plot) {
-        std::string picture;
         if (const std::string error = plots.draw(plotOf(read, fit), *o.plot, picture); !error.empty()) {
             complain(error);
             return UsageOrFileError;
         }
-        FileCalls system;
-        if (const WriteResult r = writeWholeFile(*o.plot, picture, system); !r.ok()) {
-            complain(writeFailureText(*o.plot, r));
+    }
+
+    // Every file is made ready, and standard output written, before the
+    // first file is put in place: a failure on the way writes nothing.
+    FileCalls system;
+    SaveFile caseFile(system);
+    SaveFile plotFile(system);
+    struct Output {
+        SaveFile &file;
+        const std::optional<std::string> &path;
+        const std::string &bytes;
+        SaveOptions options;
+    };
+    // The case's edit is refused when another program wrote it since it
+    // was read, so that its edit is not lost.
+    Output files[] = {{caseFile, o.into, replaced, {false, caseAsRead}}, {plotFile, o.plot, picture, {}}};
+    for (Output &out : files) {
+        if (!out.path)
+            continue;
+        WriteResult r = out.file.open(*out.path, out.options);
+        if (r.ok())
+            r = out.file.write(out.bytes);
+        if (r.ok())
+            r = out.file.prepare();
+        if (!r.ok()) {
+            complain(writeFailureText(*out.path, r));
             return UsageOrFileError;
         }
     }
-    if (o.into) {
-        // Whole or not at all, like a case the window saves.
-        if (const int err = replaceWholeFile(*o.into, replaced); err != 0) {
-            complain(systemMessage(*o.into, err));
+    if (!writeOutput("-", o.format == "json" ? jsonOutput(read, fit, o) : tomlOutput(read, fit, o)))
+        return UsageOrFileError;
+    for (Output &out : files) {
+        if (!out.path)
+            continue;
+        if (const WriteResult r = out.file.commit(); !r.ok()) {
+            complain(writeFailureText(*out.path, r));
             return UsageOrFileError;
         }
     }
-    return writeOutput("-", o.format == "json" ? jsonOutput(read, fit, o) : tomlOutput(read, fit, o)) ? Success
-                                                                                                    : UsageOrFileError;
+    return Success;
 }
 
 } // namespace sf

@@ -1,5 +1,7 @@
 #include "RegularFile.h"
 
+#include "WholeFile.h"
+
 #include <cerrno>
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -9,7 +11,7 @@ namespace sf {
 
 namespace {
 
-RegularFileRead readAtMost(const std::string &path, std::size_t limit, bool refuseLarger)
+RegularFileRead readAtMost(const std::string &path, std::size_t limit, bool refuseLarger, int lockSeconds)
 {
     RegularFileRead r;
     auto failed = [&r](RegularFileRead::Problem problem, int err = 0) {
@@ -35,7 +37,15 @@ RegularFileRead readAtMost(const std::string &path, std::size_t limit, bool refu
         return failed(RegularFileRead::Problem::Directory);
     if (!S_ISREG(st.st_mode))
         return failed(RegularFileRead::Problem::NotRegular);
+    if (lockSeconds > 0) {
+        if (const int err = lockShared(fd, lockSeconds); err != 0)
+            return failed(RegularFileRead::Problem::System, err);
+        // As it is once no writer of ours is in the middle of it.
+        if (::fstat(fd, &st) != 0)
+            return failed(RegularFileRead::Problem::System, errno);
+    }
     r.size = static_cast<std::uint64_t>(st.st_size);
+    r.stamp = fileStamp(st);
     if (refuseLarger && r.size > limit)
         return failed(RegularFileRead::Problem::TooLarge);
 
@@ -60,14 +70,19 @@ RegularFileRead readAtMost(const std::string &path, std::size_t limit, bool refu
 
 } // namespace
 
-RegularFileRead readRegularFile(const std::string &path, std::size_t maxBytes)
+FileStamp fileStamp(const struct stat &st)
 {
-    return readAtMost(path, maxBytes, true);
+    return {st.st_dev, st.st_ino, st.st_size, st.st_mtim.tv_sec, st.st_mtim.tv_nsec};
+}
+
+RegularFileRead readRegularFile(const std::string &path, std::size_t maxBytes, int lockSeconds)
+{
+    return readAtMost(path, maxBytes, true, lockSeconds);
 }
 
 RegularFileRead readFileOpening(const std::string &path, std::size_t bytes)
 {
-    return readAtMost(path, bytes, false);
+    return readAtMost(path, bytes, false, 0);
 }
 
 } // namespace sf

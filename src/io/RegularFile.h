@@ -3,8 +3,24 @@
 #include <cstddef>
 #include <cstdint>
 #include <string>
+#include <sys/stat.h>
+#include <sys/types.h>
 
 namespace sf {
+
+// What a regular file was when it was read: a write that replaces it can
+// refuse to when any of these changed meanwhile.
+struct FileStamp {
+    dev_t device = 0;
+    ino_t inode = 0;
+    off_t size = 0;
+    std::int64_t modifiedSeconds = 0;
+    long modifiedNanoseconds = 0;
+
+    bool operator==(const FileStamp &) const = default;
+};
+
+FileStamp fileStamp(const struct stat &st);
 
 // What a read of a file through readRegularFile or readFileOpening gave.
 struct RegularFileRead {
@@ -19,6 +35,7 @@ struct RegularFileRead {
     int err = 0;
     std::string bytes;
     std::uint64_t size = 0; // the whole file's, as it was when opened
+    FileStamp stamp;        // the file as it was read
 
     bool ok() const { return problem == Problem::None; }
 };
@@ -27,7 +44,11 @@ struct RegularFileRead {
 // Never waits: a named pipe is opened without waiting for a writer and
 // refused, as is anything but a regular file. A file that has grown past
 // `maxBytes` since it was found is TooLarge too.
-RegularFileRead readRegularFile(const std::string &path, std::size_t maxBytes);
+//
+// With `lockSeconds` above 0 the file is read under a shared lock (flock),
+// as this program's writers in place hold an exclusive one, waiting that
+// long for a writer to finish (System with EWOULDBLOCK after the wait).
+RegularFileRead readRegularFile(const std::string &path, std::size_t maxBytes, int lockSeconds = 0);
 
 // The first `bytes` bytes of the regular file at `path` (fewer when it is
 // shorter), and its size; refused as readRegularFile refuses, but never

@@ -1,5 +1,8 @@
 #include "WholeFile.h"
 
+#include "IoErrors.h"
+
+#include <algorithm>
 #include <atomic>
 #include <cerrno>
 #include <charconv>
@@ -11,6 +14,7 @@
 #include <fcntl.h>
 #include <sys/file.h>
 #include <sys/resource.h>
+#include <sys/xattr.h>
 #include <thread>
 #include <unistd.h>
 #include <vector>
@@ -140,6 +144,41 @@ bool modeAllowsWriting(const std::string &path, const struct stat &st)
     return ::faccessat(AT_FDCWD, path.c_str(), W_OK, AT_EACCESS) == 0 || errno != EACCES;
 }
 
+// Gives fd every extended attribute of the file at `path`, its access
+// control list among them; false when one could not be read or given.
+bool copyAttributes(const std::string &path, int fd)
+{
+    std::vector<char> names(1024);
+    ssize_t listed = 0;
+    while ((listed = ::llistxattr(path.c_str(), names.data(), names.size())) < 0) {
+        // A file system without them has none to keep.
+        if (errno == ENOTSUP)
+            return true;
+        const ssize_t needed = errno == ERANGE ? ::llistxattr(path.c_str(), nullptr, 0) : -1;
+        if (needed < 0)
+            return false;
+        names.resize(static_cast<std::size_t>(needed) + 256);
+    }
+    std::vector<char> value(256);
+    for (std::size_t at = 0; at < static_cast<std::size_t>(listed);) {
+        const char *name = names.data() + at;
+        at += std::strlen(name) + 1;
+        // The system drops a capability from a file that is written to.
+        if (std::string_view(name) == "security.capability")
+            continue;
+        ssize_t size = 0;
+        while ((size = ::lgetxattr(path.c_str(), name, value.data(), value.size())) < 0) {
+            const ssize_t needed = errno == ERANGE ? ::lgetxattr(path.c_str(), name, nullptr, 0) : -1;
+            if (needed < 0)
+                return false;
+            value.resize(static_cast<std::size_t>(needed) + 256);
+        }
+        if (::fsetxattr(fd, name, value.data(), static_cast<std::size_t>(size), 0) != 0)
+            return false;
+    }
+    return true;
+}
+
 int writeAll(FileCalls &calls, int fd, std::string_view bytes)
 {
     while (!bytes.empty()) {
@@ -152,6 +191,44 @@ int writeAll(FileCalls &calls, int fd, std::string_view bytes)
         if (n == 0)
             return ENOSPC;
         bytes.remove_prefix(static_cast<std::size_t>(n));
+    }
+    return 0;
+}
+
+// Copies the first `size` bytes of `from` over the start of `to`, cut to
+// that size, and syncs `to`. Returns 0 or the errno.
+int copyContent(FileCalls &calls, int from, int to, off_t size)
+{
+    if (::lseek(to, 0, SEEK_SET) != 0)
+        return errno;
+    std::vector<char> buffer(64 * 1024);
+    for (off_t at = 0; at < size;) {
+        const ssize_t n = ::pread(from, buffer.data(), std::min<off_t>(size - at, buffer.size()), at);
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n <= 0)
+            return n < 0 ? errno : EIO;
+        if (const int err = writeAll(calls, to, std::string_view(buffer.data(), static_cast<std::size_t>(n))))
+            return err;
+        at += n;
+    }
+    if (::ftruncate(to, size) != 0 || calls.sync(to) != 0)
+        return errno;
+    return 0;
+}
+
+int lock(int fd, int operation, int seconds)
+{
+    const auto until = std::chrono::steady_clock::now() + std::chrono::seconds(seconds);
+    while (::flock(fd, operation | LOCK_NB) != 0) {
+        if (errno == EINTR)
+            continue;
+        // A file system without locks: nothing to wait for.
+        if (errno == ENOLCK || errno == EOPNOTSUPP || errno == EINVAL)
+            return 0;
+        if (errno != EWOULDBLOCK || std::chrono::steady_clock::now() >= until)
+            return errno;
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
     }
     return 0;
 }
@@ -198,14 +275,18 @@ void SaveFile::release()
 {
     if (m_fd >= 0)
         ::close(m_fd);
+    if (m_heldFd >= 0)
+        ::close(m_heldFd);
     if (!m_temporaryName.empty())
         ::unlinkat(m_dirFd, m_temporaryName.c_str(), 0);
     if (m_dirFd >= 0)
         ::close(m_dirFd);
-    m_fd = m_dirFd = -1;
+    m_fd = m_dirFd = m_heldFd = -1;
     m_temporaryName.clear();
     m_name.clear();
+    m_folder.clear();
     m_mode = Mode::Closed;
+    m_prepared = false;
     m_size = 0;
 }
 
@@ -216,10 +297,11 @@ WriteResult SaveFile::fail(WriteResult result)
     return result;
 }
 
-WriteResult SaveFile::open(const std::string &path)
+WriteResult SaveFile::open(const std::string &path, const SaveOptions &options)
 {
     release();
     m_failure = {};
+    m_options = options;
     if (path.empty())
         return fail(WriteResult::system(ENOENT));
     // The system would take the name only up to a NUL: another file.
@@ -235,6 +317,8 @@ WriteResult SaveFile::open(const std::string &path)
 
     if (S_ISDIR(st.st_mode))
         return fail({WriteResult::Problem::NotAFile, EISDIR});
+    if (options.regularOnly && !S_ISREG(st.st_mode))
+        return fail({WriteResult::Problem::NotRegular, ENXIO});
     if (!S_ISREG(st.st_mode) && !S_ISCHR(st.st_mode) && !S_ISFIFO(st.st_mode))
         return fail({WriteResult::Problem::NotAFile, EINVAL});
     if (!modeAllowsWriting(path, st))
@@ -263,7 +347,8 @@ WriteResult SaveFile::openRegular(const std::string &target, const struct stat *
     m_name = nameOf(target);
     if (m_name.empty())
         return fail(WriteResult::system(EISDIR));
-    const std::string folder = folderOf(target);
+    m_folder = folderOf(target);
+    const std::string &folder = m_folder;
     m_dirFd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     m_folderSyncable = m_dirFd >= 0;
     // A folder we may write but not list can still take the file; it cannot
@@ -299,32 +384,46 @@ WriteResult SaveFile::openRegular(const std::string &target, const struct stat *
         if (::fstat(m_fd, &now) != 0 || (now.st_mode & 07777 & ~mode) != 0)
             return fail(WriteResult::system(err));
     }
+    // After the mode, which a new access control list would otherwise not
+    // match. What cannot be given to a new file stays on the old one.
+    if (!copyAttributes(target, m_fd))
+        m_mode = Mode::InPlace;
     return {};
 }
 
-WriteResult SaveFile::createTemporary(mode_t mode)
+namespace {
+
+// A new file in the folder dirFd for `name`: unnamed where the file system
+// allows (O_TMPFILE), so that a killed process leaves nothing behind, else
+// under a temporary name, given in `temporary`. Returns the descriptor, or
+// -1 with errno set.
+int openTemporary(FileCalls &calls, int dirFd, const std::string &name, mode_t mode, std::string &temporary)
 {
+    temporary.clear();
     // Read back when the old file is overwritten in place.
-    const int fd = m_calls.openAt(m_dirFd, ".", O_TMPFILE | O_RDWR | O_CLOEXEC, mode);
-    if (fd >= 0) {
-        m_fd = fd;
-        return {};
-    }
-    // File systems or kernels without O_TMPFILE: a named file.
-    if (errno != EOPNOTSUPP && errno != EISDIR && errno != EINVAL)
-        return WriteResult::system(errno);
+    const int fd = calls.openAt(dirFd, ".", O_TMPFILE | O_RDWR | O_CLOEXEC, mode);
+    if (fd >= 0 || (errno != EOPNOTSUPP && errno != EISDIR && errno != EINVAL))
+        return fd;
     for (int attempt = 0; attempt < 100; ++attempt) {
-        const std::string name = temporaryName(m_name);
-        const int named = m_calls.openAt(m_dirFd, name.c_str(), O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC | O_NOCTTY, mode);
+        const std::string candidate = temporaryName(name);
+        const int named = calls.openAt(dirFd, candidate.c_str(), O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC | O_NOCTTY, mode);
         if (named >= 0) {
-            m_fd = named;
-            m_temporaryName = name;
-            return {};
+            temporary = candidate;
+            return named;
         }
         if (errno != EEXIST)
-            return WriteResult::system(errno);
+            return -1;
     }
-    return WriteResult::system(EEXIST);
+    errno = EEXIST;
+    return -1;
+}
+
+} // namespace
+
+WriteResult SaveFile::createTemporary(mode_t mode)
+{
+    m_fd = openTemporary(m_calls, m_dirFd, m_name, mode, m_temporaryName);
+    return m_fd >= 0 ? WriteResult{} : WriteResult::system(errno);
 }
 
 WriteResult SaveFile::write(std::string_view bytes)
@@ -353,41 +452,130 @@ WriteResult SaveFile::nameTemporary()
     return WriteResult::system(EEXIST);
 }
 
+WriteResult SaveFile::holdExisting()
+{
+    if (m_heldFd >= 0)
+        return {};
+    // Written through in place, and read for the backup. Not followed: the
+    // name was resolved at the open, and a link put there since is not that
+    // file.
+    const int access = m_mode == Mode::InPlace ? O_RDWR : O_RDONLY;
+    const int fd = m_calls.openAt(m_dirFd, m_name.c_str(), access | O_NOCTTY | O_CLOEXEC | O_NONBLOCK | O_NOFOLLOW, 0);
+    if (fd < 0) {
+        if (errno == ENOENT && m_options.unchanged)
+            return {WriteResult::Problem::Changed, ESTALE};
+        return WriteResult::system(errno);
+    }
+    m_heldFd = fd;
+    if (const int err = lockExclusive(fd, LockSeconds); err != 0)
+        return WriteResult::system(err);
+    struct stat st;
+    if (::fstat(fd, &st) != 0)
+        return WriteResult::system(errno);
+    if (!S_ISREG(st.st_mode) || (m_options.unchanged && fileStamp(st) != *m_options.unchanged))
+        return {WriteResult::Problem::Changed, ESTALE};
+    return {};
+}
+
 WriteResult SaveFile::copyInPlace()
 {
-    // Where a size limit forbids the new content, the old stays whole.
+    const int fd = m_heldFd;
+    struct stat old;
+    if (::fstat(fd, &old) != 0)
+        return WriteResult::system(errno);
+    // Where a size limit forbids the new content or its backup, the old
+    // stays whole (past the limit the system would end the process).
     struct rlimit limit;
     if (::getrlimit(RLIMIT_FSIZE, &limit) == 0 && limit.rlim_cur != RLIM_INFINITY &&
-        static_cast<rlim_t>(m_size) > limit.rlim_cur)
+        static_cast<rlim_t>(std::max(m_size, old.st_size)) > limit.rlim_cur)
         return WriteResult::system(EFBIG);
-    const int fd = m_calls.openAt(m_dirFd, m_name.c_str(), O_WRONLY | O_NOCTTY | O_CLOEXEC | O_NONBLOCK, 0);
-    if (fd < 0)
+    // So is it where the disk has no room for the new content.
+    if (m_size > 0 && ::fallocate(fd, FALLOC_FL_KEEP_SIZE, 0, m_size) != 0 && errno != EOPNOTSUPP && errno != ENOSYS)
         return WriteResult::system(errno);
-    WriteResult result = [&]() -> WriteResult {
-        if (const int err = lockExclusive(fd, LockSeconds); err != 0)
-            return WriteResult::system(err);
-        // So is it where the disk has no room for the new content.
-        if (m_size > 0 && ::fallocate(fd, FALLOC_FL_KEEP_SIZE, 0, m_size) != 0 && errno != EOPNOTSUPP &&
-            errno != ENOSYS)
-            return WriteResult::system(errno);
-        std::vector<char> buffer(64 * 1024);
-        for (off_t at = 0; at < m_size;) {
-            const ssize_t n = ::pread(m_fd, buffer.data(), buffer.size(), at);
-            if (n < 0 && errno == EINTR)
-                continue;
-            if (n <= 0)
-                return WriteResult::system(n < 0 ? errno : EIO);
-            if (const int err = writeAll(m_calls, fd, std::string_view(buffer.data(), static_cast<std::size_t>(n))))
-                return WriteResult::system(err);
-            at += n;
-        }
-        if (::ftruncate(fd, m_size) != 0 || m_calls.sync(fd) != 0)
-            return WriteResult::system(errno);
-        return {};
-    }();
+    WriteResult result = overwriteKeepingBackup(fd, old);
+    m_heldFd = -1;
     if (::close(fd) != 0 && errno != EINTR && result.ok())
         result = WriteResult::system(errno);
     return result;
+}
+
+WriteResult SaveFile::overwriteKeepingBackup(int fd, const struct stat &old)
+{
+    const WriteResult inTheWay(WriteResult::Problem::BackupInTheWay, EEXIST);
+    const std::string backup = m_name + "~";
+    struct stat taken;
+    if (::fstatat(m_dirFd, backup.c_str(), &taken, AT_SYMLINK_NOFOLLOW) == 0)
+        return inTheWay;
+    // Named NAME~ only once it is whole and synced, and never over another
+    // file of that name, so that a NAME~ is always a whole copy.
+    std::string temporary;
+    const int copy = openTemporary(m_calls, m_dirFd, backup, 0600, temporary);
+    if (copy < 0)
+        return WriteResult::system(errno);
+    // Readable by whom the file is, writable by us alone.
+    int err = ::fchmod(copy, (old.st_mode & 0444) | 0200) == 0 ? 0 : errno;
+    if (err == 0)
+        err = copyContent(m_calls, fd, copy, old.st_size);
+    bool named = false;
+    if (err == 0) {
+        named = (temporary.empty() ? m_calls.linkAt(copy, m_dirFd, backup.c_str())
+                                   : ::linkat(m_dirFd, temporary.c_str(), m_dirFd, backup.c_str(), 0)) == 0;
+        err = named ? 0 : errno;
+    }
+    if (!temporary.empty())
+        ::unlinkat(m_dirFd, temporary.c_str(), 0);
+    auto syncFolder = [this] { return !m_folderSyncable || m_calls.sync(m_dirFd) == 0; };
+    if (err == 0 && !syncFolder())
+        err = errno;
+    if (err != 0) {
+        ::close(copy);
+        if (named)
+            ::unlinkat(m_dirFd, backup.c_str(), 0);
+        return err == EEXIST ? inTheWay : WriteResult::system(err);
+    }
+    WriteResult result;
+    bool backupNeeded = false;
+    if ((err = copyContent(m_calls, m_fd, fd, m_size)) != 0) {
+        result = WriteResult::system(err);
+        // The file is torn: the earlier content goes back from the backup,
+        // which stays where even that fails.
+        backupNeeded = copyContent(m_calls, copy, fd, old.st_size) != 0;
+    }
+    ::close(copy);
+    if (backupNeeded) {
+        result.backup = m_folder + backup;
+        return result;
+    }
+    // A backup that comes back after a crash holds the old content: harmless.
+    if (::unlinkat(m_dirFd, backup.c_str(), 0) == 0)
+        syncFolder();
+    return result;
+}
+
+WriteResult SaveFile::prepare()
+{
+    if (!m_failure.ok())
+        return m_failure;
+    if (m_mode == Mode::Closed)
+        return WriteResult::system(EBADF);
+    if (m_mode == Mode::Direct || m_prepared)
+        return {};
+    if (m_mode == Mode::Replace) {
+        if (m_calls.sync(m_fd) != 0)
+            return fail(WriteResult::system(errno));
+        if (m_temporaryName.empty()) {
+            if (const WriteResult r = nameTemporary(); !r.ok())
+                return fail(r);
+        }
+    }
+    // Held until the new content is in place, so that no writer of ours
+    // comes in between.
+    if (m_mode == Mode::InPlace || m_options.unchanged) {
+        if (const WriteResult r = holdExisting(); !r.ok())
+            return fail(r);
+    }
+    m_prepared = true;
+    return {};
 }
 
 WriteResult SaveFile::commit()
@@ -407,6 +595,8 @@ WriteResult SaveFile::commit()
         return {};
     }
     case Mode::InPlace:
+        if (const WriteResult r = prepare(); !r.ok())
+            return r;
         if (const WriteResult r = copyInPlace(); !r.ok())
             return fail(r);
         release();
@@ -414,12 +604,8 @@ WriteResult SaveFile::commit()
     case Mode::Replace:
         break;
     }
-    if (m_calls.sync(m_fd) != 0)
-        return fail(WriteResult::system(errno));
-    if (m_temporaryName.empty()) {
-        if (const WriteResult r = nameTemporary(); !r.ok())
-            return fail(r);
-    }
+    if (const WriteResult r = prepare(); !r.ok())
+        return r;
     if (m_calls.renameAt(m_dirFd, m_temporaryName.c_str(), m_name.c_str()) != 0)
         return fail(WriteResult::system(errno));
     m_temporaryName.clear(); // it is the file now
@@ -446,6 +632,41 @@ int replaceWholeFile(const std::string &path, std::string_view bytes)
     return writeWholeFile(path, bytes, system).err;
 }
 
+WriteResult replaceRegularFile(const std::string &path, std::string_view bytes)
+{
+    FileCalls system;
+    SaveFile file(system);
+    SaveOptions options;
+    options.regularOnly = true;
+    if (const WriteResult r = file.open(path, options); !r.ok())
+        return r;
+    if (const WriteResult r = file.write(bytes); !r.ok())
+        return r;
+    return file.commit();
+}
+
+std::string windowWriteFailureText(const WriteResult &result)
+{
+    std::string text;
+    switch (result.problem) {
+    case WriteResult::Problem::NotRegular:
+        text = "通常のファイルではありません (not a regular file: a named pipe, a device or a socket)";
+        break;
+    case WriteResult::Problem::Changed:
+        text = "ほかのプログラムが変更しました (another program changed it since it was read)";
+        break;
+    case WriteResult::Problem::BackupInTheWay:
+        text = "バックアップ (名前~) がすでにあります (its backup, the name followed by ~, is there already: "
+               "move it away first)";
+        break;
+    default:
+        text = ioErrorText(result.err);
+    }
+    if (!result.backup.empty())
+        text += " (以前の内容: the earlier content is in " + result.backup + ")";
+    return text;
+}
+
 std::string writeFailureText(const std::string &path, const WriteResult &result)
 {
     std::string words;
@@ -460,6 +681,16 @@ std::string writeFailureText(const std::string &path, const WriteResult &result)
         break;
     case WriteResult::Problem::NotAFile:
         words = result.err == EISDIR ? "a folder, not a file" : "neither a file nor a device that can be written";
+        break;
+    case WriteResult::Problem::NotRegular:
+        words = "not a regular file (a FIFO, a device or a socket)";
+        break;
+    case WriteResult::Problem::Changed:
+        words = "changed by another program since it was read; nothing written, run again";
+        break;
+    case WriteResult::Problem::BackupInTheWay:
+        words = "its backup (the name followed by ~) is there already, perhaps from a write that was cut off: "
+                "move it away first";
         break;
     case WriteResult::Problem::System:
         switch (result.err) {
@@ -480,6 +711,8 @@ std::string writeFailureText(const std::string &path, const WriteResult &result)
             words = std::strerror(result.err);
         }
     }
+    if (!result.backup.empty())
+        words += "; the earlier content is in " + result.backup;
     return path + ": " + words;
 }
 
@@ -507,18 +740,12 @@ int writeAll(int fd, std::string_view bytes)
 
 int lockExclusive(int fd, int seconds)
 {
-    const auto until = std::chrono::steady_clock::now() + std::chrono::seconds(seconds);
-    while (::flock(fd, LOCK_EX | LOCK_NB) != 0) {
-        if (errno == EINTR)
-            continue;
-        // A file system without locks: nothing to wait for.
-        if (errno == ENOLCK || errno == EOPNOTSUPP || errno == EINVAL)
-            return 0;
-        if (errno != EWOULDBLOCK || std::chrono::steady_clock::now() >= until)
-            return errno;
-        std::this_thread::sleep_for(std::chrono::milliseconds(10));
-    }
-    return 0;
+    return lock(fd, LOCK_EX, seconds);
+}
+
+int lockShared(int fd, int seconds)
+{
+    return lock(fd, LOCK_SH, seconds);
 }
 
 } // namespace sf

@@ -193,10 +193,13 @@ void ReportViewer::saveAsPdf()
         render(pdf);
     }
     const QByteArray &bytes = buffer.data();
-    if (const int err = replaceWholeFile(QFile::encodeName(path).toStdString(),
-                                         std::string_view(bytes.constData(), static_cast<std::size_t>(bytes.size())));
-        err != 0)
-        showErrorBox(this, fileErrorText(path, err));
+    // Only into a regular file: a pipe nobody reads would keep the window waiting.
+    if (const WriteResult r = replaceRegularFile(
+            QFile::encodeName(path).toStdString(),
+            std::string_view(bytes.constData(), static_cast<std::size_t>(bytes.size())));
+        !r.ok())
+        showErrorBox(this, QString::fromStdString(errorBoxText(QFileInfo(path).fileName().toStdString() + ": " +
+                                                               windowWriteFailureText(r))));
 }
 
 } // namespace sf

@@ -5,7 +5,6 @@
 #include "calc/InputFields.h"
 #include "export/StudyTable.h"
 #include "io/ErrorBoxText.h"
-#include "io/IoErrors.h"
 #include "io/WholeFile.h"
 #include "plot/PlotView.h"
 #include "run/Sweep.h"
@@ -389,8 +388,10 @@ QString StudyWindow::suggestedPath(const QString &suffix) const
 
 void StudyWindow::writeFile(const QString &path, const std::string &bytes)
 {
-    if (const int err = replaceWholeFile(QFile::encodeName(path).toStdString(), bytes); err != 0)
-        showErrorBox(this, qText(errorBoxText(QFileInfo(path).fileName().toStdString() + ": " + ioErrorText(err))));
+    // Only into a regular file: a pipe nobody reads would keep the window waiting.
+    if (const WriteResult r = replaceRegularFile(QFile::encodeName(path).toStdString(), bytes); !r.ok())
+        showErrorBox(this, qText(errorBoxText(QFileInfo(path).fileName().toStdString() + ": " +
+                                              windowWriteFailureText(r))));
 }
 
 void StudyWindow::exportChart()

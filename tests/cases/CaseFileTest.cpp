@@ -4,8 +4,13 @@
 
 #include <gtest/gtest.h>
 
+#include <chrono>
+#include <fcntl.h>
 #include <string>
+#include <sys/file.h>
 #include <sys/stat.h>
+#include <thread>
+#include <unistd.h>
 #include <utility>
 #include <vector>
 
@@ -243,6 +248,28 @@ TEST(CaseFile, KeysNameFields)
     };
     for (const auto &[key, field] : rows)
         EXPECT_TRUE(fieldOfKey(key) == field) << key;
+}
+
+// A case that a writer of ours is writing in place (holding the file's
+// exclusive lock) is read once that writer is done, never half of it.
+TEST(CaseFile, ReadWaitsForAWriterInPlace)
+{
+    test::ScopedTempCwd cwd;
+    const std::string whole = formatCaseFile(FieldTexts::defaults());
+    test::writeBytes("case.sfcase", whole.substr(0, 100));
+    const int writer = ::open("case.sfcase", O_WRONLY);
+    ASSERT_EQ(::flock(writer, LOCK_EX), 0);
+    std::thread rest([&] {
+        std::this_thread::sleep_for(std::chrono::milliseconds(300));
+        (void)!::pwrite(writer, whole.data() + 100, whole.size() - 100, 100);
+        ::flock(writer, LOCK_UN);
+    });
+    FileStamp stamp;
+    const std::string read = readCaseBytes("case.sfcase", stamp);
+    rest.join();
+    ::close(writer);
+    EXPECT_EQ(read, whole);
+    EXPECT_EQ(stamp.size, 1715);
 }
 
 } // namespace

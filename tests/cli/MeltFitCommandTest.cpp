@@ -256,5 +256,48 @@ TEST(MeltFitCommand, BadInputSaysWhyAndWritesNothing)
     EXPECT_FALSE(fs::exists("p.png"));
 }
 
+// The points file, the case and the plot are three files, and none is
+// written unless all three outputs (with standard output) can be: each
+// refusal leaves the folder as it was; all well, the case and plot change.
+TEST(MeltFitCommand, NoOutputOverAnInputAndNoneUnlessAllCanBeWritten)
+{
+    test::ScopedTempCwd cwd;
+    writeBytes("points.csv", "temperature,shear_rate,viscosity\n250,10,1000\n250,100,500\n280,10,700\n");
+    fs::copy_file("points.csv", "points.png");
+    fs::create_symlink("points.csv", "fit.png");
+    fs::create_hard_link("points.csv", "hard.svg");
+    ASSERT_EQ(cli({"init", "case.svg"}).exitCode, 0);
+    fs::copy_file("case.svg", "ro.sfcase");
+    ::chmod("ro.sfcase", 0444);
+    const std::string before = test::folderContents();
+    const char *const other = "; name another file for it\n";
+    const struct {
+        std::string args; // after "melt fit"
+        int exitCode;
+        std::string err;
+    } rows[] = {
+        {"points.csv --plot fit.png", 2, "the plot fit.png would overwrite the points file points.csv" + std::string(other)},
+        {"points.csv --plot hard.svg", 2, "the plot hard.svg would overwrite the points file points.csv" + std::string(other)},
+        {"points.png --plot points.png", 2, "the plot points.png would overwrite the points file points.png" + std::string(other)},
+        {"points.csv --into fit.png", 2, "the case fit.png would overwrite the points file points.csv" + std::string(other)},
+        {"points.csv --into case.svg --plot ./case.svg", 2,
+         "the plot ./case.svg is the same file as the case case.svg; give them different names or run them apart\n"},
+        {"points.csv --into ro.sfcase --plot p.png", 2, "ro.sfcase: read-only (its mode allows no writing)\n"},
+        {"points.csv --into case.svg --plot no/p.png", 2, "no/p.png: No such file or directory\n"},
+        {"points.csv --into case.svg --plot p.png >/dev/full", 2, "standard output: disk full\n"},
+        {"points.csv --into case.svg --plot p.png", 0, ""},
+    };
+    for (const auto &row : rows) {
+        SCOPED_TRACE(row.args);
+        const test::ProcessResult r =
+            test::runProcess("/bin/sh", {"-c", "\"$0\" melt fit >/dev/null " + row.args, SCREENFILTER_CLI});
+        EXPECT_EQ(r.exitCode, row.exitCode);
+        EXPECT_EQ(r.err, row.err);
+        EXPECT_EQ(test::folderContents() == before, row.exitCode != 0);
+    }
+    EXPECT_TRUE(fs::exists("p.png"));
+    EXPECT_NE(readBytes("case.svg"), readBytes("ro.sfcase"));
+}
+
 } // namespace
 } // namespace sf

@@ -14,6 +14,10 @@
 #include <QListWidget>
 #include <QTableWidget>
 
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
 namespace sf::test {
 namespace {
 
@@ -311,6 +315,34 @@ TEST_F(StudyWindowTest, ExportsWriteTheChartAndTheTableWholeAndSayWhatFailed)
         EXPECT_EQ(bytes.substr(0, row.start.size()), row.start);
         EXPECT_NE(bytes.find(row.has), std::string::npos);
     }
+}
+
+// An export onto a named pipe held open by a program that never reads it,
+// or onto a device, is refused at once with a box that says why, and
+// nothing goes into the pipe.
+TEST_F(StudyWindowTest, ExportsOntoAPipeOrADeviceAreRefusedAtOnce)
+{
+    ScratchDirectory dir;
+    openStudy();
+    ASSERT_EQ(::mkfifo("pipe.png", 0666), 0);
+    ASSERT_EQ(::symlink("pipe.png", "pipe.csv"), 0);
+    ASSERT_EQ(::symlink("/dev/null", "null.svg"), 0);
+    const int reader = ::open("pipe.png", O_RDONLY | O_NONBLOCK);
+    for (const char *file : {"pipe.png", "pipe.csv", "null.svg"}) {
+        SCOPED_TRACE(file);
+        study->setFileChooser([&](const QString &, const QString &, const QString &) { return QString::fromLatin1(file); });
+        ModalWatcher watcher;
+        const bool table = QByteArray(file).endsWith(".csv");
+        QTest::mouseClick(study->findChild<QPushButton *>(table ? QStringLiteral("ExportTableButton")
+                                                                : QStringLiteral("ExportChartButton")),
+                          Qt::LeftButton);
+        ASSERT_EQ(watcher.seen.size(), 1u);
+        EXPECT_EQ(watcher.seen[0].text.toStdString(),
+                  file + std::string(": 通常のファイルではありません (not a regular file: a named pipe, a device or a socket)"));
+    }
+    char byte;
+    EXPECT_EQ(::read(reader, &byte, 1), 0) << "nothing went into the pipe";
+    ::close(reader);
 }
 
 } // namespace
