@@ -84,12 +84,22 @@ std::optional<Vector> leastSquares(Matrix x, const Vector &y)
     return Vector(c.array() / scale.array());
 }
 
-long double modelViscosity(const MeltFit &fit, double temperature, double shearRate)
+// eta0 aT^n at `temperature`, in Pa·s.
+long double shiftedViscosity(const MeltFit &fit, double temperature)
 {
     const long double shift = std::exp(fit.shiftA / (temperature + 273.0L) - fit.shiftB);
     return static_cast<long double>(fit.standardViscosity) * PascalSecondsPerCaseUnit *
-           std::pow(shift, static_cast<long double>(fit.powerLawFactor)) *
-           std::pow(shearRate / static_cast<long double>(fit.standardShearRate), fit.powerLawFactor - 1.0L);
+           std::pow(shift, static_cast<long double>(fit.powerLawFactor));
+}
+
+long double rateFactor(const MeltFit &fit, double shearRate)
+{
+    return std::pow(shearRate / static_cast<long double>(fit.standardShearRate), fit.powerLawFactor - 1.0L);
+}
+
+long double modelViscosity(const MeltFit &fit, double temperature, double shearRate)
+{
+    return shiftedViscosity(fit, temperature) * rateFactor(fit, shearRate);
 }
 
 } // namespace
@@ -97,6 +107,23 @@ long double modelViscosity(const MeltFit &fit, double temperature, double shearR
 double fittedViscosity(const MeltFit &fit, double temperature, double shearRate)
 {
     return static_cast<double>(modelViscosity(fit, temperature, shearRate));
+}
+
+FittedLines::FittedLines(const MeltFit &fit, std::vector<double> shearRates) : m_fit(fit)
+{
+    m_rateFactors.reserve(shearRates.size());
+    for (double rate : shearRates)
+        m_rateFactors.push_back(rateFactor(fit, rate));
+}
+
+std::vector<double> FittedLines::at(double temperature) const
+{
+    const long double shifted = shiftedViscosity(m_fit, temperature);
+    std::vector<double> out;
+    out.reserve(m_rateFactors.size());
+    for (long double factor : m_rateFactors)
+        out.push_back(static_cast<double>(shifted * factor));
+    return out;
 }
 
 double middleTemperature(double temperatureMin, double temperatureMax)

@@ -203,6 +203,34 @@ TEST(MeltFit, PointsThatFixNoMeltAndOptionsThatDoNotFitAreRefused)
     }
 }
 
+TEST(MeltFit, FittedLinesHoldTheModelAtEachRate)
+{
+    // The worked example's melt; reference: eta0 98.0665 aT^n (SR / SR0)^(n - 1)
+    // in double arithmetic, apart from this program.
+    MeltFit fit{};
+    fit.standardViscosity = 9.55;
+    fit.standardShearRate = 100;
+    fit.powerLawFactor = 0.469;
+    fit.shiftA = 15180;
+    fit.shiftB = 26.96;
+    const FittedLines lines(fit, {100, 10, 1000});
+    const struct {
+        double temperature;
+        std::vector<double> pascalSeconds;
+    } rows[] = {
+        {290.05637982195846, {936.5350750000001, 3180.7098013735367, 275.7554135641346}},
+        {250, {2466.6215954741497, 8377.270317402963, 726.2773988109302}},
+    };
+    for (const auto &row : rows) {
+        const std::vector<double> at = lines.at(row.temperature);
+        ASSERT_EQ(at.size(), 3u);
+        for (std::size_t k = 0; k < 3; ++k) {
+            expectRelative(at[k], row.pascalSeconds[k], 1e-12, "line");
+            EXPECT_EQ(at[k], fittedViscosity(fit, row.temperature, std::vector<double>{100, 10, 1000}[k]));
+        }
+    }
+}
+
 TEST(MeltFit, MiddleTemperatureIsRoundedToATenth)
 {
     const struct {
