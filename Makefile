@@ -6,8 +6,16 @@ TYPE     ?= RelWithDebInfo
 SANITIZE ?= OFF
 JOBS     ?= $(shell nproc)
 CMAKE_FLAGS ?=
+# Rebuilds of the same sources (another clone, the sanitizer build after a
+# plain one) come from ccache when it is installed; paths are taken relative
+# to the checkout so that every clone shares the cache.
+ifneq ($(shell command -v ccache),)
+LAUNCHER = -DCMAKE_CXX_COMPILER_LAUNCHER=ccache
+export CCACHE_BASEDIR = $(CURDIR)
+export CCACHE_NOHASHDIR = 1
+endif
 
-BUILD_PKGS = ca-certificates cmake g++ make pkg-config
+BUILD_PKGS = ca-certificates cmake g++ make pkg-config ccache
 QT_PKGS    = qt6-base-dev libgl-dev fonts-ipafont-gothic
 # screenfilter-cli: command line, case files, plots drawn with Qt Charts,
 # spreadsheet files.
@@ -27,7 +35,7 @@ deps:
 	@sh tools/install-deps.sh $(BUILD_PKGS) $(QT_PKGS) $(CLI_PKGS) $(MELT_PKGS) $(TEST_PKGS)
 
 configure: deps
-	cmake -S . -B $(BUILD) -DCMAKE_BUILD_TYPE=$(TYPE) -DSCREENFILTER_SANITIZE=$(SANITIZE) $(CMAKE_FLAGS)
+	cmake -S . -B $(BUILD) -DCMAKE_BUILD_TYPE=$(TYPE) -DSCREENFILTER_SANITIZE=$(SANITIZE) $(LAUNCHER) $(CMAKE_FLAGS)
 
 build: configure
 	cmake --build $(BUILD) -j $(JOBS)
@@ -76,7 +84,7 @@ fuzz:
 package:
 	@sh tools/install-deps.sh $(BUILD_PKGS) $(QT_PKGS) $(CLI_PKGS) $(MELT_PKGS) $(PACKAGE_PKGS)
 	export DEB_BUILD_MAINT_OPTIONS=hardening=+all; \
-	cmake -S . -B build-package -DCMAKE_BUILD_TYPE=Release -DBUILD_TESTING=OFF -DSCREENFILTER_BENCH=OFF \
+	cmake -S . -B build-package -DCMAKE_BUILD_TYPE=Release -DBUILD_TESTING=OFF -DSCREENFILTER_BENCH=OFF $(LAUNCHER) \
 	    -DCMAKE_CXX_FLAGS="$$(dpkg-buildflags --get CXXFLAGS) $$(dpkg-buildflags --get CPPFLAGS)" \
 	    -DCMAKE_EXE_LINKER_FLAGS="$$(dpkg-buildflags --get LDFLAGS)"
 	cmake --build build-package -j $(JOBS)

@@ -183,6 +183,14 @@ bool checkGrid(const std::vector<Vary> &vary, const std::vector<CaseContent> &ca
     return true;
 }
 
+std::vector<std::string> pressureUnitNames()
+{
+    std::vector<std::string> names;
+    for (const PressureUnit &u : PressureUnits)
+        names.emplace_back(u.name);
+    return names;
+}
+
 } // namespace
 
 CLI::App *setupSweep(CLI::App &app, int &exitCode)
@@ -211,7 +219,7 @@ CLI::App *setupSweep(CLI::App &app, int &exitCode)
                                                  "read back exactly)")
         ->check(CLI::Range(1, 17));
     cmd->add_option("--units", options->units, "Pressure unit of table and plot: kgf/cm2 (default), bar, MPa, psi")
-        ->check(CLI::IsMember({"kgf/cm2", "bar", "MPa", "psi"}));
+        ->check(CLI::IsMember(pressureUnitNames()));
     CLI::Option *plot =
         cmd->add_option("--plot", options->plot, "Draw total pressure drop against the first key into FILE.svg or FILE.png");
     cmd->add_option("--limit", options->limit,

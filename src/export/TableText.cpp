@@ -1,4 +1,5 @@
 #include "export/TableText.h"
+#include "io/Utf8.h"
 
 #include <algorithm>
 #include <charconv>
@@ -53,18 +54,6 @@ void appendCsvField(std::string &out, std::string_view text, char delimiter)
         out += c;
     }
     out += '"';
-}
-
-std::size_t utf8Length(std::string_view text, std::size_t i)
-{
-    const auto c = static_cast<unsigned char>(text[i]);
-    const std::size_t n = c < 0x80 ? 1 : (c >> 5) == 0x6 ? 2 : (c >> 4) == 0xE ? 3 : (c >> 3) == 0x1E ? 4 : 0;
-    if (n == 0 || i + n > text.size())
-        return 0;
-    for (std::size_t k = 1; k < n; ++k)
-        if ((static_cast<unsigned char>(text[i + k]) & 0xC0) != 0x80)
-            return 0;
-    return n;
 }
 
 void appendJsonString(std::string &out, std::string_view text)

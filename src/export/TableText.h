@@ -26,9 +26,6 @@ void appendNumber(std::string &out, double v, const NumberStyle &style = {});
 // (a total in another unit) is null.
 void appendJsonNumber(std::string &out, double v, const NumberStyle &style = {});
 
-// The length of the well-formed UTF-8 character at text[i], or 0.
-std::size_t utf8Length(std::string_view text, std::size_t i);
-
 // A JSON string; bytes that are no UTF-8 (a file name in another code page)
 // become U+FFFD.
 void appendJsonString(std::string &out, std::string_view text);

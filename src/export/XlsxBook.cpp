@@ -2,6 +2,7 @@
 
 #include "export/FileSink.h"
 #include "export/TableText.h"
+#include "io/Utf8.h"
 #include "calc/InputFields.h"
 #include "run/StudyEvaluator.h"
 

@@ -3,6 +3,7 @@
 #include "calc/Errors.h"
 #include "calc/NumberReaders.h"
 #include "calc/QuotedText.h"
+#include "io/NumberText.h"
 
 #include <charconv>
 #include <cmath>
@@ -11,13 +12,6 @@
 namespace sf {
 
 namespace {
-
-std::string shortest(double v)
-{
-    char buf[32];
-    const auto r = std::to_chars(buf, buf + sizeof buf, v);
-    return std::string(buf, r.ptr);
-}
 
 std::string significant6(double v)
 {

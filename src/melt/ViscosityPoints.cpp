@@ -1,14 +1,12 @@
 #include "ViscosityPoints.h"
 
+#include "io/RegularFile.h"
+
 #include <algorithm>
 #include <array>
-#include <cerrno>
 #include <charconv>
 #include <cmath>
 #include <cstring>
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
 
 namespace sf {
 
@@ -537,40 +535,20 @@ ViscosityPoints parseViscosityPoints(std::string_view content, const std::string
 ViscosityPoints readViscosityPoints(const std::string &path, std::optional<ViscosityUnit> unit)
 {
     auto failed = [&path](const std::string &what) { return PointsFileError({path + ": " + what}); };
-    // Not blocking: a FIFO is refused below instead of waited on.
-    const int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY);
-    if (fd < 0)
-        throw failed(std::strerror(errno));
-    struct Closer {
-        int fd;
-        ~Closer() { ::close(fd); }
-    } closer{fd};
-    struct stat st {};
-    if (::fstat(fd, &st) != 0)
-        throw failed(std::strerror(errno));
-    if (S_ISDIR(st.st_mode))
+    const RegularFileRead r = readRegularFile(path, MaxFileBytes);
+    switch (r.problem) {
+    case RegularFileRead::Problem::None:
+        break;
+    case RegularFileRead::Problem::System:
+        throw failed(std::strerror(r.err));
+    case RegularFileRead::Problem::Directory:
         throw failed("a directory, not a points file");
-    if (!S_ISREG(st.st_mode))
+    case RegularFileRead::Problem::NotRegular:
         throw failed("not a regular file (a FIFO, a device or a socket)");
-    if (static_cast<unsigned long long>(st.st_size) > MaxFileBytes)
+    case RegularFileRead::Problem::TooLarge:
         throw failed("larger than " + std::to_string(MaxFileBytes >> 20) + " MiB; no points file is");
-
-    std::string content;
-    char buf[65536];
-    for (;;) {
-        const ssize_t n = ::read(fd, buf, sizeof buf);
-        if (n < 0) {
-            if (errno == EINTR)
-                continue;
-            throw failed(std::strerror(errno));
-        }
-        if (n == 0)
-            break;
-        content.append(buf, static_cast<std::size_t>(n));
-        if (content.size() > MaxFileBytes) // it grew while being read
-            throw failed("larger than " + std::to_string(MaxFileBytes >> 20) + " MiB; no points file is");
     }
-    return parseViscosityPoints(content, path, unit);
+    return parseViscosityPoints(r.bytes, path, unit);
 }
 
 } // namespace sf

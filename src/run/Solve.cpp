@@ -106,8 +106,7 @@ std::optional<double> Search::measure(double v)
     if (!point.ok()) {
         // What is physically wrong there says more than the arithmetic's words.
         FieldTexts at = m_texts;
-        at[m_key] = shortest(v);
-        std::replace(at[m_key].begin(), at[m_key].end(), '.', m_separator);
+        at[m_key] = valueFieldText(v, m_separator);
         const std::vector<Finding> findings = diagnose(at, m_separator, &point);
         const auto error = std::find_if(findings.begin(), findings.end(),
                                         [](const Finding &f) { return f.severity == Severity::Error; });

@@ -38,11 +38,7 @@ bool sameBits(std::span<const double> a, std::span<const double> b)
 // separator the texts are read with.
 std::string fieldTextOf(Field field, double v, char separator)
 {
-    if (inputField(field).kind == FieldKind::ScreenCount && std::fabs(v) < 1e15)
-        return std::to_string(static_cast<long long>(v));
-    std::string text = shortest(v);
-    std::replace(text.begin(), text.end(), '.', separator);
-    return text;
+    return valueFieldText(v, separator, inputField(field).kind == FieldKind::ScreenCount);
 }
 
 RunStep stepOf(ModelFault::Step step)

@@ -34,13 +34,6 @@ std::size_t readCount(std::string_view text, std::string_view spec)
 
 } // namespace
 
-std::string shortest(double v)
-{
-    char buf[32];
-    const auto r = std::to_chars(buf, buf + sizeof buf, v);
-    return std::string(buf, r.ptr);
-}
-
 Vary parseVary(std::string_view spec)
 {
     const std::size_t eq = spec.find('=');
@@ -99,22 +92,6 @@ Vary parseVary(std::string_view spec)
             if (v != std::floor(v))
                 throw UsageError("--vary " + std::string(spec) + ": the number of screens takes whole numbers");
     return vary;
-}
-
-std::optional<PressureUnit> pressureUnitNamed(std::string_view name)
-{
-    // 1 kgf/cm2 = 98066.5 Pa exactly; 1 psi = 0.45359237 kg * 9.80665 m/s2 per
-    // (0.0254 m)^2 = 6894.757293168361 Pa.
-    static constexpr PressureUnit Units[] = {
-        {"kgf/cm2", 1.0},
-        {"bar", 0.980665},
-        {"MPa", 0.0980665},
-        {"psi", 98066.5 / 6894.757293168361},
-    };
-    for (const PressureUnit &u : Units)
-        if (u.name == name)
-            return u;
-    return std::nullopt;
 }
 
 } // namespace sf

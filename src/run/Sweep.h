@@ -5,6 +5,8 @@
 // the study evaluator.
 
 #include "calc/FieldTexts.h"
+#include "io/NumberText.h"
+#include "io/PressureUnit.h"
 
 #include <optional>
 #include <stdexcept>
@@ -31,16 +33,5 @@ struct Vary {
     std::vector<double> values;
 };
 Vary parseVary(std::string_view spec);
-
-// The value of the pressure-drop unit in kgf/cm2 and its name.
-struct PressureUnit {
-    std::string_view name; // "kgf/cm2", "bar", "MPa", "psi"
-    double perKgfCm2;      // how many of this unit make 1 kgf/cm2
-};
-std::optional<PressureUnit> pressureUnitNamed(std::string_view name);
-
-// A text of the shortest form that reads back to exactly v: "57", "0.02946",
-// "1e-07". Always "." as the separator.
-std::string shortest(double v);
 
 } // namespace sf

@@ -1,15 +1,7 @@
 #include "FieldHelp.h"
+#include "QtText.h"
 
 namespace sf {
-
-namespace {
-
-QString qText(std::string_view text)
-{
-    return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
-}
-
-} // namespace
 
 QString groupTitle(FieldGroup group)
 {

@@ -1,4 +1,5 @@
 #include "MainWindow.h"
+#include "QtText.h"
 
 #include "AppTitle.h"
 #include "Artwork.h"
@@ -90,11 +91,6 @@ QString askForCaseFile(QWidget *parent, bool save, const QString &current)
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
         return {};
     return dialog.selectedFiles().front();
-}
-
-QString qText(std::string_view text)
-{
-    return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
 }
 
 QString labelOf(sf::Field field)
@@ -377,32 +373,17 @@ void MainWindow::setTabChain()
 
 void MainWindow::applyLocale(const QLocale &locale)
 {
-    const char from = decimalSeparator();
     m_calculator.setDecimalSeparator(separatorOf(locale));
-    convertReadOnlyFields(from);
+    // The read-only fields cannot be retyped, so they must read with
+    // whatever separator is in force, or no run could succeed in a comma
+    // locale. Their values stay: the melt that a case or the melt dialog
+    // brought, and with it the fit's range and the case's saved state.
+    const sf::FieldTexts shown = m_case.changeSeparator(decimalSeparator(), fieldTexts());
+    for (const sf::InputField &field : sf::InputFields)
+        if (!field.editable)
+            m_edits[sf::fieldIndex(field.id)]->setText(qText(shown[field.id]));
     if (m_study)
         m_study->scheduleUpdate();
-}
-
-void MainWindow::convertReadOnlyFields(char from)
-{
-    // These fields cannot be retyped, so they must read with whatever
-    // separator is in force, or no run could succeed in a comma locale.
-    // Their values stay: the melt that a case or the melt dialog brought,
-    // and with it the fit's range and the case's saved state.
-    auto convert = [from, to = decimalSeparator()](const sf::FieldTexts &texts) {
-        return sf::swapSeparator(sf::swapSeparator(texts, from), to);
-    };
-    const sf::FieldTexts shown = convert(fieldTexts());
-    const sf::FieldTexts opened = convert(m_caseTexts);
-    const sf::FieldTexts fitted = convert(m_meltFitTexts);
-    for (const sf::InputField &field : sf::InputFields) {
-        if (field.editable)
-            continue;
-        m_edits[sf::fieldIndex(field.id)]->setText(qText(shown[field.id]));
-        m_caseTexts[field.id] = opened[field.id];
-        m_meltFitTexts[field.id] = fitted[field.id];
-    }
 }
 
 sf::FieldTexts MainWindow::fieldTexts() const
@@ -546,7 +527,7 @@ bool MainWindow::openCase(const QString &path)
 {
     sf::CaseContent opened;
     try {
-        opened = sf::loadCase(QFile::encodeName(path).toStdString(), decimalSeparator());
+        opened = m_case.read(QFile::encodeName(path).toStdString());
     } catch (const std::exception &e) {
         showError(sf::errorBoxText(e.what()));
         return false;
@@ -564,14 +545,9 @@ bool MainWindow::openCase(const QString &path)
     }
     for (const sf::InputField &field : sf::InputFields)
         m_edits[sf::fieldIndex(field.id)]->setText(QString::fromStdString(opened.texts[field.id]));
-    m_meltFit = m_caseMeltFit = opened.meltFit;
-    m_casePath = path;
-    m_caseTexts = fieldTexts();
-    m_meltFitTexts = m_caseTexts;
+    m_case.opened(QFile::encodeName(path).toStdString(), opened, fieldTexts());
     if (m_study) // the fit range and the name may change with the same texts
         m_study->scheduleUpdate();
-    const std::string reportName = sf::reportFileNameOf(opened.texts);
-    m_outsideReportName = sf::leavesFolder(reportName) ? reportName : std::string();
     updateReportPathTip();
     updateTitle();
     return true;
@@ -579,29 +555,17 @@ bool MainWindow::openCase(const QString &path)
 
 bool MainWindow::saveCase(const QString &path)
 {
-    const sf::FieldTexts shown = fieldTexts();
-    // Kept for the melt it came with until a save has done without it.
-    const std::optional<sf::MeltFitRange> meltFit = sf::keptMeltFit(m_meltFit, m_meltFitTexts, shown);
-    const int err = sf::saveCase(QFile::encodeName(path).toStdString(), shown, decimalSeparator(), meltFit);
-    if (err != 0) {
+    if (const int err = m_case.save(QFile::encodeName(path).toStdString(), fieldTexts()); err != 0) {
         showError(sf::errorBoxText(QFileInfo(path).fileName().toStdString() + ": " + sf::ioErrorText(err)));
         return false;
     }
-    m_meltFit = m_caseMeltFit = meltFit;
-    m_casePath = path;
-    m_caseTexts = fieldTexts();
-    m_meltFitTexts = m_caseTexts;
     updateTitle();
     return true;
 }
 
 bool MainWindow::hasUnsavedEdits() const
 {
-    if (m_casePath.isEmpty())
-        return false;
-    // A fit applied with the values the file has still changes its range.
-    const sf::FieldTexts shown = fieldTexts();
-    return shown != m_caseTexts || sf::keptMeltFit(m_meltFit, m_meltFitTexts, shown) != m_caseMeltFit;
+    return m_case.hasUnsavedEdits(fieldTexts());
 }
 
 bool MainWindow::maySetCaseAside()
@@ -610,7 +574,7 @@ bool MainWindow::maySetCaseAside()
         return true;
     QMessageBox box(QMessageBox::Warning, messageBoxCaption(),
                     QStringLiteral("The fields have changed since %1 was opened or saved. Save the changes?")
-                        .arg(QFileInfo(m_casePath).fileName()),
+                        .arg(QFileInfo(casePath()).fileName()),
                     QMessageBox::Save | QMessageBox::Discard | QMessageBox::Cancel, this);
     box.setObjectName(QStringLiteral("UnsavedChangesBox"));
     box.setTextFormat(Qt::PlainText);
@@ -618,7 +582,7 @@ bool MainWindow::maySetCaseAside()
     box.setEscapeButton(QMessageBox::Cancel);
     switch (box.exec()) {
     case QMessageBox::Save:
-        return saveCase(m_casePath);
+        return saveCase(casePath());
     case QMessageBox::Discard:
         return true;
     default:
@@ -630,22 +594,22 @@ void MainWindow::openCaseDialog()
 {
     if (!maySetCaseAside())
         return;
-    const QString path = m_chooseFile(false, m_casePath);
+    const QString path = m_chooseFile(false, casePath());
     if (!path.isEmpty())
         openCase(path);
 }
 
 void MainWindow::saveCaseToFile()
 {
-    if (m_casePath.isEmpty())
+    if (m_case.path().empty())
         saveCaseAs();
     else
-        saveCase(m_casePath);
+        saveCase(casePath());
 }
 
 void MainWindow::saveCaseAs()
 {
-    const QString path = m_chooseFile(true, m_casePath);
+    const QString path = m_chooseFile(true, casePath());
     if (!path.isEmpty())
         saveCase(path);
 }
@@ -670,18 +634,15 @@ void MainWindow::applyMelt(const sf::FieldTexts &melt, const std::optional<sf::M
         m_edits[sf::fieldIndex(f)]->setText(qText(shown[f]));
     // A fit's range goes into the next save with its values; typed values
     // keep the range there was only while they are still its own.
-    if (fit) {
-        m_meltFit = fit;
-        m_meltFitTexts = fieldTexts();
-    }
+    m_case.applyFit(fit, fieldTexts());
     if (m_study) // the range may change with the same texts
         m_study->scheduleUpdate();
 }
 
 void MainWindow::updateTitle()
 {
-    setWindowTitle(m_casePath.isEmpty() ? WindowTitle
-                                        : WindowTitle + QStringLiteral(" — ") + QFileInfo(m_casePath).fileName());
+    setWindowTitle(m_case.path().empty() ? WindowTitle
+                                        : WindowTitle + QStringLiteral(" — ") + QFileInfo(casePath()).fileName());
 }
 
 void MainWindow::openReport(const QString &path)
@@ -727,10 +688,10 @@ void MainWindow::showReport(const QString &path)
 sf::StudyInputs MainWindow::studyInputs() const
 {
     sf::StudyInputs in{fieldTexts(), decimalSeparator(), std::nullopt,
-                       m_casePath.isEmpty() ? QString() : QFileInfo(m_casePath).completeBaseName(),
+                       m_case.path().empty() ? QString() : QFileInfo(casePath()).completeBaseName(),
                        QFile::decodeName(m_directoryList->directory())};
     // A fit range holds while the melt is the one it was fitted for.
-    if (const std::optional<sf::MeltFitRange> fit = sf::keptMeltFit(m_meltFit, m_meltFitTexts, in.texts))
+    if (const std::optional<sf::MeltFitRange> fit = m_case.keptFit(in.texts))
         in.range = sf::ValidityRange{fit->temperatureMin, fit->temperatureMax, fit->shearRateMin, fit->shearRateMax};
     return in;
 }
@@ -775,7 +736,7 @@ void MainWindow::updateReportPathTip()
     // The window writes whatever name it is given; one that an opened case
     // brought and that points out of the case's folder at least shows,
     // ".." worked out, where it leads.
-    if (!m_outsideReportName.empty() && reportName == m_outsideReportName)
+    if (!m_case.outsideReportName().empty() && reportName == m_case.outsideReportName())
         tip = reportPathToolTip(QFile::decodeName(QByteArray::fromStdString(
                   sf::placeInFolder(m_directoryList->directory().toStdString(), reportName)))) +
               QStringLiteral("\n(a name from the case that leaves the case's folder)");

@@ -3,10 +3,12 @@
 #include "browser/ErrorBox.h"
 #include "calc/InputFields.h"
 #include "calc/FieldTexts.h"
+#include "cases/CaseDocument.h"
 #include "cases/CaseFile.h"
 #include "run/Calculator.h"
 #include "run/RunHost.h"
 
+#include <QFile>
 #include <QPointer>
 #include <QWidget>
 
@@ -70,7 +72,7 @@ public:
     bool openCase(const QString &path);
     bool saveCase(const QString &path);
     // The case file last opened or saved; empty before.
-    QString casePath() const { return m_casePath; }
+    QString casePath() const { return QFile::decodeName(QByteArray::fromStdString(m_case.path())); }
     // A field, or the melt's fit range a save would write, differs from the
     // case file last opened or saved.
     bool hasUnsavedEdits() const;
@@ -115,9 +117,6 @@ private:
     void buildRightSide(QWidget *panel);
     void buildViscosityGroup(QWidget *input);
     QLineEdit *makeEdit(sf::Field field, QWidget *parent, QRect geometry, int pixelSize);
-    // Rewrites the read-only fields, written with `from` as the decimal
-    // separator, with the one now in force.
-    void convertReadOnlyFields(char from);
     void applyMelt(const sf::FieldTexts &melt, const std::optional<sf::MeltFitRange> &fit);
     void updateTitle();
     void openReport(const QString &path);
@@ -144,17 +143,8 @@ private:
     std::array<QLineEdit *, sf::FieldCount> m_edits{};
     CompletionDialog *m_finishForm = nullptr;
     sf::Calculator m_calculator;
-    QString m_casePath;
-    sf::FieldTexts m_caseTexts; // as the case file holds them
-    // The report name the open case brought when it is absolute or leaves
-    // the case's folder; empty otherwise.
-    std::string m_outsideReportName;
-    // The open case's [melt.fit], or the one the melt dialog applied, saved
-    // again only while the melt is the one it came with: m_meltFitTexts,
-    // the texts it was read, saved or applied with.
-    std::optional<sf::MeltFitRange> m_meltFit;
-    sf::FieldTexts m_meltFitTexts;
-    std::optional<sf::MeltFitRange> m_caseMeltFit; // the open case file's
+    // The open case file and what it holds; the fields are its view.
+    sf::CaseDocument m_case;
     QPointer<sf::MeltDialog> m_meltDialog;
     FileChooser m_chooseFile;
     UrlOpener m_openUrl;

@@ -1,4 +1,5 @@
 #include "MeltDialog.h"
+#include "QtText.h"
 
 #include "melt/MeltTexts.h"
 #include "plot/PlotView.h"
@@ -45,7 +46,7 @@ void showValue(QLineEdit *edit, const QString &text)
 
 void setTableHeaders(QTableWidget *table, std::string_view unit)
 {
-    const QString u = QString::fromUtf8(unit.data(), static_cast<qsizetype>(unit.size()));
+    const QString u = qText(unit);
     table->setHorizontalHeaderLabels({QStringLiteral("Temperature\n℃"), QStringLiteral("Shear rate\n1/s"),
                                       QStringLiteral("Measured\n") + u, QStringLiteral("Fitted\n") + u,
                                       QStringLiteral("Deviation\n%")});
@@ -92,7 +93,7 @@ MeltDialog::MeltDialog(ApplyMelt apply, QWidget *parent)
     for (std::size_t i = 0; i < MeltFields.size(); ++i) {
         const InputField &field = inputField(MeltFields[i]);
         auto *edit = new QLineEdit(this);
-        edit->setObjectName(QString::fromUtf8(field.key.data(), static_cast<qsizetype>(field.key.size())));
+        edit->setObjectName(qText(field.key));
         edit->setAccessibleName(QString::fromStdString(fieldTitle(field)));
         m_edits[i] = edit;
         if (i == 0) {
@@ -104,7 +105,7 @@ MeltDialog::MeltDialog(ApplyMelt apply, QWidget *parent)
             auto *row = new QHBoxLayout;
             row->addWidget(edit, 1);
             row->addWidget(m_unit);
-            values->addRow(QString::fromUtf8(field.caption.data(), static_cast<qsizetype>(field.caption.size())), row);
+            values->addRow(qText(field.caption), row);
         } else {
             values->addRow(QString::fromStdString(fieldLabel(field)), edit);
         }

@@ -3,6 +3,7 @@
 #include "MessageBoxes.h"
 #include "io/ErrorBoxText.h"
 #include "io/IoErrors.h"
+#include "io/RegularFile.h"
 #include "io/WholeFile.h"
 #include "run/CaseRun.h"
 
@@ -21,11 +22,7 @@
 #include <QTextDocument>
 #include <QVBoxLayout>
 
-#include <algorithm>
 #include <cerrno>
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
 
 namespace sf {
 
@@ -33,45 +30,26 @@ namespace {
 
 // A report of twelve screens is about 1.6 KB. Nothing much larger is one of
 // ours, and the viewer does not load it.
-constexpr qint64 MaxReportBytes = 64 * 1024;
+constexpr std::size_t MaxReportBytes = 64 * 1024;
 
 // What isReportFile reads: more than the two empty lines and the first label.
-constexpr qint64 OpeningBytes = 64;
+constexpr std::size_t OpeningBytes = 64;
 
-// Reads up to `limit` bytes of the regular file at `path` into `bytes`;
-// `size` is the whole file's. Returns 0 or the errno; a pipe or a device is
-// ENXIO, and is neither waited on nor read.
-int readRegularFile(const QString &path, qint64 limit, QByteArray &bytes, qint64 &size)
+// 0, or the errno of a file that cannot be read; a pipe, a device or a
+// folder is ENXIO, and is neither waited on nor read.
+int readError(const RegularFileRead &r)
 {
-    const int fd = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY);
-    if (fd < 0)
-        return errno;
-    int err = 0;
-    struct stat st {};
-    if (::fstat(fd, &st) != 0) {
-        err = errno;
-    } else if (!S_ISREG(st.st_mode)) {
-        err = ENXIO;
-    } else {
-        size = st.st_size;
-        bytes.resize(static_cast<qsizetype>(std::min<qint64>(limit, size)));
-        qsizetype got = 0;
-        while (got < bytes.size()) {
-            const ssize_t n = ::read(fd, bytes.data() + got, static_cast<std::size_t>(bytes.size() - got));
-            if (n < 0 && errno == EINTR)
-                continue;
-            if (n < 0) {
-                err = errno;
-                break;
-            }
-            if (n == 0) // the file shrank meanwhile
-                break;
-            got += n;
-        }
-        bytes.resize(got);
+    switch (r.problem) {
+    case RegularFileRead::Problem::None:
+    case RegularFileRead::Problem::TooLarge:
+        return 0;
+    case RegularFileRead::Problem::System:
+        return r.err;
+    case RegularFileRead::Problem::Directory:
+    case RegularFileRead::Problem::NotRegular:
+        break;
     }
-    ::close(fd);
-    return err;
+    return ENXIO;
 }
 
 // A Japanese fixed-width face first: in it the degree sign, two bytes in
@@ -107,10 +85,8 @@ QString askForPdf(QWidget *parent, const QString &suggested)
 
 bool isReportFile(const QString &path)
 {
-    QByteArray opening;
-    qint64 size = 0;
-    return readRegularFile(path, OpeningBytes, opening, size) == 0 && size <= MaxReportBytes
-           && startsLikeReport(std::string_view(opening.constData(), static_cast<std::size_t>(opening.size())));
+    const RegularFileRead opening = readFileOpening(QFile::encodeName(path).toStdString(), OpeningBytes);
+    return opening.ok() && opening.size <= MaxReportBytes && startsLikeReport(opening.bytes);
 }
 
 QString reportText(const QByteArray &bytes)
@@ -164,18 +140,17 @@ ReportViewer::ReportViewer(QWidget *parent) : QWidget(parent, Qt::Window), m_tex
 
 bool ReportViewer::openReport(const QString &path, QString &error)
 {
-    QByteArray bytes;
-    qint64 size = 0;
-    if (const int err = readRegularFile(path, MaxReportBytes + 1, bytes, size); err != 0) {
+    const RegularFileRead report = readRegularFile(QFile::encodeName(path).toStdString(), MaxReportBytes);
+    if (const int err = readError(report); err != 0) {
         error = fileErrorText(path, err);
         return false;
     }
-    if (size > MaxReportBytes) {
+    if (report.problem == RegularFileRead::Problem::TooLarge) {
         error = QStringLiteral("%1 is larger than a report can be.").arg(QFileInfo(path).fileName());
         return false;
     }
     m_path = path;
-    m_text->setPlainText(reportText(bytes));
+    m_text->setPlainText(reportText(QByteArray::fromStdString(report.bytes)));
     setWindowTitle(QFileInfo(path).fileName() + QStringLiteral(" — Report"));
     return true;
 }

@@ -1,4 +1,5 @@
 #include "StudyWindow.h"
+#include "QtText.h"
 
 #include "MessageBoxes.h"
 #include "calc/InputFields.h"
@@ -34,11 +35,6 @@
 namespace sf {
 
 namespace {
-
-QString qText(std::string_view text)
-{
-    return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
-}
 
 // The pressure units offered, as the window writes them.
 struct ShownUnit {
@@ -285,7 +281,7 @@ void StudyWindow::showLimitAnswer()
                                .arg(fourDigits(answer.within(), m_inputs.separator), flowUnit,
                                     temperatureLabel(m_study.curves[1].temperature)));
     m_limitAnswer->setToolTip(QStringLiteral("%1 %2: the %3 flow rate within the limit at %4")
-                                  .arg(qText(shortest(answer.within())).replace(u'.', QLatin1Char(m_inputs.separator)), flowUnit,
+                                  .arg(qText(valueFieldText(answer.within(), m_inputs.separator)), flowUnit,
                                        answer.rises ? QStringLiteral("highest") : QStringLiteral("lowest"),
                                        temperatureLabel(m_study.curves[1].temperature)));
 }
