@@ -269,10 +269,12 @@ int runMeltFit(const MeltFitCommandOptions &o, PlotApplication &plots)
     try {
         fit = fitMelt(read, fitOptions);
     } catch (const MeltFitOptionError &e) {
-        if (e.kind() == MeltFitOptionError::Kind::ShiftANeeded)
+        // Points at one temperature fix no A: the points' fault, not the options'.
+        if (e.kind() == MeltFitOptionError::Kind::ShiftANeeded) {
             complain(o.points + ": " + e.what() + " (--shift-a, or --activation-energy with --activation-energy-at)");
-        else
-            complain(std::string("melt fit: ") + e.what());
+            return CaseFailed;
+        }
+        complain(std::string("melt fit: ") + e.what());
         return UsageOrFileError;
     } catch (const MeltFitRejected &e) {
         complain(o.points + ": " + e.what());

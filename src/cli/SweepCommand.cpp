@@ -329,18 +329,16 @@ int runSweepCommand(const SweepCommandOptions &args, PlotApplication &plots)
 
     SweepSummary summary;
     try {
+        // A table, workbooks too, goes to its file as it is made, all or
+        // nothing: an earlier file of that name stays until the new one is
+        // whole. A workbook is built beside it.
         if (options.format == TableFormat::Xlsx) {
-            // All or nothing: an earlier file of that name stays until the
-            // whole workbook is there.
-            StringSink book;
-            summary = runSweep(options, book);
-            if (const int err = replaceWholeFile(*args.output, book.text); err != 0)
-                throw std::runtime_error(systemMessage(*args.output, err));
-        } else {
-            FileSink out(args.output.value_or("-"));
-            summary = runSweep(options, out);
-            out.close();
+            const fs::path folder = fs::path(*args.output).parent_path();
+            options.workbookFolder = folder.empty() ? std::string(".") : folder.string();
         }
+        FileSink out(args.output.value_or("-"));
+        summary = runSweep(options, out);
+        out.close();
     } catch (const std::runtime_error &e) {
         complain(e.what());
         return UsageOrFileError;

@@ -251,7 +251,7 @@ private:
 class SheetWriter {
 public:
     SheetWriter(const SweepOptions &o, const std::vector<Column> &columns, bool large)
-        : m_o(o), m_columns(columns), m_book(large)
+        : m_o(o), m_columns(columns), m_book(large, o.workbookFolder)
     {
         std::vector<std::string> files;
         for (const SweepCase &c : o.cases)

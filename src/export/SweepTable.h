@@ -44,6 +44,9 @@ struct SweepOptions {
     // delimiter; JSON always has ".".
     NumberStyle numbers;
     unsigned threads = 1;
+    // Xlsx: the folder the workbook is built in, the output's own; empty:
+    // the system's temporary folder (see XlsxBook).
+    std::string workbookFolder;
     bool keepPlotPoints = false;
     // A "warnings" column: each computed point's finding codes. With
     // refuseErrors, a point with an error-level finding is refused (no

@@ -35,12 +35,19 @@ void appendJsonNumber(std::string &out, double v, const NumberStyle &style)
 
 void appendCsvField(std::string &out, std::string_view text, char delimiter)
 {
+    // A spreadsheet takes a cell that begins with one of these for a formula
+    // (a case file named "=1+1.sfcase"); after a quote it is text.
+    const bool formula = !text.empty() && std::string_view("=+-@\t\r").find(text.front()) != std::string_view::npos;
     const char special[] = {delimiter, '"', '\r', '\n', '\0'};
     if (text.find_first_of(special) == std::string_view::npos) {
+        if (formula)
+            out += '\'';
         out += text;
         return;
     }
     out += '"';
+    if (formula)
+        out += '\'';
     for (char c : text) {
         if (c == '"')
             out += '"';

@@ -30,8 +30,10 @@ void appendJsonNumber(std::string &out, double v, const NumberStyle &style = {})
 // become U+FFFD.
 void appendJsonString(std::string &out, std::string_view text);
 
-// A CSV field after RFC 4180: a field holding the delimiter, a quote or a
-// line break is quoted, its quotes doubled.
+// A CSV text field after RFC 4180: a field holding the delimiter, a quote or
+// a line break is quoted, its quotes doubled. One that begins with =, +, -,
+// @, a tab or a CR begins with ' as well, so that no spreadsheet runs it as
+// a formula. Numbers go through appendNumber and never change.
 void appendCsvField(std::string &out, std::string_view text, char delimiter = ',');
 
 // A unit as a column name can carry it: "kg/hr" -> "kg_per_h",

@@ -9,6 +9,8 @@
 #include <xlsxwriter.h>
 
 #include <cerrno>
+#include <fcntl.h>
+#include <unistd.h>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
@@ -87,24 +89,42 @@ std::vector<std::string> sheetNames(const std::vector<std::string> &caseFiles)
     return names;
 }
 
-XlsxBook::XlsxBook(bool large)
+XlsxBook::XlsxBook(bool large, const std::string &folder)
 {
     std::error_code ec;
-    const fs::path base = fs::temp_directory_path(ec);
-    std::string pattern = (ec ? fs::path("/tmp") : base) / "screenfilter-xlsx-XXXXXX";
-    if (!::mkdtemp(pattern.data()))
-        throw std::runtime_error(systemMessage(pattern, errno));
-    m_dir = pattern;
-    m_file = m_dir + "/book.xlsx";
+    if (!folder.empty()) {
+        // The library writes to a name: the unnamed file's own, through /proc.
+        m_fd = ::open(folder.c_str(), O_TMPFILE | O_RDWR | O_CLOEXEC, 0600);
+        if (m_fd >= 0) {
+            m_file = "/proc/self/fd/" + std::to_string(m_fd);
+            if (::access(m_file.c_str(), W_OK) != 0) {
+                ::close(m_fd);
+                m_fd = -1;
+            }
+        }
+    }
+    if (m_fd < 0) {
+        const fs::path base = fs::temp_directory_path(ec);
+        std::string pattern = (ec ? fs::path("/tmp") : base) / "screenfilter-xlsx-XXXXXX";
+        if (!::mkdtemp(pattern.data()))
+            throw std::runtime_error(systemMessage(pattern, errno));
+        m_dir = pattern;
+        m_file = m_dir + "/book.xlsx";
+    }
     // Rows go to disk as they are written: memory stays bounded however
-    // large the sheet.
+    // large the sheet. The library's own scratch files are unlinked as it
+    // opens them.
+    m_scratch = m_fd >= 0 ? folder : m_dir;
     lxw_workbook_options options{};
     options.constant_memory = LXW_TRUE;
-    options.tmpdir = m_dir.data();
+    options.tmpdir = m_scratch.data();
     options.use_zip64 = large ? LXW_TRUE : LXW_FALSE;
     m_book = workbook_new_opt(m_file.c_str(), &options);
     if (!m_book) {
-        fs::remove_all(m_dir, ec);
+        if (m_fd >= 0)
+            ::close(m_fd);
+        if (!m_dir.empty())
+            fs::remove_all(m_dir, ec);
         throw std::runtime_error(m_file + ": the workbook cannot be created");
     }
 }
@@ -113,8 +133,11 @@ XlsxBook::~XlsxBook()
 {
     if (m_book)
         lxw_workbook_free(m_book);
+    if (m_fd >= 0)
+        ::close(m_fd);
     std::error_code ec;
-    fs::remove_all(m_dir, ec);
+    if (!m_dir.empty())
+        fs::remove_all(m_dir, ec);
 }
 
 void XlsxBook::check(int error) const

@@ -26,13 +26,17 @@ constexpr std::uint64_t XlsxMaxRows = 1'048'576;
 // by " (2)", " (3)", ...
 std::vector<std::string> sheetNames(const std::vector<std::string> &caseFiles);
 
-// A workbook built in a private temporary directory and handed over whole.
-// Rows of a sheet must be written in order. Every failure throws
-// std::runtime_error with the user's message.
+// A workbook built on disk and handed over whole. Rows of a sheet must be
+// written in order. Every failure throws std::runtime_error with the user's
+// message.
 class XlsxBook {
 public:
     // `large`: the sheets may exceed 4 GB of XML, so the file is a ZIP64 one.
-    explicit XlsxBook(bool large);
+    // `folder`: where it is built, beside the file it becomes, as a file
+    // without a name, so that no exit, not even kill -9, leaves it behind;
+    // where the file system has no such files, or without a folder, in a
+    // private folder of the system's temporary folder, removed at the end.
+    explicit XlsxBook(bool large, const std::string &folder = {});
     ~XlsxBook();
     XlsxBook(const XlsxBook &) = delete;
     XlsxBook &operator=(const XlsxBook &) = delete;
@@ -52,8 +56,10 @@ public:
 private:
     void check(int error) const;
 
-    std::string m_dir;
-    std::string m_file;
+    std::string m_dir;  // the private folder, when there is one
+    int m_fd = -1;      // the unnamed file, when there is one
+    std::string m_file; // its name for the library
+    std::string m_scratch; // where the library keeps its scratch files
     lxw_workbook *m_book = nullptr;
     lxw_worksheet *m_sheet = nullptr;
 };

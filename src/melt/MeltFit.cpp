@@ -1,5 +1,8 @@
 #include "MeltFit.h"
 
+#include "calc/Errors.h"
+#include "calc/ShiftViscosity.h"
+
 #include <Eigen/Dense>
 
 #include <algorithm>
@@ -22,6 +25,12 @@ constexpr long double PascalSecondsPerCaseUnit = 98.0665L;
 // 1, far above the rounding of extended arithmetic and far below what
 // measured points that differ at all give.
 constexpr long double RankThreshold = 1e-10L;
+
+// Temperatures closer together than this fraction of their absolute value
+// are one temperature: far below what any thermometer tells apart (a
+// millikelvin is 2e-6 of 500 K), far above the rounding of a decimal
+// written with 17 digits. Told apart, rounding alone would fix A.
+constexpr double SameTemperature = 1e-9;
 
 std::string shown(long double v)
 {
@@ -75,12 +84,22 @@ std::optional<Vector> leastSquares(Matrix x, const Vector &y)
     return Vector(c.array() / scale.array());
 }
 
-long double modelViscosity(const MeltFit &fit, double temperature, double shearRate)
+// eta0 aT^n at `temperature`, in Pa·s.
+long double shiftedViscosity(const MeltFit &fit, double temperature)
 {
     const long double shift = std::exp(fit.shiftA / (temperature + 273.0L) - fit.shiftB);
     return static_cast<long double>(fit.standardViscosity) * PascalSecondsPerCaseUnit *
-           std::pow(shift, static_cast<long double>(fit.powerLawFactor)) *
-           std::pow(shearRate / static_cast<long double>(fit.standardShearRate), fit.powerLawFactor - 1.0L);
+           std::pow(shift, static_cast<long double>(fit.powerLawFactor));
+}
+
+long double rateFactor(const MeltFit &fit, double shearRate)
+{
+    return std::pow(shearRate / static_cast<long double>(fit.standardShearRate), fit.powerLawFactor - 1.0L);
+}
+
+long double modelViscosity(const MeltFit &fit, double temperature, double shearRate)
+{
+    return shiftedViscosity(fit, temperature) * rateFactor(fit, shearRate);
 }
 
 } // namespace
@@ -88,6 +107,23 @@ long double modelViscosity(const MeltFit &fit, double temperature, double shearR
 double fittedViscosity(const MeltFit &fit, double temperature, double shearRate)
 {
     return static_cast<double>(modelViscosity(fit, temperature, shearRate));
+}
+
+FittedLines::FittedLines(const MeltFit &fit, std::vector<double> shearRates) : m_fit(fit)
+{
+    m_rateFactors.reserve(shearRates.size());
+    for (double rate : shearRates)
+        m_rateFactors.push_back(rateFactor(fit, rate));
+}
+
+std::vector<double> FittedLines::at(double temperature) const
+{
+    const long double shifted = shiftedViscosity(m_fit, temperature);
+    std::vector<double> out;
+    out.reserve(m_rateFactors.size());
+    for (long double factor : m_rateFactors)
+        out.push_back(static_cast<double>(shifted * factor));
+    return out;
 }
 
 double middleTemperature(double temperatureMin, double temperatureMax)
@@ -131,10 +167,16 @@ MeltFit fitMelt(const ViscosityPoints &data, const MeltFitOptions &options)
             mode = Mode::FixedNA;
             givenNA = energyOverR;
         }
-    } else if (temperatures.size() == 1) {
+    } else if (temperatures.size() == 1 ||
+               fit.temperatureMax - fit.temperatureMin <= SameTemperature * (fit.temperatureMax + 273.0)) {
+        const std::string which =
+            temperatures.size() == 1 ? shown(fit.temperatureMin) + " °C"
+                                     : shown(fit.temperatureMin) + " °C, to within rounding: " +
+                                           std::to_string(temperatures.size()) + " values less than " +
+                                           shown(SameTemperature * (fit.temperatureMax + 273.0)) + " K apart";
         throw MeltFitOptionError(MeltFitOptionError::Kind::ShiftANeeded,
-                                 "all points are at one temperature (" + shown(fit.temperatureMin) +
-                                     " °C), from which A cannot be fitted: give A or an activation energy, "
+                                 "all points are at one temperature (" + which +
+                                     "), from which A cannot be fitted: give A or an activation energy, "
                                      "or add points at a second temperature");
     }
 
@@ -213,6 +255,25 @@ MeltFit fitMelt(const ViscosityPoints &data, const MeltFitOptions &options)
     fit.shiftA = stored(a);
     fit.shiftB = stored(a * referenceInverse);
     fit.shiftAFitted = mode == Mode::FitA;
+    if (!std::isnormal(fit.standardViscosity))
+        throw MeltFitRejected("the points give η0 = " + shown(eta0) + " Pa·s at " + shown(fit.referenceTemperature) +
+                              " °C, too small for a number to hold: check the viscosity column and its unit, and "
+                              "take a reference temperature within the points' range");
+    // A run at the points' own temperatures must be able to shift the melt
+    // there; aT is largest at the coldest and smallest at the hottest.
+    for (const double t : {fit.temperatureMin, fit.temperatureMax}) {
+        bool held = false;
+        try {
+            const double shift = std::exp(ShiftExponent(t, fit.shiftA, fit.shiftB));
+            held = std::isnormal(shift);
+        } catch (const MathError &) {
+        }
+        if (!held)
+            throw MeltFitRejected("the points give A = " + shown(fit.shiftA) + " K, whose shift factor aT at " +
+                                  shown(t) + " °C, one of their own temperatures, is beyond the range of numbers: "
+                                  "give A or an activation energy, or take a reference temperature within the "
+                                  "points' range");
+    }
 
     // The deviations are those of the values as stored, which a run uses.
     long double sumSquares = 0;

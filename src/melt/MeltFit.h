@@ -90,6 +90,20 @@ MeltFit fitMelt(const ViscosityPoints &points, const MeltFitOptions &options);
 // from the five values as stored, which a run uses.
 double fittedViscosity(const MeltFit &fit, double temperature, double shearRate);
 
+// fittedViscosity along lines of the same shear rates at many temperatures,
+// to the same bits, with each power taken once per rate and per temperature
+// rather than per point: a plot of thousands of temperatures is quick.
+class FittedLines {
+public:
+    FittedLines(const MeltFit &fit, std::vector<double> shearRates);
+    // Pa·s at each of the shear rates, in their order.
+    std::vector<double> at(double temperature) const;
+
+private:
+    const MeltFit &m_fit;
+    std::vector<long double> m_rateFactors; // (SR / SR0)^(n - 1)
+};
+
 // Tref as the fit takes it when none is given: (min + max) / 2 rounded to
 // 0.1 °C, halves away from zero.
 double middleTemperature(double temperatureMin, double temperatureMax);

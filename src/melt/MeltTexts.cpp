@@ -104,13 +104,16 @@ std::vector<FitCurve> fitCurves(const ViscosityPoints &points, const MeltFit &fi
     const long double factor = pascalSecondsPer(points.unit);
     const double logMin = std::log(fit.shearRateMin);
     const double logMax = std::log(fit.shearRateMax);
+    std::vector<double> rates;
+    for (int k = 0; k < linePoints; ++k)
+        rates.push_back(std::exp(logMin + (logMax - logMin) * k / (linePoints - 1)));
+    const FittedLines lines(fit, rates);
     std::vector<FitCurve> curves;
     for (auto &[temperature, at] : measured) {
         FitCurve curve{temperature, std::move(at), {}};
-        for (int k = 0; k < linePoints; ++k) {
-            const double rate = std::exp(logMin + (logMax - logMin) * k / (linePoints - 1));
-            curve.fitted.emplace_back(rate, static_cast<double>(fittedViscosity(fit, temperature, rate) / factor));
-        }
+        const std::vector<double> viscosities = lines.at(temperature);
+        for (std::size_t k = 0; k < rates.size(); ++k)
+            curve.fitted.emplace_back(rates[k], static_cast<double>(viscosities[k] / factor));
         curves.push_back(std::move(curve));
     }
     return curves;

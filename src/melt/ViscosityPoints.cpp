@@ -237,13 +237,12 @@ public:
             m_content.remove_prefix(3);
         int number = 0;
         std::size_t at = 0;
+        // A line ends at LF, CR LF or a lone CR, as old Mac exports end them.
         while (at <= m_content.size() && !m_full) {
-            const std::size_t end = std::min(m_content.find('\n', at), m_content.size());
-            std::string_view line = m_content.substr(at, end - at);
-            at = end + 1;
+            const std::size_t end = std::min(m_content.find_first_of("\r\n", at), m_content.size());
+            const std::string_view line = m_content.substr(at, end - at);
+            at = end + (m_content.substr(end, 2) == "\r\n" ? 2 : 1);
             ++number;
-            if (!line.empty() && line.back() == '\r')
-                line.remove_suffix(1);
             readLine(line, number);
         }
         if (m_problems.empty()) {

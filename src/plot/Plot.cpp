@@ -40,12 +40,16 @@ std::string drawPlot(const PlotSpec &spec, const std::string &path, std::string 
     // Lay the chart out at its size before it is drawn, without a window
     // appearing on a display the program shows other windows on.
     view.setAttribute(Qt::WA_DontShowOnScreen);
+    // Laid out, not painted: the picture is drawn once, below, and a plot
+    // of thousands of lines takes a while to draw.
+    view.setUpdatesEnabled(false);
     view.show();
     QApplication::processEvents();
+    view.setUpdatesEnabled(true);
 
     QByteArray bytes;
     if (suffix == QLatin1String("png")) {
-        QImage image(PlotWidth, PlotHeight, QImage::Format_ARGB32);
+        QImage image(PlotWidth, PlotHeight, QImage::Format_ARGB32_Premultiplied);
         image.fill(Qt::white);
         {
             QPainter painter(&image);

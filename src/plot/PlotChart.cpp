@@ -13,6 +13,9 @@
 
 #include <algorithm>
 #include <cmath>
+#include <map>
+#include <set>
+#include <tuple>
 
 namespace sf {
 
@@ -46,6 +49,10 @@ constexpr qreal MarkerSize = 9;
 constexpr double MarkerMargin = 1.25;
 // Crossings labelled one by one at most; beyond that only the first and last.
 constexpr std::size_t MaxCrossingLabels = 8;
+// Colours a line takes on the colour scale. The eye reads no finer steps off
+// a scale, and lines of one look are drawn together, so that a plot has a
+// few dozen series however many values the scale has.
+constexpr int ScaleSteps = 10;
 
 QString qs(const std::string &text)
 {
@@ -65,6 +72,17 @@ QColor scaleColour(double t)
         return QColor(mix(c0.red(), c1.red()), mix(c0.green(), c1.green()), mix(c0.blue(), c1.blue()));
     }
     return ScaleStops[std::size(ScaleStops) - 1].second;
+}
+
+// The step of the scale a place on it (0 to 1) falls into, and its colour.
+int scaleStep(double t)
+{
+    return static_cast<int>(std::lround(std::clamp(t, 0.0, 1.0) * (ScaleSteps - 1)));
+}
+
+QColor stepColour(int step)
+{
+    return scaleColour(static_cast<double>(step) / (ScaleSteps - 1));
 }
 
 // Four significant digits without an exponent: "9.013", "112.3", "12345".
@@ -185,18 +203,45 @@ QPen pen(const QColor &colour, qreal width, Qt::PenStyle style)
     return p;
 }
 
-std::vector<LegendEntry> legendOf(const PlotSpec &spec, bool onScale)
+// Colour groups as the picture tells them apart. While the legend has room
+// to name each, each is its own; beyond that, neighbouring groups (the
+// temperatures of a fit in order, the cases as given) are joined into bands,
+// no more than there are colours (line styles on a colour scale), each drawn
+// alike and named by its first and last group.
+struct Bands {
+    std::vector<std::size_t> of;                            // each colour group's band
+    std::vector<std::pair<std::size_t, std::size_t>> spans; // each band's first and last group
+};
+
+Bands bandsOf(const PlotSpec &spec, bool onScale)
+{
+    const std::size_t fixed = (onScale ? 0 : spec.styleGroups.size()) + (spec.limit ? 1 : 0);
+    const std::size_t room = MaxLegendEntries > fixed ? MaxLegendEntries - fixed : 1;
+    const std::size_t groups = spec.colourGroups.size();
+    const std::size_t count = groups <= room ? groups : std::min(room, onScale ? MaxLineStyles : CaseColourCount);
+    Bands bands;
+    bands.of.reserve(groups);
+    for (std::size_t g = 0; g < groups; ++g) {
+        const std::size_t band = g * count / groups;
+        bands.of.push_back(band);
+        if (band == bands.spans.size())
+            bands.spans.emplace_back(g, g);
+        bands.spans.back().second = g;
+    }
+    return bands;
+}
+
+std::vector<LegendEntry> legendOf(const PlotSpec &spec, const Bands &bands, bool onScale)
 {
     std::vector<LegendEntry> entries;
-    const std::size_t fixed = (onScale ? 0 : spec.styleGroups.size()) + (spec.limit ? 1 : 0);
-    const std::size_t room = MaxLegendEntries > fixed + 1 ? MaxLegendEntries - fixed : 1;
-    const std::size_t groups = spec.colourGroups.size();
-    const std::size_t shown = groups <= room ? groups : room - 1;
-    for (std::size_t i = 0; i < shown; ++i)
-        entries.push_back({qs(spec.colourGroups[i]), onScale ? pen(Neutral, LineWidth, LineStyles[i % MaxLineStyles])
-                                                             : pen(CaseColours[i % CaseColourCount], LineWidth, Qt::SolidLine)});
-    if (shown < groups)
-        entries.push_back({QStringLiteral("and %1 more").arg(groups - shown), QPen(Qt::NoPen)});
+    for (std::size_t b = 0; b < bands.spans.size(); ++b) {
+        const auto [first, last] = bands.spans[b];
+        QString label = qs(spec.colourGroups[first]);
+        if (last != first)
+            label += QStringLiteral(" – ") + qs(spec.colourGroups[last]);
+        entries.push_back({label, onScale ? pen(Neutral, LineWidth, LineStyles[b % MaxLineStyles])
+                                          : pen(CaseColours[b % CaseColourCount], LineWidth, Qt::SolidLine)});
+    }
     if (!onScale)
         for (std::size_t j = 0; j < spec.styleGroups.size(); ++j)
             entries.push_back({qs(spec.styleGroups[j]), pen(Neutral, LineWidth, LineStyles[j])});
@@ -204,6 +249,118 @@ std::vector<LegendEntry> legendOf(const PlotSpec &spec, bool onScale)
         entries.push_back({qs(spec.limit->label), pen(LimitColour, LimitWidth, Qt::SolidLine)});
     return entries;
 }
+
+// Where a value sits along an axis, 0 at its minimum to 1 at its maximum, as
+// the chart places its series.
+struct AxisPlace {
+    explicit AxisPlace(const QAbstractAxis *axis)
+    {
+        if (const auto *a = qobject_cast<const QLogValueAxis *>(axis)) {
+            log = true;
+            from = std::log(a->min());
+            to = std::log(a->max());
+        } else if (const auto *v = qobject_cast<const QValueAxis *>(axis)) {
+            from = v->min();
+            to = v->max();
+        }
+    }
+    double operator()(double v) const { return ((log ? std::log(v) : v) - from) / (to - from); }
+
+    bool log = false;
+    double from = 0, to = 1;
+};
+
+// Lines (or markers) of one look, drawn by one item. A series of its own for
+// each of thousands of lines costs the chart time and memory far beyond
+// their points; one item per look keeps both in step with the points.
+class Bundle : public QGraphicsItem {
+public:
+    // `markerBorder`: markers ringed in white, as a scatter series draws them.
+    Bundle(QChart *chart, const QAbstractAxis *x, const QAbstractAxis *y, const QPen &pen, bool markers,
+           bool markerBorder)
+        : QGraphicsItem(chart), m_chart(chart), m_x(x), m_y(y), m_pen(pen), m_markers(markers),
+          m_markerBorder(markerBorder)
+    {
+        // With the chart's series, which are drawn over its grid and axes.
+        setZValue(SeriesZValue);
+        QObject::connect(chart, &QChart::plotAreaChanged, chart, [this] {
+            prepareGeometryChange();
+            update();
+        });
+    }
+
+    void add(const QList<QPointF> &line)
+    {
+        if (line.size() < (m_markers ? 1 : 2))
+            return;
+        m_starts.push_back(m_points.size());
+        m_points.append(line);
+    }
+
+    QRectF boundingRect() const override
+    {
+        return m_chart->plotArea().adjusted(-MarkerSize, -MarkerSize, MarkerSize, MarkerSize);
+    }
+
+    void paint(QPainter *painter, const QStyleOptionGraphicsItem *, QWidget *) override
+    {
+        const QRectF area = m_chart->plotArea();
+        const AxisPlace x(m_x), y(m_y);
+        auto place = [&](QPointF p) {
+            return QPointF(area.left() + x(p.x()) * area.width(), area.bottom() - y(p.y()) * area.height());
+        };
+        // What lands where something of its look already is, to an eighth
+        // of a pixel, changes nothing that shows: thousands of close
+        // temperatures draw in the time of the picture's distinct lines.
+        auto fix = [](double v) { return std::llround(std::clamp(v * 8, -1e15, 1e15)); };
+        std::set<std::vector<long long>> drawn;
+        std::vector<long long> key;
+        painter->save();
+        if (m_markers) {
+            painter->setPen(m_markerBorder ? QPen(Qt::white, 1) : QPen(Qt::NoPen));
+            painter->setBrush(m_pen.color());
+            const qreal r = MarkerSize / 2;
+            for (const QPointF &p : m_points) {
+                const QPointF at = place(p);
+                if (drawn.insert({fix(at.x()), fix(at.y())}).second)
+                    painter->drawEllipse(at, r, r);
+            }
+            painter->restore();
+            return;
+        }
+        painter->setClipRect(area);
+        painter->setPen(m_pen);
+        painter->setBrush(Qt::NoBrush);
+        // Line by line: one path of them all would be filled as one shape,
+        // whose overlaps cost far more than the lines.
+        QPolygonF line;
+        for (std::size_t k = 0; k < m_starts.size(); ++k) {
+            const qsizetype end = k + 1 < m_starts.size() ? m_starts[k + 1] : m_points.size();
+            line.resize(end - m_starts[k]);
+            key.clear();
+            for (qsizetype i = m_starts[k]; i < end; ++i) {
+                const QPointF at = place(m_points[i]);
+                line[i - m_starts[k]] = at;
+                key.push_back(fix(at.x()));
+                key.push_back(fix(at.y()));
+            }
+            if (drawn.insert(key).second)
+                painter->drawPolyline(line);
+        }
+        painter->restore();
+    }
+
+    // The z of Qt Charts' own series.
+    static constexpr qreal SeriesZValue = 4;
+
+private:
+    QChart *m_chart;
+    const QAbstractAxis *m_x, *m_y;
+    QPen m_pen;
+    bool m_markers, m_markerBorder;
+    QList<QPointF> m_points;
+    std::vector<qsizetype> m_starts;
+};
 
 } // namespace
 
@@ -261,10 +418,32 @@ QChart *makePlotChart(const PlotSpec &spec)
         return scaleTo > scaleFrom ? (v - scaleFrom) / (scaleTo - scaleFrom) : 0.0;
     };
 
+    const Bands bands = bandsOf(spec, onScale);
+    auto bandOf = [&](const PlotLine &line) {
+        return line.colourGroup < bands.of.size() ? bands.of[line.colourGroup] : line.colourGroup;
+    };
+
+    // Lines that look alike are drawn as one series: markers of one colour,
+    // or lines of one pen.
+    struct Look {
+        bool markers;
+        QPen pen; // the markers' colour is its colour
+        std::vector<QList<QPointF>> lines;
+    };
+    std::vector<Look> looks;
+    std::map<std::tuple<bool, QRgb, int>, std::size_t> lookAt;
     double xMin = INFINITY, xMax = -INFINITY, yMin = INFINITY, yMax = -INFINITY;
-    QAbstractSeries *anyLine = nullptr;
     for (const PlotLine &line : spec.lines) {
-        QXYSeries *series = line.markers ? static_cast<QXYSeries *>(new QScatterSeries) : new QLineSeries;
+        const std::size_t band = bandOf(line);
+        const QPen linePen = line.markers ? QPen(CaseColours[band % CaseColourCount])
+                             : onScale    ? pen(stepColour(scaleStep(scalePlace(line.styleGroup))), ScaleLineWidth,
+                                                LineStyles[band % MaxLineStyles])
+                                          : pen(CaseColours[band % CaseColourCount], LineWidth,
+                                                LineStyles[line.styleGroup % MaxLineStyles]);
+        const auto key = std::make_tuple(line.markers, linePen.color().rgb(), static_cast<int>(linePen.style()));
+        const auto [at, added] = lookAt.emplace(key, looks.size());
+        if (added)
+            looks.push_back({line.markers, linePen, {}});
         QList<QPointF> points;
         points.reserve(static_cast<qsizetype>(line.points.size()));
         for (const auto &[px, py] : line.points) {
@@ -277,20 +456,34 @@ QChart *makePlotChart(const PlotSpec &spec)
             yMin = std::min(yMin, py);
             yMax = std::max(yMax, py);
         }
+        looks[at->second].lines.push_back(std::move(points));
+    }
+
+    QAbstractSeries *anyLine = nullptr;
+    for (Look &look : looks) {
+        if (look.lines.size() > 1) {
+            // Markers of many groups are too close for a white ring each.
+            auto *bundle = new Bundle(chart, x, y, look.pen, look.markers, bands.spans.size() == spec.colourGroups.size());
+            for (const QList<QPointF> &points : look.lines)
+                bundle->add(points);
+            continue;
+        }
+        QXYSeries *series = look.markers ? static_cast<QXYSeries *>(new QScatterSeries) : new QLineSeries;
+        QList<QPointF> points = std::move(look.lines.front());
+        for (std::size_t i = 1; i < look.lines.size(); ++i)
+            points.append(look.lines[i]);
+        const bool fewPoints = points.size() <= 40;
         series->replace(points);
         chart->addSeries(series);
         if (auto *scatter = qobject_cast<QScatterSeries *>(series)) {
             scatter->setMarkerShape(QScatterSeries::MarkerShapeCircle);
             scatter->setMarkerSize(MarkerSize);
-            scatter->setColor(CaseColours[line.colourGroup % CaseColourCount]);
+            scatter->setColor(look.pen.color());
             scatter->setBorderColor(Qt::white);
         } else {
-            series->setPointsVisible(points.size() <= 40);
+            series->setPointsVisible(fewPoints);
             // The theme gives each series a pen when it is added; ours replaces it.
-            series->setPen(onScale ? pen(scaleColour(scalePlace(line.styleGroup)), ScaleLineWidth,
-                                         LineStyles[line.colourGroup % MaxLineStyles])
-                                   : pen(CaseColours[line.colourGroup % CaseColourCount], LineWidth,
-                                         LineStyles[line.styleGroup % MaxLineStyles]));
+            series->setPen(look.pen);
         }
         series->attachAxis(x);
         series->attachAxis(y);
@@ -337,15 +530,29 @@ QChart *makePlotChart(const PlotSpec &spec)
         auto *bar = new QColorAxis;
         // The bar runs from the gradient's 0 at its minimum to 1 at its maximum.
         QLinearGradient gradient(0, 0, 0, 1);
-        for (const auto &[t, colour] : ScaleStops)
-            gradient.setColorAt(t, colour);
+        // In the steps the lines take: each step's colour from halfway to
+        // the one below to halfway to the one above.
+        gradient.setColorAt(0, stepColour(0));
+        for (int k = 0; k + 1 < ScaleSteps; ++k) {
+            const double edge = (k + 0.5) / (ScaleSteps - 1);
+            gradient.setColorAt(edge - 1e-6, stepColour(k));
+            gradient.setColorAt(edge, stepColour(k + 1));
+        }
+        gradient.setColorAt(1, stepColour(ScaleSteps - 1));
         bar->setGradient(gradient);
         bar->setRange(scaleFrom, scaleTo > scaleFrom ? scaleTo : scaleFrom + 1);
         bar->setTitleText(qs(spec.styleTitle));
         bar->setTickCount(scaleTicks(scaleFrom, scaleTo));
         chart->addAxis(bar, Qt::AlignRight);
-        if (anyLine)
-            anyLine->attachAxis(bar);
+        if (!anyLine) {
+            // The bar shows with a series on it; every line is in a bundle.
+            auto *anchor = new QLineSeries;
+            chart->addSeries(anchor);
+            anchor->attachAxis(x);
+            anchor->attachAxis(y);
+            anyLine = anchor;
+        }
+        anyLine->attachAxis(bar);
     }
 
     QLineSeries *limitLine = nullptr;
@@ -383,7 +590,7 @@ QChart *makePlotChart(const PlotSpec &spec)
             labels.push_back({c, crossingText(c, spec.xUnit)});
     }
 
-    auto *overlay = new Overlay(chart, legendOf(spec, onScale), std::move(labels),
+    auto *overlay = new Overlay(chart, legendOf(spec, bands, onScale), std::move(labels),
                                 spec.limit ? spec.limit->value : 0.0, limitLine);
     // Room for the legend right of the axes.
     chart->setMargins(QMargins(10, 10, 10 + static_cast<int>(std::ceil(overlay->legendWidth())) + 16, 10));

@@ -69,6 +69,9 @@ private:
     bool met(double m) const { return m * m_limit.unit.perKgfCm2 <= m_limit.value; }
 
     std::string valueText(double v) const { return shortest(v) + unitSuffix(m_key); }
+    // The limit as given, in the text that reads back as it: through
+    // kgf/cm2 and six digits a tiny one came back as "0 psi".
+    std::string limitText() const { return shortest(m_limit.value) + " " + std::string(m_limit.unit.name); }
     std::string rangeText() const
     {
         return "from " + shortest(m_range.from) + " to " + valueText(m_range.to);
@@ -224,11 +227,11 @@ SolveAnswer Search::run()
         const auto [lowest, highest] = std::minmax_element(measures.begin(), measures.end());
         if (met(mFirst))
             return refuse(SolveOutcome::NotReached,
-                          pressureName() + " stays below the limit of " + pressureText(m_limit.kgfCm2(), m_limit) +
+                          pressureName() + " stays below the limit of " + limitText() +
                               " " + rangeText() + " (at most " + pressureText(*highest, m_limit) + ", at " +
                               valueText(values[static_cast<std::size_t>(highest - measures.begin())]) + ")");
         return refuse(SolveOutcome::NotReached,
-                      pressureName() + " is above the limit of " + pressureText(m_limit.kgfCm2(), m_limit) + " all " +
+                      pressureName() + " is above the limit of " + limitText() + " all " +
                           rangeText() + " (at least " + pressureText(*lowest, m_limit) + ", at " +
                           valueText(values[static_cast<std::size_t>(lowest - measures.begin())]) + ")");
     }

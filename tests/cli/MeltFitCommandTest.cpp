@@ -223,7 +223,7 @@ TEST(MeltFitCommand, BadInputSaysWhyAndWritesNothing)
         {{"dir"}, 2, "dir: a directory, not a points file\n"},
         {{"fifo"}, 2, "fifo: not a regular file (a FIFO, a device or a socket)\n"},
         {{"missing.csv"}, 2, "missing.csv: No such file or directory\n"},
-        {{"one-t.csv"}, 2, "one-t.csv: all points are at one temperature (280 °C), from which A cannot be fitted: give "
+        {{"one-t.csv"}, 1, "one-t.csv: all points are at one temperature (280 °C), from which A cannot be fitted: give "
                            "A or an activation energy, or add points at a second temperature (--shift-a, or "
                            "--activation-energy with --activation-energy-at)\n"},
         {{"good.csv", "--reference-temperature", "-300"}, 2,

@@ -149,6 +149,19 @@ TEST(MeltFit, PointsThatFixNoMeltAndOptionsThatDoNotFitAreRefused)
         {"one temperature", h + "280,10,1000\n280,100,500\n", none, true,
          "all points are at one temperature (280 °C), from which A cannot be fitted: give A or an activation "
          "energy, or add points at a second temperature"},
+        {"temperatures apart by rounding alone",
+         h + "200,10,1000\n200,100,500\n200.000000000001,10,1010\n200.000000000001,100,505\n", none, true,
+         "all points are at one temperature (200 °C, to within rounding: 2 values less than 4.73e-07 K apart), "
+         "from which A cannot be fitted: give A or an activation energy, or add points at a second temperature"},
+        {"η0 too small for a double", h + "280,10,1e-306\n280,100,5e-307\n", a1000, false,
+         "the points give η0 = 5e-307 Pa·s at 280 °C, too small for a number to hold: check the viscosity column "
+         "and its unit, and take a reference temperature within the points' range"},
+        {"aT beyond the doubles at the points' own temperature",
+         h + "200,10,1000\n200,100,125.89254117941673\n",
+         [] { MeltFitOptions o; o.shiftA = 7e5; o.referenceTemperature = 1000; return o; }(), false,
+         "the points give A = 700000 K, whose shift factor aT at 200 °C, one of their own temperatures, is beyond "
+         "the range of numbers: give A or an activation energy, or take a reference temperature within the "
+         "points' range"},
         {"one shear rate", h + "250,10,1000\n280,10,500\n310,10,300\n", none, false,
          "all points are at one shear rate (10 1/s), from which n cannot be fitted: add points at a second "
          "shear rate"},
@@ -186,6 +199,34 @@ TEST(MeltFit, PointsThatFixNoMeltAndOptionsThatDoNotFitAreRefused)
         } catch (const MeltFitRejected &e) {
             EXPECT_FALSE(row.optionFault);
             EXPECT_EQ(e.what(), row.message);
+        }
+    }
+}
+
+TEST(MeltFit, FittedLinesHoldTheModelAtEachRate)
+{
+    // The worked example's melt; reference: eta0 98.0665 aT^n (SR / SR0)^(n - 1)
+    // in double arithmetic, apart from this program.
+    MeltFit fit{};
+    fit.standardViscosity = 9.55;
+    fit.standardShearRate = 100;
+    fit.powerLawFactor = 0.469;
+    fit.shiftA = 15180;
+    fit.shiftB = 26.96;
+    const FittedLines lines(fit, {100, 10, 1000});
+    const struct {
+        double temperature;
+        std::vector<double> pascalSeconds;
+    } rows[] = {
+        {290.05637982195846, {936.5350750000001, 3180.7098013735367, 275.7554135641346}},
+        {250, {2466.6215954741497, 8377.270317402963, 726.2773988109302}},
+    };
+    for (const auto &row : rows) {
+        const std::vector<double> at = lines.at(row.temperature);
+        ASSERT_EQ(at.size(), 3u);
+        for (std::size_t k = 0; k < 3; ++k) {
+            expectRelative(at[k], row.pascalSeconds[k], 1e-12, "line");
+            EXPECT_EQ(at[k], fittedViscosity(fit, row.temperature, std::vector<double>{100, 10, 1000}[k]));
         }
     }
 }

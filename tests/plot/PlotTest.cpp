@@ -100,10 +100,19 @@ TEST(Plot, LegendNamesEachGroupOnceAndStaysShort)
         {"one case, one key", groups(1, 0), {"pack-1"}, 0, 0},
         {"twenty cases",
          groups(20, 3, true),
-         {"pack-1", "pack-2", "pack-3", "pack-4", "pack-5", "pack-6", "pack-7", "and 13 more", "270 °C", "300 °C",
-          "330 °C", "limit 25 bar"},
+         {"pack-1 – pack-4", "pack-5 – pack-7", "pack-8 – pack-10", "pack-11 – pack-14", "pack-15 – pack-17",
+          "pack-18 – pack-20", "270 °C", "300 °C", "330 °C", "limit 25 bar"},
          0, 0},
         {"six temperatures go on a colour scale", groups(2, 6), {"pack-1", "pack-2"}, 270, 420},
+        {"a thousand cases in bands, one per colour",
+         groups(1000, 0),
+         {"pack-1 – pack-167", "pack-168 – pack-334", "pack-335 – pack-500", "pack-501 – pack-667",
+          "pack-668 – pack-834", "pack-835 – pack-1000"},
+         0, 0},
+        {"on a colour scale, in bands, one per line style",
+         groups(30, 6),
+         {"pack-1 – pack-6", "pack-7 – pack-12", "pack-13 – pack-18", "pack-19 – pack-24", "pack-25 – pack-30"},
+         270, 420},
     };
     for (const auto &row : rows) {
         SCOPED_TRACE(row.name);
@@ -147,6 +156,37 @@ TEST(Plot, CasesDifferInColourAndTemperaturesInLineStyle)
     EXPECT_GT(Shown::distance(pen(0).color(), pen(10).color()), 200);
     EXPECT_EQ(pen(0).color(), pen(1).color());
     EXPECT_NE(pen(0).style(), pen(1).style());
+}
+
+TEST(Plot, ThousandsOfLinesAreDrawnInBandsOfOneColourEach)
+{
+    // 1200 flat lines at 1, 2, ... 1200 and as many rows of markers, in six
+    // bands of 200: the first band in the first colour, the last in the sixth.
+    PlotSpec spec;
+    for (std::size_t g = 0; g < 1200; ++g) {
+        spec.colourGroups.push_back(std::to_string(g + 1) + " °C");
+        const double y = static_cast<double>(g + 1);
+        spec.lines.push_back({g, 0, {{0, y}, {5, y}, {10, y}}, {}, false});
+        spec.lines.push_back({g, 0, {{2, y}, {8, y}}, {}, true});
+    }
+    spec.limit = PlotLimit{1300, "limit"};
+    const Shown shown(spec);
+    // The limit line, and no series for the lines or markers: they are drawn by the bundles.
+    EXPECT_EQ(shown.chart->series().size(), 1);
+    const struct {
+        double y;
+        QColor colour;
+    } rows[] = {{100, QColor(0x00, 0x72, 0xB2)}, {500, QColor(0x00, 0x9E, 0x73)}, {1100, QColor(0x56, 0xB4, 0xE9)}};
+    for (const auto &row : rows) {
+        SCOPED_TRACE(row.y);
+        EXPECT_GT(shown.share(row.y, 3, 7, row.colour), 0.95);
+    }
+    // The markers sit over the lines, in their band's colour, without a ring.
+    EXPECT_GT(shown.share(1100, 1.95, 2.05, QColor(0x56, 0xB4, 0xE9), 10), 0.9);
+    const std::vector<LegendEntry> legend = legendEntries(*shown.chart);
+    ASSERT_EQ(legend.size(), 7u);
+    EXPECT_EQ(legend[0].label, QStringLiteral("1 °C – 200 °C"));
+    EXPECT_EQ(legend[5].pen.color(), QColor(0x56, 0xB4, 0xE9));
 }
 
 TEST(Plot, TheLimitIsALineWithItsCrossingsLabelled)

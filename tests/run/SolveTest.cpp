@@ -108,6 +108,10 @@ TEST(Solve, SaysWhyThereIsNoAnswer)
          "process.flow_rate: the total stays below the limit of 10000 bar from 0.57 to 5700 kg/hr (at most "},
         {"exceeded throughout", {}, Field::FlowRate, "total=150bar", {50, 60}, SolveOutcome::NotReached,
          "process.flow_rate: the total is above the limit of 150 bar all from 50 to 60 kg/hr (at least "},
+        {"a limit at the least double", {}, Field::FlowRate, "total=4.9e-324psi", {50, 60}, SolveOutcome::NotReached,
+         "process.flow_rate: the total is above the limit of 5e-324 psi all from 50 to 60 kg/hr (at least "},
+        {"a limit of seven digits", {}, Field::FlowRate, "total=1234567bar", {50, 60}, SolveOutcome::NotReached,
+         "process.flow_rate: the total stays below the limit of 1234567 bar from 50 to 60 kg/hr (at most "},
         // Screen 1's pitch is 2.54 / 30 = 0.0847 cm: thicker wire leaves no opening.
         {"a fault in range", {}, wireField(1), "total=150bar", {0.01, 0.1}, SolveOutcome::Fault,
          "screens.1.wire: at 0.0870312499999996 cm (searching from 0.01 to 0.1 cm) the case does not compute: "

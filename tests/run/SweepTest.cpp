@@ -327,6 +327,42 @@ TEST(TableText, NumbersWithDigitsAndSeparator)
     }
 }
 
+TEST(TableText, CsvTextCannotStartAFormula)
+{
+    const struct {
+        const char *text;
+        char delimiter;
+        const char *field;
+    } rows[] = {
+        {"=1+1.sfcase", ',', "'=1+1.sfcase"},
+        {"@SUM(1).sfcase", ',', "'@SUM(1).sfcase"},
+        {"+SUM(1,2)", ',', "\"'+SUM(1,2)\""},
+        {"+SUM(1,2)", ';', "'+SUM(1,2)"},
+        {"-2+3", ',', "'-2+3"},
+        {"\tcmd", ',', "'\tcmd"},
+        {"\r=1", ',', "\"'\r=1\""},
+        {"pack=1 -a @b", ',', "pack=1 -a @b"},
+        {"say \"hi\"", ',', "\"say \"\"hi\"\"\""},
+        {"", ',', ""},
+    };
+    for (const auto &row : rows) {
+        std::string out;
+        appendCsvField(out, row.text, row.delimiter);
+        EXPECT_EQ(out, row.field) << row.text;
+    }
+
+    // A case named as a formula: its name is text in every row, and the
+    // numbers, negative ones too, are as they were.
+    SweepOptions o = options({"density=-1,0.96"});
+    o.cases.front().name = "=1+1.sfcase";
+    StringSink sink;
+    runSweep(o, sink);
+    const std::vector<std::string> lines = split(sink.text, '\n');
+    ASSERT_EQ(lines.size(), 3u);
+    EXPECT_EQ(lines[1].substr(0, 16), "'=1+1.sfcase,-1,");
+    EXPECT_EQ(lines[2].substr(0, 18), "'=1+1.sfcase,0.96,");
+}
+
 // The worked example with two screens, so that headers stay readable.
 FieldTexts twoScreens()
 {
