@@ -1,11 +1,15 @@
 #include "CaseRun.h"
 
+#include "run/StopReason.h"
 #include "run/StudyEvaluator.h"
+#include "calc/QuotedText.h"
 #include "calc/ShortString.h"
 #include "io/ErrorBoxText.h"
+#include "io/IoErrors.h"
 #include "io/TextFile.h"
 #include "io/WholeFile.h"
 
+#include <cerrno>
 #include <new>
 
 namespace sf {
@@ -15,18 +19,28 @@ RunOutcome runCase(const FieldTexts &texts, char separator, const ReportStep &wr
     try {
         StudyEvaluator evaluator(texts, separator, {}, false);
         const StudyPoint &point = evaluator.evaluate({});
+        auto why = [&] { return stopReason(texts, separator, point).line(); };
         if (point.status == PointStatus::Rejected)
-            return {RunOutcome::Kind::Rejected, point.message};
+            return {RunOutcome::Kind::Rejected, point.message, why()};
         // A total beyond the double range ends the report part-way, where
         // its writer meets it, as the window's report has always done.
         if (point.status == PointStatus::Failed && point.step != RunStep::Total)
-            return {RunOutcome::Kind::Failed, point.message};
-        // A report that could not be created is not a success.
-        if (writeReport(evaluator.lastCase()) == ReportResult::CannotCreate)
-            return {RunOutcome::Kind::CannotCreate, std::string(FileOpenMessage)};
-        return {RunOutcome::Kind::Written, {}};
+            return {RunOutcome::Kind::Failed, point.message, why()};
+        // Failed at its total: the writer stops part-way, and the point says why.
+        const std::string english = point.ok() ? std::string() : why();
+        try {
+            // A report that could not be created is not a success.
+            if (writeReport(evaluator.lastCase()) == ReportResult::CannotCreate)
+                return {RunOutcome::Kind::CannotCreate, std::string(FileOpenMessage),
+                        windowLabelOfKey("report.file") + ": the report file " +
+                            quotedText(reportFileNameOf(texts), "'", "'") +
+                            " cannot be created; give a name in a folder that exists and can be written to."};
+        } catch (const std::exception &e) {
+            return {RunOutcome::Kind::Failed, errorText(e), english.empty() ? englishErrorText(e) : english};
+        }
+        return {RunOutcome::Kind::Written, {}, {}};
     } catch (const std::exception &e) {
-        return {RunOutcome::Kind::Failed, errorText(e)};
+        return {RunOutcome::Kind::Failed, errorText(e), englishErrorText(e)};
     }
 }
 
@@ -42,12 +56,20 @@ ReportStep reportToFile(std::string path, char separator, std::string &failure)
     };
 }
 
-ReportStep reportToDescriptor(int fd, char separator)
+ReportStep reportToDescriptor(int fd, char separator, std::string fdName, std::string &failure)
 {
-    return [fd, separator](const FilterCase &c) {
+    return [fd, separator, fdName = std::move(fdName), &failure](const FilterCase &c) {
         TextFile out;
         out.assign(fd);
-        WriteReport(c, out, separator);
+        try {
+            WriteReport(c, out, separator);
+        } catch (const InOutError &e) {
+            // Its reader has gone: a pipe closed early, as `| head` does.
+            failure = e.code() == EPIPE ? fdName + " was closed"
+                                        : fdName + ": the report could not be written (system error " +
+                                              std::to_string(e.code()) + ")";
+            throw;
+        }
         return ReportResult::Written;
     };
 }
