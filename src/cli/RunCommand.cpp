@@ -4,10 +4,9 @@
 #include "export/CaseJson.h"
 #include "export/FileSink.h"
 #include "io/OutputPaths.h"
+#include "run/CasePoint.h"
 #include "run/CaseRun.h"
-#include "run/Diagnoses.h"
 #include "run/StopReason.h"
-#include "run/StudyEvaluator.h"
 
 #include <CLI/CLI.hpp>
 
@@ -55,7 +54,7 @@ bool checkOutputDir(const std::string &dir)
 // would refuse the case too. Where those words name something else than the
 // finding (a screen that does not read is "screen data not enough"), the
 // line says how the window came to them.
-std::string refusal(const std::string &file, const Finding &f, const StudyPoint &point, const StopReason *why)
+std::string refusal(const std::string &file, const Finding &f, const PointResult &point, const StopReason *why)
 {
     std::string line = file + ": " + f.key + ": " + f.sentence;
     if (why && point.step == RunStep::Reading && f == why->cause && !why->consequence.empty())
@@ -66,12 +65,10 @@ std::string refusal(const std::string &file, const Finding &f, const StudyPoint 
 }
 
 // Says the findings of a case; false when it is refused.
-bool checkCase(const std::string &file, const CaseContent &content, const RunOptions &options)
+bool checkCase(const std::string &file, const FieldTexts &texts, const CasePoint &c, const RunOptions &options)
 {
-    const FieldTexts &texts = content.texts;
-    StudyEvaluator evaluator(texts, '.', {}, true);
-    const StudyPoint &point = evaluator.evaluate({});
-    std::vector<Finding> findings = diagnose(texts, '.', &point, validityRangeOf(content));
+    const PointResult &point = c.point;
+    const std::vector<Finding> &findings = c.findings;
     const bool refuse = std::any_of(findings.begin(), findings.end(), [&](const Finding &f) {
         return f.severity == Severity::Error || (options.strict && f.severity == Severity::Warning);
     });
@@ -84,9 +81,8 @@ bool checkCase(const std::string &file, const CaseContent &content, const RunOpt
         return false;
     }
     // The arithmetic stopped where no check of the inputs saw a reason.
-    if (!point.ok() && std::none_of(findings.begin(), findings.end(),
-                                    [](const Finding &f) { return f.severity == Severity::Error; })) {
-        complain(refusal(file, faultFinding(point), point, nullptr));
+    if (c.fault) {
+        complain(refusal(file, *c.fault, point, nullptr));
         return false;
     }
     for (const Finding &f : findings) {
@@ -185,7 +181,9 @@ int runRun(const RunOptions &options)
         // A case received from someone else must not write over whatever
         // its name points to: only -o, --output-dir or the user says so.
         if (!options.output && !options.outputDir && !options.allowOutside && leavesFolder(name)) {
-            const std::string folder = fs::absolute(fs::path(options.cases[i]).parent_path()).string();
+            // A case named without a folder has an empty parent, which
+            // fs::absolute refuses: the case's own path gives its folder.
+            const std::string folder = fs::absolute(options.cases[i]).parent_path().string();
             complain(options.cases[i] + ": its report " + placeInFolder(folder, name) +
                      " is outside the case's folder; -o, --output-dir or --allow-outside writes it there");
             return UsageOrFileError;
@@ -200,7 +198,8 @@ int runRun(const RunOptions &options)
 
     int exit = Success;
     for (std::size_t i = 0; i < options.cases.size(); ++i) {
-        if (!checkCase(options.cases[i], (*cases)[i], options)) {
+        const CasePoint c = evaluateCase((*cases)[i].texts, '.', validityRangeOf((*cases)[i]));
+        if (!checkCase(options.cases[i], (*cases)[i].texts, c, options)) {
             exit = std::max<int>(exit, CaseFailed);
             continue;
         }
@@ -208,7 +207,7 @@ int runRun(const RunOptions &options)
         const ReportStep step = toStandardOutput
                                     ? reportToDescriptor(STDOUT_FILENO, *separator, "standard output", failure)
                                     : reportToFile(targets[i].string(), *separator, failure);
-        const RunOutcome outcome = runCase((*cases)[i].texts, '.', step);
+        const RunOutcome outcome = reportPoint(c.point, c.computed, c.total, step);
         if (toStandardOutput && !failure.empty()) {
             // The output is to blame: a reader that went away, as `| head` does.
             complain(options.cases[i] + ": " + failure);

@@ -1,7 +1,7 @@
 #include "CaseRun.h"
 
+#include "run/PointEvaluator.h"
 #include "run/StopReason.h"
-#include "run/StudyEvaluator.h"
 #include "calc/QuotedText.h"
 #include "calc/ShortString.h"
 #include "io/ErrorBoxText.h"
@@ -17,27 +17,37 @@ namespace sf {
 RunOutcome runCase(const FieldTexts &texts, char separator, const ReportStep &writeReport)
 {
     try {
-        StudyEvaluator evaluator(texts, separator, {}, false);
-        const StudyPoint &point = evaluator.evaluate({});
-        auto why = [&] { return stopReason(texts, separator, point).line(); };
+        PointEvaluator evaluator(texts, separator, {}, false);
+        const PointResult &point = evaluator.evaluate({});
+        RunOutcome outcome = reportPoint(point, evaluator.lastCase(), evaluator.lastTotal(), writeReport);
+        // The English line, from the texts: why the point stopped (a point
+        // that failed at its total stops its report part-way), or which
+        // report could not be created.
+        if (outcome.kind == RunOutcome::Kind::CannotCreate)
+            outcome.english = windowLabelOfKey("report.file") + ": the report file " +
+                              quotedText(reportFileNameOf(texts), "'", "'") +
+                              " cannot be created; give a name in a folder that exists and can be written to.";
+        else if (outcome.kind != RunOutcome::Kind::Written && !point.ok())
+            outcome.english = stopReason(texts, separator, point).line();
+        return outcome;
+    } catch (const std::exception &e) {
+        return {RunOutcome::Kind::Failed, errorText(e), englishErrorText(e)};
+    }
+}
+
+RunOutcome reportPoint(const PointResult &point, const FilterCase &computed, const PackTotal &total,
+                       const ReportStep &writeReport)
+{
+    try {
         if (point.status == PointStatus::Rejected)
-            return {RunOutcome::Kind::Rejected, point.message, why()};
+            return {RunOutcome::Kind::Rejected, point.message, {}};
         // A total beyond the double range ends the report part-way, where
         // its writer meets it, as the window's report has always done.
         if (point.status == PointStatus::Failed && point.step != RunStep::Total)
-            return {RunOutcome::Kind::Failed, point.message, why()};
-        // Failed at its total: the writer stops part-way, and the point says why.
-        const std::string english = point.ok() ? std::string() : why();
-        try {
-            // A report that could not be created is not a success.
-            if (writeReport(evaluator.lastCase()) == ReportResult::CannotCreate)
-                return {RunOutcome::Kind::CannotCreate, std::string(FileOpenMessage),
-                        windowLabelOfKey("report.file") + ": the report file " +
-                            quotedText(reportFileNameOf(texts), "'", "'") +
-                            " cannot be created; give a name in a folder that exists and can be written to."};
-        } catch (const std::exception &e) {
-            return {RunOutcome::Kind::Failed, errorText(e), english.empty() ? englishErrorText(e) : english};
-        }
+            return {RunOutcome::Kind::Failed, point.message, {}};
+        // A report that could not be created is not a success.
+        if (writeReport(computed, total) == ReportResult::CannotCreate)
+            return {RunOutcome::Kind::CannotCreate, std::string(FileOpenMessage), {}};
         return {RunOutcome::Kind::Written, {}, {}};
     } catch (const std::exception &e) {
         return {RunOutcome::Kind::Failed, errorText(e), englishErrorText(e)};
@@ -46,9 +56,9 @@ RunOutcome runCase(const FieldTexts &texts, char separator, const ReportStep &wr
 
 ReportStep reportToFile(std::string path, char separator, std::string &failure)
 {
-    return [path = std::move(path), separator, &failure](const FilterCase &c) {
+    return [path = std::move(path), separator, &failure](const FilterCase &c, const PackTotal &total) {
         FileCalls system;
-        const WriteResult written = writeWholeFile(path, reportText(c, separator), system);
+        const WriteResult written = writeWholeFile(path, reportText(c, total, separator), system);
         if (written.ok())
             return ReportResult::Written;
         failure = writeFailureText(path, written);
@@ -58,11 +68,11 @@ ReportStep reportToFile(std::string path, char separator, std::string &failure)
 
 ReportStep reportToDescriptor(int fd, char separator, std::string fdName, std::string &failure)
 {
-    return [fd, separator, fdName = std::move(fdName), &failure](const FilterCase &c) {
+    return [fd, separator, fdName = std::move(fdName), &failure](const FilterCase &c, const PackTotal &total) {
         TextFile out;
         out.assign(fd);
         try {
-            WriteReport(c, out, separator);
+            WriteReport(c, total, out, separator);
         } catch (const InOutError &e) {
             // Its reader has gone: a pipe closed early, as `| head` does.
             failure = e.code() == EPIPE ? fdName + " was closed"

@@ -69,7 +69,7 @@ const Finding *firstError(const std::vector<Finding> &findings, const auto &want
 // The field whose text stopped the reading, in the reader's order: the first
 // process or melt value that does not read, or, when the screen data fell
 // short, the first mesh or wire of a screen in use that does not.
-std::optional<Field> unreadField(const FieldTexts &texts, char separator, const StudyPoint &point)
+std::optional<Field> unreadField(const FieldTexts &texts, char separator, const PointResult &point)
 {
     if (point.status == PointStatus::Failed) {
         for (const InputField &f : InputFields)
@@ -108,7 +108,7 @@ std::string StopReason::line() const
     return text + ".";
 }
 
-StopReason stopReason(const FieldTexts &texts, char separator, const StudyPoint &point)
+StopReason stopReason(const FieldTexts &texts, char separator, const PointResult &point)
 {
     const std::vector<Finding> findings = diagnose(texts, separator, &point);
     StopReason reason{faultFinding(point), {}, {}};

@@ -6,7 +6,7 @@
 
 #include "calc/FieldTexts.h"
 #include "run/Diagnoses.h"
-#include "run/StudyEvaluator.h"
+#include "run/PointEvaluator.h"
 
 #include <exception>
 #include <string>
@@ -27,7 +27,7 @@ struct StopReason {
 // The reason a point that did not compute (`point.ok()` is false) stopped:
 // the finding of the field it stopped at, or, for an arithmetic fault, the
 // error of the inputs behind it and the step and screen the fault came from.
-StopReason stopReason(const FieldTexts &texts, char separator, const StudyPoint &point);
+StopReason stopReason(const FieldTexts &texts, char separator, const PointResult &point);
 
 // The field a finding's key names as the window labels it, with its screen
 // row and single blanks: "No. 1 Screen Wire Dia. (cm)", "Density (g/cm3)",
