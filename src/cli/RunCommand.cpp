@@ -6,6 +6,7 @@
 #include "io/OutputPaths.h"
 #include "run/CasePoint.h"
 #include "run/CaseRun.h"
+#include "run/StopReason.h"
 
 #include <CLI/CLI.hpp>
 
@@ -50,17 +51,21 @@ bool checkOutputDir(const std::string &dir)
 }
 
 // "FILE: KEY: sentence", with the window's words in brackets when the window
-// would refuse the case too.
-std::string refusal(const std::string &file, const Finding &f, const PointResult &point)
+// would refuse the case too. Where those words name something else than the
+// finding (a screen that does not read is "screen data not enough"), the
+// line says how the window came to them.
+std::string refusal(const std::string &file, const Finding &f, const PointResult &point, const StopReason *why)
 {
     std::string line = file + ": " + f.key + ": " + f.sentence;
+    if (why && point.step == RunStep::Reading && f == why->cause && !why->consequence.empty())
+        line += "; " + why->consequence;
     if (!point.ok())
         line += " [" + point.message + "]";
     return line;
 }
 
 // Says the findings of a case; false when it is refused.
-bool checkCase(const std::string &file, const CasePoint &c, const RunOptions &options)
+bool checkCase(const std::string &file, const FieldTexts &texts, const CasePoint &c, const RunOptions &options)
 {
     const PointResult &point = c.point;
     const std::vector<Finding> &findings = c.findings;
@@ -68,19 +73,24 @@ bool checkCase(const std::string &file, const CasePoint &c, const RunOptions &op
         return f.severity == Severity::Error || (options.strict && f.severity == Severity::Warning);
     });
     if (!options.noCheck && refuse) {
+        const std::optional<StopReason> why =
+            point.ok() ? std::nullopt : std::optional<StopReason>(stopReason(texts, '.', point));
         for (const Finding &f : findings)
             if (f.severity == Severity::Error || (options.strict && f.severity == Severity::Warning))
-                complain(refusal(file, f, point));
+                complain(refusal(file, f, point, why ? &*why : nullptr));
         return false;
     }
     // The arithmetic stopped where no check of the inputs saw a reason.
     if (c.fault) {
-        complain(refusal(file, *c.fault, point));
+        complain(refusal(file, *c.fault, point, nullptr));
         return false;
     }
     for (const Finding &f : findings) {
+        // Notes are normal for cases saved from the window (it keeps every
+        // filled screen row): said only when asked for.
         const bool asWarning = f.severity != Severity::Note;
-        complain(file + ": " + (asWarning ? "warning" : "note") + ": " + f.key + ": " + f.sentence);
+        if (asWarning || options.verbose)
+            complain(file + ": " + (asWarning ? "warning" : "note") + ": " + f.key + ": " + f.sentence);
     }
     return true;
 }
@@ -140,6 +150,8 @@ CLI::App *setupRun(CLI::App &app, int &exitCode)
         ->check(CLI::IsMember({"text", "json"}));
     cmd->add_flag("--allow-outside", options->allowOutside,
                   "Write a report whose name in the case file is absolute or leaves the case's folder");
+    cmd->add_flag("-v,--verbose", options->verbose,
+                  "Say notes too, such as screen rows listed past the number of screens in use");
     cmd->callback([options, &exitCode] { exitCode = runRun(*options); });
     return cmd;
 }
@@ -187,15 +199,20 @@ int runRun(const RunOptions &options)
     int exit = Success;
     for (std::size_t i = 0; i < options.cases.size(); ++i) {
         const CasePoint c = evaluateCase((*cases)[i].texts, '.', validityRangeOf((*cases)[i]));
-        if (!checkCase(options.cases[i], c, options)) {
+        if (!checkCase(options.cases[i], (*cases)[i].texts, c, options)) {
             exit = std::max<int>(exit, CaseFailed);
             continue;
         }
         std::string failure;
-        const ReportStep step = toStandardOutput ? reportToDescriptor(STDOUT_FILENO, *separator)
-                                                 : reportToFile(targets[i].string(), *separator, failure);
+        const ReportStep step = toStandardOutput
+                                    ? reportToDescriptor(STDOUT_FILENO, *separator, "standard output", failure)
+                                    : reportToFile(targets[i].string(), *separator, failure);
         const RunOutcome outcome = reportPoint(c.point, c.computed, c.total, step);
-        if (outcome.kind == RunOutcome::Kind::CannotCreate) {
+        if (toStandardOutput && !failure.empty()) {
+            // The output is to blame: a reader that went away, as `| head` does.
+            complain(options.cases[i] + ": " + failure);
+            exit = UsageOrFileError;
+        } else if (outcome.kind == RunOutcome::Kind::CannotCreate) {
             // The output is to blame, not the case; the earlier file is left.
             complain(failure.empty() ? targets[i].string() + ": the report cannot be created there [" + outcome.text + "]"
                                      : failure);

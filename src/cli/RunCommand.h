@@ -22,6 +22,7 @@ struct RunOptions {
     bool strict = false;  // warnings refuse a case too
     std::string format = "text"; // or "json": each screen's details, to standard output or -o
     bool allowOutside = false; // a case's report may leave its folder
+    bool verbose = false;      // say notes too (screens listed past the count, ...)
 };
 
 // Adds the subcommand to `app`; when it runs, its exit code goes to `exitCode`.

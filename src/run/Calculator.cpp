@@ -1,6 +1,7 @@
 #include "Calculator.h"
 
 #include "CaseRun.h"
+#include "StopReason.h"
 #include "calc/DecimalSeparator.h"
 
 namespace sf {
@@ -25,18 +26,23 @@ void Calculator::Calculate(RunHost &host)
         switch (outcome.kind) {
         case RunOutcome::Kind::Rejected:
         case RunOutcome::Kind::CannotCreate:
-            host.showMessage(outcome.text);
+            host.showMessage(outcome.text, outcome.english);
             return;
         case RunOutcome::Kind::Failed:
-            host.showError(outcome.text);
+            host.showError(outcome.text, outcome.english);
             return;
         case RunOutcome::Kind::Written:
             break;
         }
         host.showFinished();
-        host.refreshFileList();
+        try {
+            host.refreshFileList();
+        } catch (const std::exception &e) {
+            host.showError(errorText(e), "The report is written, but the file list could not be read again. " +
+                                             englishErrorText(e));
+        }
     } catch (const std::exception &e) {
-        host.showError(errorText(e));
+        host.showError(errorText(e), englishErrorText(e));
     }
 }
 

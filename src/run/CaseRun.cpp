@@ -1,11 +1,15 @@
 #include "CaseRun.h"
 
 #include "run/PointEvaluator.h"
+#include "run/StopReason.h"
+#include "calc/QuotedText.h"
 #include "calc/ShortString.h"
 #include "io/ErrorBoxText.h"
+#include "io/IoErrors.h"
 #include "io/TextFile.h"
 #include "io/WholeFile.h"
 
+#include <cerrno>
 #include <new>
 
 namespace sf {
@@ -15,9 +19,19 @@ RunOutcome runCase(const FieldTexts &texts, char separator, const ReportStep &wr
     try {
         PointEvaluator evaluator(texts, separator, {}, false);
         const PointResult &point = evaluator.evaluate({});
-        return reportPoint(point, evaluator.lastCase(), evaluator.lastTotal(), writeReport);
+        RunOutcome outcome = reportPoint(point, evaluator.lastCase(), evaluator.lastTotal(), writeReport);
+        // The English line, from the texts: why the point stopped (a point
+        // that failed at its total stops its report part-way), or which
+        // report could not be created.
+        if (outcome.kind == RunOutcome::Kind::CannotCreate)
+            outcome.english = windowLabelOfKey("report.file") + ": the report file " +
+                              quotedText(reportFileNameOf(texts), "'", "'") +
+                              " cannot be created; give a name in a folder that exists and can be written to.";
+        else if (outcome.kind != RunOutcome::Kind::Written && !point.ok())
+            outcome.english = stopReason(texts, separator, point).line();
+        return outcome;
     } catch (const std::exception &e) {
-        return {RunOutcome::Kind::Failed, errorText(e)};
+        return {RunOutcome::Kind::Failed, errorText(e), englishErrorText(e)};
     }
 }
 
@@ -26,17 +40,17 @@ RunOutcome reportPoint(const PointResult &point, const FilterCase &computed, con
 {
     try {
         if (point.status == PointStatus::Rejected)
-            return {RunOutcome::Kind::Rejected, point.message};
+            return {RunOutcome::Kind::Rejected, point.message, {}};
         // A total beyond the double range ends the report part-way, where
         // its writer meets it, as the window's report has always done.
         if (point.status == PointStatus::Failed && point.step != RunStep::Total)
-            return {RunOutcome::Kind::Failed, point.message};
+            return {RunOutcome::Kind::Failed, point.message, {}};
         // A report that could not be created is not a success.
         if (writeReport(computed, total) == ReportResult::CannotCreate)
-            return {RunOutcome::Kind::CannotCreate, std::string(FileOpenMessage)};
-        return {RunOutcome::Kind::Written, {}};
+            return {RunOutcome::Kind::CannotCreate, std::string(FileOpenMessage), {}};
+        return {RunOutcome::Kind::Written, {}, {}};
     } catch (const std::exception &e) {
-        return {RunOutcome::Kind::Failed, errorText(e)};
+        return {RunOutcome::Kind::Failed, errorText(e), englishErrorText(e)};
     }
 }
 
@@ -52,12 +66,20 @@ ReportStep reportToFile(std::string path, char separator, std::string &failure)
     };
 }
 
-ReportStep reportToDescriptor(int fd, char separator)
+ReportStep reportToDescriptor(int fd, char separator, std::string fdName, std::string &failure)
 {
-    return [fd, separator](const FilterCase &c, const PackTotal &total) {
+    return [fd, separator, fdName = std::move(fdName), &failure](const FilterCase &c, const PackTotal &total) {
         TextFile out;
         out.assign(fd);
-        WriteReport(c, total, out, separator);
+        try {
+            WriteReport(c, total, out, separator);
+        } catch (const InOutError &e) {
+            // Its reader has gone: a pipe closed early, as `| head` does.
+            failure = e.code() == EPIPE ? fdName + " was closed"
+                                        : fdName + ": the report could not be written (system error " +
+                                              std::to_string(e.code()) + ")";
+            throw;
+        }
         return ReportResult::Written;
     };
 }

@@ -22,6 +22,9 @@ struct RunOutcome {
     };
     Kind kind;
     std::string text;
+    // Unless Written: what went wrong and where, in English, for the line
+    // the window shows below its own words (no Japanese in it).
+    std::string english;
 };
 
 // Writes the report of a computed case wherever the caller wants it.
@@ -47,7 +50,9 @@ RunOutcome reportPoint(const PointResult &point, const FilterCase &computed, con
 // words, into `failure`, which must outlive the step. Or into `fd`, which
 // stays open (standard output).
 ReportStep reportToFile(std::string path, char separator, std::string &failure);
-ReportStep reportToDescriptor(int fd, char separator);
+// When a write into `fd` fails, `failure` (which must outlive the step)
+// says so in the command line's words, naming the descriptor `fdName`.
+ReportStep reportToDescriptor(int fd, char separator, std::string fdName, std::string &failure);
 
 // The report file a case names: its save file name, cut to the 255 bytes the
 // window takes.

@@ -6,6 +6,7 @@
 #include "calc/QuotedText.h"
 #include "calc/ScreenModel.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 
@@ -58,13 +59,29 @@ public:
                 quoted(text) + " is beyond the range of numbers; give " + std::string(f.caption) + unitOf(f) +
                     " as an ordinary number");
         } catch (const ScreenFilterError &) {
-            const std::string example = field == Field::FlowRate ? "57" + std::string(1, m_separator) + "0" : "";
+            std::string example = field == Field::FlowRate ? "57" + std::string(1, m_separator) + "0" : "";
+            // A number written with the other separator ("0,76" where '.' is
+            // in force) is best answered with itself, written as it reads.
+            std::string swapped = text;
+            std::replace(swapped.begin(), swapped.end(), m_separator == '.' ? ',' : '.', m_separator);
+            if (swapped != text && swapped.size() <= QuotedTextLimit && readsAs(swapped))
+                example = swapped;
             add("unreadable", Severity::Error, field,
                 text.empty() ? "empty; give " + std::string(f.caption) + unitOf(f) + " as a number"
                              : quoted(text) + " is not a number; write digits with '" + std::string(1, m_separator) +
                                    "' as the decimal separator" + (example.empty() ? "" : ", such as " + example));
         }
         return std::nullopt;
+    }
+
+    bool readsAs(const std::string &text) const
+    {
+        try {
+            readDecimal(text, m_separator);
+            return true;
+        } catch (const ScreenFilterError &) {
+            return false;
+        }
     }
 
     std::vector<Finding> take()

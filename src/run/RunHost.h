@@ -16,12 +16,13 @@ public:
     virtual FieldTexts fieldTexts() const = 0;
 
     // The message dialog: shows one message (no icon, text unchanged) and
-    // returns when the user has closed it.
-    virtual void showMessage(const std::string &text) = 0;
+    // returns when the user has closed it. `english`, when not empty, is a
+    // second line below it saying in English what is wrong and where.
+    virtual void showMessage(const std::string &text, const std::string &english) = 0;
 
     // The default error box; text is final (the "." rule already applied,
-    // UTF-8).
-    virtual void showError(const std::string &text) = 0;
+    // UTF-8), `english` as for showMessage.
+    virtual void showError(const std::string &text, const std::string &english) = 0;
 
     // The completion dialog, modal; returns when it has been closed.
     virtual void showFinished() = 0;

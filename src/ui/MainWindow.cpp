@@ -394,14 +394,19 @@ sf::FieldTexts MainWindow::fieldTexts() const
     return texts;
 }
 
-void MainWindow::showMessage(const std::string &text)
+void MainWindow::showMessage(const std::string &text, const std::string &english)
 {
-    showMessageDialog(this, QString::fromStdString(text));
+    showMessageDialog(this, QString::fromStdString(text), QString::fromStdString(english));
 }
 
 void MainWindow::showError(const std::string &text)
 {
     showErrorBox(this, QString::fromStdString(text));
+}
+
+void MainWindow::showError(const std::string &text, const std::string &english)
+{
+    showErrorBox(this, QString::fromStdString(text), QString::fromStdString(english));
 }
 
 void MainWindow::showFinished()
@@ -665,7 +670,7 @@ void MainWindow::viewReport()
         }
     }
     if (m_lastReport.isEmpty()) {
-        showMessage("No report yet: press OK to write one, or choose a report in the file list.");
+        showMessage("No report yet: press OK to write one, or choose a report in the file list.", {});
         return;
     }
     showReport(m_lastReport);

@@ -57,8 +57,9 @@ public:
 
     // RunHost
     sf::FieldTexts fieldTexts() const override;
-    void showMessage(const std::string &text) override;
+    void showMessage(const std::string &text, const std::string &english) override;
     // The default error box, for a run and for the save-location browser.
+    void showError(const std::string &text, const std::string &english) override;
     void showError(const std::string &text) override;
     void showFinished() override;
     // The directory the directory list holds, where the user put it.

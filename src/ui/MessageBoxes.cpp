@@ -24,35 +24,37 @@ protected:
     }
 };
 
-void prepare(QMessageBox &box, const QString &text)
+void prepare(QMessageBox &box, const QString &text, const QString &english)
 {
     box.setWindowTitle(messageBoxCaption());
     // The text is shown as it stands: no markup is interpreted.
     box.setTextFormat(Qt::PlainText);
     box.setText(text);
+    if (!english.isEmpty())
+        box.setInformativeText(english);
     box.setWindowModality(Qt::ApplicationModal);
     QPushButton *ok = box.addButton(QMessageBox::Ok);
     box.setDefaultButton(ok);
     box.setEscapeButton(ok);
     box.setAccessibleName(messageBoxCaption());
-    box.setAccessibleDescription(text);
+    box.setAccessibleDescription(english.isEmpty() ? text : text + u'\n' + english);
 }
 
 } // namespace
 
-void showMessageDialog(QWidget *owner, const QString &text)
+void showMessageDialog(QWidget *owner, const QString &text, const QString &english)
 {
     ScreenCentredBox box(owner);
     box.setIcon(QMessageBox::NoIcon);
-    prepare(box, text);
+    prepare(box, text, english);
     box.exec();
 }
 
-void showErrorBox(QWidget *owner, const QString &text)
+void showErrorBox(QWidget *owner, const QString &text, const QString &english)
 {
     QMessageBox box(owner);
     box.setIcon(QMessageBox::Critical);
-    prepare(box, text);
+    prepare(box, text, english);
     box.exec();
 }
 

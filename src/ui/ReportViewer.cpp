@@ -13,12 +13,14 @@
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QFontDatabase>
+#include <QLineEdit>
 #include <QPdfWriter>
 #include <QPlainTextEdit>
 #include <QPrintDialog>
 #include <QPrinter>
 #include <QPushButton>
 #include <QStringDecoder>
+#include <QTextCursor>
 #include <QTextDocument>
 #include <QVBoxLayout>
 
@@ -52,15 +54,44 @@ int readError(const RegularFileRead &r)
     return ENXIO;
 }
 
-// A Japanese fixed-width face first: in it the degree sign, two bytes in
-// the report, is two columns wide, so the columns line up as the bytes do.
-QFont reportFont()
+// A Japanese fixed-width face: in it the degree sign, two bytes in the
+// report, is two columns wide, so the columns line up as the bytes do. On
+// screen DejaVu Sans Mono comes first: at 14 px IPA Gothic's full stop reads
+// as a comma ("0,02946"). It has no degree sign; the Japanese faces give it.
+QFont reportFont(bool screen)
 {
     QFont font = QFontDatabase::systemFont(QFontDatabase::FixedFont);
-    font.setFamilies({QStringLiteral("ＭＳ ゴシック"), QStringLiteral("MS Gothic"), QStringLiteral("IPAGothic"),
-                      font.family()});
+    QStringList families{QStringLiteral("ＭＳ ゴシック"), QStringLiteral("MS Gothic"), QStringLiteral("IPAGothic"),
+                         font.family()};
+    if (screen)
+        families.prepend(QStringLiteral("DejaVu Sans Mono"));
+    font.setFamilies(families);
     font.setStyleHint(QFont::TypeWriter);
     return font;
+}
+
+// The degree sign is two bytes of the report and so two columns of it;
+// from the fallback face it is one em wide, short of two columns of the
+// first. Widened to two columns, every column after it lines up again.
+void alignDegreeSigns(QTextDocument &document, const QFont &font)
+{
+    const QFontMetricsF metrics(font);
+    const qreal degree = metrics.horizontalAdvance(QStringLiteral("℃"));
+    if (!(degree > 0))
+        return;
+    QTextCharFormat wide;
+    QFont widened = font;
+    widened.setLetterSpacing(QFont::PercentageSpacing, 200 * metrics.horizontalAdvance(u'0') / degree);
+    wide.setFont(widened, QTextCharFormat::FontPropertiesSpecifiedOnly);
+    for (QTextCursor at = document.find(QStringLiteral("℃")); !at.isNull();
+         at = document.find(QStringLiteral("℃"), at))
+        at.mergeCharFormat(wide);
+}
+// The PDF beside a report: "run 1.txt" gives "run 1.pdf" in its folder.
+QString pdfNameOf(const QString &reportPath)
+{
+    const QFileInfo report(reportPath);
+    return report.dir().filePath(report.completeBaseName() + QStringLiteral(".pdf"));
 }
 
 QString fileErrorText(const QString &path, int err)
@@ -110,7 +141,7 @@ ReportViewer::ReportViewer(QWidget *parent) : QWidget(parent, Qt::Window), m_tex
     m_text->setLineWrapMode(QPlainTextEdit::NoWrap);
     // On screen, advances are whole pixels: at an even size a column is
     // exactly half the degree sign's width.
-    QFont font = reportFont();
+    QFont font = reportFont(true);
     font.setPixelSize(14);
     m_text->setFont(font);
     m_text->setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard);
@@ -151,6 +182,7 @@ bool ReportViewer::openReport(const QString &path, QString &error)
     }
     m_path = path;
     m_text->setPlainText(reportText(QByteArray::fromStdString(report.bytes)));
+    alignDegreeSigns(*m_text->document(), m_text->font());
     setWindowTitle(QFileInfo(path).fileName() + QStringLiteral(" — Report"));
     return true;
 }
@@ -158,7 +190,7 @@ bool ReportViewer::openReport(const QString &path, QString &error)
 void ReportViewer::render(QPagedPaintDevice &device) const
 {
     QTextDocument document;
-    QFont font = reportFont();
+    QFont font = reportFont(false);
     font.setPointSize(10);
     document.setDefaultFont(font);
     document.setPlainText(m_text->toPlainText());
@@ -171,6 +203,11 @@ void ReportViewer::print()
     printer.setDocName(QFileInfo(m_path).fileName());
     QPrintDialog dialog(&printer, this);
     dialog.setObjectName(QStringLiteral("PrintDialog"));
+    // Printing to a file suggests the report's own folder, as Save as PDF
+    // does, not the folder the program was started in. Setting the
+    // printer's file name instead would make printing to a file the default.
+    if (auto *file = dialog.findChild<QLineEdit *>(QStringLiteral("filename")))
+        file->setText(pdfNameOf(m_path));
     if (dialog.exec() == QDialog::Accepted)
         render(printer);
 }
@@ -178,7 +215,7 @@ void ReportViewer::print()
 void ReportViewer::saveAsPdf()
 {
     const QFileInfo report(m_path);
-    const QString path = m_choosePdf(report.dir().filePath(report.completeBaseName() + QStringLiteral(".pdf")));
+    const QString path = m_choosePdf(pdfNameOf(m_path));
     if (path.isEmpty())
         return;
     // Rendered in memory, then written whole: a failed write leaves no

@@ -10,6 +10,10 @@
 #include <gtest/gtest.h>
 
 #include <cstdlib>
+#include <fcntl.h>
+#include <spawn.h>
+#include <sys/wait.h>
+#include <unistd.h>
 #include <filesystem>
 #include <sstream>
 #include <string>
@@ -180,7 +184,11 @@ TEST(Cli, FindingsNameTheKeyAndDecideTheExitCode)
         {"n = 1.5 with --strict", {{Field::PowerLawFactor, "1.5"}}, {"--strict"}, 1,
          "c.sfcase: melt.power_law_factor: n = 1.5 above 1 describes a shear-thickening fluid, unusual for a "
          "polymer melt (typically 0.2 to 0.9)\n", false},
-        {"a note never fails", {{Field::ScreenCount, "11"}}, {"--strict"}, 0,
+        {"wire typed with its unit", {{wireField(1), "0.40mm"}}, {}, 1,
+         "c.sfcase: screens.1.wire: '0.40mm' is not a number; write digits with '.' as the decimal separator; so the "
+         "window counts screen 1 as not given [Number of screen data set is not enough!]\n", false},
+        {"a note only when asked for", {{Field::ScreenCount, "11"}}, {"--strict"}, 0, "", true},
+        {"a note never fails", {{Field::ScreenCount, "11"}}, {"--strict", "--verbose"}, 0,
          "c.sfcase: note: pack.count: screen 12 is listed but count = 11 uses only screens 1 to 11; the rest are "
          "ignored\n", true},
         {"an overflow no check explains", {{Field::PowerLawFactor, "1"}, {Field::FlowRate, "1e305"}}, {}, 1,
@@ -402,6 +410,38 @@ TEST(Cli, PlotNamesTheCasesAndMarksWhereTheyReachTheLimit)
     ASSERT_EQ(cli({"sweep", "pack-a.sfcase", "b/pack-a.sfcase", "--vary", "flow_rate=1,2", "--plot", "q.svg"}).exitCode, 0);
     for (const char *name : {">pack-a<", ">b/pack-a<"})
         EXPECT_NE(readBytes("q.svg").find(name), std::string::npos) << name;
+}
+
+// A report piped into a reader that has gone (`| head` after its lines):
+// said in English, as the output's fault.
+TEST(Cli, ClosedStandardOutputIsSaidInEnglish)
+{
+    test::ScopedTempCwd cwd;
+    writeCase("c.sfcase", FieldTexts::defaults());
+    int out[2];
+    ASSERT_EQ(::pipe(out), 0);
+    ::close(out[0]); // no reader from the start: the first write fails
+    const int err = ::open("err.txt", O_WRONLY | O_CREAT | O_TRUNC, 0644);
+    ASSERT_GE(err, 0);
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_adddup2(&actions, out[1], STDOUT_FILENO);
+    posix_spawn_file_actions_adddup2(&actions, err, STDERR_FILENO);
+    std::vector<std::string> args = {SCREENFILTER_CLI, "run", "c.sfcase", "-o", "-"};
+    std::vector<char *> argv;
+    for (std::string &a : args)
+        argv.push_back(a.data());
+    argv.push_back(nullptr);
+    pid_t pid = 0;
+    ASSERT_EQ(::posix_spawn(&pid, SCREENFILTER_CLI, &actions, nullptr, argv.data(), environ), 0);
+    posix_spawn_file_actions_destroy(&actions);
+    ::close(out[1]);
+    ::close(err);
+    int status = 0;
+    ASSERT_EQ(::waitpid(pid, &status, 0), pid);
+    ASSERT_TRUE(WIFEXITED(status)) << "killed by a signal";
+    EXPECT_EQ(WEXITSTATUS(status), 2);
+    EXPECT_EQ(readBytes("err.txt"), "c.sfcase: standard output was closed\n");
 }
 
 } // namespace

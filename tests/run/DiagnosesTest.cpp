@@ -68,6 +68,14 @@ TEST(Diagnoses, MeaninglessCasesAreNamedWithTheirKeyAndAFix)
          {"unreadable error process.flow_rate: '5 7' is not a number; write digits with '.' as the decimal "
           "separator, such as 57.0",
           "unreadable error screens.2.wire: empty; give Wire Dia. cm as a number"}},
+        {"the other separator is answered with the number it means",
+         {{Field::Density, "0,76"}, {Field::Temperature, "1,2,3"}, {wireField(1), ",5"}},
+         {"unreadable error process.density: '0,76' is not a number; write digits with '.' as the decimal "
+          "separator, such as 0.76",
+          "unreadable error process.temperature: '1,2,3' is not a number; write digits with '.' as the decimal "
+          "separator",
+          "unreadable error screens.1.wire: ',5' is not a number; write digits with '.' as the decimal separator, "
+          "such as .5"}},
         {"beyond a double, errors before warnings", {{Field::PowerLawFactor, "2"}, {Field::ScreenDiameter, "1E400"}},
          {"unreadable error process.screen_diameter: '1E400' is beyond the range of numbers; give Screen Diameter cm "
           "as an ordinary number",

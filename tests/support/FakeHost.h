@@ -11,7 +11,8 @@ namespace sf::test {
 
 // A main window without a display: the field texts start as the window's
 // defaults, and every dialog and refresh is recorded in order, as
-// "message: <text>", "error: <text>", "finished" and "refresh". Reports go
+// "message: <text>", "error: <text>", "finished" and "refresh"; the English
+// lines beside messages and errors go to `english`. Reports go
 // into `directory`: the test's current directory unless it says otherwise.
 class FakeHost : public RunHost {
 public:
@@ -19,8 +20,16 @@ public:
 
     FieldTexts fieldTexts() const override { return texts; }
     int saveDirectory() const override { return directory; }
-    void showMessage(const std::string &text) override { events.push_back("message: " + text); }
-    void showError(const std::string &text) override { events.push_back("error: " + text); }
+    void showMessage(const std::string &text, const std::string &line) override
+    {
+        events.push_back("message: " + text);
+        english.push_back(line);
+    }
+    void showError(const std::string &text, const std::string &line) override
+    {
+        events.push_back("error: " + text);
+        english.push_back(line);
+    }
     void showFinished() override
     {
         events.push_back("finished");
@@ -37,6 +46,7 @@ public:
     FieldTexts texts = FieldTexts::defaults();
     int directory = AT_FDCWD;
     std::vector<std::string> events;
+    std::vector<std::string> english; // the English line of each message and error, in order
     std::function<void()> onFinished;
     std::function<void()> onRefresh;
 };

@@ -21,6 +21,7 @@ struct SeenDialog {
     QString objectName;
     QString title;
     QString text;          // message boxes only
+    QString informativeText; // message boxes only: the label below the text
     bool messageBox = false;
     QMessageBox::Icon icon = QMessageBox::NoIcon;
     int buttonCount = 0;
@@ -90,6 +91,7 @@ private:
         if (auto *box = qobject_cast<QMessageBox *>(modal)) {
             d.messageBox = true;
             d.text = box->text();
+            d.informativeText = box->informativeText();
             d.icon = box->icon();
             d.buttonCount = static_cast<int>(box->buttons().size());
             if (box->defaultButton())

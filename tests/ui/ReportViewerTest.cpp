@@ -9,6 +9,9 @@
 #include <QMenu>
 #include <QPlainTextEdit>
 #include <QPrintDialog>
+#include <QFontInfo>
+#include <QTextCursor>
+#include <QTextBlock>
 #include <QPrinter>
 #include <QStandardPaths>
 #include <QUrl>
@@ -89,7 +92,19 @@ TEST_F(ReportViewerTest, ViewReportShowsTheLastReportOrTheChosenOneWithItsDegree
     const QFontMetrics metrics(viewer()->findChild<QPlainTextEdit *>()->font());
     for (const QString &text : {QStringLiteral("i"), QStringLiteral("W"), QStringLiteral(" ")})
         EXPECT_EQ(metrics.horizontalAdvance(text), metrics.horizontalAdvance(u'0')) << text.toStdString();
-    EXPECT_EQ(metrics.horizontalAdvance(QStringLiteral("℃")), 2 * metrics.horizontalAdvance(u'0'));
+    // The degree sign takes two columns: the '=' after it stands where the
+    // others do, on screen.
+    auto *text = viewer()->findChild<QPlainTextEdit *>();
+    auto equalsAt = [text](const QString &line) {
+        const QTextBlock block = text->document()->find(line).block();
+        QTextCursor at(block);
+        at.setPosition(block.position() + static_cast<int>(block.text().indexOf(u'=')));
+        return text->cursorRect(at).x();
+    };
+    EXPECT_EQ(equalsAt(QStringLiteral("Temperature (℃)")), equalsAt(QStringLiteral("Flow Rate (kg/hr)")));
+    EXPECT_EQ(equalsAt(QStringLiteral("Shift Factor Parameter A (℃)")), equalsAt(QStringLiteral("Density (g/cm3)")));
+    // The full stop is DejaVu Sans Mono's, never IPA Gothic's comma-like dot.
+    EXPECT_EQ(QFontInfo(text->font()).family(), "DejaVu Sans Mono");
 
     auto *files = form1->findChild<FileList *>(QStringLiteral("FileListBox1"));
     QTest::mouseClick(files->viewport(), Qt::LeftButton, {}, files->visualItemRect(files->item(0)).center());
@@ -145,7 +160,10 @@ TEST_F(ReportViewerTest, PrintAndSaveAsPdfGiveTheReportOrSayWhyNot)
     {
         // A printer that writes a file stands in for a real one; done()
         // keeps it as set, where the dialog's own OK would take its fields.
-        ModalWatcher watcher([](QWidget *dialog) {
+        QString offered;
+        ModalWatcher watcher([&](QWidget *dialog) {
+            if (auto *file = dialog->findChild<QLineEdit *>(QStringLiteral("filename")))
+                offered = file->text();
             auto *print = qobject_cast<QPrintDialog *>(dialog);
             print->printer()->setOutputFormat(QPrinter::PdfFormat);
             print->printer()->setOutputFileName(QDir::current().absoluteFilePath(QStringLiteral("printed.pdf")));
@@ -154,6 +172,8 @@ TEST_F(ReportViewerTest, PrintAndSaveAsPdfGiveTheReportOrSayWhyNot)
         QTest::mouseClick(viewer()->findChild<QPushButton *>(QStringLiteral("PrintButton")), Qt::LeftButton);
         ASSERT_EQ(watcher.seen.size(), 1u);
         EXPECT_TRUE(pdfWords("printed.pdf").contains(QStringLiteral("Total 363.32")));
+        // Printing to a file starts in the report's folder, as Save as PDF does.
+        EXPECT_EQ(offered, QString::fromStdString(dir.path().string()) + QStringLiteral("/run 1.pdf"));
     }
     QString answer = QStringLiteral("saved.pdf");
     QString suggested;

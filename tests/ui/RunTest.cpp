@@ -31,6 +31,7 @@ struct RefusedCase {
     int field;
     const char *text;
     const char *message;
+    const char *english; // the second label: what is wrong and where
 };
 
 void PrintTo(const RefusedCase &c, std::ostream *os)
@@ -39,11 +40,18 @@ void PrintTo(const RefusedCase &c, std::ostream *os)
 }
 
 const RefusedCase refusedCases[] = {
-    {"no_screens", 29, "0", "<Number of Screens> is not correct!"},
-    {"thirteen_screens", 29, "13", "<Number of Screens> is not correct!"},
-    {"screen_count_not_whole", 29, "12.0", "<Number of Screens> is not correct!"},
-    {"wire_of_screen_in_use_empty", 6, "", "Number of screen data set is not enough!"},
-    {"mesh_of_last_screen_unreadable", 27, "x", "Number of screen data set is not enough!"},
+    {"no_screens", 29, "0", "<Number of Screens> is not correct!",
+     "Number of Screens: the number of screens '0' must be a whole number from 1 to 12."},
+    {"thirteen_screens", 29, "13", "<Number of Screens> is not correct!",
+     "Number of Screens: the number of screens '13' must be a whole number from 1 to 12."},
+    {"screen_count_not_whole", 29, "12.0", "<Number of Screens> is not correct!",
+     "Number of Screens: the number of screens '12.0' must be a whole number from 1 to 12."},
+    {"wire_of_screen_in_use_empty", 6, "", "Number of screen data set is not enough!",
+     "No. 1 Screen Wire Dia. (cm): empty; give Wire Dia. cm as a number; so the window counts screen 1 as not "
+     "given."},
+    {"mesh_of_last_screen_unreadable", 27, "x", "Number of screen data set is not enough!",
+     "No. 12 Screen Mesh (1/in): 'x' is not a number; write digits with '.' as the decimal separator; so the "
+     "window counts screen 12 as not given."},
 };
 
 class RefusedRun : public RunTest, public ::testing::WithParamInterface<RefusedCase> {};
@@ -59,6 +67,7 @@ TEST_P(RefusedRun, ShowsTheMessageDialogAndWritesNothing)
     const SeenDialog &d = watcher.seen[0];
     EXPECT_TRUE(d.messageBox);
     EXPECT_EQ(d.text.toStdString(), GetParam().message);
+    EXPECT_EQ(d.informativeText.toStdString(), GetParam().english);
     EXPECT_EQ(d.title, expectedCaption());
     EXPECT_EQ(d.icon, QMessageBox::NoIcon);
     EXPECT_EQ(d.buttonCount, 1);
@@ -75,6 +84,7 @@ struct FaultCase {
     int field;
     QString text;
     std::string boxText;
+    std::string english; // the second label: what is wrong and where
 };
 
 void PrintTo(const FaultCase &c, std::ostream *os)
@@ -83,12 +93,22 @@ void PrintTo(const FaultCase &c, std::ostream *os)
 }
 
 const FaultCase faultCases[] = {
-    {"flow_rate_not_a_number", 1, "abc", "'abc' は浮動小数点数ではありません."},
-    {"flow_rate_beyond_double", 1, "1E400", "浮動小数点数のオーバーフロー."},
-    {"blanks_kept_in_message", 4, " 29 0 ", "' 29 0 ' は浮動小数点数ではありません."},
+    {"flow_rate_not_a_number", 1, "abc", "'abc' は浮動小数点数ではありません.",
+     "Flow Rate (kg/hr): 'abc' is not a number; write digits with '.' as the decimal separator, such as 57.0."},
+    {"flow_rate_beyond_double", 1, "1E400", "浮動小数点数のオーバーフロー.",
+     "Flow Rate (kg/hr): '1E400' is beyond the range of numbers; give Flow Rate kg/hr as an ordinary number."},
+    {"blanks_kept_in_message", 4, " 29 0 ", "' 29 0 ' は浮動小数点数ではありません.",
+     "Temperature (℃): ' 29 0 ' is not a number; write digits with '.' as the decimal separator."},
+    {"density_with_a_decimal_comma", 3, "0,76", "'0,76' は浮動小数点数ではありません.",
+     "Density (g/cm3): '0,76' is not a number; write digits with '.' as the decimal separator, such as 0.76."},
+    {"wire_in_mm", 6, "0.40", "不正な浮動小数点数演算命令.",
+     "No. 1 Screen Wire Dia. (cm): no opening left at screen 1: wire 0.40 cm ≥ pitch 0.08467 cm (2.54 / mesh 30); "
+     "wire diameters are in cm, mesh in wires per inch; the arithmetic stopped at the screen factor of screen 1."},
     // As long as a field's text can be: once quoted whole, cut off at the screen's edge.
     {"longest_text_quoted_by_its_start", 1, QString(32766, u'1') + u'x',
-     "'" + std::string(64, '1') + "…' (32767 characters) は浮動小数点数ではありません."},
+     "'" + std::string(64, '1') + "…' (32767 characters) は浮動小数点数ではありません.",
+     "Flow Rate (kg/hr): '" + std::string(64, '1') +
+         "…' (32767 characters) is not a number; write digits with '.' as the decimal separator, such as 57.0."},
 };
 
 class FaultyRun : public RunTest, public ::testing::WithParamInterface<FaultCase> {};
@@ -112,6 +132,7 @@ TEST_P(FaultyRun, ShowsTheErrorBoxThenTheWindowWorksAgain)
         const SeenDialog &d = watcher.seen[0];
         EXPECT_TRUE(d.messageBox);
         EXPECT_EQ(d.text.toStdString(), GetParam().boxText);
+        EXPECT_EQ(d.informativeText.toStdString(), GetParam().english);
         EXPECT_TRUE(box.width() <= screen.width() && box.height() <= screen.height()) << box.width() << "x" << box.height();
         EXPECT_EQ(d.icon, QMessageBox::Critical);
         EXPECT_EQ(d.title, expectedCaption());
@@ -139,6 +160,9 @@ TEST_F(RunTest, UncreatableReportFileIsReportedNotCompleted)
 
     ASSERT_GE(watcher.seen.size(), 1u);
     EXPECT_EQ(watcher.seen[0].text, "File can not open!");
+    EXPECT_EQ(watcher.seen[0].informativeText,
+              "Save File Name: the report file 'no-such-directory/result.txt' cannot be created; give a name in a "
+              "folder that exists and can be written to.");
     EXPECT_EQ(watcher.seen[0].icon, QMessageBox::NoIcon);
     for (const SeenDialog &d : watcher.seen)
         EXPECT_NE(d.objectName, "FinishForm") << "a report that was not written is no success";
