@@ -51,7 +51,10 @@ TEST(CasePoint, FindingsAndTheFaultNoFindingExplains)
             EXPECT_EQ(c.point.total, c.total.value);
         }
     }
-    EXPECT_NEAR(evaluateCase(FieldTexts::defaults(), '.').total.value, 363.32, 0.005); // as its report prints
+    // The worked example's details and the total its report prints.
+    const CasePoint example = evaluateCase(FieldTexts::defaults(), '.');
+    EXPECT_NEAR(example.total.value, 363.32, 0.005);
+    EXPECT_NEAR(example.point.screens[0].openArea, 0.425165608531, 1e-12);
 }
 
 } // namespace
