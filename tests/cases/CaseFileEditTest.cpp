@@ -59,12 +59,11 @@ const std::string FitLines =
     "rms_deviation_percent = 0.5     # % of viscosity, fitted against measured\n"
     "max_deviation_percent = 1.25    # %, the largest";
 
-std::string crlf(const std::string &s)
+std::string crlf(std::string s)
 {
-    std::string out;
-    for (const char c : s)
-        out += c == '\n' ? std::string("\r\n") : std::string(1, c);
-    return out;
+    for (std::size_t at = s.find('\n'); at != std::string::npos; at = s.find('\n', at + 2))
+        s.insert(at, 1, '\r');
+    return s;
 }
 
 TEST(CaseFileEdit, OnlyTheMeltChanges)
@@ -101,7 +100,6 @@ TEST(CaseFileEdit, ASourceNameThatIsNoUtf8)
     MeltFitRange fit = NewFit;
     fit.source = "m\xE9sure.csv"; // Latin-1
     const std::string out = replaceMeltSections(Process + OldMelt + "\n" + Pack, "c.sfcase", newMelt(), fit, "");
-    EXPECT_NE(out.find("source = \"m\xEF\xBF\xBDsure.csv\"\n"), std::string::npos) << out;
     EXPECT_EQ(parseCase(out, "c.sfcase").meltFit->source, "m\xEF\xBF\xBDsure.csv");
 }
 
