@@ -32,9 +32,9 @@ CaseContent loadCase(const std::string &path, char separator)
 }
 
 int saveCase(const std::string &path, const FieldTexts &shown, char separator,
-             const std::optional<MeltFitRange> &meltFit)
+             const std::optional<MeltFitRange> &meltFit, const std::optional<CaseStudy> &study)
 {
-    return replaceWholeFile(path, formatCaseFile(swapSeparator(shown, separator), meltFit));
+    return replaceWholeFile(path, formatCaseFile(swapSeparator(shown, separator), meltFit, study));
 }
 
 std::optional<MeltFitRange> keptMeltFit(const std::optional<MeltFitRange> &meltFit, const FieldTexts &opened,
