@@ -2,6 +2,7 @@
 
 #include "report/FormatFixed.h"
 #include "report/ReportWriter.h"
+#include "run/PackTotal.h"
 #include "support/DefaultCase.h"
 #include "support/TempDir.h"
 
@@ -17,7 +18,7 @@ void BM_WriteDefaultReport(benchmark::State &state)
     const sf::FilterCase c = sf::test::computedDefaultCase();
     const sf::test::ScopedTempCwd dir;
     for (auto _ : state) {
-        if (sf::WriteReport(c, AT_FDCWD, "result.txt", '.') != sf::ReportResult::Written)
+        if (sf::WriteReport(c, sf::totalPressureDrop(c), AT_FDCWD, "result.txt", '.') != sf::ReportResult::Written)
             std::abort();
     }
 }

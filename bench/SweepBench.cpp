@@ -6,7 +6,7 @@
 #include "export/FileSink.h"
 #include "run/Sweep.h"
 #include "export/SweepTable.h"
-#include "run/StudyEvaluator.h"
+#include "run/PointEvaluator.h"
 
 #include <benchmark/benchmark.h>
 
@@ -44,11 +44,11 @@ void BM_Sweep200kToDevNull(benchmark::State &state)
 }
 BENCHMARK(BM_Sweep200kToDevNull)->Arg(1)->Arg(2)->Unit(benchmark::kMillisecond)->UseRealTime();
 
-// The study evaluator alone over a flow-rate-only grid: the case read once,
+// The point evaluator alone over a flow-rate-only grid: the case read once,
 // the shift and the geometry kept, so each point is the drops and the total.
 void BM_EvaluatorFlowRateOnly(benchmark::State &state)
 {
-    sf::StudyEvaluator evaluator(sf::FieldTexts::defaults(), '.', {sf::Field::FlowRate}, state.range(0) != 0);
+    sf::PointEvaluator evaluator(sf::FieldTexts::defaults(), '.', {sf::Field::FlowRate}, state.range(0) != 0);
     const sf::Vary flows = sf::parseVary("flow_rate=10:120:10000");
     double sink = 0;
     std::uint64_t points = 0;

@@ -43,4 +43,11 @@ struct FilterCase {
     double ShiftedShearRate = 0; // 1/sec at the melt temperature
 };
 
+// The total pressure drop under the report's drop column: the running sum
+// of the screens' drops up to the last one a double holds.
+struct PackTotal {
+    double value = 0;       // kgf/cm2
+    int overflowScreen = 0; // the screen whose drop took the sum beyond the double range; 0: none did
+};
+
 } // namespace sf

@@ -9,7 +9,7 @@
 #include "melt/MeltFit.h"
 #include "melt/MeltTexts.h"
 #include "melt/ViscosityPoints.h"
-#include "plot/Plot.h"
+#include "plot/PlotApplication.h"
 #include "run/Sweep.h"
 
 #include <CLI/CLI.hpp>
@@ -167,7 +167,7 @@ PlotSpec plotOf(const ViscosityPoints &read, const MeltFit &fit)
 
 } // namespace
 
-CLI::App *setupMelt(CLI::App &app, int &exitCode)
+CLI::App *setupMelt(CLI::App &app, int &exitCode, PlotApplication &plots)
 {
     CLI::App *melt = app.add_subcommand("melt", "Work out a melt's five values from what a data sheet gives.");
     melt->require_subcommand(1);
@@ -206,11 +206,11 @@ CLI::App *setupMelt(CLI::App &app, int &exitCode)
                     "Draw viscosity against shear rate, measured and fitted, into FILE.svg or FILE.png");
     cmd->footer("Exit status: 0 fitted, 1 the points fix no melt (the message says what is missing), 2 a bad "
                 "points file, case file or option; nothing is written unless it is 0.");
-    cmd->callback([options, &exitCode] { exitCode = runMeltFit(*options); });
+    cmd->callback([options, &exitCode, &plots] { exitCode = runMeltFit(*options, plots); });
     return melt;
 }
 
-int runMeltFit(const MeltFitCommandOptions &o)
+int runMeltFit(const MeltFitCommandOptions &o, PlotApplication &plots)
 {
     MeltFitOptions fitOptions;
     fitOptions.referenceTemperature = o.referenceTemperature;
@@ -284,7 +284,7 @@ int runMeltFit(const MeltFitCommandOptions &o)
     }
     if (o.plot) {
         std::string picture;
-        if (const std::string error = drawPlot(plotOf(read, fit), *o.plot, picture); !error.empty()) {
+        if (const std::string error = plots.draw(plotOf(read, fit), *o.plot, picture); !error.empty()) {
             complain(error);
             return UsageOrFileError;
         }

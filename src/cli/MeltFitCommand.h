@@ -12,6 +12,8 @@ class App;
 
 namespace sf {
 
+class PlotApplication;
+
 struct MeltFitCommandOptions {
     std::string points;                       // the CSV file
     std::optional<std::string> viscosityUnit; // Pa.s, mPa.s, P, gf.s/cm2; without: the header's, else Pa.s
@@ -26,11 +28,11 @@ struct MeltFitCommandOptions {
 };
 
 // Adds "melt" with its subcommand "fit" to `app`; when it runs, its exit
-// code goes to `exitCode`.
-CLI::App *setupMelt(CLI::App &app, int &exitCode);
+// code goes to `exitCode`. A plot is drawn with `plots`.
+CLI::App *setupMelt(CLI::App &app, int &exitCode, PlotApplication &plots);
 
 // 0 fitted, 1 the points fix no melt, 2 a bad points file, case file or
 // option (nothing written).
-int runMeltFit(const MeltFitCommandOptions &options);
+int runMeltFit(const MeltFitCommandOptions &options, PlotApplication &plots);
 
 } // namespace sf

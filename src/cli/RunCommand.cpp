@@ -4,9 +4,8 @@
 #include "export/CaseJson.h"
 #include "export/FileSink.h"
 #include "io/OutputPaths.h"
+#include "run/CasePoint.h"
 #include "run/CaseRun.h"
-#include "run/Diagnoses.h"
-#include "run/StudyEvaluator.h"
 
 #include <CLI/CLI.hpp>
 
@@ -52,7 +51,7 @@ bool checkOutputDir(const std::string &dir)
 
 // "FILE: KEY: sentence", with the window's words in brackets when the window
 // would refuse the case too.
-std::string refusal(const std::string &file, const Finding &f, const StudyPoint &point)
+std::string refusal(const std::string &file, const Finding &f, const PointResult &point)
 {
     std::string line = file + ": " + f.key + ": " + f.sentence;
     if (!point.ok())
@@ -61,12 +60,10 @@ std::string refusal(const std::string &file, const Finding &f, const StudyPoint 
 }
 
 // Says the findings of a case; false when it is refused.
-bool checkCase(const std::string &file, const CaseContent &content, const RunOptions &options)
+bool checkCase(const std::string &file, const CasePoint &c, const RunOptions &options)
 {
-    const FieldTexts &texts = content.texts;
-    StudyEvaluator evaluator(texts, '.', {}, true);
-    const StudyPoint &point = evaluator.evaluate({});
-    std::vector<Finding> findings = diagnose(texts, '.', &point, validityRangeOf(content));
+    const PointResult &point = c.point;
+    const std::vector<Finding> &findings = c.findings;
     const bool refuse = std::any_of(findings.begin(), findings.end(), [&](const Finding &f) {
         return f.severity == Severity::Error || (options.strict && f.severity == Severity::Warning);
     });
@@ -77,9 +74,8 @@ bool checkCase(const std::string &file, const CaseContent &content, const RunOpt
         return false;
     }
     // The arithmetic stopped where no check of the inputs saw a reason.
-    if (!point.ok() && std::none_of(findings.begin(), findings.end(),
-                                    [](const Finding &f) { return f.severity == Severity::Error; })) {
-        complain(refusal(file, faultFinding(point), point));
+    if (c.fault) {
+        complain(refusal(file, *c.fault, point));
         return false;
     }
     for (const Finding &f : findings) {
@@ -173,7 +169,9 @@ int runRun(const RunOptions &options)
         // A case received from someone else must not write over whatever
         // its name points to: only -o, --output-dir or the user says so.
         if (!options.output && !options.outputDir && !options.allowOutside && leavesFolder(name)) {
-            const std::string folder = fs::absolute(fs::path(options.cases[i]).parent_path()).string();
+            // A case named without a folder has an empty parent, which
+            // fs::absolute refuses: the case's own path gives its folder.
+            const std::string folder = fs::absolute(options.cases[i]).parent_path().string();
             complain(options.cases[i] + ": its report " + placeInFolder(folder, name) +
                      " is outside the case's folder; -o, --output-dir or --allow-outside writes it there");
             return UsageOrFileError;
@@ -188,14 +186,15 @@ int runRun(const RunOptions &options)
 
     int exit = Success;
     for (std::size_t i = 0; i < options.cases.size(); ++i) {
-        if (!checkCase(options.cases[i], (*cases)[i], options)) {
+        const CasePoint c = evaluateCase((*cases)[i].texts, '.', validityRangeOf((*cases)[i]));
+        if (!checkCase(options.cases[i], c, options)) {
             exit = std::max<int>(exit, CaseFailed);
             continue;
         }
         std::string failure;
         const ReportStep step = toStandardOutput ? reportToDescriptor(STDOUT_FILENO, *separator)
                                                  : reportToFile(targets[i].string(), *separator, failure);
-        const RunOutcome outcome = runCase((*cases)[i].texts, '.', step);
+        const RunOutcome outcome = reportPoint(c.point, c.computed, c.total, step);
         if (outcome.kind == RunOutcome::Kind::CannotCreate) {
             // The output is to blame, not the case; the earlier file is left.
             complain(failure.empty() ? targets[i].string() + ": the report cannot be created there [" + outcome.text + "]"

@@ -5,11 +5,11 @@
 #include "export/FileSink.h"
 #include "export/SweepTable.h"
 #include "io/WholeFile.h"
-#include "plot/Plot.h"
+#include "plot/PlotApplication.h"
+#include "run/PointEvaluator.h"
 #include "run/Limit.h"
 #include "run/Solve.h"
 #include "run/Study.h"
-#include "run/StudyEvaluator.h"
 #include "run/Sweep.h"
 
 #include <CLI/CLI.hpp>
@@ -174,7 +174,7 @@ bool checkGrid(const std::vector<Vary> &vary, const std::vector<CaseContent> &ca
                 mostInUse = std::max(mostInUse, static_cast<int>(std::clamp(c, 0.0, 12.0)));
         } else {
             for (const CaseContent &c : cases)
-                mostInUse = std::max(mostInUse, StudyEvaluator(c.texts, '.', {}, false).screensInUse({}));
+                mostInUse = std::max(mostInUse, PointEvaluator(c.texts, '.', {}, false).screensInUse({}));
         }
         if (screen > mostInUse) {
             complain("--vary " + v.key + ": screen " + std::to_string(screen) + " is beyond the " +
@@ -246,7 +246,7 @@ std::vector<std::string> pressureUnitNames()
 
 } // namespace
 
-CLI::App *setupSweep(CLI::App &app, int &exitCode)
+CLI::App *setupSweep(CLI::App &app, int &exitCode, PlotApplication &plots)
 {
     auto options = std::make_shared<SweepCommandOptions>();
     CLI::App *cmd = app.add_subcommand("sweep", "Compute a grid of points over one or two keys of each case.");
@@ -289,11 +289,11 @@ CLI::App *setupSweep(CLI::App &app, int &exitCode)
     cmd->add_option("--max-points", options->maxPoints,
                     "Refuse grids of more points than this (default 10000000)")
         ->check(CLI::PositiveNumber);
-    cmd->callback([options, &exitCode] { exitCode = runSweepCommand(*options); });
+    cmd->callback([options, &exitCode, &plots] { exitCode = runSweepCommand(*options, plots); });
     return cmd;
 }
 
-int runSweepCommand(const SweepCommandOptions &args)
+int runSweepCommand(const SweepCommandOptions &args, PlotApplication &plots)
 {
     SweepOptions options;
     try {
@@ -426,7 +426,7 @@ int runSweepCommand(const SweepCommandOptions &args)
     if (args.plot) {
         const PlotSpec plot = plotOf(options, summary, limit, args.logY);
         std::string picture;
-        if (const std::string error = drawPlot(plot, *args.plot, picture); !error.empty()) {
+        if (const std::string error = plots.draw(plot, *args.plot, picture); !error.empty()) {
             complain(error);
             return UsageOrFileError;
         }

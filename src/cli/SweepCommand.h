@@ -14,6 +14,8 @@ class App;
 
 namespace sf {
 
+class PlotApplication;
+
 // Ten million rows of CSV are about a gigabyte: more is rarely meant.
 constexpr std::uint64_t DefaultMaxPoints = 10'000'000;
 
@@ -35,9 +37,10 @@ struct SweepCommandOptions {
     std::uint64_t maxPoints = DefaultMaxPoints;
 };
 
-// Adds the subcommand to `app`; when it runs, its exit code goes to `exitCode`.
-CLI::App *setupSweep(CLI::App &app, int &exitCode);
+// Adds the subcommand to `app`; when it runs, its exit code goes to
+// `exitCode`. A plot is drawn with `plots`.
+CLI::App *setupSweep(CLI::App &app, int &exitCode, PlotApplication &plots);
 
-int runSweepCommand(const SweepCommandOptions &options);
+int runSweepCommand(const SweepCommandOptions &options, PlotApplication &plots);
 
 } // namespace sf

@@ -8,10 +8,12 @@
 #include "SolveCommand.h"
 #include "SweepCommand.h"
 #include "io/FileSignals.h"
+#include "plot/PlotApplication.h"
 
 #include <CLI/CLI.hpp>
 
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 
 #ifndef SCREENFILTER_VERSION
@@ -25,6 +27,15 @@ int main(int argc, char **argv)
     // limit, is an error to report, not a reason to die with half a file.
     ignoreFileSignals();
 
+    // Plots are drawn without a display. Qt's notes about the platform (no
+    // runtime directory and the like) are not the user's business; its
+    // critical messages are said on standard error as the program's own.
+    setenv("QT_QPA_PLATFORM", "offscreen", 1);
+    setenv("QT_LOGGING_RULES", "*.debug=false;*.info=false;*.warning=false", 1);
+    setenv("QT_MESSAGE_PATTERN", "screenfilter-cli: %{message}", 1);
+    setenv("QT_FORCE_STDERR_LOGGING", "1", 1);
+    PlotApplication plots(argc, argv);
+
     CLI::App app{"Pressure drop of a polymer melt through a screen pack: case files, runs, sweeps, plots, limits and "
                  "melts from data sheets.",
                  "screenfilter-cli"};
@@ -35,8 +46,8 @@ int main(int argc, char **argv)
     int exitCode = Success;
     setupInit(app, exitCode);
     setupRun(app, exitCode);
-    setupSweep(app, exitCode);
-    setupMelt(app, exitCode);
+    setupSweep(app, exitCode, plots);
+    setupMelt(app, exitCode, plots);
     setupSolve(app, exitCode);
 
     // CLI11 would only say that a subcommand is required.

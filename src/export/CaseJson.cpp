@@ -3,7 +3,7 @@
 #include "calc/InputFields.h"
 #include "export/StudyTable.h"
 #include "export/TableText.h"
-#include "run/Diagnoses.h"
+#include "run/CasePoint.h"
 
 namespace sf {
 
@@ -35,10 +35,8 @@ void appendMember(std::string &out, std::string_view name, double v)
 CaseJson caseDetailsJson(std::string_view name, const FieldTexts &texts, char separator, std::string_view indent,
                          const std::optional<ValidityRange> &range)
 {
-    StudyEvaluator evaluator(texts, separator, {}, true);
-    const StudyPoint &point = evaluator.evaluate({});
-    // Past reading, the case holds every value the run took.
-    const bool read = point.ok() || point.step != RunStep::Reading;
+    const CasePoint c = evaluateCase(texts, separator, range);
+    const PointResult &point = c.point;
     const std::string pad = std::string(indent) + "  ";
 
     CaseJson json{{}, point.status, point.message};
@@ -56,7 +54,7 @@ CaseJson caseDetailsJson(std::string_view name, const FieldTexts &texts, char se
     // gives each as its text.
     out += ",\n" + pad + "\"inputs\": [";
     bool first = true;
-    for (const InputCell &cell : caseInputs(texts, read ? &evaluator.lastCase() : nullptr)) {
+    for (const InputCell &cell : caseInputs(texts, c.read ? &c.computed : nullptr)) {
         out += first ? "\n" : ",\n";
         first = false;
         out += pad + "  {\"key\": ";
@@ -99,7 +97,7 @@ CaseJson caseDetailsJson(std::string_view name, const FieldTexts &texts, char se
     out += "\"total\": \"kgf/cm2\"}";
 
     out += ",\n";
-    appendFindingsJson(out, diagnose(texts, separator, &point, range), pad);
+    appendFindingsJson(out, c.findings, pad);
     out += "\n" + std::string(indent) + "}";
     return json;
 }

@@ -5,7 +5,7 @@
 // shear rate, apparent viscosity and pressure drop, the total and the units.
 
 #include "run/Diagnoses.h"
-#include "run/StudyEvaluator.h"
+#include "run/PointEvaluator.h"
 
 #include <optional>
 #include <string>

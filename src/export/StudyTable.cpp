@@ -92,7 +92,7 @@ int pressureDecimals(const PressureUnit &unit)
     return 2;
 }
 
-std::vector<std::array<std::string, 1 + ScreenQuantities.size()>> studyTableTexts(const StudyPoint &point,
+std::vector<std::array<std::string, 1 + ScreenQuantities.size()>> studyTableTexts(const PointResult &point,
                                                                                  const PressureUnit &unit,
                                                                                  char separator)
 {
@@ -115,7 +115,7 @@ std::vector<std::array<std::string, 1 + ScreenQuantities.size()>> studyTableText
     return rows;
 }
 
-std::string studyTableCsv(const StudyPoint &point, const PressureUnit &unit, char separator)
+std::string studyTableCsv(const PointResult &point, const PressureUnit &unit, char separator)
 {
     const char delimiter = separator == ',' ? ';' : ',';
     const NumberStyle numbers{separator, 0};
@@ -143,7 +143,7 @@ std::string studyTableCsv(const StudyPoint &point, const PressureUnit &unit, cha
 }
 
 void writeStudyWorkbook(ByteSink &out, const std::string &caseName, const FieldTexts &texts, char separator,
-                        const StudyPoint &point, const PressureUnit &unit)
+                        const PointResult &point, const PressureUnit &unit)
 {
     XlsxBook book(false);
     book.addSheet(sheetNames({caseName}).front());

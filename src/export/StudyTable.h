@@ -4,7 +4,7 @@
 // and xlsx files hold it.
 
 #include "export/SweepTable.h"
-#include "run/StudyEvaluator.h"
+#include "run/PointEvaluator.h"
 #include "run/Sweep.h"
 
 #include <array>
@@ -32,20 +32,20 @@ int pressureDecimals(const PressureUnit &unit);
 // the open area in %, the drop in `unit`), then "Total" with only the
 // total. Wire, opening, screen factor and kgf/cm2 drops carry the report's
 // decimals. Empty for a point that did not compute.
-std::vector<std::array<std::string, 1 + ScreenQuantities.size()>> studyTableTexts(const StudyPoint &point,
+std::vector<std::array<std::string, 1 + ScreenQuantities.size()>> studyTableTexts(const PointResult &point,
                                                                                  const PressureUnit &unit,
                                                                                  char separator);
 
 // The same table as CSV: a header of names with units, then the rows with
 // every number in its shortest exact form; a comma as the separator makes
 // ";" the delimiter.
-std::string studyTableCsv(const StudyPoint &point, const PressureUnit &unit, char separator);
+std::string studyTableCsv(const PointResult &point, const PressureUnit &unit, char separator);
 
 // The same table as a workbook of one sheet: the case's name and its inputs
 // (the texts read with `separator`) at the top as a sweep's sheets have
 // them, then a header with units and the rows, numbers stored as numbers.
 // Throws std::runtime_error with the user's message when it cannot be made.
 void writeStudyWorkbook(ByteSink &out, const std::string &caseName, const FieldTexts &texts, char separator,
-                        const StudyPoint &point, const PressureUnit &unit);
+                        const PointResult &point, const PressureUnit &unit);
 
 } // namespace sf

@@ -3,48 +3,21 @@
 #include "calc/InputFields.h"
 #include "export/PlotCurve.h"
 #include "export/XlsxBook.h"
-#include "run/StudyEvaluator.h"
+#include "run/PointEvaluator.h"
 
 #include <algorithm>
 #include <cmath>
-#include <condition_variable>
-#include <exception>
-#include <map>
-#include <mutex>
 #include <optional>
-#include <thread>
 
 namespace sf {
 
 namespace {
-
-// Points per unit of work: large enough that threads rarely meet, small
-// enough that the rows waiting to be written stay a few megabytes.
-constexpr std::uint64_t ChunkPoints = 2048;
 
 std::string unitSuffix(std::string_view unit)
 {
     std::string s(unit);
     std::replace(s.begin(), s.end(), '/', '_');
     return s;
-}
-
-// Screens in use at most: at each case's first point, or all twelve when
-// the pack itself is varied.
-int dropColumns(const SweepOptions &o)
-{
-    std::vector<Field> fields;
-    std::vector<double> first;
-    for (const Vary &v : o.vary) {
-        if (inputField(v.field).kind == FieldKind::ScreenCount || inputField(v.field).screen != 0)
-            return MaxScreens;
-        fields.push_back(v.field);
-        first.push_back(v.values.front());
-    }
-    int columns = 0;
-    for (const SweepCase &c : o.cases)
-        columns = std::max(columns, StudyEvaluator(c.texts, '.', fields, false).screensInUse(first));
-    return columns;
 }
 
 enum class ColumnKind { Case, Varied, Input, Total, Drop, WallShearRate, ApparentViscosity, Status, Warnings };
@@ -101,8 +74,8 @@ std::vector<Column> tableColumns(const SweepOptions &o, int screens)
 // One point as a row is written from it.
 struct Row {
     const std::string &caseName;
-    const std::vector<double> &values;
-    const StudyPoint &point;
+    std::span<const double> values;
+    const PointResult &point;
     const FilterCase *read; // the case as the point read it, null when it could not
     const std::string &warnings; // its finding codes, blank-separated
 };
@@ -139,7 +112,7 @@ public:
 
     std::optional<double> number(const Column &c, const Row &row) const
     {
-        const StudyPoint &p = row.point;
+        const PointResult &p = row.point;
         auto screen = [&](double ScreenResult::*quantity, double factor) -> std::optional<double> {
             if (!p.ok() || c.index >= static_cast<std::size_t>(p.screenCount))
                 return std::nullopt;
@@ -226,7 +199,7 @@ private:
 
     void jsonRow(std::string &out, const Row &row) const
     {
-        const StudyPoint &r = row.point;
+        const PointResult &r = row.point;
         out += "{\"case\":";
         appendJsonString(out, row.caseName);
         for (const Column &c : m_columns) {
@@ -331,55 +304,34 @@ struct PlotPoint {
     double x, y;
 };
 
-struct ChunkResult {
-    std::string rows;           // CSV and JSON Lines
+// What a worker makes of a chunk of points.
+struct TableChunk : SweepChunk {
+    std::string rows;            // CSV and JSON Lines
     std::vector<SheetRow> cells; // xlsx
     std::vector<PlotPoint> plot;
     std::uint64_t failed = 0;
 };
 
-// The grid, point by point: case, then the first key, then the second.
-class Grid {
+// The curves a plot keeps: per case, one for each value of the second key
+// that gets one. A point's grid curve is its case and its second value.
+class CurveChoice {
 public:
-    explicit Grid(const SweepOptions &o) : m_o(o)
-    {
-        m_first = o.vary[0].values.size();
-        m_second = o.vary.size() > 1 ? o.vary[1].values.size() : 1;
-        m_total = static_cast<std::uint64_t>(o.cases.size()) * m_first * m_second;
-    }
-    std::uint64_t size() const { return m_total; }
+    CurveChoice(const SweepOptions &o, const SweepGrid &grid) : m_o(o), m_second(grid.secondCount()) {}
 
-    // The point's case, its values and its curve.
-    std::size_t place(std::uint64_t point, std::vector<double> &values, std::size_t &curve) const
-    {
-        const std::uint64_t perCase = static_cast<std::uint64_t>(m_first) * m_second;
-        const auto caseIndex = static_cast<std::size_t>(point / perCase);
-        const std::uint64_t rest = point % perCase;
-        const auto i = static_cast<std::size_t>(rest / m_second);
-        const auto j = static_cast<std::size_t>(rest % m_second);
-        values[0] = m_o.vary[0].values[i];
-        if (m_o.vary.size() > 1)
-            values[1] = m_o.vary[1].values[j];
-        curve = caseIndex * m_second + j;
-        return caseIndex;
-    }
-
-    // The values of the second key that get a curve, and the curves: per
-    // case, one per such value.
+    // The values of the second key that get a curve, and the curves.
     std::size_t curveValues() const { return m_o.plotSecondValues.empty() ? m_second : m_o.plotSecondValues.size(); }
     std::size_t curves() const { return m_o.cases.size() * curveValues(); }
 
-    // The summary's curve of a grid curve (place's), if it gets one.
-    std::optional<std::size_t> plotCurve(std::size_t curve) const
+    // The summary's curve of a point, if its curve is kept.
+    std::optional<std::size_t> plotCurve(const SweepGrid::Place &place) const
     {
-        const std::size_t caseIndex = curve / m_second, j = curve % m_second;
         const std::vector<std::size_t> &kept = m_o.plotSecondValues;
         if (kept.empty())
-            return curve;
-        const auto it = std::lower_bound(kept.begin(), kept.end(), j);
-        if (it == kept.end() || *it != j)
+            return place.caseIndex * m_second + place.second;
+        const auto it = std::lower_bound(kept.begin(), kept.end(), place.second);
+        if (it == kept.end() || *it != place.second)
             return std::nullopt;
-        return caseIndex * kept.size() + static_cast<std::size_t>(it - kept.begin());
+        return place.caseIndex * kept.size() + static_cast<std::size_t>(it - kept.begin());
     }
 
     // The second key's value of the summary's curve i.
@@ -391,12 +343,11 @@ public:
 
 private:
     const SweepOptions &m_o;
-    std::size_t m_first = 0, m_second = 0;
-    std::uint64_t m_total = 0;
+    std::size_t m_second;
 };
 
 // The value a curve shows at a point that was computed, in the unit.
-std::optional<double> plotValue(const SweepOptions &o, const StudyPoint &r)
+std::optional<double> plotValue(const SweepOptions &o, const PointResult &r)
 {
     if (o.plotScreen == 0)
         return r.total * o.unit.perKgfCm2;
@@ -405,71 +356,72 @@ std::optional<double> plotValue(const SweepOptions &o, const StudyPoint &r)
     return r.screens[static_cast<std::size_t>(o.plotScreen - 1)].pressureDrop * o.unit.perKgfCm2;
 }
 
-// One thread's share: its own evaluators, one per case, keep their caches.
-class Worker {
+// Rows are made on the worker threads and written, with the plot's points,
+// on the calling thread in grid order.
+class TableWriter : public SweepConsumer {
 public:
-    Worker(const SweepOptions &o, const Grid &grid, const RowWriter &rows)
-        : m_o(o), m_grid(grid), m_rows(rows), m_evaluators(o.cases.size()), m_values(o.vary.size())
+    TableWriter(const SweepOptions &o, const RowWriter &rows, const CurveChoice &curves, ByteSink &out,
+                SheetWriter *sheets, std::vector<PlotCurve> &plotCurves, SweepSummary &summary)
+        : m_o(o), m_rows(rows), m_curves(curves), m_out(out), m_sheets(sheets), m_plotCurves(plotCurves),
+          m_summary(summary)
     {
-        for (const Vary &v : o.vary)
-            m_fields.push_back(v.field);
     }
 
-    ChunkResult compute(std::uint64_t first, std::uint64_t last)
+    std::unique_ptr<SweepChunk> newChunk(std::uint64_t points) const override
     {
-        ChunkResult out;
-        const bool sheet = m_o.format == TableFormat::Xlsx;
+        auto chunk = std::make_unique<TableChunk>();
         // A row of 16 numbers in their shortest forms is rarely longer.
-        if (!sheet)
-            out.rows.reserve(static_cast<std::size_t>(last - first) * 320 * (m_o.details || m_o.inputs ? 3 : 1));
-        for (std::uint64_t p = first; p < last; ++p) {
-            std::size_t curve = 0;
-            const std::size_t c = m_grid.place(p, m_values, curve);
-            if (!m_evaluators[c])
-                m_evaluators[c].emplace(m_o.cases[c].texts, '.', m_fields, m_o.details || m_o.cases[c].range.has_value());
-            StudyEvaluator &e = *m_evaluators[c];
-            const StudyPoint &computed = e.evaluate(m_values);
-            const StudyPoint *shown = &computed;
-            const bool read = computed.ok() || computed.step != RunStep::Reading;
-            FindingCodes found;
-            if (m_o.warnings && read) {
-                found = findingCodes(e.lastCase(), computed, m_o.cases[c].range);
-                if (m_o.refuseErrors && found.error && computed.ok()) {
-                    m_refused = computed;
-                    m_refused.status = PointStatus::Rejected;
-                    m_refused.message = "refused";
-                    shown = &m_refused;
-                }
-            }
-            const StudyPoint &r = *shown;
-            const Row row{m_o.cases[c].name, m_values, r, read ? &e.lastCase() : nullptr, found.codes};
-            if (sheet) {
-                out.cells.emplace_back();
-                out.cells.back().caseIndex = c;
-                m_rows.row(out.cells.back(), row);
-            } else {
-                m_rows.row(out.rows, row);
-            }
-            if (!r.ok()) {
-                ++out.failed;
-            } else if (m_o.keepPlotPoints) {
-                const std::optional<std::size_t> kept = m_grid.plotCurve(curve);
-                const std::optional<double> y = plotValue(m_o, r);
-                if (kept && y)
-                    out.plot.push_back({*kept, m_values[0], *y});
-            }
+        if (!m_sheets)
+            chunk->rows.reserve(static_cast<std::size_t>(points) * 320 * (m_o.details || m_o.inputs ? 3 : 1));
+        return chunk;
+    }
+
+    void add(SweepChunk &chunk, const SweepPoint &p) const override
+    {
+        TableChunk &out = static_cast<TableChunk &>(chunk);
+        const PointResult &r = p.result;
+        const std::size_t c = p.place.caseIndex;
+        const Row row{m_o.cases[c].name, p.values, r, p.read, p.findings};
+        if (m_sheets) {
+            out.cells.emplace_back();
+            out.cells.back().caseIndex = c;
+            m_rows.row(out.cells.back(), row);
+        } else {
+            m_rows.row(out.rows, row);
         }
-        return out;
+        if (!r.ok()) {
+            ++out.failed;
+        } else if (m_o.keepPlotPoints) {
+            const std::optional<std::size_t> kept = m_curves.plotCurve(p.place);
+            const std::optional<double> y = plotValue(m_o, r);
+            if (kept && y)
+                out.plot.push_back({*kept, p.values[0], *y});
+        }
+    }
+
+    void take(std::unique_ptr<SweepChunk> chunk, std::uint64_t done) override
+    {
+        const TableChunk &result = static_cast<const TableChunk &>(*chunk);
+        if (m_sheets)
+            for (const SheetRow &r : result.cells)
+                m_sheets->write(r);
+        else
+            m_out.write(result.rows);
+        m_summary.failed += result.failed;
+        for (const PlotPoint &p : result.plot)
+            m_plotCurves[p.curve].add(p.x, p.y);
+        if (m_o.progress)
+            m_o.progress(done, m_summary.points);
     }
 
 private:
     const SweepOptions &m_o;
-    const Grid &m_grid;
     const RowWriter &m_rows;
-    std::vector<std::optional<StudyEvaluator>> m_evaluators;
-    std::vector<Field> m_fields;
-    std::vector<double> m_values;
-    StudyPoint m_refused;
+    const CurveChoice &m_curves;
+    ByteSink &m_out;
+    SheetWriter *m_sheets;
+    std::vector<PlotCurve> &m_plotCurves;
+    SweepSummary &m_summary;
 };
 
 } // namespace
@@ -481,8 +433,9 @@ std::uint64_t sheetRows(const FieldTexts &texts, std::uint64_t points)
 
 SweepSummary runSweep(const SweepOptions &o, ByteSink &out)
 {
-    const Grid grid(o);
-    const RowWriter rows(o, dropColumns(o));
+    const SweepGrid grid(o.cases, o.vary);
+    const CurveChoice curves(o, grid);
+    const RowWriter rows(o, sweepScreens(o.cases, o.vary));
     std::optional<SheetWriter> sheets;
     if (o.format == TableFormat::Xlsx) {
         const std::uint64_t points = o.cases.empty() ? 0 : grid.size() / o.cases.size();
@@ -510,11 +463,11 @@ SweepSummary runSweep(const SweepOptions &o, ByteSink &out)
         // A range swept downwards is drawn from right to left.
         const bool leftward = xs.front() > xs.back();
         const double xFrom = leftward ? *hi : *lo, xTo = leftward ? *lo : *hi;
-        summary.curves.resize(grid.curves());
-        plotCurves.reserve(grid.curves());
+        summary.curves.resize(curves.curves());
+        plotCurves.reserve(curves.curves());
         for (std::size_t i = 0; i < summary.curves.size(); ++i) {
-            summary.curves[i].caseIndex = i / grid.curveValues();
-            summary.curves[i].secondValue = grid.secondValueOf(i);
+            summary.curves[i].caseIndex = i / curves.curveValues();
+            summary.curves[i].secondValue = curves.secondValueOf(i);
             plotCurves.emplace_back(xFrom, xTo, o.plotColumns, o.plotLevel);
         }
     }
@@ -524,95 +477,8 @@ SweepSummary runSweep(const SweepOptions &o, ByteSink &out)
         out.write(header);
     }
 
-    const std::uint64_t chunks = (grid.size() + ChunkPoints - 1) / ChunkPoints;
-    const unsigned threads = static_cast<unsigned>(std::max<std::uint64_t>(1, std::min<std::uint64_t>(o.threads, chunks)));
-    // Work may run this many chunks ahead of the writer, which bounds memory.
-    const std::uint64_t window = 4ull * threads;
-
-    std::mutex mutex;
-    std::condition_variable changed;
-    std::map<std::uint64_t, ChunkResult> done;
-    std::uint64_t next = 0;
-    std::uint64_t written = 0;
-    bool stop = false;
-    std::exception_ptr workerError;
-
-    auto work = [&] {
-        Worker worker(o, grid, rows);
-        for (;;) {
-            std::uint64_t chunk = 0;
-            {
-                std::unique_lock lock(mutex);
-                changed.wait(lock, [&] { return stop || next >= chunks || next < written + window; });
-                if (stop || next >= chunks)
-                    return;
-                chunk = next++;
-            }
-            ChunkResult result;
-            try {
-                const std::uint64_t first = chunk * ChunkPoints;
-                result = worker.compute(first, std::min(grid.size(), first + ChunkPoints));
-            } catch (...) {
-                std::lock_guard lock(mutex);
-                workerError = std::current_exception();
-                stop = true;
-                changed.notify_all();
-                return;
-            }
-            std::lock_guard lock(mutex);
-            done.emplace(chunk, std::move(result));
-            changed.notify_all();
-        }
-    };
-
-    std::vector<std::thread> pool;
-    pool.reserve(threads);
-    for (unsigned i = 0; i < threads; ++i)
-        pool.emplace_back(work);
-
-    auto finish = [&] {
-        {
-            std::lock_guard lock(mutex);
-            stop = true;
-        }
-        changed.notify_all();
-        for (std::thread &t : pool)
-            t.join();
-    };
-
-    try {
-        while (written < chunks) {
-            ChunkResult result;
-            {
-                std::unique_lock lock(mutex);
-                changed.wait(lock, [&] { return workerError || done.count(written) > 0; });
-                if (workerError)
-                    std::rethrow_exception(workerError);
-                auto it = done.find(written);
-                result = std::move(it->second);
-                done.erase(it);
-            }
-            if (sheets)
-                for (const SheetRow &r : result.cells)
-                    sheets->write(r);
-            else
-                out.write(result.rows);
-            summary.failed += result.failed;
-            for (const PlotPoint &p : result.plot)
-                plotCurves[p.curve].add(p.x, p.y);
-            {
-                std::lock_guard lock(mutex);
-                ++written;
-            }
-            changed.notify_all();
-            if (o.progress)
-                o.progress(std::min(grid.size(), written * ChunkPoints), grid.size());
-        }
-    } catch (...) {
-        finish();
-        throw;
-    }
-    finish();
+    TableWriter writer(o, rows, curves, out, sheets ? &*sheets : nullptr, plotCurves, summary);
+    computeSweep(grid, {o.details, o.warnings, o.refuseErrors, o.threads}, writer);
     for (std::size_t i = 0; i < plotCurves.size(); ++i) {
         summary.curves[i].points = plotCurves[i].points();
         summary.curves[i].crossings = plotCurves[i].crossings();

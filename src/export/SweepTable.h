@@ -32,12 +32,6 @@ public:
 // with units and one row per point, numbers stored as numbers.
 enum class TableFormat { Csv, JsonLines, Xlsx };
 
-struct SweepCase {
-    std::string name; // as the user named its file
-    FieldTexts texts;
-    std::optional<ValidityRange> range; // of its melt's fit, when it has one
-};
-
 struct SweepOptions {
     std::vector<SweepCase> cases;
     std::vector<Vary> vary; // one or two keys; the first is the outer loop
@@ -87,8 +81,8 @@ struct SweepSummary {
 };
 
 // Computes every point of the grid (cases x first key x second key, in that
-// order) on `threads` threads and writes a CSV header, then one row per
-// point to `out`, rows in grid order whatever the thread count. Memory stays bounded: rows are
+// order) on `threads` threads (computeSweep) and writes a CSV header, then
+// one row per point to `out`, rows in grid order whatever the thread count. Memory stays bounded: rows are
 // written as they are done; an xlsx workbook is built on disk and written to
 // `out` when complete. Throws what `out` throws, and std::runtime_error
 // before any point is computed when a case has more rows than a sheet holds.

@@ -4,7 +4,7 @@
 #include "export/TableText.h"
 #include "io/Utf8.h"
 #include "calc/InputFields.h"
-#include "run/StudyEvaluator.h"
+#include "run/PointEvaluator.h"
 
 #include <xlsxwriter.h>
 
@@ -192,8 +192,8 @@ namespace {
 // The inputs of a case as its single run reads them.
 std::vector<InputCell> inputsOf(const FieldTexts &texts, char separator)
 {
-    StudyEvaluator evaluator(texts, separator, {}, false);
-    const StudyPoint &p = evaluator.evaluate({});
+    PointEvaluator evaluator(texts, separator, {}, false);
+    const PointResult &p = evaluator.evaluate({});
     const bool read = p.ok() || p.step != RunStep::Reading;
     return caseInputs(texts, read ? &evaluator.lastCase() : nullptr);
 }

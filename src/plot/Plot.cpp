@@ -10,8 +10,6 @@
 #include <QPainter>
 #include <QSvgGenerator>
 
-#include <cstdio>
-#include <memory>
 
 namespace sf {
 
@@ -20,28 +18,6 @@ namespace {
 QString qs(const std::string &text)
 {
     return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
-}
-
-// Qt's notes about the platform (no runtime directory, and so on) are not
-// the user's business here; real failures show in the result.
-void quiet(QtMsgType type, const QMessageLogContext &, const QString &message)
-{
-    if (type == QtCriticalMsg || type == QtFatalMsg)
-        std::fprintf(stderr, "screenfilter-cli: %s\n", qPrintable(message));
-}
-
-// Charts live in a graphics scene, which needs an application object. The
-// offscreen platform draws without a display.
-std::unique_ptr<QApplication> application()
-{
-    if (QApplication::instance())
-        return nullptr;
-    qInstallMessageHandler(quiet);
-    qputenv("QT_QPA_PLATFORM", "offscreen");
-    static int argc = 1;
-    static char name[] = "screenfilter-cli";
-    static char *argv[] = {name, nullptr};
-    return std::make_unique<QApplication>(argc, argv);
 }
 
 } // namespace
@@ -53,7 +29,9 @@ std::string drawPlot(const PlotSpec &spec, const std::string &path, std::string 
     if (suffix != QLatin1String("svg") && suffix != QLatin1String("png"))
         return path + ": a plot is an .svg or a .png file";
 
-    const auto app = application();
+    // Charts live in a graphics scene, which needs an application object.
+    if (!qobject_cast<QApplication *>(QCoreApplication::instance()))
+        return path + ": a plot is drawn only within a Qt application";
     QChart *chart = makePlotChart(spec);
 
     QChartView view(chart);

@@ -68,7 +68,8 @@ std::vector<std::size_t> drawnStyleGroups(std::size_t count);
 
 // Draws the plot without a display as the picture that a file at `path`
 // (.svg or .png) holds, into `picture`; the caller writes the file.
-// Returns an empty string, or what went wrong for the user.
+// Returns an empty string, or what went wrong for the user. Needs the
+// program's QApplication (a program without one: PlotApplication).
 std::string drawPlot(const PlotSpec &spec, const std::string &path, std::string &picture);
 
 } // namespace sf

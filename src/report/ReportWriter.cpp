@@ -1,7 +1,7 @@
 #include "ReportWriter.h"
 
 #include "FormatFixed.h"
-#include "calc/ExtendedMath.h"
+#include "calc/Errors.h"
 #include "calc/ShortString.h"
 #include "io/TextFile.h"
 
@@ -100,7 +100,7 @@ struct ReportLines {
 
 // Into a TextFile or ReportLines.
 template <class Lines>
-void writeBody(Lines &file, const FilterCase &c, char separator)
+void writeBody(Lines &file, const FilterCase &c, const PackTotal &total, char separator)
 {
     file.writeLine("");
     file.writeLine("");
@@ -115,32 +115,19 @@ void writeBody(Lines &file, const FilterCase &c, char separator)
     file.writeLine(ColumnUnits);
     file.writeLine(Rule);
 
-    // Each row is written before its drop is added, so an overflowing total
-    // leaves that row's block to reach the file.
-    double total = 0;
+    // The sum ends at the row whose drop takes it beyond a double, so that
+    // row is the last to reach the file.
     for (int i = 0; i < c.ScreenCount; ++i) {
         file.writeLine(screenRow(i + 1, c.Screens[i], separator));
-        total = addPressDrop(total, c.Screens[i].PressDrop);
+        if (total.overflowScreen == i + 1)
+            throw OverflowError();
     }
 
     file.writeLine(Rule);
-    file.writeLine(std::string(TotalLabel) + FormatColumn(6, 2, total, separator));
+    file.writeLine(std::string(TotalLabel) + FormatColumn(6, 2, total.value, separator));
 }
 
 } // namespace
-
-double addPressDrop(double total, double drop)
-{
-    return ext::store(ext::add(total, drop));
-}
-
-double TotalPressDrop(const FilterCase &c)
-{
-    double total = 0;
-    for (int i = 0; i < c.ScreenCount; ++i)
-        total = addPressDrop(total, c.Screens[i].PressDrop);
-    return total;
-}
 
 bool startsLikeReport(std::string_view bytes)
 {
@@ -150,26 +137,27 @@ bool startsLikeReport(std::string_view bytes)
     return false;
 }
 
-ReportResult WriteReport(const FilterCase &c, int directory, const std::string &fileName, char separator)
+ReportResult WriteReport(const FilterCase &c, const PackTotal &total, int directory, const std::string &fileName,
+                         char separator)
 {
     // The file object closes whatever is still open when an error leaves.
     TextFile file;
     if (file.rewrite(directory, fileName) != 0)
         return ReportResult::CannotCreate;
-    WriteReport(c, file, separator);
+    WriteReport(c, total, file, separator);
     return ReportResult::Written;
 }
 
-void WriteReport(const FilterCase &c, TextFile &file, char separator)
+void WriteReport(const FilterCase &c, const PackTotal &total, TextFile &file, char separator)
 {
-    writeBody(file, c, separator);
+    writeBody(file, c, total, separator);
     file.close();
 }
 
-std::string reportText(const FilterCase &c, char separator)
+std::string reportText(const FilterCase &c, const PackTotal &total, char separator)
 {
     ReportLines lines;
-    writeBody(lines, c, separator);
+    writeBody(lines, c, total, separator);
     return std::move(lines.bytes);
 }
 

@@ -15,12 +15,12 @@ void Calculator::Calculate(RunHost &host)
     try {
         const FieldTexts texts = host.fieldTexts();
         const int directory = host.saveDirectory();
-        const RunOutcome outcome = runCase(texts, m_separator, [&](const FilterCase &c) {
+        const RunOutcome outcome = runCase(texts, m_separator, [&](const FilterCase &c, const PackTotal &total) {
             // The name is taken only now, after the calculation has
             // succeeded; nothing can have changed the field since the texts
             // were read.
             m_reportFileName = texts[Field::SaveFileName];
-            return WriteReport(c, directory, m_reportFileName.str(), m_separator);
+            return WriteReport(c, total, directory, m_reportFileName.str(), m_separator);
         });
         switch (outcome.kind) {
         case RunOutcome::Kind::Rejected:

@@ -1,6 +1,6 @@
 #include "CaseRun.h"
 
-#include "run/StudyEvaluator.h"
+#include "run/PointEvaluator.h"
 #include "calc/ShortString.h"
 #include "io/ErrorBoxText.h"
 #include "io/TextFile.h"
@@ -13,8 +13,18 @@ namespace sf {
 RunOutcome runCase(const FieldTexts &texts, char separator, const ReportStep &writeReport)
 {
     try {
-        StudyEvaluator evaluator(texts, separator, {}, false);
-        const StudyPoint &point = evaluator.evaluate({});
+        PointEvaluator evaluator(texts, separator, {}, false);
+        const PointResult &point = evaluator.evaluate({});
+        return reportPoint(point, evaluator.lastCase(), evaluator.lastTotal(), writeReport);
+    } catch (const std::exception &e) {
+        return {RunOutcome::Kind::Failed, errorText(e)};
+    }
+}
+
+RunOutcome reportPoint(const PointResult &point, const FilterCase &computed, const PackTotal &total,
+                       const ReportStep &writeReport)
+{
+    try {
         if (point.status == PointStatus::Rejected)
             return {RunOutcome::Kind::Rejected, point.message};
         // A total beyond the double range ends the report part-way, where
@@ -22,7 +32,7 @@ RunOutcome runCase(const FieldTexts &texts, char separator, const ReportStep &wr
         if (point.status == PointStatus::Failed && point.step != RunStep::Total)
             return {RunOutcome::Kind::Failed, point.message};
         // A report that could not be created is not a success.
-        if (writeReport(evaluator.lastCase()) == ReportResult::CannotCreate)
+        if (writeReport(computed, total) == ReportResult::CannotCreate)
             return {RunOutcome::Kind::CannotCreate, std::string(FileOpenMessage)};
         return {RunOutcome::Kind::Written, {}};
     } catch (const std::exception &e) {
@@ -32,9 +42,9 @@ RunOutcome runCase(const FieldTexts &texts, char separator, const ReportStep &wr
 
 ReportStep reportToFile(std::string path, char separator, std::string &failure)
 {
-    return [path = std::move(path), separator, &failure](const FilterCase &c) {
+    return [path = std::move(path), separator, &failure](const FilterCase &c, const PackTotal &total) {
         FileCalls system;
-        const WriteResult written = writeWholeFile(path, reportText(c, separator), system);
+        const WriteResult written = writeWholeFile(path, reportText(c, total, separator), system);
         if (written.ok())
             return ReportResult::Written;
         failure = writeFailureText(path, written);
@@ -44,10 +54,10 @@ ReportStep reportToFile(std::string path, char separator, std::string &failure)
 
 ReportStep reportToDescriptor(int fd, char separator)
 {
-    return [fd, separator](const FilterCase &c) {
+    return [fd, separator](const FilterCase &c, const PackTotal &total) {
         TextFile out;
         out.assign(fd);
-        WriteReport(c, out, separator);
+        WriteReport(c, total, out, separator);
         return ReportResult::Written;
     };
 }

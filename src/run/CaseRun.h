@@ -4,6 +4,7 @@
 #include "calc/FieldTexts.h"
 #include "calc/FilterCase.h"
 #include "report/ReportWriter.h"
+#include "run/PointEvaluator.h"
 
 #include <exception>
 #include <functional>
@@ -24,7 +25,7 @@ struct RunOutcome {
 };
 
 // Writes the report of a computed case wherever the caller wants it.
-using ReportStep = std::function<ReportResult(const FilterCase &)>;
+using ReportStep = std::function<ReportResult(const FilterCase &, const PackTotal &)>;
 
 // The steps of the Calculate command from the field texts to the report:
 // read them with `separator` as the decimal separator, shift the viscosity,
@@ -32,6 +33,11 @@ using ReportStep = std::function<ReportResult(const FilterCase &)>;
 // failed step runs. The window and the command-line program both run cases
 // through here, so both answer the same texts with the same bytes and words.
 RunOutcome runCase(const FieldTexts &texts, char separator, const ReportStep &writeReport);
+
+// The steps of runCase after the computation, for a case computed already:
+// `point` as the evaluator gave it, `computed` and `total` as it left them.
+RunOutcome reportPoint(const PointResult &point, const FilterCase &computed, const PackTotal &total,
+                       const ReportStep &writeReport);
 
 // Report steps for a front end, both in the report's own format with
 // `separator` as its decimal separator. To the file at `path` (relative

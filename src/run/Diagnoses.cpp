@@ -107,7 +107,7 @@ namespace {
 // value as the case holds it. A finding about a computed value (a screen's
 // shear rate) gives that value; the others concern the field's own.
 template <typename Value, typename Text, typename Emit>
-void checkValues(const Value &v, const Text &text, int count, const StudyPoint *point,
+void checkValues(const Value &v, const Text &text, int count, const PointResult *point,
                  const std::optional<ValidityRange> &range, const Emit &emit)
 {
     for (Field f : {Field::FlowRate, Field::ScreenDiameter, Field::Density, Field::StandardViscosity,
@@ -178,7 +178,7 @@ void checkValues(const Value &v, const Text &text, int count, const StudyPoint *
 
 } // namespace
 
-std::vector<Finding> diagnose(const FieldTexts &texts, char separator, const StudyPoint *point,
+std::vector<Finding> diagnose(const FieldTexts &texts, char separator, const PointResult *point,
                               const std::optional<ValidityRange> &range)
 {
     Diagnosis d(texts, separator);
@@ -232,7 +232,7 @@ std::vector<Finding> diagnose(const FieldTexts &texts, char separator, const Stu
     return d.take();
 }
 
-FindingCodes findingCodes(const FilterCase &c, const StudyPoint &point, const std::optional<ValidityRange> &range)
+FindingCodes findingCodes(const FilterCase &c, const PointResult &point, const std::optional<ValidityRange> &range)
 {
     auto value = [&c](Field f) -> std::optional<double> {
         const InputField &field = inputField(f);
@@ -254,7 +254,7 @@ FindingCodes findingCodes(const FilterCase &c, const StudyPoint &point, const st
     return found;
 }
 
-Finding faultFinding(const StudyPoint &point)
+Finding faultFinding(const PointResult &point)
 {
     const std::string screen = "screens." + std::to_string(point.faultScreen);
     const std::string at = "at screen " + std::to_string(point.faultScreen);

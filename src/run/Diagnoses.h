@@ -6,7 +6,7 @@
 // the study window do.
 
 #include "calc/FieldTexts.h"
-#include "run/StudyEvaluator.h"
+#include "run/PointEvaluator.h"
 
 #include <optional>
 #include <string>
@@ -44,22 +44,22 @@ constexpr double SmallOpenArea = 0.15;
 // The findings of a case: its texts read with `separator`, and, when it was
 // computed, its point (with details, for the shear-rate range). Errors come
 // first, in the order of the fields, then warnings, then notes.
-std::vector<Finding> diagnose(const FieldTexts &texts, char separator, const StudyPoint *point = nullptr,
+std::vector<Finding> diagnose(const FieldTexts &texts, char separator, const PointResult *point = nullptr,
                               const std::optional<ValidityRange> &range = std::nullopt);
 
 // The codes of a computed point's value findings, blank-separated, each
 // once, in the order diagnose() would give them (a sweep's warnings column).
-// `c` is the case as the evaluator left it (StudyEvaluator::lastCase()).
+// `c` is the case as the evaluator left it (PointEvaluator::lastCase()).
 struct FindingCodes {
     std::string codes;
     bool error = false; // one of them is an error
 };
-FindingCodes findingCodes(const FilterCase &c, const StudyPoint &point,
+FindingCodes findingCodes(const FilterCase &c, const PointResult &point,
                           const std::optional<ValidityRange> &range = std::nullopt);
 
 // The finding that says where a point's arithmetic stopped, when no check
 // of the inputs explains it: its step and screen as a key.
-Finding faultFinding(const StudyPoint &point);
+Finding faultFinding(const PointResult &point);
 
 const char *severityName(Severity s); // "error", "warning", "note"
 

@@ -90,7 +90,7 @@ private:
     Field m_key;
     PressureLimit m_limit;
     SolveRange m_range;
-    StudyEvaluator m_evaluator;
+    PointEvaluator m_evaluator;
     SolveAnswer m_answer;
 };
 
@@ -98,7 +98,7 @@ std::optional<double> Search::measure(double v)
 {
     ++m_answer.evaluations;
     const double value[] = {v};
-    const StudyPoint &point = m_evaluator.evaluate(value);
+    const PointResult &point = m_evaluator.evaluate(value);
     std::string why;
     if (!point.ok()) {
         // What is physically wrong there says more than the arithmetic's words.
@@ -261,7 +261,7 @@ SolveAnswer Search::run()
     m_answer.measureLo = mLo;
     m_answer.measureHi = mHi;
     // The two points again, with each screen's details for the diagnoses.
-    StudyEvaluator detailed(m_texts, m_separator, {m_key}, true);
+    PointEvaluator detailed(m_texts, m_separator, {m_key}, true);
     const double loValue[] = {m_answer.lo}, hiValue[] = {m_answer.hi};
     m_answer.atLo = detailed.evaluate(loValue);
     m_answer.atHi = detailed.evaluate(hiValue);

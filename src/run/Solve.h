@@ -8,7 +8,7 @@
 
 #include "calc/FieldTexts.h"
 #include "run/Limit.h"
-#include "run/StudyEvaluator.h"
+#include "run/PointEvaluator.h"
 
 #include <optional>
 #include <string>
@@ -41,13 +41,13 @@ struct SolveAnswer {
     std::string message;                 // English, names the key and range, when not Found
     // Found: the points at lo and hi, with details (for diagnoses). Fault:
     // atLo is the point that stopped.
-    StudyPoint atLo, atHi;
+    PointResult atLo, atHi;
     int evaluations = 0; // runs of the case the search took
 
     // The side of the pair where the limit is met: the answer to quote.
     double within() const { return metAtLo() ? lo : hi; }
     double measureWithin() const { return metAtLo() ? measureLo : measureHi; }
-    const StudyPoint &pointWithin() const { return metAtLo() ? atLo : atHi; }
+    const PointResult &pointWithin() const { return metAtLo() ? atLo : atHi; }
     bool metAtLo() const { return rises; }
 };
 

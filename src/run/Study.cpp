@@ -1,5 +1,6 @@
 #include "run/Study.h"
 
+#include "run/CasePoint.h"
 #include "run/Sweep.h"
 
 #include <algorithm>
@@ -26,21 +27,19 @@ std::vector<double> studyFlowRates(double from, double to)
 Study computeStudy(const StudyRequest &request)
 {
     Study study;
-    StudyEvaluator single(request.texts, request.separator, {}, true);
-    study.point = single.evaluate({});
-    study.findings = diagnose(request.texts, request.separator, &study.point, request.range);
+    CasePoint single = evaluateCase(request.texts, request.separator, request.range);
+    study.point = single.point;
+    study.findings = std::move(single.findings);
     if (!study.point.ok()) {
-        const bool explained = std::any_of(study.findings.begin(), study.findings.end(),
-                                           [](const Finding &f) { return f.severity == Severity::Error; });
-        if (!explained)
-            study.findings.insert(study.findings.begin(), faultFinding(study.point));
+        if (single.fault)
+            study.findings.insert(study.findings.begin(), *single.fault);
         return study;
     }
 
-    study.flowRate = single.lastCase().FlowRate;
-    study.temperature = single.lastCase().Temperature;
+    study.flowRate = single.computed.FlowRate;
+    study.temperature = single.computed.Temperature;
     // Temperature outer, so the evaluator shifts the melt once per curve.
-    StudyEvaluator curves(request.texts, request.separator, {Field::Temperature, Field::FlowRate}, false);
+    PointEvaluator curves(request.texts, request.separator, {Field::Temperature, Field::FlowRate}, false);
     const std::vector<double> rates = request.flowRange
                                           ? studyFlowRates(request.flowRange->first, request.flowRange->second)
                                           : studyFlowRates(study.flowRate);
@@ -56,7 +55,7 @@ Study computeStudy(const StudyRequest &request)
         curve.points.reserve(rates.size());
         for (double q : rates) {
             const std::array<double, 2> values{curve.temperature, q};
-            const StudyPoint &p = curves.evaluate(values);
+            const PointResult &p = curves.evaluate(values);
             if (p.ok() && std::isfinite(p.total))
                 curve.points.emplace_back(q, p.total);
         }

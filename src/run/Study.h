@@ -3,14 +3,14 @@
 // What the study window shows for the field texts as they stand: the case's
 // point with every screen's details, its findings, and the total pressure
 // drop against flow rate around the operating point at three temperatures.
-// Everything is computed through the study evaluator, so each number is the
+// Everything is computed through the point evaluator, so each number is the
 // one a single run of that case would give.
 
 #include "calc/FieldTexts.h"
 #include "run/Diagnoses.h"
 #include "run/Limit.h"
 #include "run/Solve.h"
-#include "run/StudyEvaluator.h"
+#include "run/PointEvaluator.h"
 
 #include <optional>
 #include <utility>
@@ -49,7 +49,7 @@ struct StudyCurve {
 };
 
 struct Study {
-    StudyPoint point; // the case as a run computes it, with details
+    PointResult point; // the case as a run computes it, with details
     // diagnose()'s findings; when the point stopped and no error among them
     // says why, the finding of where its arithmetic stopped comes first.
     std::vector<Finding> findings;

@@ -7,6 +7,11 @@
 #include <bit>
 #include <charconv>
 #include <cmath>
+#include <condition_variable>
+#include <exception>
+#include <map>
+#include <mutex>
+#include <thread>
 
 namespace sf {
 
@@ -92,6 +97,180 @@ Vary parseVary(std::string_view spec)
             if (v != std::floor(v))
                 throw UsageError("--vary " + std::string(spec) + ": the number of screens takes whole numbers");
     return vary;
+}
+
+SweepGrid::SweepGrid(const std::vector<SweepCase> &cases, const std::vector<Vary> &vary)
+    : m_cases(cases), m_vary(vary)
+{
+    m_first = vary.empty() ? 0 : vary[0].values.size();
+    m_second = vary.size() > 1 ? vary[1].values.size() : 1;
+    m_size = static_cast<std::uint64_t>(cases.size()) * m_first * m_second;
+}
+
+SweepGrid::Place SweepGrid::place(std::uint64_t point) const
+{
+    const std::uint64_t perCase = static_cast<std::uint64_t>(m_first) * m_second;
+    const std::uint64_t rest = point % perCase;
+    return {static_cast<std::size_t>(point / perCase), static_cast<std::size_t>(rest / m_second),
+            static_cast<std::size_t>(rest % m_second)};
+}
+
+int sweepScreens(const std::vector<SweepCase> &cases, const std::vector<Vary> &vary)
+{
+    std::vector<Field> fields;
+    std::vector<double> first;
+    for (const Vary &v : vary) {
+        if (inputField(v.field).kind == FieldKind::ScreenCount || inputField(v.field).screen != 0)
+            return MaxScreens;
+        fields.push_back(v.field);
+        first.push_back(v.values.front());
+    }
+    int screens = 0;
+    for (const SweepCase &c : cases)
+        screens = std::max(screens, PointEvaluator(c.texts, '.', fields, false).screensInUse(first));
+    return screens;
+}
+
+namespace {
+
+// One thread's share: its own evaluators, one per case, keep their caches.
+class SweepWorker {
+public:
+    SweepWorker(const SweepGrid &grid, const SweepWork &work, const SweepConsumer &consumer)
+        : m_grid(grid), m_work(work), m_consumer(consumer), m_evaluators(grid.cases().size()),
+          m_values(grid.vary().size())
+    {
+        for (const Vary &v : grid.vary())
+            m_fields.push_back(v.field);
+    }
+
+    std::unique_ptr<SweepChunk> compute(std::uint64_t first, std::uint64_t last)
+    {
+        std::unique_ptr<SweepChunk> chunk = m_consumer.newChunk(last - first);
+        const std::vector<SweepCase> &cases = m_grid.cases();
+        const std::vector<Vary> &vary = m_grid.vary();
+        for (std::uint64_t p = first; p < last; ++p) {
+            const SweepGrid::Place place = m_grid.place(p);
+            m_values[0] = vary[0].values[place.first];
+            if (vary.size() > 1)
+                m_values[1] = vary[1].values[place.second];
+            const SweepCase &c = cases[place.caseIndex];
+            std::optional<PointEvaluator> &evaluator = m_evaluators[place.caseIndex];
+            if (!evaluator)
+                evaluator.emplace(c.texts, '.', m_fields, m_work.details || c.range.has_value());
+            const PointResult &computed = evaluator->evaluate(m_values);
+            const PointResult *shown = &computed;
+            // Past reading, the case holds every value the point took.
+            const bool read = computed.ok() || computed.step != RunStep::Reading;
+            FindingCodes found;
+            if (m_work.findings && read) {
+                found = findingCodes(evaluator->lastCase(), computed, c.range);
+                if (m_work.refuseErrors && found.error && computed.ok()) {
+                    m_refused = computed;
+                    m_refused.status = PointStatus::Rejected;
+                    m_refused.message = "refused";
+                    shown = &m_refused;
+                }
+            }
+            m_consumer.add(*chunk, {p, place, m_values, *shown, read ? &evaluator->lastCase() : nullptr, found.codes});
+        }
+        return chunk;
+    }
+
+private:
+    const SweepGrid &m_grid;
+    const SweepWork &m_work;
+    const SweepConsumer &m_consumer;
+    std::vector<std::optional<PointEvaluator>> m_evaluators;
+    std::vector<Field> m_fields;
+    std::vector<double> m_values;
+    PointResult m_refused;
+};
+
+} // namespace
+
+void computeSweep(const SweepGrid &grid, const SweepWork &work, SweepConsumer &consumer)
+{
+    const std::uint64_t chunks = (grid.size() + SweepChunkPoints - 1) / SweepChunkPoints;
+    const unsigned threads =
+        static_cast<unsigned>(std::max<std::uint64_t>(1, std::min<std::uint64_t>(work.threads, chunks)));
+    const std::uint64_t window = 4ull * threads;
+
+    std::mutex mutex;
+    std::condition_variable changed;
+    std::map<std::uint64_t, std::unique_ptr<SweepChunk>> done;
+    std::uint64_t next = 0;
+    std::uint64_t taken = 0;
+    bool stop = false;
+    std::exception_ptr workerError;
+
+    auto run = [&] {
+        SweepWorker worker(grid, work, consumer);
+        for (;;) {
+            std::uint64_t chunk = 0;
+            {
+                std::unique_lock lock(mutex);
+                changed.wait(lock, [&] { return stop || next >= chunks || next < taken + window; });
+                if (stop || next >= chunks)
+                    return;
+                chunk = next++;
+            }
+            std::unique_ptr<SweepChunk> result;
+            try {
+                const std::uint64_t first = chunk * SweepChunkPoints;
+                result = worker.compute(first, std::min(grid.size(), first + SweepChunkPoints));
+            } catch (...) {
+                std::lock_guard lock(mutex);
+                workerError = std::current_exception();
+                stop = true;
+                changed.notify_all();
+                return;
+            }
+            std::lock_guard lock(mutex);
+            done.emplace(chunk, std::move(result));
+            changed.notify_all();
+        }
+    };
+
+    std::vector<std::thread> pool;
+    pool.reserve(threads);
+    for (unsigned i = 0; i < threads; ++i)
+        pool.emplace_back(run);
+
+    auto finish = [&] {
+        {
+            std::lock_guard lock(mutex);
+            stop = true;
+        }
+        changed.notify_all();
+        for (std::thread &t : pool)
+            t.join();
+    };
+
+    try {
+        while (taken < chunks) {
+            std::unique_ptr<SweepChunk> result;
+            {
+                std::unique_lock lock(mutex);
+                changed.wait(lock, [&] { return workerError || done.count(taken) > 0; });
+                if (workerError)
+                    std::rethrow_exception(workerError);
+                auto it = done.find(taken);
+                result = std::move(it->second);
+                done.erase(it);
+            }
+            consumer.take(std::move(result), std::min(grid.size(), (taken + 1) * SweepChunkPoints));
+            {
+                std::lock_guard lock(mutex);
+                ++taken;
+            }
+            changed.notify_all();
+        }
+    } catch (...) {
+        finish();
+        throw;
+    }
+    finish();
 }
 
 } // namespace sf

@@ -67,6 +67,7 @@ signals:
     // The user chose another unit or limit.
     void studyEdited();
 
+public:
     // Asks for the file an export writes to, starting from `suggested`;
     // empty means no. Tests replace the file dialog with this.
     using FileChooser = std::function<QString(const QString &title, const QString &filters, const QString &suggested)>;

@@ -171,6 +171,8 @@ TEST(CliOutputs, PlacementOfReportsTablesAndPlots)
         {{"run", "cases/up.sfcase", "-o", "mine.txt"}, 0, "", "mine.txt"},
         {{"run", "cases/abs.sfcase"}, 2, "cases/abs.sfcase: its report <root>/abs.txt is outside the case's folder" + std::string(refused), nullptr},
         {{"run", "cases/abs.sfcase", "--allow-outside"}, 0, "", "abs.txt"},
+        {{"run", "abs.sfcase"}, 2, "abs.sfcase: its report <root>/abs.txt is outside the case's folder" + std::string(refused), nullptr},
+        {{"run", "up.sfcase"}, 2, "up.sfcase: its report <parent>/up.txt is outside the case's folder" + std::string(refused), nullptr},
         {{"run", "cases/self.sfcase"}, 2,
          "cases/self.sfcase's report cases/self.sfcase would overwrite the case file cases/self.sfcase; name another file for it\n", nullptr},
         {{"run", "cases/a.sfcase", "-o", "cases/a.sfcase"}, 2,
@@ -217,6 +219,8 @@ TEST(CliOutputs, PlacementOfReportsTablesAndPlots)
         fs::create_hard_link("cases/hard.sfcase", "cases/hard-link.txt");
         fs::copy_file("cases/same1.sfcase", "same1.sfcase");
         fs::copy_file("cases/same2.sfcase", "same2.sfcase");
+        fs::copy_file("cases/abs.sfcase", "abs.sfcase");
+        fs::copy_file("cases/up.sfcase", "up.sfcase");
         const std::string before = tree();
 
         const test::ProcessResult r = cli(row.args);
@@ -224,6 +228,8 @@ TEST(CliOutputs, PlacementOfReportsTablesAndPlots)
         std::string err = row.err;
         if (const std::size_t at = err.find("<root>"); at != std::string::npos)
             err.replace(at, 6, root);
+        if (const std::size_t at = err.find("<parent>"); at != std::string::npos)
+            err.replace(at, 8, fs::path(root).parent_path().string());
         EXPECT_EQ(r.err, err);
         if (row.written) {
             EXPECT_EQ(readBytes(row.written), test::goldenReport());

@@ -3,6 +3,7 @@
 #include "RunCommand.h"
 #include "SolveCommand.h"
 #include "SweepCommand.h"
+#include "plot/PlotApplication.h"
 #include "support/Files.h"
 #include "support/TempDir.h"
 
@@ -59,7 +60,7 @@ file = "result.txt"
 // thing wrong.
 void writeCases()
 {
-    const std::string study = "\n[study]\npressure_unit = \"bar\"\nlimit = \"total=60bar\"\nfind = \"flow_rate\"\n"
+    const std::string study = "\n[study]\npressure_unit = \"bar\"\nlimit = \"total=10bar\"\nfind = \"flow_rate\"\n"
                               "temperatures = [195, 210, 225]\nflow_rate_from = 100\nflow_rate_to = 250\n";
     test::writeBytes("plain.sfcase", Case);
     test::writeBytes("asked.sfcase", Case + study);
@@ -80,13 +81,13 @@ TEST(StudyCommand, SolveTakesWhatTheOptionsLeaveOutFromTheStudy)
         std::vector<std::string> out, err;
     } rows[] = {
         {"both from the study", {{"asked.sfcase"}, "", "", {}, "text"}, 0,
-         {"asked.sfcase: flow_rate = 1.27", " kg/hr: total 60 bar, limit 60 bar (rises with flow_rate)\n"}, {}},
-        {"the limit given wins", {{"asked.sfcase"}, "", "total=150bar", {}, "text"}, 0,
-         {"asked.sfcase: flow_rate = 9.01", "limit 150 bar"}, {}},
+         {"asked.sfcase: flow_rate = ", " kg/hr: total 10 bar, limit 10 bar (rises with flow_rate)\n"}, {}},
+        {"the limit given wins", {{"asked.sfcase"}, "", "total=20bar", {}, "text"}, 0,
+         {"asked.sfcase: flow_rate = ", "limit 20 bar (rises with flow_rate)\n"}, {}},
         {"the key given wins", {{"asked.sfcase"}, "process.temperature", "", {}, "text"}, 0,
-         {"asked.sfcase: process.temperature = ", "limit 60 bar (falls with process.temperature)"}, {}},
+         {"asked.sfcase: process.temperature = ", "limit 10 bar (falls with process.temperature)"}, {}},
         {"a range for the study's key", {{"asked.sfcase"}, "", "", std::string("1:1.2"), "text"}, 1, {},
-         {"asked.sfcase: process.flow_rate: the total stays below the limit of 60 bar from 1 to 1.2 kg/hr"}},
+         {"asked.sfcase: process.flow_rate: the total stays below the limit of 10 bar from 1 to 1.2 kg/hr"}},
         {"no study, no key", {{"plain.sfcase"}, "", "total=1bar", {}, "text"}, 2, {},
          {"plain.sfcase: no key to find: give --find KEY, or find = \"KEY\" in the case's [study]"}},
         {"no study, no limit", {{"plain.sfcase"}, "flow_rate", "", {}, "text"}, 2, {},
@@ -115,7 +116,7 @@ TEST(StudyCommand, SolveTakesWhatTheOptionsLeaveOutFromTheStudy)
 
     // The study's question answers as the same question asked in options.
     const Said fromStudy = said([] { return runSolveCommand({{"asked.sfcase"}, "", "", {}, "text"}); });
-    const Said given = said([] { return runSolveCommand({{"asked.sfcase"}, "flow_rate", "total=60bar", {}, "text"}); });
+    const Said given = said([] { return runSolveCommand({{"asked.sfcase"}, "flow_rate", "total=10bar", {}, "text"}); });
     EXPECT_EQ(fromStudy.out, given.out);
 }
 
@@ -123,6 +124,9 @@ TEST(StudyCommand, SweepWithoutVarySweepsTheStudysChart)
 {
     test::ScopedTempCwd cwd;
     writeCases();
+    char name[] = "screenfilter-cli";
+    char *argv[] = {name, nullptr};
+    PlotApplication plots(1, argv); // no plot is drawn: Qt is never started
     auto sweep = [](std::vector<std::string> cases, std::optional<std::string> units = {}) {
         SweepCommandOptions o;
         o.cases = std::move(cases);
@@ -144,7 +148,7 @@ TEST(StudyCommand, SweepWithoutVarySweepsTheStudysChart)
          ""},
         {"a unit given wins", sweep({"asked.sfcase"}, "psi"), 0, {"case,flow_rate,temperature,total_psi,"}, ""},
         {"no study: a quarter to twice the flow rate, 20 degrees either side", sweep({"plain.sfcase"}), 0,
-         {"case,flow_rate,temperature,total_kgf/cm2,", "plain.sfcase,14.375,270,", "plain.sfcase,14.375,290,",
+         {"case,flow_rate,temperature,total_kgf_cm2,", "plain.sfcase,14.375,270,", "plain.sfcase,14.375,290,",
           "plain.sfcase,115,310,"},
          ""},
         {"two cases asking for different charts", sweep({"plain.sfcase", "asked.sfcase"}), 2, {},
@@ -153,7 +157,7 @@ TEST(StudyCommand, SweepWithoutVarySweepsTheStudysChart)
     };
     for (const auto &row : rows) {
         std::filesystem::remove("out.csv");
-        const Said s = said([&] { return runSweepCommand(row.options); });
+        const Said s = said([&] { return runSweepCommand(row.options, plots); });
         SCOPED_TRACE(std::string(row.name) + "\nerr: " + s.err);
         EXPECT_EQ(s.exitCode, row.exitCode);
         EXPECT_TRUE(contains(s.err, row.err)) << row.err;
@@ -171,7 +175,7 @@ TEST(StudyCommand, SweepWithoutVarySweepsTheStudysChart)
             EXPECT_EQ(picked[i].substr(0, row.table[i].size()), row.table[i]);
     }
     // Evenly spaced, both ends included: 100 + 150/96 is the second flow rate.
-    EXPECT_TRUE(said([&] { return runSweepCommand(sweep({"asked.sfcase"})); }).exitCode == 0);
+    EXPECT_TRUE(said([&] { return runSweepCommand(sweep({"asked.sfcase"}), plots); }).exitCode == 0);
     EXPECT_TRUE(contains(test::readBytes("out.csv"), "\nasked.sfcase,101.5625,195,"));
 }
 

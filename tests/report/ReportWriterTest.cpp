@@ -3,6 +3,7 @@
 #include "io/ErrorBoxText.h"
 #include "io/IoErrors.h"
 #include "report/ReportWriter.h"
+#include "run/PackTotal.h"
 #include "support/DefaultCase.h"
 #include "support/Faults.h"
 #include "support/Files.h"
@@ -37,8 +38,15 @@ std::vector<std::string> lines(const std::string &bytes)
 
 std::string writeAndRead(const FilterCase &c, const std::string &name = "result.txt", char separator = '.')
 {
-    EXPECT_EQ(WriteReport(c, AT_FDCWD, name, separator), ReportResult::Written);
+    EXPECT_EQ(WriteReport(c, totalPressureDrop(c), AT_FDCWD, name, separator), ReportResult::Written);
     return test::readBytes(name);
+}
+
+// The worked example's report, with "." as the separator.
+ReportResult writeDefault(const std::string &name)
+{
+    const FilterCase c = computedDefaultCase();
+    return WriteReport(c, totalPressureDrop(c), AT_FDCWD, name, '.');
 }
 
 TEST(WriteReport, DefaultInputsGiveTheSampleReportByteForByte)
@@ -142,7 +150,7 @@ TEST(WriteReport, NamesThatCannotBeCreatedCreateNothing)
         test::ScopedTempCwd cwd;
         test::writeBytes("file", "keep");
         const long before = test::openFileCount();
-        EXPECT_EQ(WriteReport(computedDefaultCase(), AT_FDCWD, name, '.'), ReportResult::CannotCreate);
+        EXPECT_EQ(writeDefault(name), ReportResult::CannotCreate);
         EXPECT_EQ(test::openFileCount(), before);
         EXPECT_EQ(std::distance(fs::directory_iterator("."), fs::directory_iterator()), 1);
         EXPECT_EQ(test::readBytes("file"), "keep");
@@ -153,7 +161,7 @@ TEST(WriteReport, FullDiskFailsOnTheFirstBlockAndClosesTheFile)
 {
     const long before = test::openFileCount();
     try {
-        WriteReport(computedDefaultCase(), AT_FDCWD, "/dev/full", '.');
+        writeDefault("/dev/full");
         FAIL() << "no error";
     } catch (const InOutError &e) {
         EXPECT_EQ(e.code(), 101);
@@ -170,7 +178,7 @@ TEST(WriteReport, WriteFailurePartWayLeavesTheBlocksAlreadyWritten)
     const int status = test::inChildWithFileSizeLimit(512, [] {
         const long before = test::openFileCount();
         try {
-            WriteReport(computedDefaultCase(), AT_FDCWD, "result.txt", '.');
+            writeDefault("result.txt");
         } catch (const InOutError &e) {
             if (e.code() != 27 || std::string(e.what()) != "I/O エラー (27)")
                 return 2;
@@ -191,7 +199,7 @@ TEST(WriteReport, TotalBeyondADoubleEndsTheReportAndClosesTheFile)
     c.ScreenCount = 2;
     c.Screens[0].PressDrop = c.Screens[1].PressDrop = 1.5e308;
     const long before = test::openFileCount();
-    EXPECT_THROW(WriteReport(c, AT_FDCWD, "result.txt", '.'), OverflowError);
+    EXPECT_THROW(WriteReport(c, totalPressureDrop(c), AT_FDCWD, "result.txt", '.'), OverflowError);
     EXPECT_EQ(test::openFileCount(), before);
     // The header (638 bytes) and both rows (66 each) were buffered when the
     // second sum overflowed; six whole blocks reached the file.
@@ -229,6 +237,22 @@ TEST(WriteReport, EachPartialSumOfTheTotalIsStoredAsADouble)
         ASSERT_EQ(l.size(), 21u);
         EXPECT_EQ(l[20], std::string(" Total                                                   ") + row.total);
     }
+}
+
+TEST(WriteReport, PrintsTheTotalItIsHandedAndStopsAtItsOverflow)
+{
+    test::ScopedTempCwd cwd;
+    const FilterCase c = computedDefaultCase();
+    // Not the sum of the drops: the run's total is what the report formats.
+    EXPECT_EQ(WriteReport(c, PackTotal{1234.5, 0}, AT_FDCWD, "result.txt", ','), ReportResult::Written);
+    const auto l = lines(test::readBytes("result.txt"));
+    ASSERT_EQ(l.size(), 30u);
+    EXPECT_EQ(l[29], " Total                                                   1234,50");
+    EXPECT_THROW(reportText(c, PackTotal{0, 12}, '.'), OverflowError);
+    // The sum left the double range at screen 3: the header (638 bytes) and
+    // three rows (66 each) were buffered, six whole blocks reached the file.
+    EXPECT_THROW(WriteReport(c, PackTotal{1e308, 3}, AT_FDCWD, "result.txt", '.'), OverflowError);
+    EXPECT_EQ(test::readBytes("result.txt"), DefaultReport.substr(0, 768));
 }
 
 } // namespace

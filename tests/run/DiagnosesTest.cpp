@@ -1,6 +1,6 @@
 #include "calc/InputFields.h"
 #include "run/Diagnoses.h"
-#include "run/StudyEvaluator.h"
+#include "run/PointEvaluator.h"
 
 #include <gtest/gtest.h>
 
@@ -81,8 +81,8 @@ TEST(Diagnoses, MeaninglessCasesAreNamedWithTheirKeyAndAFix)
         EXPECT_EQ(lines, row.lines);
 
         // A sweep's codes for the computed point are the value findings' codes.
-        StudyEvaluator e(texts, '.', {}, false);
-        const StudyPoint &p = e.evaluate({});
+        PointEvaluator e(texts, '.', {}, false);
+        const PointResult &p = e.evaluate({});
         if (p.step == RunStep::Reading)
             continue;
         std::string codes;
@@ -102,7 +102,7 @@ TEST(Diagnoses, AFittedMeltWarnsOutsideItsData)
 {
     // The worked example's screens shear the melt at 2,296 to 19,644 1/s.
     const ValidityRange range{250, 300, 10, 10000};
-    StudyEvaluator inside(FieldTexts::defaults(), '.', {}, true);
+    PointEvaluator inside(FieldTexts::defaults(), '.', {}, true);
     std::vector<std::string> lines;
     for (const Finding &f : diagnose(FieldTexts::defaults(), '.', &inside.evaluate({}), range))
         lines.push_back(f.code + " " + f.key + " " + f.value);
@@ -110,7 +110,7 @@ TEST(Diagnoses, AFittedMeltWarnsOutsideItsData)
                                                "outside-fit-shear-rate screens.12 1.348e+04"}));
 
     const FieldTexts hot = withTexts({{Field::Temperature, "320"}});
-    StudyEvaluator e(hot, '.', {}, true);
+    PointEvaluator e(hot, '.', {}, true);
     const std::vector<Finding> found = diagnose(hot, '.', &e.evaluate({}), ValidityRange{250, 300, 1, 1e6});
     ASSERT_EQ(found.size(), 1u);
     EXPECT_EQ(found[0].sentence,

@@ -35,8 +35,8 @@ double singleRun(FieldTexts texts, char separator, Field key, double value, int 
     std::replace(text.begin(), text.end(), '.', separator);
     texts[key] = text;
     double pressure = NAN;
-    const RunOutcome outcome = runCase(texts, separator, [&](const FilterCase &c) {
-        pressure = screen == 0 ? TotalPressDrop(c) : c.Screens[static_cast<std::size_t>(screen - 1)].PressDrop;
+    const RunOutcome outcome = runCase(texts, separator, [&](const FilterCase &c, const PackTotal &total) {
+        pressure = screen == 0 ? total.value : c.Screens[static_cast<std::size_t>(screen - 1)].PressDrop;
         return ReportResult::Written;
     });
     EXPECT_EQ(outcome.kind, RunOutcome::Kind::Written) << outcome.text;

@@ -1,6 +1,6 @@
 #include "calc/InputFields.h"
 #include "run/CaseRun.h"
-#include "run/StudyEvaluator.h"
+#include "run/PointEvaluator.h"
 
 #include <gtest/gtest.h>
 
@@ -20,9 +20,9 @@ namespace {
     return ::testing::AssertionFailure() << actual << " is not " << expected;
 }
 
-const StudyPoint &single(StudyEvaluator &e) { return e.evaluate({}); }
+const PointResult &single(PointEvaluator &e) { return e.evaluate({}); }
 
-TEST(StudyEvaluator, ScreenDetailsOfTwoMelts)
+TEST(PointEvaluator, ScreenDetailsOfTwoMelts)
 {
     // Expected values from the model's formulas in 40-digit decimal
     // arithmetic on the same inputs (C = 4000 * 2.54^2 / (3600 * 3.1415926)).
@@ -49,8 +49,8 @@ TEST(StudyEvaluator, ScreenDetailsOfTwoMelts)
     for (const auto &row : rows) {
         SCOPED_TRACE(std::string(row.melt) + ", screen " + std::to_string(row.screen));
         const bool worked = std::string(row.melt) == "worked example";
-        StudyEvaluator e(worked ? FieldTexts::defaults() : other, '.', {}, true);
-        const StudyPoint &p = single(e);
+        PointEvaluator e(worked ? FieldTexts::defaults() : other, '.', {}, true);
+        const PointResult &p = single(e);
         ASSERT_TRUE(p.ok()) << p.message;
         const ScreenResult &s = p.screens[static_cast<std::size_t>(row.screen - 1)];
         EXPECT_TRUE(near(s.openArea, row.openArea));
@@ -60,7 +60,7 @@ TEST(StudyEvaluator, ScreenDetailsOfTwoMelts)
     }
 }
 
-TEST(StudyEvaluator, ApparentViscosityIsThePowerLawAtTheWallShearRate)
+TEST(PointEvaluator, ApparentViscosityIsThePowerLawAtTheWallShearRate)
 {
     // The viscosity comes from dP = 8 eta_a gw w / a; it must be the melt's
     // own eta0' (gw / SR0')^(n - 1) on every screen of many packs and melts.
@@ -73,8 +73,8 @@ TEST(StudyEvaluator, ApparentViscosityIsThePowerLawAtTheWallShearRate)
                 texts[Field::Temperature] = t;
                 for (int k = 1; k <= MaxScreens; k += 3)
                     texts[meshField(k)] = mesh;
-                StudyEvaluator e(texts, '.', {}, true);
-                const StudyPoint &p = single(e);
+                PointEvaluator e(texts, '.', {}, true);
+                const PointResult &p = single(e);
                 if (!p.ok())
                     continue; // a wire thicker than a 325 mesh's pitch
                 const FilterCase &c = e.lastCase();
@@ -90,7 +90,7 @@ TEST(StudyEvaluator, ApparentViscosityIsThePowerLawAtTheWallShearRate)
     EXPECT_GT(screensChecked, 300);
 }
 
-TEST(StudyEvaluator, FaultsSayWhereTheyHappened)
+TEST(PointEvaluator, FaultsSayWhereTheyHappened)
 {
     const struct {
         const char *name;
@@ -122,8 +122,8 @@ TEST(StudyEvaluator, FaultsSayWhereTheyHappened)
         FieldTexts texts = FieldTexts::defaults();
         for (const auto &[field, text] : row.texts)
             texts[field] = text;
-        StudyEvaluator e(texts, '.', {}, true);
-        const StudyPoint &p = single(e);
+        PointEvaluator e(texts, '.', {}, true);
+        const PointResult &p = single(e);
         EXPECT_EQ(p.status, row.status);
         EXPECT_EQ(p.step, row.step);
         EXPECT_EQ(p.faultScreen, row.screen);
@@ -133,7 +133,7 @@ TEST(StudyEvaluator, FaultsSayWhereTheyHappened)
 
 bool sameBits(double a, double b) { return std::bit_cast<std::uint64_t>(a) == std::bit_cast<std::uint64_t>(b); }
 
-TEST(StudyEvaluator, KeptGeometryAndShiftGiveTheBitsOfAFreshEvaluation)
+TEST(PointEvaluator, KeptGeometryAndShiftGiveTheBitsOfAFreshEvaluation)
 {
     // One evaluator walks a grid whose neighbours share the shift or the
     // geometry; each point must equal a fresh evaluator's, details included,
@@ -144,15 +144,15 @@ TEST(StudyEvaluator, KeptGeometryAndShiftGiveTheBitsOfAFreshEvaluation)
         for (char &ch : comma[f.id])
             if (ch == '.' && f.id != Field::SaveFileName)
                 ch = ',';
-    StudyEvaluator kept(comma, ',', varied, true);
+    PointEvaluator kept(comma, ',', varied, true);
     int points = 0, faulted = 0;
     for (double t : {-300.0, 250.0, 250.0, 290.0})
         for (double wire : {0.02540, 0.09, 0.01, 0.01})
             for (double count : {2.0, 12.0, 0.0}) {
                 const std::vector<double> values = {t, wire, count};
-                const StudyPoint &p = kept.evaluate(values);
-                StudyEvaluator freshEvaluator(comma, ',', varied, true);
-                const StudyPoint &fresh = freshEvaluator.evaluate(values);
+                const PointResult &p = kept.evaluate(values);
+                PointEvaluator freshEvaluator(comma, ',', varied, true);
+                const PointResult &fresh = freshEvaluator.evaluate(values);
                 SCOPED_TRACE(std::to_string(t) + " " + std::to_string(wire) + " " + std::to_string(count));
                 ASSERT_EQ(p.status, fresh.status);
                 EXPECT_EQ(p.message, fresh.message);

@@ -1,11 +1,11 @@
-#include "run/StudyEvaluator.h"
+#include "run/PointEvaluator.h"
 
 #include "calc/Errors.h"
 #include "calc/InputFields.h"
 #include "calc/ReadInputs.h"
 #include "calc/ShiftViscosity.h"
-#include "report/ReportWriter.h"
 #include "run/CaseRun.h"
+#include "run/PackTotal.h"
 #include "run/Sweep.h"
 
 #include <algorithm>
@@ -58,13 +58,13 @@ RunStep stepOf(ModelFault::Step step)
 
 } // namespace
 
-StudyEvaluator::StudyEvaluator(const FieldTexts &texts, char separator, std::vector<Field> varied, bool details)
+PointEvaluator::PointEvaluator(const FieldTexts &texts, char separator, std::vector<Field> varied, bool details)
     : m_texts(texts), m_separator(separator), m_fields(std::move(varied)), m_details(details)
 {
     m_packVaried = std::any_of(m_fields.begin(), m_fields.end(), isPackField);
 }
 
-void StudyEvaluator::readCase(std::span<const double> values)
+void PointEvaluator::readCase(std::span<const double> values)
 {
     // The varied process and melt values are always readable numbers, so one
     // reading serves them all; pack values change what reading finds.
@@ -103,7 +103,7 @@ void StudyEvaluator::readCase(std::span<const double> values)
         m_case = *m_read;
 }
 
-void StudyEvaluator::shift()
+void PointEvaluator::shift()
 {
     const std::array<double, 5> inputs = {m_case.Temperature, m_case.ShiftParamA, m_case.ShiftParamB,
                                           m_case.StdViscosity, m_case.StdShearRate};
@@ -130,7 +130,7 @@ void StudyEvaluator::shift()
     m_case.ShiftedShearRate = m_shiftedShearRate;
 }
 
-void StudyEvaluator::computeScreens()
+void PointEvaluator::computeScreens()
 {
     std::vector<double> &pack = m_geometryInputs;
     const bool sameGeometry = [&] {
@@ -161,7 +161,7 @@ void StudyEvaluator::computeScreens()
     }
 }
 
-void StudyEvaluator::fail(PointStatus status, std::string message, RunStep step, int screen)
+void PointEvaluator::fail(PointStatus status, std::string message, RunStep step, int screen)
 {
     m_point.status = status;
     m_point.message = std::move(message);
@@ -169,13 +169,13 @@ void StudyEvaluator::fail(PointStatus status, std::string message, RunStep step,
     m_point.faultScreen = screen;
 }
 
-int StudyEvaluator::screensInUse(std::span<const double> values)
+int PointEvaluator::screensInUse(std::span<const double> values)
 {
     readCase(values);
     return m_read ? m_read->ScreenCount : 0;
 }
 
-const StudyPoint &StudyEvaluator::evaluate(std::span<const double> values)
+const PointResult &PointEvaluator::evaluate(std::span<const double> values)
 {
     readCase(values);
     m_point.status = PointStatus::Ok;
@@ -184,6 +184,7 @@ const StudyPoint &StudyEvaluator::evaluate(std::span<const double> values)
     m_point.faultScreen = 0;
     m_point.total = 0;
     m_point.screenCount = 0;
+    m_total = {};
     if (!m_read) {
         fail(m_readStatus, m_readMessage, RunStep::Reading);
         return m_point;
@@ -221,11 +222,11 @@ const StudyPoint &StudyEvaluator::evaluate(std::span<const double> values)
             r.apparentViscosity = d.apparentViscosity * PascalSecondsPerGfSecondPerCm2;
         }
     }
-    try {
-        m_point.total = TotalPressDrop(m_case);
-    } catch (const std::exception &e) {
-        fail(PointStatus::Failed, errorText(e), RunStep::Total);
-    }
+    m_total = totalPressureDrop(m_case);
+    if (m_total.overflowScreen)
+        fail(PointStatus::Failed, errorText(OverflowError()), RunStep::Total);
+    else
+        m_point.total = m_total.value;
     return m_point;
 }
 

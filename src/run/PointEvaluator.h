@@ -1,8 +1,8 @@
 #pragma once
 
 // The one sequence of a run: read the field texts, shift the viscosity,
-// compute the screens. A study evaluates many points of one case, each the
-// case with some of its numeric fields set to other values; every point is
+// compute the screens. An evaluator computes many points of one case, each
+// the case with some of its numeric fields set to other values; every point is
 // computed exactly as a single run of that case would be (the same bits,
 // the same first fault), and what does not change between points is kept:
 // the case as read, the temperature shift and the pack's geometry while
@@ -48,7 +48,7 @@ struct ScreenResult {
     double pressureDrop = 0;      // kgf/cm2
 };
 
-struct StudyPoint {
+struct PointResult {
     PointStatus status = PointStatus::Failed;
     std::string message;  // the window's words when not Ok
     RunStep step = RunStep::None;
@@ -63,23 +63,25 @@ struct StudyPoint {
     bool ok() const { return status == PointStatus::Ok; }
 };
 
-class StudyEvaluator {
+class PointEvaluator {
 public:
     // The case's texts are read with `separator` as the decimal separator.
     // `varied` are the fields whose values each point sets; `details` asks
     // for each screen's open area, wall shear rate and apparent viscosity.
-    StudyEvaluator(const FieldTexts &texts, char separator, std::vector<Field> varied, bool details);
+    PointEvaluator(const FieldTexts &texts, char separator, std::vector<Field> varied, bool details);
 
     // The point with varied[i] set to values[i]. A count value is a whole
     // number; every other value is taken as the number it is, as a case
     // file holding its shortest text would give it. The reference stays
     // valid until the next call.
-    const StudyPoint &evaluate(std::span<const double> values);
+    const PointResult &evaluate(std::span<const double> values);
 
     // The case as the last evaluate() left it: read, shifted and computed up
     // to where it stopped. The report of an Ok point (or one that failed at
     // its total) is written from it.
     const FilterCase &lastCase() const { return m_case; }
+    // Its total as the report prints it, once its screens were computed.
+    const PackTotal &lastTotal() const { return m_total; }
 
     // The screens in use at that point, 0 when its texts are not taken.
     int screensInUse(std::span<const double> values);
@@ -113,7 +115,8 @@ private:
     std::optional<PackGeometry> m_geometry;
     std::vector<double> m_geometryInputs;
 
-    StudyPoint m_point;
+    PackTotal m_total;
+    PointResult m_point;
 };
 
 } // namespace sf

@@ -120,8 +120,8 @@ Single singleRun(FieldTexts texts, const std::vector<std::pair<Field, double>> &
         texts[field] = inputField(field).kind == FieldKind::ScreenCount ? std::to_string(static_cast<long long>(v))
                                                                         : shortest(v);
     Single s;
-    const RunOutcome outcome = runCase(texts, '.', [&](const FilterCase &c) {
-        s.total = TotalPressDrop(c);
+    const RunOutcome outcome = runCase(texts, '.', [&](const FilterCase &c, const PackTotal &total) {
+        s.total = total.value;
         for (int i = 0; i < c.ScreenCount; ++i)
             s.drops.push_back(c.Screens[i].PressDrop);
         return ReportResult::Written;
