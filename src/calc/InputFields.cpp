@@ -199,4 +199,25 @@ std::string closestKey(std::string_view key)
     return started;
 }
 
+std::string closestAmong(std::string_view key, std::span<const std::string_view> keys)
+{
+    std::size_t longest = 0;
+    for (std::string_view k : keys)
+        longest = std::max(longest, k.size());
+    if (key.size() > longest + 3)
+        return {};
+    std::string best;
+    std::size_t bestDistance = 0;
+    for (std::string_view k : keys) {
+        const std::size_t d = editDistance(key, k);
+        if (best.empty() || d < bestDistance) {
+            best = k;
+            bestDistance = d;
+        }
+    }
+    if (bestDistance != 0 && bestDistance <= 3 && 3 * bestDistance <= key.size())
+        return best;
+    return {};
+}
+
 } // namespace sf

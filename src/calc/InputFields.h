@@ -11,6 +11,7 @@
 #include <array>
 #include <cstdint>
 #include <optional>
+#include <span>
 #include <string>
 #include <string_view>
 
@@ -98,5 +99,9 @@ std::string keyOfField(Field field);
 // The full key nearest to a mistyped one (fewest letters changed, added or
 // removed), or empty when none is near: "flow_rat" gives "process.flow_rate".
 std::string closestKey(std::string_view key);
+
+// The one of `keys` that `key` most likely meant, by the same rule as
+// closestKey; empty when none is near.
+std::string closestAmong(std::string_view key, std::span<const std::string_view> keys);
 
 } // namespace sf

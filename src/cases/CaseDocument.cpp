@@ -17,6 +17,7 @@ void CaseDocument::opened(const std::string &path, const CaseContent &content, c
     m_caseTexts = shown;
     m_meltFit = m_caseMeltFit = content.meltFit;
     m_meltFitTexts = shown;
+    m_study = m_caseStudy = content.study;
     // The name as a run takes it: cut to the report name's length.
     const std::string reportName = ShortString(content.texts[Field::SaveFileName]).str();
     m_outsideReportName = leavesFolder(reportName) ? reportName : std::string();
@@ -26,8 +27,9 @@ int CaseDocument::save(const std::string &path, const FieldTexts &shown)
 {
     // Kept for the melt it came with until a save has done without it.
     const std::optional<MeltFitRange> meltFit = keptFit(shown);
-    if (const int err = saveCase(path, shown, m_separator, meltFit); err != 0)
+    if (const int err = saveCase(path, shown, m_separator, meltFit, m_study); err != 0)
         return err;
+    m_caseStudy = m_study;
     m_path = path;
     m_caseTexts = shown;
     m_meltFit = m_caseMeltFit = meltFit;
@@ -40,7 +42,14 @@ bool CaseDocument::hasUnsavedEdits(const FieldTexts &shown) const
     if (m_path.empty())
         return false;
     // A fit applied with the values the file has still changes its range.
-    return shown != m_caseTexts || keptFit(shown) != m_caseMeltFit;
+    return shown != m_caseTexts || keptFit(shown) != m_caseMeltFit || m_study != m_caseStudy;
+}
+
+void CaseDocument::setStudy(const CaseStudy &study)
+{
+    m_study = study;
+    m_study->written.clear();
+    m_study->problem.clear();
 }
 
 void CaseDocument::applyFit(const std::optional<MeltFitRange> &fit, const FieldTexts &shown)

@@ -38,7 +38,7 @@ public:
     // errno; after a failure the document is as it was, the fit kept.
     int save(const std::string &path, const FieldTexts &shown);
 
-    // A field, or the fit range a save would write, differs from the open
+    // A field, or the fit range or study a save would write, differs from the open
     // case file; never before one is open.
     bool hasUnsavedEdits(const FieldTexts &shown) const;
 
@@ -59,6 +59,14 @@ public:
     // as typed.
     FieldTexts changeSeparator(char separator, const FieldTexts &shown);
 
+    // The study of the open case as a save would write it: as read or last
+    // saved, or as set since; none when the case has no [study].
+    const std::optional<CaseStudy> &study() const { return m_study; }
+
+    // The study is now `study`, set in the view: a save writes its values,
+    // no longer the section as the file had it.
+    void setStudy(const CaseStudy &study);
+
     // The report name the open case brought when it is absolute or leaves
     // the case's folder; empty otherwise.
     const std::string &outsideReportName() const { return m_outsideReportName; }
@@ -71,6 +79,8 @@ private:
     FieldTexts m_caseTexts;                     // as the case file holds them
     std::optional<MeltFitRange> m_caseMeltFit;  // likewise
     std::optional<MeltFitRange> m_meltFit;      // read, saved or applied
+    std::optional<CaseStudy> m_caseStudy;       // as the case file holds it
+    std::optional<CaseStudy> m_study;           // read, saved or set
     FieldTexts m_meltFitTexts;                  // the texts m_meltFit came with
     std::string m_outsideReportName;
 };

@@ -8,6 +8,7 @@
 //   [melt.fit] the range of measured points the melt was fitted to (optional)
 //   [pack]    count, screens = [{ mesh = 30, wire = 0.02946 }, ...]   (screen 1 first)
 //   [report]  file
+//   [study]   pressure_unit, limit, find, temperatures, flow_rate_from, flow_rate_to (optional)
 //
 // A value is a number or a text. A text is taken as the window takes a
 // field's text, read with "." as the decimal separator; a number is the
@@ -23,6 +24,7 @@
 #include <stdexcept>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace sf {
 
@@ -39,11 +41,36 @@ struct MeltFitRange {
     bool operator==(const MeltFitRange &) const = default;
 };
 
+// The question a case is studied with, as its [study] section keeps it.
+// Every key is optional: what is left out is the study's default (the
+// case's temperature and 20 °C either side, a quarter to twice its flow
+// rate, kgf/cm2, no limit). The reader checks what it can without running
+// anything; the limit's spelling and whether `find` can be solved for are
+// checked where a limit is read and a solve is run.
+struct CaseStudy {
+    std::optional<std::string> pressureUnit;      // "kgf/cm2", "bar", "MPa" or "psi"
+    std::optional<std::string> limit;             // as --limit takes it: "total=60bar"
+    std::optional<std::string> find;              // a key of a case: "flow_rate"
+    std::optional<std::vector<double>> temperatures; // °C, one curve each, ascending as written
+    std::optional<double> flowRateFrom, flowRateTo;  // kg/hr, both or neither
+    // The first value that cannot be taken, as "<file>:<line>:<column>:
+    // study.<key> must be ...", which is then left out above; empty when all
+    // can. Front ends refuse or show it; the section is kept as written.
+    std::string problem;
+    // The section as the file has it, from its header to the end of its last
+    // value's line: what a save writes while the study was not set anew.
+    // Empty for a study set by the window.
+    std::string written;
+
+    bool operator==(const CaseStudy &) const = default;
+};
+
 // Everything a case file holds: the texts of the 35 fields and, when it has
-// one, its melt's fit range.
+// them, its melt's fit range and its study.
 struct CaseContent {
     FieldTexts texts;
     std::optional<MeltFitRange> meltFit;
+    std::optional<CaseStudy> study;
 };
 
 // A case file that cannot be taken. what() is "<file>:<line>:<column>: <what
@@ -85,6 +112,13 @@ CaseContent readCase(const std::string &path);
 // is written as [melt.fit] after [melt].
 std::string formatCaseFile(const FieldTexts &texts);
 std::string formatCaseFile(const FieldTexts &texts, const std::optional<MeltFitRange> &meltFit);
+// The same with a [study] section at the end when `study` is given: its
+// `written` text when it has one, its values otherwise.
+std::string formatCaseFile(const FieldTexts &texts, const std::optional<MeltFitRange> &meltFit,
+                           const std::optional<CaseStudy> &study);
+
+// The [study] section of `study`'s values, "\n" after each line.
+std::string formatStudySection(const CaseStudy &study);
 
 // The [melt] section as a case file has it, and the [melt.fit] table after
 // it when given, with "\n" after each line. `viscosityNote` is added to

@@ -1,10 +1,14 @@
 #include "CaseFile.h"
 #include "CaseFileParts.h"
 
+#include "calc/InputFields.h"
 #include "calc/QuotedText.h"
+#include "io/PressureUnit.h"
 #include "io/RegularFile.h"
 
+#include <algorithm>
 #include <array>
+#include <vector>
 #include <cerrno>
 #include <cmath>
 #include <cstring>
@@ -21,6 +25,11 @@ using namespace casefile;
 constexpr std::size_t MaxCaseFileBytes = 1 << 20;
 // An edit's read waits this long for a writer in place to finish.
 constexpr int CaseLockSeconds = 10;
+
+constexpr std::string_view StudyKey = "study";
+constexpr std::string_view StudyKeys[] = {"pressure_unit", "limit", "find", "temperatures", "flow_rate_from",
+                                          "flow_rate_to"};
+constexpr const char *StudyKeyList = "pressure_unit, limit, find, temperatures, flow_rate_from, flow_rate_to";
 
 // "; did you mean flow_rate?", or the keys the section has.
 std::string keyHint(std::string_view key, FieldGroup group)
@@ -81,7 +90,11 @@ public:
             const toml::table *section = node.as_table();
             if (!section)
                 fail(m_file, key.source(),
-                     shown(key, "'", "'") + " must be in a section: [process], [melt], [pack] or [report]");
+                     shown(key, "'", "'") + " must be in a section: [process], [melt], [pack], [report] or [study]");
+            if (key.str() == StudyKey) {
+                readStudy(*section);
+                continue;
+            }
             const auto group = groupNamed(key.str());
             if (!group)
                 fail(m_file, key.source(), "unknown section " + shown(key, "[", "]"));
@@ -94,7 +107,7 @@ public:
             const toml::table *section = root[groupKey(f.group)].as_table();
             fail(m_file, section ? section->source() : toml::source_region{}, what);
         }
-        return {m_texts, m_fit};
+        return {m_texts, m_fit, m_study};
     }
 
 private:
@@ -254,6 +267,113 @@ private:
         m_fit = std::move(fit);
     }
 
+    // The [study] section. Unknown keys are refused as anywhere else; a
+    // value that cannot be taken is the study's problem, left out, so that
+    // a window can still open the case and name it.
+    void readStudy(const toml::table &table)
+    {
+        CaseStudy study;
+        std::size_t end = 0;
+        auto bad = [&](const toml::node &value, const std::string &what) {
+            if (study.problem.empty())
+                study.problem = place(m_file, value.source().begin) + "study." + what;
+        };
+        auto number = [](const toml::node &value) -> std::optional<double> {
+            if (const auto *i = value.as_integer())
+                return static_cast<double>(i->get());
+            if (const auto *f = value.as_floating_point(); f && std::isfinite(f->get()))
+                return f->get();
+            return std::nullopt;
+        };
+        auto text = [&](const toml::node &value) -> std::optional<std::string> {
+            if (!value.is_string())
+                return std::nullopt;
+            return decodeString(writtenText(m_content, value.source()));
+        };
+        for (auto &&[key, value] : table) {
+            if (value.source().end)
+                end = std::max(end, offsetOf(m_content, value.source().end));
+            const std::string_view name = key.str();
+            if (name == "pressure_unit") {
+                const std::optional<std::string> unit = text(value);
+                if (unit && pressureUnitNamed(*unit))
+                    study.pressureUnit = unit;
+                else
+                    bad(value, "pressure_unit must be \"kgf/cm2\", \"bar\", \"MPa\" or \"psi\"");
+            } else if (name == "limit") {
+                study.limit = text(value);
+                if (!study.limit || study.limit->empty()) {
+                    study.limit.reset();
+                    bad(value, "limit must be a text as --limit takes it, such as \"total=60bar\"");
+                }
+            } else if (name == "find") {
+                const std::optional<std::string> find = text(value);
+                if (find && fieldOfKey(*find)) {
+                    study.find = find;
+                } else {
+                    const std::string near = find ? closestKey(*find) : std::string();
+                    bad(value, "find must be a key of a case, such as \"flow_rate\"" +
+                                   (near.empty() ? std::string() : "; did you mean " + near + "?"));
+                }
+            } else if (name == "temperatures") {
+                std::vector<double> list;
+                const toml::array *array = value.as_array();
+                bool ok = array && !array->empty();
+                for (std::size_t i = 0; ok && i < array->size(); ++i) {
+                    const std::optional<double> t = number((*array)[i]);
+                    ok = t && *t > -273.15;
+                    if (ok)
+                        list.push_back(*t);
+                }
+                if (ok)
+                    study.temperatures = std::move(list);
+                else
+                    bad(value, "temperatures must be a list of one or more temperatures above -273.15 ℃, "
+                               "such as [195, 210, 225]");
+            } else if (name == "flow_rate_from" || name == "flow_rate_to") {
+                const std::optional<double> q = number(value);
+                if (q && *q > 0)
+                    (name == "flow_rate_from" ? study.flowRateFrom : study.flowRateTo) = q;
+                else
+                    bad(value, std::string(name) + " must be a flow rate above 0 kg/hr");
+            } else {
+                const std::string near = closestAmong(name, StudyKeys);
+                fail(m_file, key.source(),
+                     "unknown key " + shown(key, "'", "'") + " in [study]" +
+                         (near.empty() ? "; its keys are " + std::string(StudyKeyList) : "; did you mean " + near + "?"));
+            }
+        }
+        if (study.problem.empty() && study.flowRateFrom.has_value() != study.flowRateTo.has_value())
+            bad(table, study.flowRateFrom ? "flow_rate_to must be given with flow_rate_from"
+                                          : "flow_rate_from must be given with flow_rate_to");
+        if (study.problem.empty() && study.flowRateFrom && !(*study.flowRateTo > *study.flowRateFrom))
+            bad(*table.get("flow_rate_to"), "flow_rate_to must be above flow_rate_from");
+        if (!study.problem.empty()) {
+            study.flowRateFrom.reset();
+            study.flowRateTo.reset();
+        }
+        study.written = writtenSection(table, end);
+        m_study = std::move(study);
+    }
+
+    // The [study] table as written, header to the end of its last value's
+    // line; empty when it is not written as a section of its own.
+    std::string writtenSection(const toml::table &table, std::size_t lastEnd) const
+    {
+        if (!table.source().begin)
+            return {};
+        const std::size_t begin = offsetOf(m_content, table.source().begin);
+        std::string_view header = m_content.substr(begin);
+        if (header.substr(0, 1) != "[")
+            return {};
+        std::size_t end = std::max(lastEnd, m_content.find(']', begin) + 1);
+        end = std::min(m_content.find('\n', end), m_content.size());
+        std::string out(m_content.substr(begin, end - begin));
+        if (!out.empty() && out.back() == '\r')
+            out.pop_back();
+        return out + "\n";
+    }
+
     void take(const InputField &f, const toml::node &node)
     {
         const Expect expect = expectationOf(f);
@@ -268,6 +388,7 @@ private:
     const std::string &m_file;
     FieldTexts m_texts;
     std::optional<MeltFitRange> m_fit;
+    std::optional<CaseStudy> m_study;
     std::array<bool, FieldCount> m_seen{};
 };
 

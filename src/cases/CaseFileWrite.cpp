@@ -121,6 +121,37 @@ std::string formatMeltSections(const FieldTexts &texts, const std::optional<Melt
 }
 
 
+std::string formatStudySection(const CaseStudy &study)
+{
+    std::string out = "[study]\n";
+    if (study.pressureUnit)
+        out += entry("pressure_unit = " + quoted(*study.pressureUnit), "kgf/cm2, bar, MPa or psi");
+    if (study.limit)
+        out += entry("limit = " + quoted(wellFormedUtf8(*study.limit)), "as --limit takes it: total=... or drop.N=...");
+    if (study.find)
+        out += entry("find = " + quoted(*study.find), "the key solve finds");
+    if (study.temperatures) {
+        std::string list;
+        for (double t : *study.temperatures)
+            list += (list.empty() ? "" : ", ") + shortestText(t);
+        out += entry("temperatures = [" + list + "]", "℃, the chart's curves");
+    }
+    if (study.flowRateFrom && study.flowRateTo) {
+        out += entry("flow_rate_from = " + shortestText(*study.flowRateFrom), "kg/hr, the chart's range");
+        out += entry("flow_rate_to = " + shortestText(*study.flowRateTo), "kg/hr");
+    }
+    return out;
+}
+
+std::string formatCaseFile(const FieldTexts &texts, const std::optional<MeltFitRange> &meltFit,
+                           const std::optional<CaseStudy> &study)
+{
+    std::string out = formatCaseFile(texts, meltFit);
+    if (study)
+        out += "\n" + (study->written.empty() ? formatStudySection(*study) : study->written);
+    return out;
+}
+
 std::string formatCaseFile(const FieldTexts &texts, const std::optional<MeltFitRange> &meltFit)
 {
     auto line = [&texts](Field field) {

@@ -32,9 +32,9 @@ CaseContent loadCase(const std::string &path, char separator)
 }
 
 int saveCase(const std::string &path, const FieldTexts &shown, char separator,
-             const std::optional<MeltFitRange> &meltFit)
+             const std::optional<MeltFitRange> &meltFit, const std::optional<CaseStudy> &study)
 {
-    return replaceRegularFile(path, formatCaseFile(swapSeparator(shown, separator), meltFit)).err;
+    return replaceRegularFile(path, formatCaseFile(swapSeparator(shown, separator), meltFit, study)).err;
 }
 
 std::optional<MeltFitRange> keptMeltFit(const std::optional<MeltFitRange> &meltFit, const FieldTexts &opened,

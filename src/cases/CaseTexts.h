@@ -18,13 +18,13 @@ FieldTexts swapSeparator(FieldTexts texts, char separator);
 // as the window shows them. Throws CaseFileError.
 CaseContent loadCase(const std::string &path, char separator);
 
-// Writes the texts the window shows, and the melt's fit range when given,
-// as the case file at `path`, replacing it only once the new content is
-// complete. Returns 0 or the errno: ENXIO for a named pipe, a device or a
-// socket, which the window never writes into (a pipe that nobody reads
-// would keep it waiting).
+// Writes the texts the window shows, and the melt's fit range and the study
+// when given, as the case file at `path`, replacing it only once the new
+// content is complete. Returns 0 or the errno: ENXIO for a named pipe, a
+// device or a socket, which the window never writes into (a pipe that
+// nobody reads would keep it waiting).
 int saveCase(const std::string &path, const FieldTexts &shown, char separator,
-             const std::optional<MeltFitRange> &meltFit);
+             const std::optional<MeltFitRange> &meltFit, const std::optional<CaseStudy> &study = std::nullopt);
 
 // The fit range a save keeps: `meltFit`, read or last saved with the texts
 // `opened`, while the five melt texts of `shown` (in the same form) are

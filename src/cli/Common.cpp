@@ -3,7 +3,10 @@
 #include "cases/CaseFile.h"
 #include "export/FileSink.h"
 #include "io/WholeFile.h"
+#include "calc/InputFields.h"
 #include "run/CaseRun.h"
+#include "run/Limit.h"
+#include "run/Solve.h"
 
 #include <filesystem>
 #include <iostream>
@@ -39,12 +42,40 @@ std::optional<char> separatorArgument(const std::optional<std::string> &given)
     return (*given)[0];
 }
 
+std::optional<std::string> studyProblem(const std::string &path, const CaseStudy &study)
+{
+    if (!study.problem.empty())
+        return study.problem;
+    if (study.limit) {
+        try {
+            parseLimit(*study.limit);
+        } catch (const UsageError &e) {
+            std::string why = e.what();
+            constexpr std::string_view Option = "--limit: ";
+            if (why.starts_with(Option))
+                why.erase(0, Option.size());
+            return path + ": study.limit: " + why;
+        }
+    }
+    if (study.find)
+        if (const std::optional<Field> key = fieldOfKey(*study.find))
+            if (const std::optional<std::string> why = solveRefusal(*key))
+                return path + ": study.find: " + *why;
+    return std::nullopt;
+}
+
 std::optional<std::vector<CaseContent>> readCases(const std::vector<std::string> &paths)
 {
     std::vector<CaseContent> cases;
     try {
-        for (const std::string &path : paths)
+        for (const std::string &path : paths) {
             cases.push_back(readCase(path));
+            if (const auto &study = cases.back().study)
+                if (const std::optional<std::string> problem = studyProblem(path, *study)) {
+                    complain(*problem);
+                    return std::nullopt;
+                }
+        }
     } catch (const CaseFileError &e) {
         complain(e.what());
         return std::nullopt;

@@ -29,7 +29,12 @@ char localeSeparator();
 // saying why it cannot serve.
 std::optional<char> separatorArgument(const std::optional<std::string> &given);
 
-// Reads every case file before anything runs; nullopt after saying why.
+// What is wrong with a case's study beyond what the reader checks: its own
+// problem, a limit that --limit would refuse, a key solve cannot find.
+std::optional<std::string> studyProblem(const std::string &path, const CaseStudy &study);
+
+// Reads every case file, its study checked, before anything runs; nullopt
+// after saying why.
 std::optional<std::vector<CaseContent>> readCases(const std::vector<std::string> &paths);
 
 // The range of the data a case's melt was fitted to, when it says.

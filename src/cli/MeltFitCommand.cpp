@@ -254,7 +254,12 @@ int runMeltFit(const MeltFitCommandOptions &o, PlotApplication &plots)
         read = readViscosityPoints(o.points, o.viscosityUnit ? viscosityUnitNamed(*o.viscosityUnit) : std::nullopt);
         if (o.into) {
             caseBytes = readCaseBytes(*o.into, caseAsRead);
-            parseCase(caseBytes, *o.into);
+            const CaseContent into = parseCase(caseBytes, *o.into);
+            if (into.study)
+                if (const std::optional<std::string> problem = studyProblem(*o.into, *into.study)) {
+                    complain(*problem);
+                    return UsageOrFileError;
+                }
         }
     } catch (const PointsFileError &e) {
         for (const std::string &problem : e.problems())

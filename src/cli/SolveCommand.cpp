@@ -158,12 +158,11 @@ CLI::App *setupSolve(CLI::App &app, int &exitCode)
     cmd->add_option("CASE", options->cases, "Case files (.sfcase or .toml)")->required();
     cmd->add_option("--find", options->find,
                     "The key to solve for: flow_rate, temperature, density, screen_diameter, standard_viscosity, "
-                    "standard_shear_rate, shift_a, shift_b, screens.N.mesh or screens.N.wire")
-        ->required();
+                    "standard_shear_rate, shift_a, shift_b, screens.N.mesh or screens.N.wire (default: the case's "
+                    "[study] find)");
     cmd->add_option("--limit", options->limit,
                     "total=PRESSURE, or drop.N=PRESSURE for screen N's drop; the unit right after the number "
-                    "(kgf/cm2, bar, MPa or psi), such as total=150bar")
-        ->required();
+                    "(kgf/cm2, bar, MPa or psi), such as total=150bar (default: the case's [study] limit)");
     cmd->add_option("--range", options->range,
                     "FROM:TO, the values to search (default: around each case's own value, as the manual lists)");
     cmd->add_option("--format", options->format, "text (default: one line per case) or json")
@@ -174,14 +173,17 @@ CLI::App *setupSolve(CLI::App &app, int &exitCode)
 
 int runSolveCommand(const SolveCommandOptions &options)
 {
-    Field key = Field::FlowRate;
-    PressureLimit limit;
-    std::optional<SolveRange> range;
+    // What the options give; a case's study gives what they leave out.
+    std::optional<Field> givenKey;
+    std::optional<PressureLimit> givenLimit;
+    std::optional<SolveRange> givenRange;
     try {
-        key = keyToFind(options.find);
-        limit = parseLimit(options.limit);
-        if (options.range)
-            range = rangeOf(*options.range, key);
+        if (!options.find.empty())
+            givenKey = keyToFind(options.find);
+        if (!options.limit.empty())
+            givenLimit = parseLimit(options.limit);
+        if (options.range && givenKey)
+            givenRange = rangeOf(*options.range, *givenKey);
     } catch (const UsageError &e) {
         complain(e.what());
         return UsageOrFileError;
@@ -190,13 +192,52 @@ int runSolveCommand(const SolveCommandOptions &options)
     if (!cases)
         return UsageOrFileError;
 
+    struct Question {
+        std::string find; // the key as the user wrote it
+        Field key;
+        PressureLimit limit;
+        std::optional<SolveRange> range;
+    };
+    std::vector<Question> questions;
+    for (std::size_t i = 0; i < options.cases.size(); ++i) {
+        const std::optional<CaseStudy> &study = (*cases)[i].study;
+        const std::string &name = options.cases[i];
+        Question q{options.find, givenKey.value_or(Field::FlowRate), givenLimit.value_or(PressureLimit{}), givenRange};
+        if (!givenKey) {
+            if (!study || !study->find) {
+                complain(name + ": no key to find: give --find KEY, or find = \"KEY\" in the case's [study]");
+                return UsageOrFileError;
+            }
+            q.find = *study->find;
+            q.key = *fieldOfKey(q.find); // the study was checked as it was read
+            if (options.range) {
+                try {
+                    q.range = rangeOf(*options.range, q.key);
+                } catch (const UsageError &e) {
+                    complain(e.what());
+                    return UsageOrFileError;
+                }
+            }
+        }
+        if (!givenLimit) {
+            if (!study || !study->limit) {
+                complain(name + ": no limit: give --limit total=PRESSURE, or limit = \"total=PRESSURE\" in the case's "
+                                "[study]");
+                return UsageOrFileError;
+            }
+            q.limit = parseLimit(*study->limit);
+        }
+        questions.push_back(q);
+    }
+
     const bool json = options.format == "json";
     const bool several = options.cases.size() > 1;
     std::string document = json && several ? "[\n  " : "";
     int exit = Success;
     for (std::size_t i = 0; i < options.cases.size(); ++i) {
         const std::string &name = options.cases[i];
-        const Solved s = solveCase((*cases)[i].texts, key, limit, range, validityRangeOf((*cases)[i]));
+        const Question &q = questions[i];
+        const Solved s = solveCase((*cases)[i].texts, q.key, q.limit, q.range, validityRangeOf((*cases)[i]));
         if (s.answer.outcome != SolveOutcome::Found) {
             complain(name + ": " + s.answer.message);
             exit = CaseFailed;
@@ -204,10 +245,10 @@ int runSolveCommand(const SolveCommandOptions &options)
             exit = CaseFailed;
         }
         if (json) {
-            document += answerJson(name, key, limit, s, several ? "  " : "");
+            document += answerJson(name, q.key, q.limit, s, several ? "  " : "");
             document += i + 1 < options.cases.size() ? ",\n  " : "";
         } else if (s.answer.outcome == SolveOutcome::Found) {
-            document += answerText(name, options.find, key, limit, s);
+            document += answerText(name, q.find, q.key, q.limit, s);
         }
     }
     if (json)

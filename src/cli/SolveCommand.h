@@ -15,6 +15,7 @@ namespace sf {
 
 struct SolveCommandOptions {
     std::vector<std::string> cases;
+    // Empty: each case's [study] gives it.
     std::string find;                 // the key: flow_rate, temperature, screens.3.wire, ...
     std::string limit;                // "total=150bar", "drop.3=20psi"
     std::optional<std::string> range; // "FROM:TO"; default: around each case's value

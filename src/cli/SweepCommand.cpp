@@ -8,6 +8,8 @@
 #include "plot/PlotApplication.h"
 #include "run/PointEvaluator.h"
 #include "run/Limit.h"
+#include "run/Solve.h"
+#include "run/Study.h"
 #include "run/Sweep.h"
 
 #include <CLI/CLI.hpp>
@@ -183,6 +185,57 @@ bool checkGrid(const std::vector<Vary> &vary, const std::vector<CaseContent> &ca
     return true;
 }
 
+// What a sweep without --vary computes: the chart of each case's study.
+struct StudyGrid {
+    std::vector<Vary> vary;                // flow rate, then temperature
+    std::optional<std::string> unit;       // the study's, when it names one
+    std::optional<std::string> limit;      // likewise
+
+    bool operator==(const StudyGrid &o) const
+    {
+        auto same = [](const Vary &a, const Vary &b) { return a.field == b.field && a.values == b.values; };
+        return vary.size() == o.vary.size() && same(vary[0], o.vary[0]) && same(vary[1], o.vary[1]) &&
+               unit == o.unit && limit == o.limit;
+    }
+};
+
+// The study window's chart of a case: its flow range at as many points as
+// the window draws, at each of its temperatures. nullopt after saying why
+// the case gives none.
+std::optional<StudyGrid> studyGrid(const std::string &name, const CaseContent &content)
+{
+    const CaseStudy study = content.study.value_or(CaseStudy{});
+    std::vector<double> rates, temperatures;
+    if (study.flowRateFrom && study.flowRateTo) {
+        rates = studyFlowRates(*study.flowRateFrom, *study.flowRateTo);
+    } else {
+        const std::optional<double> q = caseValueOf(content.texts, '.', Field::FlowRate);
+        if (!q || !(*q > 0)) {
+            complain(name + ": process.flow_rate: the study's chart runs around it, so it must be a number above 0; "
+                            "or give flow_rate_from and flow_rate_to in [study], or --vary");
+            return std::nullopt;
+        }
+        rates = studyFlowRates(*q);
+    }
+    if (study.temperatures) {
+        temperatures = *study.temperatures;
+    } else {
+        const std::optional<double> t = caseValueOf(content.texts, '.', Field::Temperature);
+        if (!t) {
+            complain(name + ": process.temperature: the study's chart runs around it, so it must be a number; or "
+                            "give temperatures in [study], or --vary");
+            return std::nullopt;
+        }
+        temperatures = {*t - StudyTemperatureStep, *t, *t + StudyTemperatureStep};
+    }
+    StudyGrid grid;
+    grid.vary.push_back({Field::FlowRate, std::string(inputField(Field::FlowRate).key), std::move(rates)});
+    grid.vary.push_back({Field::Temperature, std::string(inputField(Field::Temperature).key), std::move(temperatures)});
+    grid.unit = study.pressureUnit;
+    grid.limit = study.limit;
+    return grid;
+}
+
 std::vector<std::string> pressureUnitNames()
 {
     std::vector<std::string> names;
@@ -200,8 +253,8 @@ CLI::App *setupSweep(CLI::App &app, int &exitCode, PlotApplication &plots)
     cmd->add_option("CASE", options->cases, "Case files (.sfcase or .toml)")->required();
     cmd->add_option("--vary", options->vary,
                     "KEY=FROM:TO:COUNT or KEY=v1,v2,... (once or twice; KEY such as flow_rate, "
-                    "process.temperature, screens.3.wire)")
-        ->required();
+                    "process.temperature, screens.3.wire; default: the chart of each case's [study], its flow "
+                    "range at 97 points at each of its temperatures)");
     cmd->add_option("--format", options->format, "csv (default), json (JSON Lines) or xlsx (needs -o FILE)")
         ->check(CLI::IsMember({"csv", "json", "xlsx"}));
     cmd->add_option("-o,--output", options->output, "Write the table to FILE (default: standard output)");
@@ -218,7 +271,8 @@ CLI::App *setupSweep(CLI::App &app, int &exitCode, PlotApplication &plots)
     cmd->add_option("--digits", options->digits, "Significant digits of CSV and JSON numbers (default: as many as "
                                                  "read back exactly)")
         ->check(CLI::Range(1, 17));
-    cmd->add_option("--units", options->units, "Pressure unit of table and plot: kgf/cm2 (default), bar, MPa, psi")
+    cmd->add_option("--units", options->units,
+                    "Pressure unit of table and plot: kgf/cm2 (default; without --vary, the [study]'s), bar, MPa, psi")
         ->check(CLI::IsMember(pressureUnitNames()));
     CLI::Option *plot =
         cmd->add_option("--plot", options->plot, "Draw total pressure drop against the first key into FILE.svg or FILE.png");
@@ -243,7 +297,7 @@ int runSweepCommand(const SweepCommandOptions &args, PlotApplication &plots)
 {
     SweepOptions options;
     try {
-        if (args.vary.empty() || args.vary.size() > 2)
+        if (args.vary.size() > 2)
             throw UsageError("--vary: one or two keys");
         for (const std::string &spec : args.vary)
             options.vary.push_back(parseVary(spec));
@@ -253,20 +307,7 @@ int runSweepCommand(const SweepCommandOptions &args, PlotApplication &plots)
         complain(e.what());
         return UsageOrFileError;
     }
-    const std::optional<PressureUnit> unit = pressureUnitNamed(args.units);
-    if (!unit) {
-        complain("--units: kgf/cm2, bar, MPa or psi");
-        return UsageOrFileError;
-    }
-    options.unit = *unit;
-    std::optional<PressureLimit> limit;
-    try {
-        if (args.limit)
-            limit = parseLimit(*args.limit);
-    } catch (const UsageError &e) {
-        complain(e.what());
-        return UsageOrFileError;
-    }
+
     options.format = args.format == "json" ? TableFormat::JsonLines
                    : args.format == "xlsx" ? TableFormat::Xlsx
                                            : TableFormat::Csv;
@@ -302,6 +343,42 @@ int runSweepCommand(const SweepCommandOptions &args, PlotApplication &plots)
     const std::optional<std::vector<CaseContent>> cases = readCases(args.cases);
     if (!cases)
         return UsageOrFileError;
+    std::optional<std::string> unitName = args.units, limitSpec = args.limit;
+    if (options.vary.empty()) {
+        // One grid for all: the table has one set of columns.
+        std::optional<StudyGrid> grid;
+        for (std::size_t i = 0; i < args.cases.size(); ++i) {
+            const std::optional<StudyGrid> own = studyGrid(args.cases[i], (*cases)[i]);
+            if (!own)
+                return UsageOrFileError;
+            if (grid && !(*own == *grid)) {
+                complain("sweep: " + args.cases[i] + " and " + args.cases[0] +
+                         " ask for different charts in their study; sweep them apart, or give --vary");
+                return UsageOrFileError;
+            }
+            grid = own;
+        }
+        options.vary = grid->vary;
+        if (!unitName)
+            unitName = grid->unit;
+        // The study's limit is drawn where the chart is drawn.
+        if (!limitSpec && args.plot)
+            limitSpec = grid->limit;
+    }
+    const std::optional<PressureUnit> unit = pressureUnitNamed(unitName.value_or("kgf/cm2"));
+    if (!unit) {
+        complain("--units: kgf/cm2, bar, MPa or psi");
+        return UsageOrFileError;
+    }
+    options.unit = *unit;
+    std::optional<PressureLimit> limit;
+    try {
+        if (limitSpec)
+            limit = parseLimit(*limitSpec);
+    } catch (const UsageError &e) {
+        complain(e.what());
+        return UsageOrFileError;
+    }
     if (!checkGrid(options.vary, *cases, args.maxPoints))
         return UsageOrFileError;
     std::vector<PlannedOutput> outputs;

@@ -11,7 +11,11 @@ namespace sf {
 
 std::vector<double> studyFlowRates(double q)
 {
-    const double from = q * StudyFlowFrom, to = q * StudyFlowTo;
+    return studyFlowRates(q * StudyFlowFrom, q * StudyFlowTo);
+}
+
+std::vector<double> studyFlowRates(double from, double to)
+{
     std::vector<double> rates(StudyCurvePoints);
     for (int i = 0; i < StudyCurvePoints; ++i)
         rates[static_cast<std::size_t>(i)] = from + (to - from) * i / (StudyCurvePoints - 1);
@@ -36,10 +40,18 @@ Study computeStudy(const StudyRequest &request)
     study.temperature = single.computed.Temperature;
     // Temperature outer, so the evaluator shifts the melt once per curve.
     PointEvaluator curves(request.texts, request.separator, {Field::Temperature, Field::FlowRate}, false);
-    const std::vector<double> rates = studyFlowRates(study.flowRate);
-    for (double dt : {-StudyTemperatureStep, 0.0, StudyTemperatureStep}) {
+    const std::vector<double> rates = request.flowRange
+                                          ? studyFlowRates(request.flowRange->first, request.flowRange->second)
+                                          : studyFlowRates(study.flowRate);
+    std::vector<double> temperatures = request.temperatures;
+    if (temperatures.empty())
+        for (double dt : {-StudyTemperatureStep, 0.0, StudyTemperatureStep})
+            temperatures.push_back(study.temperature + dt);
+    study.caseCurve = static_cast<std::size_t>(std::find(temperatures.begin(), temperatures.end(), study.temperature) -
+                                               temperatures.begin());
+    for (double t : temperatures) {
         StudyCurve curve;
-        curve.temperature = study.temperature + dt;
+        curve.temperature = t;
         curve.points.reserve(rates.size());
         for (double q : rates) {
             const std::array<double, 2> values{curve.temperature, q};
@@ -51,7 +63,7 @@ Study computeStudy(const StudyRequest &request)
             // The curve's case as its texts, so that the answer is the one
             // a solve of that case gives.
             FieldTexts texts = request.texts;
-            if (dt != 0) {
+            if (t != study.temperature) {
                 std::string t = shortest(curve.temperature);
                 std::replace(t.begin(), t.end(), '.', request.separator);
                 texts[Field::Temperature] = t;

@@ -32,6 +32,10 @@ struct StudyRequest {
     char separator = '.';
     std::optional<ValidityRange> range; // the melt's fit range, when it has one
     std::optional<PressureLimit> limit; // on the total: where each curve reaches it
+    // The curves' temperatures (°C) and flow range (kg/hr) when the case's
+    // study gives them; the defaults above otherwise.
+    std::vector<double> temperatures{};
+    std::optional<std::pair<double, double>> flowRange{};
 };
 
 struct StudyCurve {
@@ -50,14 +54,18 @@ struct Study {
     // says why, the finding of where its arithmetic stopped comes first.
     std::vector<Finding> findings;
     double flowRate = 0, temperature = 0; // as the case read them, when `curves` is not empty
-    // At temperature - step, temperature, temperature + step; empty when the
-    // point did not compute.
+    // At temperature - step, temperature, temperature + step, or at the
+    // request's temperatures; empty when the point did not compute.
     std::vector<StudyCurve> curves;
+    // The curve at the case's own temperature; curves.size() when none is.
+    std::size_t caseCurve = 0;
 };
 
 Study computeStudy(const StudyRequest &request);
 
 // The curves' flow rates for a case's flow rate `q`, ascending.
 std::vector<double> studyFlowRates(double q);
+// The same over a range of its own, `from` below `to` (kg/hr).
+std::vector<double> studyFlowRates(double from, double to);
 
 } // namespace sf

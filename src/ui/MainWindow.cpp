@@ -551,8 +551,10 @@ bool MainWindow::openCase(const QString &path)
     for (const sf::InputField &field : sf::InputFields)
         m_edits[sf::fieldIndex(field.id)]->setText(QString::fromStdString(opened.texts[field.id]));
     m_case.opened(QFile::encodeName(path).toStdString(), opened, fieldTexts());
-    if (m_study) // the fit range and the name may change with the same texts
+    if (m_study) { // the fit range and the name may change with the same texts
+        m_study->setCaseStudy(m_case.study().value_or(sf::CaseStudy{}));
         m_study->scheduleUpdate();
+    }
     updateReportPathTip();
     updateTitle();
     return true;
@@ -707,6 +709,8 @@ void MainWindow::showStudy()
         m_study = new StudyWindow([this] { return studyInputs(); }, this);
         for (QLineEdit *edit : m_edits)
             connect(edit, &QLineEdit::textChanged, m_study, &StudyWindow::scheduleUpdate);
+        m_study->setCaseStudy(m_case.study().value_or(sf::CaseStudy{}));
+        connect(m_study, &StudyWindow::studyEdited, this, [this] { m_case.setStudy(m_study->caseStudy()); });
     }
     m_study->show();
     m_study->raise();

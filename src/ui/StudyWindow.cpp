@@ -8,6 +8,7 @@
 #include "io/WholeFile.h"
 #include "plot/PlotView.h"
 #include "run/Sweep.h"
+#include "io/NumberText.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -201,17 +202,87 @@ StudyWindow::StudyWindow(Source source, QWidget *parent)
     m_timer.setSingleShot(true);
     m_timer.setInterval(UpdateDelayMs);
     connect(&m_timer, &QTimer::timeout, this, &StudyWindow::updateNow);
-    connect(m_unit, &QComboBox::currentIndexChanged, this, &StudyWindow::updateNow);
+    connect(m_unit, &QComboBox::currentIndexChanged, this, [this] {
+        updateNow();
+        studyControlChanged();
+    });
     connect(m_limitOn, &QCheckBox::toggled, this, [this](bool on) {
         m_limitText->setEnabled(on);
+        m_limitEdited = m_limitEdited || !m_settingStudy;
         updateNow();
+        studyControlChanged();
     });
-    connect(m_limitText, &QLineEdit::textChanged, this, &StudyWindow::scheduleUpdate);
+    connect(m_limitText, &QLineEdit::textChanged, this, [this] {
+        m_limitEdited = m_limitEdited || !m_settingStudy;
+        scheduleUpdate();
+        studyControlChanged();
+    });
 
     m_chooseFile = [this](const QString &title, const QString &filters, const QString &suggested) {
         return askForFile(this, title, filters, suggested);
     };
     resize(1280, 620);
+}
+
+void StudyWindow::setCaseStudy(const CaseStudy &study)
+{
+    m_settingStudy = true;
+    m_caseStudy = study;
+    m_limitEdited = false;
+    m_studyProblem = qText(study.problem);
+    std::size_t unitIndex = 0;
+    for (std::size_t i = 0; i < std::size(Units); ++i)
+        if (study.pressureUnit && *study.pressureUnit == Units[i].name)
+            unitIndex = i;
+    m_unit->setCurrentIndex(static_cast<int>(unitIndex));
+    std::optional<PressureLimit> limit;
+    if (study.limit) {
+        try {
+            limit = parseLimit(*study.limit);
+        } catch (const UsageError &e) {
+            std::string why = e.what();
+            why.erase(0, why.find(": ") + 2); // "--limit: "
+            if (m_studyProblem.isEmpty())
+                m_studyProblem = QStringLiteral("study.limit: ") + qText(why);
+        }
+    }
+    const bool onTotal = limit && limit->screen == 0;
+    m_limitOn->setChecked(onTotal);
+    QString text;
+    if (onTotal) {
+        // As written when it is in the window's unit; converted otherwise.
+        const double value = limit->unit.name == unit().name ? limit->value
+                                                             : limit->kgfCm2() * unit().perKgfCm2;
+        text = qText(shortest(value));
+        text.replace(u'.', QLatin1Char(m_source().separator));
+    }
+    m_limitText->setText(text);
+    m_settingStudy = false;
+    if (isVisible())
+        updateNow();
+}
+
+CaseStudy StudyWindow::caseStudy() const
+{
+    CaseStudy study = m_caseStudy;
+    study.pressureUnit = std::string(unit().name);
+    // A limit on a screen, which the window cannot show, stays until the
+    // limit here is used.
+    const bool onScreen = study.limit && study.limit->starts_with("drop.");
+    if (m_limitEdited || !onScreen) {
+        if (!m_limitOn->isChecked()) {
+            study.limit.reset();
+        } else if (const std::optional<PressureLimit> typed = typedLimit(m_source().separator)) {
+            study.limit = "total=" + shortest(typed->value) + std::string(typed->unit.name);
+        }
+    }
+    return study;
+}
+
+void StudyWindow::studyControlChanged()
+{
+    if (!m_settingStudy)
+        emit studyEdited();
 }
 
 void StudyWindow::scheduleUpdate()
@@ -236,8 +307,15 @@ void StudyWindow::updateNow()
 {
     m_timer.stop();
     m_inputs = m_source();
-    m_request = {m_inputs.texts, m_inputs.separator, m_inputs.range, limit()};
+    m_request = {m_inputs.texts, m_inputs.separator, m_inputs.range, limit(), {}, {}};
+    if (m_caseStudy.temperatures)
+        m_request.temperatures = *m_caseStudy.temperatures;
+    if (m_caseStudy.flowRateFrom && m_caseStudy.flowRateTo)
+        m_request.flowRange = std::pair(*m_caseStudy.flowRateFrom, *m_caseStudy.flowRateTo);
     m_study = computeStudy(m_request);
+    // Nothing is drawn from a study that cannot be read.
+    if (!m_studyProblem.isEmpty())
+        m_study.curves.clear();
     showTable();
     showFindings();
     showChart();
@@ -253,24 +331,31 @@ std::optional<PressureLimit> StudyWindow::limit()
     m_limitAnswer->setToolTip({});
     if (!m_limitOn->isChecked())
         return std::nullopt;
+    const std::optional<PressureLimit> typed = typedLimit(m_inputs.separator);
+    if (!typed)
+        m_limitAnswer->setText(QStringLiteral("Give a pressure above 0 in %1, such as 300.").arg(m_unit->currentText()));
+    return typed;
+}
+
+std::optional<PressureLimit> StudyWindow::typedLimit(char separatorChar) const
+{
     // Typed as the fields are, with the window's separator and no grouping.
     QString text = m_limitText->text().trimmed();
-    const QChar separator = QLatin1Char(m_inputs.separator);
+    const QChar separator = QLatin1Char(separatorChar);
     bool ok = !text.contains(separator == u'.' ? u',' : u'.');
     text.replace(separator, u'.');
     const double value = ok ? text.toDouble(&ok) : 0;
-    if (!ok || !std::isfinite(value) || !(value > 0)) {
-        m_limitAnswer->setText(QStringLiteral("Give a pressure above 0 in %1, such as 300.").arg(m_unit->currentText()));
+    if (!ok || !std::isfinite(value) || !(value > 0))
         return std::nullopt;
-    }
     return PressureLimit{0, value, unit()};
 }
 
 void StudyWindow::showLimitAnswer()
 {
-    if (m_study.curves.size() != 3 || !m_study.curves[1].limit)
+    const std::size_t at = m_study.caseCurve < m_study.curves.size() ? m_study.caseCurve : m_study.curves.size() / 2;
+    if (at >= m_study.curves.size() || !m_study.curves[at].limit)
         return;
-    const SolveAnswer &answer = *m_study.curves[1].limit;
+    const SolveAnswer &answer = *m_study.curves[at].limit;
     if (answer.outcome != SolveOutcome::Found) {
         m_limitAnswer->setText(qText(answer.message));
         return;
@@ -278,11 +363,11 @@ void StudyWindow::showLimitAnswer()
     const QString flowUnit = qText(inputField(Field::FlowRate).unit);
     m_limitAnswer->setText(QStringLiteral("reached at %1 %2 at %3")
                                .arg(fourDigits(answer.within(), m_inputs.separator), flowUnit,
-                                    temperatureLabel(m_study.curves[1].temperature)));
+                                    temperatureLabel(m_study.curves[at].temperature)));
     m_limitAnswer->setToolTip(QStringLiteral("%1 %2: the %3 flow rate within the limit at %4")
                                   .arg(qText(valueFieldText(answer.within(), m_inputs.separator)), flowUnit,
                                        answer.rises ? QStringLiteral("highest") : QStringLiteral("lowest"),
-                                       temperatureLabel(m_study.curves[1].temperature)));
+                                       temperatureLabel(m_study.curves[at].temperature)));
 }
 
 void StudyWindow::showTable()
@@ -313,17 +398,24 @@ void StudyWindow::showTable()
     // Every column in view; the chart takes the rest of the width.
     m_table->setMinimumWidth(m_table->horizontalHeader()->length() + 2 * m_table->frameWidth());
 
-    if (m_study.point.ok()) {
-        m_problem->hide();
-        return;
+    showProblem();
+}
+
+void StudyWindow::showProblem()
+{
+    QStringList lines;
+    if (!m_studyProblem.isEmpty())
+        lines << QStringLiteral("The case's study cannot be drawn: ") + m_studyProblem;
+    if (!m_study.point.ok()) {
+        // The first error names the field or screen to look at.
+        const Finding &first = m_study.findings.front();
+        QString text = QStringLiteral("Not computed. ") + placeOf(first.key) + QStringLiteral(": ") + qText(first.sentence);
+        if (!m_study.point.message.empty())
+            text += QStringLiteral(" [") + qText(m_study.point.message) + u']';
+        lines << text;
     }
-    // The first error names the field or screen to look at.
-    const Finding &first = m_study.findings.front();
-    QString text = QStringLiteral("Not computed. ") + placeOf(first.key) + QStringLiteral(": ") + qText(first.sentence);
-    if (!m_study.point.message.empty())
-        text += QStringLiteral(" [") + qText(m_study.point.message) + u']';
-    m_problem->setText(text);
-    m_problem->show();
+    m_problem->setText(lines.join(u'\n'));
+    m_problem->setVisible(!lines.isEmpty());
 }
 
 void StudyWindow::showFindings()
@@ -354,7 +446,7 @@ void StudyWindow::showChart()
     for (std::size_t i = 0; i < m_study.curves.size(); ++i) {
         const StudyCurve &curve = m_study.curves[i];
         QString name = temperatureLabel(curve.temperature);
-        if (i == 1)
+        if (i == m_study.caseCurve)
             name += QStringLiteral(" (the case)");
         spec.colourGroups.push_back(name.toStdString());
         PlotLine line;
@@ -364,9 +456,9 @@ void StudyWindow::showChart()
         spec.lines.push_back(std::move(line));
     }
     // The case itself, on its curve.
-    if (m_study.point.ok()) {
+    if (m_study.point.ok() && m_study.caseCurve < m_study.curves.size()) {
         PlotLine point;
-        point.colourGroup = 1;
+        point.colourGroup = m_study.caseCurve;
         point.markers = true;
         point.points.emplace_back(m_study.flowRate, m_study.point.total * u.perKgfCm2);
         spec.lines.push_back(std::move(point));

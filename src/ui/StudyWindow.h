@@ -1,6 +1,7 @@
 #pragma once
 
 #include "calc/FieldTexts.h"
+#include "cases/CaseFile.h"
 #include "run/Diagnoses.h"
 #include "run/Limit.h"
 #include "run/Study.h"
@@ -52,6 +53,21 @@ public:
     // The fields changed: follow them once the typing pauses.
     void scheduleUpdate();
 
+    // The case's study, as opened: sets the unit and the limit (a limit on
+    // the total; one on a screen stays in the study untouched) and draws the
+    // chart at its temperatures over its flow range. A bad value of it is
+    // named in red and nothing is drawn from it.
+    void setCaseStudy(const CaseStudy &study);
+
+    // The study as the window now asks it: the one set, with the unit and
+    // the limit chosen here.
+    CaseStudy caseStudy() const;
+
+signals:
+    // The user chose another unit or limit.
+    void studyEdited();
+
+public:
     // Asks for the file an export writes to, starting from `suggested`;
     // empty means no. Tests replace the file dialog with this.
     using FileChooser = std::function<QString(const QString &title, const QString &filters, const QString &suggested)>;
@@ -74,9 +90,13 @@ private:
     // The limit typed in; nullopt when none is asked for or the text is no
     // pressure (said beside it).
     std::optional<PressureLimit> limit();
+    // The limit typed in, read with `separator`, whether or not it is on.
+    std::optional<PressureLimit> typedLimit(char separator) const;
     void showLimitAnswer();
     QString suggestedPath(const QString &suffix) const;
     void writeFile(const QString &path, const std::string &bytes);
+    void showProblem();
+    void studyControlChanged();
 
     Source m_source;
     StudyInputs m_inputs;
@@ -84,6 +104,10 @@ private:
     Study m_study;
     QTimer m_timer;
     FileChooser m_chooseFile;
+    CaseStudy m_caseStudy;
+    QString m_studyProblem; // what is wrong with m_caseStudy, for the user
+    bool m_settingStudy = false;
+    bool m_limitEdited = false; // since the study was set
 
     QLabel *m_problem;
     QComboBox *m_unit;

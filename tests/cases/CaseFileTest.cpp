@@ -121,7 +121,7 @@ TEST(CaseFile, ProblemsAreNamedWithFileLineAndColumn)
     };
     const std::pair<std::string, std::string> rows[] = {
         {"[process\nflow_rate = 1\n", "c.sfcase:1:9: Error while parsing table header: expected ']', saw '\\n'"},
-        {"x = 1\n" + complete, "c.sfcase:1:1: 'x' must be in a section: [process], [melt], [pack] or [report]"},
+        {"x = 1\n" + complete, "c.sfcase:1:1: 'x' must be in a section: [process], [melt], [pack], [report] or [study]"},
         {complete + "[procss]\n", "c.sfcase:15:2: unknown section [procss]"},
         {replaced("flow_rate", "flowrate"), "c.sfcase:2:1: unknown key 'flowrate' in [process]; did you mean flow_rate?"},
         {replaced("flow_rate", "\"débit\""), "c.sfcase:2:1: unknown key '\"débit\"' in [process]; its keys are flow_rate, screen_diameter, density, temperature"},
@@ -155,11 +155,11 @@ TEST(CaseFile, ProblemsAreNamedWithFileLineAndColumn)
          "c.sfcase:1:24: more than 8 dotted parts in a key: a case file's keys have 2 at most"},
         {"a.a.a.a.a.a.a.a = 1\n", "c.sfcase:1:1: unknown section [a]"},
         {"\"a.a.a.a.a.a.a.a.a\" = 1.5 # a.a.a.a.a.a.a.a.a\n",
-         "c.sfcase:1:1: 'a.a.a.a.a.a.a.a.a' must be in a section: [process], [melt], [pack] or [report]"},
+         "c.sfcase:1:1: 'a.a.a.a.a.a.a.a.a' must be in a section: [process], [melt], [pack], [report] or [study]"},
         {"x = " + std::string(8, '[') + "{ y = " + std::string(9, '{'),
          "c.sfcase:1:26: more than 16 levels of [ ] and { }: a case file nests 2 deep at most"},
         {"x = " + std::string(16, '[') + std::string(16, ']') + " # [[[[[[[[[[[[[[[[[\ny = \"{{{{{{{{{{{{{{{{{\"\n",
-         "c.sfcase:1:1: 'x' must be in a section: [process], [melt], [pack] or [report]"},
+         "c.sfcase:1:1: 'x' must be in a section: [process], [melt], [pack], [report] or [study]"},
         {complete + "[" + std::string(5000, 'k') + "]\n",
          "c.sfcase:15:2: unknown section [" + std::string(64, 'k') + "…] (5000 characters)"},
     };

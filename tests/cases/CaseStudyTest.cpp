@@ -1,0 +1,235 @@
+// A case's [study]: what the reader takes and refuses, what a save writes,
+// and what the case document keeps across edits, saves and a melt fit.
+#include "cases/CaseDocument.h"
+#include "cases/CaseFile.h"
+#include "support/Files.h"
+#include "support/TempDir.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+namespace sf {
+namespace {
+
+const std::string Case = R"([process]
+flow_rate = 57.5
+screen_diameter = 5.0
+density = 0.96
+temperature = 290.0
+
+[melt]
+standard_viscosity = 9.55
+standard_shear_rate = 100.0
+power_law_factor = 0.469
+shift_a = 15180.0
+shift_b = 26.96
+
+[pack]
+count = 1
+screens = [{ mesh = 30, wire = 0.0254 }]
+
+[report]
+file = "result.txt"
+)";
+
+const std::string Study = R"(
+[study]
+pressure_unit = "bar"            # kgf/cm2, bar, MPa or psi
+limit = "total=60bar"            # as --limit takes it
+find = "flow_rate"
+temperatures = [195, 210.5, 225]
+flow_rate_from = 100             # kg/hr
+flow_rate_to = 250
+)";
+
+TEST(CaseStudy, ReadsEveryKeyAndLeavesOutWhatIsNotThere)
+{
+    const CaseContent all = parseCase(Case + Study, "a.sfcase");
+    ASSERT_TRUE(all.study);
+    EXPECT_EQ(all.study->pressureUnit, "bar");
+    EXPECT_EQ(all.study->limit, "total=60bar");
+    EXPECT_EQ(all.study->find, "flow_rate");
+    EXPECT_EQ(all.study->temperatures, (std::vector<double>{195, 210.5, 225}));
+    EXPECT_EQ(all.study->flowRateFrom, 100);
+    EXPECT_EQ(all.study->flowRateTo, 250);
+    EXPECT_EQ(all.study->problem, "");
+    EXPECT_EQ(all.texts[Field::FlowRate], "57.5");
+
+    EXPECT_FALSE(parseCase(Case, "a.sfcase").study);
+    const CaseContent some = parseCase(Case + "[study]\nlimit = \"drop.2=3psi\"\n", "a.sfcase");
+    ASSERT_TRUE(some.study);
+    EXPECT_EQ(some.study->limit, "drop.2=3psi");
+    EXPECT_FALSE(some.study->pressureUnit);
+    EXPECT_FALSE(some.study->temperatures);
+}
+
+TEST(CaseStudy, ABadValueIsNamedByItsKeyAndLeftOut)
+{
+    const struct {
+        const char *section;
+        const char *problem;
+    } rows[] = {
+        {"pressure_unit = \"atm\"", "a.sfcase:22:17: study.pressure_unit must be \"kgf/cm2\", \"bar\", \"MPa\" or \"psi\""},
+        {"pressure_unit = 1", "a.sfcase:22:17: study.pressure_unit must be"},
+        {"limit = 60", "a.sfcase:22:9: study.limit must be a text as --limit takes it"},
+        {"find = \"flow_rat\"", "a.sfcase:22:8: study.find must be a key of a case, such as \"flow_rate\"; did you mean "
+                                "process.flow_rate?"},
+        {"temperatures = []", "a.sfcase:22:16: study.temperatures must be a list of one or more"},
+        {"temperatures = [200, \"hot\"]", "a.sfcase:22:16: study.temperatures must be a list"},
+        {"temperatures = 200", "a.sfcase:22:16: study.temperatures must be a list"},
+        {"temperatures = [-300]", "a.sfcase:22:16: study.temperatures must be a list of one or more temperatures above "
+                                  "-273.15"},
+        {"flow_rate_from = \"a\"\nflow_rate_to = 9", "a.sfcase:22:18: study.flow_rate_from must be a flow rate above 0"},
+        {"flow_rate_from = 0\nflow_rate_to = 9", "a.sfcase:22:18: study.flow_rate_from must be a flow rate above 0"},
+        {"flow_rate_from = 100\nflow_rate_to = 50", "a.sfcase:23:16: study.flow_rate_to must be above flow_rate_from"},
+        {"flow_rate_from = 100\nflow_rate_to = 100", "a.sfcase:23:16: study.flow_rate_to must be above flow_rate_from"},
+        {"flow_rate_from = 100", "a.sfcase:21:1: study.flow_rate_to must be given with flow_rate_from"},
+    };
+    for (const auto &row : rows) {
+        const CaseContent c = parseCase(Case + "\n[study]\n" + row.section + "\n", "a.sfcase");
+        SCOPED_TRACE(row.section);
+        ASSERT_TRUE(c.study);
+        EXPECT_EQ(c.study->problem.substr(0, std::string(row.problem).size()), row.problem) << c.study->problem;
+        EXPECT_FALSE(c.study->pressureUnit);
+        EXPECT_FALSE(c.study->temperatures);
+        EXPECT_FALSE(c.study->flowRateFrom);
+        EXPECT_FALSE(c.study->flowRateTo);
+    }
+}
+
+TEST(CaseStudy, AMistypedKeyIsRefusedNamingTheClosest)
+{
+    const struct {
+        const char *section;
+        const char *message;
+    } rows[] = {
+        {"limt = \"total=1bar\"", "a.sfcase:22:1: unknown key 'limt' in [study]; did you mean limit?"},
+        {"temperature = [1]", "a.sfcase:22:1: unknown key 'temperature' in [study]; did you mean temperatures?"},
+        {"colour = 1", "a.sfcase:22:1: unknown key 'colour' in [study]; its keys are pressure_unit, limit, find, "
+                       "temperatures, flow_rate_from, flow_rate_to"},
+    };
+    for (const auto &row : rows) {
+        try {
+            parseCase(Case + "\n[study]\n" + row.section + "\n", "a.sfcase");
+            ADD_FAILURE() << row.section << " was taken";
+        } catch (const CaseFileError &e) {
+            EXPECT_EQ(std::string(e.what()), row.message);
+        }
+    }
+}
+
+TEST(CaseStudy, WrittenAsReadOrFromItsValues)
+{
+    // As the file has it, comments and all, while it was not set anew.
+    const CaseContent read = parseCase(Case + Study + "# after\n", "a.sfcase");
+    const std::string kept = formatCaseFile(read.texts, std::nullopt, read.study);
+    EXPECT_NE(kept.find(Study.substr(1)), std::string::npos) << kept;
+    EXPECT_EQ(kept.find("# after"), std::string::npos);
+
+    CaseStudy set;
+    set.pressureUnit = "psi";
+    set.limit = "drop.3=20psi";
+    set.temperatures = std::vector<double>{200, 0.1};
+    set.flowRateFrom = 1.5;
+    set.flowRateTo = 20;
+    const std::string written = formatStudySection(set);
+    EXPECT_EQ(written, "[study]\n"
+                       "pressure_unit = \"psi\"           # kgf/cm2, bar, MPa or psi\n"
+                       "limit = \"drop.3=20psi\"          # as --limit takes it: total=... or drop.N=...\n"
+                       "temperatures = [200, 0.1]       # ℃, the chart's curves\n"
+                       "flow_rate_from = 1.5            # kg/hr, the chart's range\n"
+                       "flow_rate_to = 20               # kg/hr\n");
+    const CaseContent back = parseCase(formatCaseFile(read.texts, std::nullopt, set), "b.sfcase");
+    ASSERT_TRUE(back.study);
+    EXPECT_EQ(back.study->pressureUnit, "psi");
+    EXPECT_EQ(back.study->limit, "drop.3=20psi");
+    EXPECT_FALSE(back.study->find);
+    EXPECT_EQ(back.study->temperatures, (std::vector<double>{200, 0.1}));
+    EXPECT_EQ(back.study->flowRateFrom, 1.5);
+    EXPECT_EQ(back.study->flowRateTo, 20);
+}
+
+TEST(CaseStudy, AMeltFitKeepsTheSectionByteForByte)
+{
+    const std::string before = Case + Study;
+    const CaseContent read = parseCase(before, "a.sfcase");
+    FieldTexts texts = read.texts;
+    texts[Field::PowerLawFactor] = "0.5";
+    const std::string after = replaceMeltSections(before, "a.sfcase", texts,
+                                                  {200, 260, 10, 1000, 12, "points.csv", 1.5, 3.25}, {});
+    EXPECT_NE(after.find(Study), std::string::npos) << after;
+    EXPECT_EQ(parseCase(after, "a.sfcase").study, read.study);
+}
+
+class CaseDocumentStudyTest : public ::testing::Test {
+protected:
+    std::string file(const std::string &name) const { return (m_dir.path() / name).string(); }
+    std::optional<CaseStudy> savedStudy(const std::string &name) const
+    {
+        return parseCase(test::readBytes(file(name)), name).study;
+    }
+    test::ScopedTempCwd m_dir;
+};
+
+TEST_F(CaseDocumentStudyTest, SaveKeepsTheStudyAfterOtherEditsAndWritesItOnceSet)
+{
+    test::writeBytes(file("a.sfcase"), Case + Study);
+    CaseDocument doc;
+    const CaseContent content = doc.read(file("a.sfcase"));
+    FieldTexts shown = content.texts;
+    doc.opened(file("a.sfcase"), content, shown);
+    ASSERT_TRUE(doc.study());
+    EXPECT_EQ(doc.study()->limit, "total=60bar");
+
+    shown[Field::FlowRate] = "60";
+    ASSERT_EQ(doc.save(file("b.sfcase"), shown), 0);
+    EXPECT_NE(test::readBytes(file("b.sfcase")).find(Study.substr(1)), std::string::npos);
+    EXPECT_FALSE(doc.hasUnsavedEdits(shown));
+
+    CaseStudy set = *doc.study();
+    set.pressureUnit = "MPa";
+    set.limit.reset();
+    doc.setStudy(set);
+    EXPECT_TRUE(doc.hasUnsavedEdits(shown));
+    ASSERT_EQ(doc.save(file("b.sfcase"), shown), 0);
+    EXPECT_FALSE(doc.hasUnsavedEdits(shown));
+    const std::optional<CaseStudy> saved = savedStudy("b.sfcase");
+    ASSERT_TRUE(saved);
+    EXPECT_EQ(saved->pressureUnit, "MPa");
+    EXPECT_FALSE(saved->limit);
+    EXPECT_EQ(saved->find, "flow_rate");
+    EXPECT_EQ(saved->temperatures, (std::vector<double>{195, 210.5, 225}));
+    EXPECT_EQ(saved->flowRateTo, 250);
+
+    // A case without one: none written until it is set.
+    test::writeBytes(file("c.sfcase"), Case);
+    const CaseContent plain = doc.read(file("c.sfcase"));
+    doc.opened(file("c.sfcase"), plain, plain.texts);
+    EXPECT_FALSE(doc.study());
+    ASSERT_EQ(doc.save(file("c.sfcase"), plain.texts), 0);
+    EXPECT_FALSE(savedStudy("c.sfcase"));
+    CaseStudy unit;
+    unit.pressureUnit = "bar";
+    doc.setStudy(unit);
+    ASSERT_EQ(doc.save(file("c.sfcase"), plain.texts), 0);
+    ASSERT_TRUE(savedStudy("c.sfcase"));
+    EXPECT_EQ(savedStudy("c.sfcase")->pressureUnit, "bar");
+}
+
+TEST_F(CaseDocumentStudyTest, ABadStudyIsKeptAsWrittenUntilSet)
+{
+    const std::string bad = "\n[study]\ntemperatures = [\"hot\"]\nlimit = \"total=60bar\"\n";
+    test::writeBytes(file("a.sfcase"), Case + bad);
+    CaseDocument doc;
+    const CaseContent content = doc.read(file("a.sfcase"));
+    doc.opened(file("a.sfcase"), content, content.texts);
+    ASSERT_TRUE(doc.study());
+    EXPECT_NE(doc.study()->problem, "");
+    ASSERT_EQ(doc.save(file("a.sfcase"), content.texts), 0);
+    EXPECT_NE(test::readBytes(file("a.sfcase")).find(bad.substr(1)), std::string::npos);
+}
+
+} // namespace
+} // namespace sf

@@ -1,0 +1,205 @@
+// solve and sweep asked by a case's [study], in-process: what they take from
+// it, what the options given still decide, and how a bad study is refused.
+#include "RunCommand.h"
+#include "SolveCommand.h"
+#include "SweepCommand.h"
+#include "plot/PlotApplication.h"
+#include "support/Files.h"
+#include "support/TempDir.h"
+
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <string>
+#include <vector>
+
+namespace sf {
+namespace {
+
+struct Said {
+    int exitCode;
+    std::string out, err;
+};
+
+Said said(const std::function<int()> &run)
+{
+    testing::internal::CaptureStdout();
+    testing::internal::CaptureStderr();
+    const int exitCode = run();
+    std::string out = testing::internal::GetCapturedStdout();
+    return {exitCode, out, testing::internal::GetCapturedStderr()};
+}
+
+bool contains(const std::string &text, const std::string &part)
+{
+    return text.find(part) != std::string::npos;
+}
+
+const std::string Case = R"([process]
+flow_rate = 57.5
+screen_diameter = 5.0
+density = 0.96
+temperature = 290.0
+
+[melt]
+standard_viscosity = 9.55
+standard_shear_rate = 100.0
+power_law_factor = 0.469
+shift_a = 15180.0
+shift_b = 26.96
+
+[pack]
+count = 1
+screens = [{ mesh = 30, wire = 0.0254 }]
+
+[report]
+file = "result.txt"
+)";
+
+// plain: no study; asked: the issue's example; each other a study with one
+// thing wrong.
+void writeCases()
+{
+    const std::string study = "\n[study]\npressure_unit = \"bar\"\nlimit = \"total=10bar\"\nfind = \"flow_rate\"\n"
+                              "temperatures = [195, 210, 225]\nflow_rate_from = 100\nflow_rate_to = 250\n";
+    test::writeBytes("plain.sfcase", Case);
+    test::writeBytes("asked.sfcase", Case + study);
+    test::writeBytes("badlimit.sfcase", Case + "\n[study]\nlimit = \"total=60bra\"\n");
+    test::writeBytes("badfind.sfcase", Case + "\n[study]\nfind = \"count\"\nlimit = \"total=1bar\"\n");
+    test::writeBytes("badrange.sfcase", Case + "\n[study]\nflow_rate_from = 100\nflow_rate_to = 50\n");
+    test::writeBytes("typo.sfcase", Case + "\n[study]\nlimt = \"total=60bar\"\n");
+}
+
+TEST(StudyCommand, SolveTakesWhatTheOptionsLeaveOutFromTheStudy)
+{
+    test::ScopedTempCwd cwd;
+    writeCases();
+    const struct {
+        const char *name;
+        SolveCommandOptions options;
+        int exitCode;
+        std::vector<std::string> out, err;
+    } rows[] = {
+        {"both from the study", {{"asked.sfcase"}, "", "", {}, "text"}, 0,
+         {"asked.sfcase: flow_rate = ", " kg/hr: total 10 bar, limit 10 bar (rises with flow_rate)\n"}, {}},
+        {"the limit given wins", {{"asked.sfcase"}, "", "total=20bar", {}, "text"}, 0,
+         {"asked.sfcase: flow_rate = ", "limit 20 bar (rises with flow_rate)\n"}, {}},
+        {"the key given wins", {{"asked.sfcase"}, "process.temperature", "", {}, "text"}, 0,
+         {"asked.sfcase: process.temperature = ", "limit 10 bar (falls with process.temperature)"}, {}},
+        {"a range for the study's key", {{"asked.sfcase"}, "", "", std::string("1:1.2"), "text"}, 1, {},
+         {"asked.sfcase: process.flow_rate: the total stays below the limit of 10 bar from 1 to 1.2 kg/hr"}},
+        {"no study, no key", {{"plain.sfcase"}, "", "total=1bar", {}, "text"}, 2, {},
+         {"plain.sfcase: no key to find: give --find KEY, or find = \"KEY\" in the case's [study]"}},
+        {"no study, no limit", {{"plain.sfcase"}, "flow_rate", "", {}, "text"}, 2, {},
+         {"plain.sfcase: no limit: give --limit"}},
+        {"a bad limit in the study", {{"badlimit.sfcase"}, "flow_rate", "total=1bar", {}, "text"}, 2, {},
+         {"badlimit.sfcase: study.limit: 60bra: the unit right after the number"}},
+        {"a key that cannot be solved for", {{"badfind.sfcase"}, "", "", {}, "text"}, 2, {},
+         {"badfind.sfcase: study.find: pack.count: "}},
+        {"a range ending below its start", {{"badrange.sfcase"}, "flow_rate", "total=1bar", {}, "text"}, 2, {},
+         {"badrange.sfcase:23:16: study.flow_rate_to must be above flow_rate_from"}},
+        {"a mistyped key", {{"typo.sfcase"}, "flow_rate", "total=1bar", {}, "text"}, 2, {},
+         {"typo.sfcase:22:1: unknown key 'limt' in [study]; did you mean limit?"}},
+    };
+    for (const auto &row : rows) {
+        const Said s = said([&] { return runSolveCommand(row.options); });
+        SCOPED_TRACE(std::string(row.name) + "\nout: " + s.out + "\nerr: " + s.err);
+        EXPECT_EQ(s.exitCode, row.exitCode);
+        for (const std::string &part : row.out)
+            EXPECT_TRUE(contains(s.out, part)) << part;
+        for (const std::string &part : row.err)
+            EXPECT_TRUE(contains(s.err, part)) << part;
+        if (row.out.empty()) {
+            EXPECT_EQ(s.out, "");
+        }
+    }
+
+    // The study's question answers as the same question asked in options.
+    const Said fromStudy = said([] { return runSolveCommand({{"asked.sfcase"}, "", "", {}, "text"}); });
+    const Said given = said([] { return runSolveCommand({{"asked.sfcase"}, "flow_rate", "total=10bar", {}, "text"}); });
+    EXPECT_EQ(fromStudy.out, given.out);
+}
+
+TEST(StudyCommand, SweepWithoutVarySweepsTheStudysChart)
+{
+    test::ScopedTempCwd cwd;
+    writeCases();
+    char name[] = "screenfilter-cli";
+    char *argv[] = {name, nullptr};
+    PlotApplication plots(1, argv); // no plot is drawn: Qt is never started
+    auto sweep = [](std::vector<std::string> cases, std::optional<std::string> units = {}) {
+        SweepCommandOptions o;
+        o.cases = std::move(cases);
+        o.output = "out.csv";
+        o.units = std::move(units);
+        o.threads = 1;
+        return o;
+    };
+    const struct {
+        const char *name;
+        SweepCommandOptions options;
+        int exitCode;
+        std::vector<std::string> table; // header, first, second and last rows, in part
+        std::string err;
+    } rows[] = {
+        {"the study's range and temperatures", sweep({"asked.sfcase"}), 0,
+         {"case,flow_rate,temperature,total_bar,", "asked.sfcase,100,195,", "asked.sfcase,100,210,",
+          "asked.sfcase,250,225,"},
+         ""},
+        {"a unit given wins", sweep({"asked.sfcase"}, "psi"), 0, {"case,flow_rate,temperature,total_psi,"}, ""},
+        {"no study: a quarter to twice the flow rate, 20 degrees either side", sweep({"plain.sfcase"}), 0,
+         {"case,flow_rate,temperature,total_kgf_cm2,", "plain.sfcase,14.375,270,", "plain.sfcase,14.375,290,",
+          "plain.sfcase,115,310,"},
+         ""},
+        {"two cases asking for different charts", sweep({"plain.sfcase", "asked.sfcase"}), 2, {},
+         "sweep: asked.sfcase and plain.sfcase ask for different charts in their study"},
+        {"a bad limit", sweep({"badlimit.sfcase"}), 2, {}, "badlimit.sfcase: study.limit: 60bra"},
+    };
+    for (const auto &row : rows) {
+        std::filesystem::remove("out.csv");
+        const Said s = said([&] { return runSweepCommand(row.options, plots); });
+        SCOPED_TRACE(std::string(row.name) + "\nerr: " + s.err);
+        EXPECT_EQ(s.exitCode, row.exitCode);
+        EXPECT_TRUE(contains(s.err, row.err)) << row.err;
+        if (row.table.empty()) {
+            EXPECT_FALSE(std::filesystem::exists("out.csv"));
+            continue;
+        }
+        const std::string table = test::readBytes("out.csv");
+        std::vector<std::string> lines;
+        for (std::size_t at = 0, end; (end = table.find('\n', at)) != std::string::npos; at = end + 1)
+            lines.push_back(table.substr(at, end - at));
+        ASSERT_EQ(lines.size(), 1 + 97 * 3u);
+        const std::string picked[] = {lines[0], lines[1], lines[2], lines.back()};
+        for (std::size_t i = 0; i < row.table.size(); ++i)
+            EXPECT_EQ(picked[i].substr(0, row.table[i].size()), row.table[i]);
+    }
+    // Evenly spaced, both ends included: 100 + 150/96 is the second flow rate.
+    EXPECT_TRUE(said([&] { return runSweepCommand(sweep({"asked.sfcase"}), plots); }).exitCode == 0);
+    EXPECT_TRUE(contains(test::readBytes("out.csv"), "\nasked.sfcase,101.5625,195,"));
+}
+
+TEST(StudyCommand, RunChecksTheStudyButDoesNotUseIt)
+{
+    test::ScopedTempCwd cwd;
+    writeCases();
+    RunOptions bad;
+    bad.cases = {"typo.sfcase"};
+    const Said refused = said([&] { return runRun(bad); });
+    EXPECT_EQ(refused.exitCode, 2);
+    EXPECT_TRUE(contains(refused.err, "typo.sfcase:22:1: unknown key 'limt' in [study]")) << refused.err;
+
+    RunOptions plain, asked;
+    plain.cases = {"plain.sfcase"};
+    asked.cases = {"asked.sfcase"};
+    plain.output = asked.output = "-";
+    const Said a = said([&] { return runRun(plain); });
+    const Said b = said([&] { return runRun(asked); });
+    EXPECT_EQ(a.exitCode, 0);
+    EXPECT_EQ(b.exitCode, 0);
+    EXPECT_EQ(a.out, b.out);
+    EXPECT_NE(a.out, "");
+}
+
+} // namespace
+} // namespace sf
