@@ -7,6 +7,8 @@
 #include "support/Files.h"
 #include "support/TempDir.h"
 
+#include "support/CaseText.h"
+
 #include <gtest/gtest.h>
 
 #include <functional>
@@ -35,26 +37,7 @@ bool contains(const std::string &text, const std::string &part)
     return text.find(part) != std::string::npos;
 }
 
-const std::string Case = R"([process]
-flow_rate = 57.5
-screen_diameter = 5.0
-density = 0.96
-temperature = 290.0
-
-[melt]
-standard_viscosity = 9.55
-standard_shear_rate = 100.0
-power_law_factor = 0.469
-shift_a = 15180.0
-shift_b = 26.96
-
-[pack]
-count = 1
-screens = [{ mesh = 30, wire = 0.0254 }]
-
-[report]
-file = "result.txt"
-)";
+const std::string &Case = test::OneScreenCase;
 
 // plain: no study; asked: the issue's example; each other a study with one
 // thing wrong.
