@@ -146,8 +146,19 @@ void XlsxBook::check(int error) const
         throw std::runtime_error(std::string("xlsx: ") + lxw_strerror(static_cast<lxw_error>(error)));
 }
 
+void XlsxBook::checkRowsWritten() const
+{
+    // The library writes each finished row to its scratch file and checks
+    // none of those writes: one that failed (a full disk, a file size limit)
+    // would give a sheet cut short that reads as whole.
+    FILE *rows = m_sheet ? m_sheet->optimize_tmpfile : nullptr;
+    if (rows && (std::fflush(rows) != 0 || std::ferror(rows)))
+        throw std::runtime_error(m_scratch + ": the workbook's rows could not all be written; is the disk full?");
+}
+
 void XlsxBook::addSheet(const std::string &name)
 {
+    checkRowsWritten();
     check(workbook_validate_sheet_name(m_book, name.c_str()));
     m_sheet = workbook_add_worksheet(m_book, name.c_str());
     if (!m_sheet)
@@ -184,6 +195,7 @@ void XlsxBook::text(std::uint32_t row, std::uint16_t column, std::string_view te
 
 void XlsxBook::finish(ByteSink &out)
 {
+    checkRowsWritten();
     lxw_workbook *book = m_book;
     m_book = nullptr; // closed, and freed, whatever it says
     check(workbook_close(book));

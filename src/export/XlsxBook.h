@@ -55,6 +55,7 @@ public:
 
 private:
     void check(int error) const;
+    void checkRowsWritten() const;
 
     std::string m_dir;  // the private folder, when there is one
     int m_fd = -1;      // the unnamed file, when there is one

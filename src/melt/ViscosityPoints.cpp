@@ -55,16 +55,40 @@ std::string_view fieldText(std::string_view s)
     return s;
 }
 
-std::vector<std::string_view> split(std::string_view line, char delimiter)
-{
-    std::vector<std::string_view> fields;
-    for (;;) {
-        const std::size_t at = line.find(delimiter);
-        fields.push_back(line.substr(0, at));
-        if (at == std::string_view::npos)
-            return fields;
-        line.remove_prefix(at + 1);
+// A line's fields one at a time: held all at once, a 64 MiB line of
+// separators would take a gigabyte of views.
+class Fields {
+public:
+    Fields(std::string_view line, char delimiter) : m_rest(line), m_delimiter(delimiter) {}
+
+    // The next field into `field`; false after the last.
+    bool next(std::string_view &field)
+    {
+        if (m_done)
+            return false;
+        const std::size_t at = m_rest.find(m_delimiter);
+        field = m_rest.substr(0, at);
+        m_done = at == std::string_view::npos;
+        m_rest.remove_prefix(m_done ? m_rest.size() : at + 1);
+        return true;
     }
+
+private:
+    std::string_view m_rest;
+    char m_delimiter;
+    bool m_done = false;
+};
+
+// Whether `test` holds for every field of the line, read up to the first it
+// does not hold for.
+template <class Test>
+bool everyField(std::string_view line, char delimiter, Test test)
+{
+    Fields fields(line, delimiter);
+    for (std::string_view f; fields.next(f);)
+        if (!test(f))
+            return false;
+    return true;
 }
 
 // Well-formed UTF-8 without NUL: no overlong forms, surrogates or values
@@ -296,12 +320,11 @@ private:
             }
             return;
         }
-        const std::vector<std::string_view> fields = split(line, m_delimiter);
-        const bool allNumbers = std::all_of(fields.begin(), fields.end(), [this](std::string_view f) {
+        const bool allNumbers = everyField(line, m_delimiter, [this](std::string_view f) {
             const NumberFault fault = readNumber(fieldText(f), m_separator).fault;
             return fault == NumberFault::None || fault == NumberFault::Missing;
         });
-        if (!allNumbers && namesEveryColumn(fields)) {
+        if (!allNumbers && namesEveryColumn(line)) {
             // The header again, as where two exports are put one after the other.
             if (std::optional<Header> h = header(line, number)) {
                 checkUnit(*h, number);
@@ -309,13 +332,14 @@ private:
             }
             return;
         }
-        point(fields, number);
+        point(line, number);
     }
 
-    static bool namesEveryColumn(const std::vector<std::string_view> &fields)
+    bool namesEveryColumn(std::string_view line) const
     {
         std::array<bool, ColumnCount> seen{};
-        for (std::string_view f : fields)
+        Fields fields(line, m_delimiter);
+        for (std::string_view f; fields.next(f);)
             if (const std::optional<Column> c = headerField(f).column)
                 seen[*c] = true;
         return std::all_of(seen.begin(), seen.end(), [](bool s) { return s; });
@@ -324,12 +348,12 @@ private:
     // The header in `line`, or nullopt after saying why.
     std::optional<Header> header(std::string_view line, int number)
     {
-        const std::vector<std::string_view> fields = split(line, m_delimiter);
         Header h;
-        h.fields = fields.size();
         std::array<bool, ColumnCount> seen{};
-        for (std::size_t i = 0; i < fields.size(); ++i) {
-            const HeaderField f = headerField(fields[i]);
+        Fields fields(line, m_delimiter);
+        for (std::string_view field; fields.next(field); ++h.fields) {
+            const std::size_t i = h.fields;
+            const HeaderField f = headerField(field);
             if (!f.column)
                 continue;
             const Column c = *f.column;
@@ -344,7 +368,7 @@ private:
         }
         if (std::all_of(seen.begin(), seen.end(), [](bool s) { return s; }))
             return h;
-        const bool numbers = std::all_of(fields.begin(), fields.end(), [this](std::string_view f) {
+        const bool numbers = everyField(line, m_delimiter, [this](std::string_view f) {
             return readNumber(fieldText(f), m_separator).fault == NumberFault::None;
         });
         if (numbers) {
@@ -407,24 +431,31 @@ private:
                             " by the header of line " + std::to_string(m_fileUnitLine));
     }
 
-    void point(const std::vector<std::string_view> &fields, int number)
+    void point(std::string_view line, int number)
     {
         const Header &h = *m_header;
-        for (std::size_t i = h.fields; i < fields.size(); ++i) {
-            if (!fieldText(fields[i]).empty()) {
-                std::string what = std::to_string(fields.size()) + " values where the header names " +
-                                   std::to_string(h.fields) + " columns";
-                if (m_delimiter == ',')
-                    what += " (for decimal commas, put ';' between the values)";
-                problem(number, what);
-                return;
-            }
+        std::array<std::string_view, ColumnCount> texts{}; // empty where the line ends before the column
+        std::size_t count = 0;
+        bool beyondHeader = false; // a value past the header's columns
+        Fields fields(line, m_delimiter);
+        for (std::string_view f; fields.next(f); ++count) {
+            for (std::size_t c = 0; c < ColumnCount; ++c)
+                if (h.index[c] == count)
+                    texts[c] = fieldText(f);
+            beyondHeader = beyondHeader || (count >= h.fields && !fieldText(f).empty());
+        }
+        if (beyondHeader) {
+            std::string what = std::to_string(count) + " values where the header names " +
+                               std::to_string(h.fields) + " columns";
+            if (m_delimiter == ',')
+                what += " (for decimal commas, put ';' between the values)";
+            problem(number, what);
+            return;
         }
         std::array<double, ColumnCount> v{};
         for (std::size_t c = 0; c < ColumnCount; ++c) {
             const std::string name(ColumnNames[c]);
-            const std::size_t i = h.index[c];
-            const std::string_view text = i < fields.size() ? fieldText(fields[i]) : std::string_view();
+            const std::string_view text = texts[c];
             const Number n = readNumber(text, m_separator);
             switch (n.fault) {
             case NumberFault::None:

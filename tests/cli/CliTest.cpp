@@ -9,6 +9,7 @@
 
 #include <gtest/gtest.h>
 
+#include <csignal>
 #include <cstdlib>
 #include <fcntl.h>
 #include <spawn.h>
@@ -338,6 +339,71 @@ TEST(Cli, BadInputGetsOneClearLineAndItsExitCode)
     EXPECT_FALSE(fs::exists("rejected.txt"));
     EXPECT_EQ(readBytes("other.txt"), test::goldenReport());
     EXPECT_EQ(readBytes("big.xlsx"), "earlier");
+}
+
+// A workbook replaces its file whole or not at all, and leaves nothing else
+// beside it nor in the temporary folder: written, refused, failing when the
+// file size limit is reached mid-way, killed mid-way.
+TEST(Cli, WorkbookReplacesItsFileWholeAndLeavesNothingElse)
+{
+    test::ScopedTempCwd cwd;
+    ASSERT_EQ(cli({"init", "good.sfcase"}).exitCode, 0);
+    // The scripts run screenfilter-cli as "$0" "$@".
+    const struct {
+        const char *name;
+        std::string script;
+        std::string output;
+        int exitCode;
+        std::string err;
+        std::string folder; // out/ after the run
+    } rows[] = {
+        {"written", R"(exec "$0" "$@")", "out/book.xlsx", 0, "", "book.xlsx=<written>"},
+        {"refused: a folder of that name", R"(exec "$0" "$@")", "out/folder", 2, "out/folder: a folder, not a file\n",
+         "book.xlsx=earlier"},
+        // 1 MiB at most in any file: the book's own scratch files fail first.
+        {"the file size limit reached mid-way", R"(ulimit -f 2048; trap '' XFSZ; exec "$0" "$@")", "out/book.xlsx",
+         2, "out: the workbook's rows could not all be written; is the disk full?\n", "book.xlsx=earlier"},
+        // Killed once it has a file open that has no name.
+        {"killed mid-way",
+         R"("$0" "$@" & i=0
+            until ls -l /proc/$!/fd 2>/dev/null | grep -q '(deleted)' || [ $i -ge 1000 ]; do sleep 0.01; i=$((i+1)); done
+            { kill -9 $!; wait $!; } 2>/dev/null)",
+         "out/book.xlsx", 128 + SIGKILL, "", "book.xlsx=earlier"},
+    };
+    for (const auto &row : rows) {
+        SCOPED_TRACE(row.name);
+        fs::remove_all("out");
+        fs::remove_all("tmp");
+        fs::create_directories("out/folder");
+        fs::create_directory("tmp");
+        writeBytes("out/book.xlsx", "earlier");
+        const test::ProcessResult r =
+            test::runProcess("/bin/sh",
+                             {"-c", row.script, SCREENFILTER_CLI, "sweep", "good.sfcase", "--vary",
+                              "flow_rate=10:120:5000", "--columns", "details,inputs", "--format", "xlsx", "-o",
+                              row.output},
+                             {"TMPDIR=" + (cwd.path() / "tmp").string()});
+        EXPECT_EQ(r.exitCode, row.exitCode);
+        EXPECT_EQ(r.err, row.err);
+        std::string folder = test::folderContents("out");
+        const bool written = readBytes("out/book.xlsx").starts_with("PK\x03\x04");
+        if (written)
+            folder.replace(folder.find("=<"), folder.find('>') - folder.find("=<") + 1, "=<written>");
+        EXPECT_EQ(folder, row.folder);
+        EXPECT_TRUE(fs::is_empty("out/folder"));
+        EXPECT_TRUE(fs::is_empty("tmp"));
+        if (!written)
+            continue;
+        // Whole: every member's checksum holds, and the sheet has its case's
+        // 36 rows of inputs, the header and every point.
+        const test::ProcessResult zip = test::runProcess(
+            "/usr/bin/python3", {"-c",
+                                 "import sys, zipfile\n"
+                                 "book = zipfile.ZipFile(sys.argv[1])\n"
+                                 "print(book.testzip(), book.read('xl/worksheets/sheet1.xml').count(b'<row '))",
+                                 "out/book.xlsx"});
+        EXPECT_EQ(zip.out, "None 5037\n") << zip.err;
+    }
 }
 
 TEST(Cli, UsageHelpAndVersion)

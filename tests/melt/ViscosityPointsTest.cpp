@@ -40,6 +40,14 @@ TEST(ViscosityPoints, ReadsWhatDataSheetsAndSpreadsheetsWrite)
          {{250, 10, 1000, 2}, {250, 100, 500, 3}, {260, 10, 900, 5}}},
         {"repeated measurements all count", "temperature,shear_rate,viscosity\n250,10,9\n250,10,9.5\n250,10,9\n",
          Unit::MilliPascalSecond, Unit::MilliPascalSecond, {{250, 10, 9, 2}, {250, 10, 9.5, 3}, {250, 10, 9, 4}}},
+        {"a header and a point with a million blank fields after them",
+         "temperature,shear_rate,viscosity" + std::string(1'000'000, ',') + "\n250,10,1000" +
+             std::string(1'000'000, ',') + "\n250,100,500\n",
+         {}, Unit::PascalSecond, {{250, 10, 1000, 2}, {250, 100, 500, 3}}},
+        {"the columns after a million blank ones",
+         std::string(1'000'000, ';') + "temperature;shear_rate;viscosity\n" + std::string(1'000'000, ';') +
+             "250;10;1000\n" + std::string(1'000'000, ';') + "250;100;5e2\n",
+         {}, Unit::PascalSecond, {{250, 10, 1000, 2}, {250, 100, 500, 3}}},
         {"just above absolute zero", "temperature,shear_rate,viscosity\n-272.99,1e-300,1e300\n0,1,1\n", {},
          Unit::PascalSecond, {{-272.99, 1e-300, 1e300, 2}, {0, 1, 1, 3}}},
     };
@@ -103,6 +111,15 @@ TEST(ViscosityPoints, EveryBadLineIsToldWithItsPlace)
           "p.csv:13: temperature '" + std::string(36, 'x') + "...' is not a number"}},
         {"decimal commas between commas", h + "250,10,1,5\n" + ok, {},
          {"p.csv:2: 4 values where the header names 3 columns (for decimal commas, put ';' between the values)"}},
+        {"a value a million fields past the header", h + "250,10,1000" + std::string(1'000'000, ',') + "7\n" + ok,
+         {},
+         {"p.csv:2: 1000003 values where the header names 3 columns (for decimal commas, put ';' between the "
+          "values)"}},
+        {"a header of separators alone", std::string(1'000'000, ';') + "\n" + ok, {},
+         {"p.csv:1: the header names no temperature and shear_rate and viscosity column; it needs temperature, "
+          "shear_rate and viscosity"}},
+        {"a point of separators alone", h + ok + std::string(1'000'000, ',') + "\n", {},
+         {"p.csv:4: no temperature value (a missing column)"}},
         {"decimal points between semicolons", "temperature;shear_rate;viscosity\n250;10;1.5\n250;100;2\n", {},
          {"p.csv:2: viscosity '1.5' is not a number (with ';' between values the decimal separator is ',')"}},
         {"not UTF-8, a NUL byte", h + ok + "# caf\xE9\n250,1\xC0\xAF,1\n" + std::string("250,1,\0", 7) + "\n", {},
