@@ -24,6 +24,9 @@ namespace {
 
 // Points along each law's curve in the plot.
 constexpr int CurvePoints = 200;
+// Up to this many readings are drawn as markers; more would merge into a
+// band of white rings, and are drawn as a line, as a data logger shows them.
+constexpr std::size_t MarkedReadings = 150;
 // The plot runs this far past the predicted change, so that the crossing
 // is seen with some of what follows it.
 constexpr double PlotMargin = 1.1;
@@ -257,7 +260,7 @@ PlotSpec plotOf(const Answer &a)
     // Two readings per pixel column at most, the column's lowest and
     // highest, so that a million readings draw as fast as a hundred.
     PlotLine readings;
-    readings.markers = true;
+    readings.markers = time.size() <= MarkedReadings;
     readings.colourGroup = 0;
     plot.colourGroups.push_back("readings");
     const double start = time.front();
@@ -280,6 +283,8 @@ PlotSpec plotOf(const Answer &a)
         i = j;
     }
 
+    // The readings first, so that the curves are drawn over them.
+    plot.lines.push_back(std::move(readings));
     for (const LawAnswer &law : a.life.laws) {
         if (!law.fit.fitted)
             continue;
@@ -298,7 +303,6 @@ PlotSpec plotOf(const Answer &a)
             line.crossings.push_back(*law.limitAt);
         plot.lines.push_back(std::move(line));
     }
-    plot.lines.push_back(std::move(readings));
     plot.limit = PlotLimit{a.limit, "limit " + shown(a.limit) + " " + a.unit()};
     return plot;
 }

@@ -2,11 +2,11 @@
 
 #include "io/NumberText.h"
 #include "io/RegularFile.h"
+#include "io/TextTable.h"
 #include "life/Timestamp.h"
 
 #include <algorithm>
 #include <array>
-#include <charconv>
 #include <cmath>
 #include <cstring>
 
@@ -23,61 +23,25 @@ enum Column { Time, Timestamp_, Pressure, Before, After, ColumnCount };
 constexpr std::array<std::string_view, ColumnCount> ColumnNames = {"time", "timestamp", "pressure",
                                                                    "pressure_before", "pressure_after"};
 
+// The cells a reading may use: a log's columns are few, and a line of
+// millions of separators costs no memory.
+constexpr std::size_t MaxCells = 64;
+
 std::string_view trimmed(std::string_view s)
 {
     while (!s.empty() && (s.front() == ' ' || s.front() == '\t'))
         s.remove_prefix(1);
-    while (!s.empty() && (s.back() == ' ' || s.back() == '\t' || s.back() == '\r'))
+    while (!s.empty() && (s.back() == ' ' || s.back() == '\t'))
         s.remove_suffix(1);
-    if (s.size() >= 2 && s.front() == '"' && s.back() == '"')
-        s = s.substr(1, s.size() - 2);
     return s;
 }
 
-// The cells of one line between `separator`s, into `cells` (reused, so
-// that a million lines make no million vectors).
-void splitCells(std::string_view line, char separator, std::vector<std::string_view> &cells)
+std::optional<double> numberIn(std::string_view cell, DecimalMark mark)
 {
-    cells.clear();
-    for (;;) {
-        const std::size_t at = line.find(separator);
-        cells.push_back(trimmed(line.substr(0, at)));
-        if (at == std::string_view::npos)
-            return;
-        line.remove_prefix(at + 1);
-    }
-}
-
-// The separator the header line uses: a tab, ";" (with decimal commas) or
-// ",".
-char separatorOf(std::string_view header)
-{
-    if (header.find('\t') != std::string_view::npos)
-        return '\t';
-    if (header.find(';') != std::string_view::npos)
-        return ';';
-    return ',';
-}
-
-// A number with "." or, where the separator leaves "," free, ","; nullopt
-// when the cell is not one whole finite number.
-std::optional<double> numberIn(std::string_view cell, bool decimalComma)
-{
-    std::array<char, 64> buffer{};
-    if (cell.empty() || cell.size() > buffer.size())
+    const CellNumber n = readCellNumber(cell, mark);
+    if (n.fault != NumberFault::None)
         return std::nullopt;
-    std::copy(cell.begin(), cell.end(), buffer.begin());
-    if (decimalComma)
-        std::replace(buffer.begin(), buffer.begin() + static_cast<std::ptrdiff_t>(cell.size()), ',', '.');
-    const char *first = buffer.data();
-    const char *last = first + cell.size();
-    if (*first == '+')
-        ++first;
-    double value = 0;
-    const auto [end, error] = std::from_chars(first, last, value);
-    if (error != std::errc() || end != last || !std::isfinite(value))
-        return std::nullopt;
-    return value;
+    return n.value;
 }
 
 // "pressure_before (bar)" -> name "pressure_before", unit "bar"; the name
@@ -143,11 +107,11 @@ LogFileError::LogFileError(std::vector<std::string> problems)
 {
 }
 
-PressureLog parsePressureLog(std::string_view content, const std::string &fileName,
-                             std::optional<PressureUnit> unit)
+PressureLog parsePressureLog(std::string bytes, const std::string &fileName, std::optional<PressureUnit> unit)
 {
-    if (content.substr(0, 3) == "\xEF\xBB\xBF")
-        content.remove_prefix(3);
+    const TextDecoding decoded = decodeText(std::move(bytes));
+    if (!decoded.ok())
+        throw LogFileError({fileName + ":" + std::to_string(decoded.problemLine) + ": " + decoded.problem});
     std::vector<std::string> problems;
     const auto fail = [&](int line, const std::string &what) {
         if (problems.size() < MaxProblems)
@@ -157,8 +121,8 @@ PressureLog parsePressureLog(std::string_view content, const std::string &fileNa
     PressureLog log;
     std::array<std::optional<std::size_t>, ColumnCount> columns{};
     std::size_t needed = 0; // cells a reading must have
-    char separator = ',';
-    bool decimalComma = false;
+    CellSeparator separator = CellSeparator::Comma;
+    DecimalMark mark = DecimalMark::Point;
     bool haveHeader = false;
     std::vector<std::string_view> cells;
     int lineNumber = 0;
@@ -166,19 +130,18 @@ PressureLog parsePressureLog(std::string_view content, const std::string &fileNa
     int previousLine = 0;
     bool zoneKnown = false;
 
-    while (!content.empty() && problems.size() < MaxProblems) {
-        ++lineNumber;
-        const std::size_t end = content.find('\n');
-        const std::string_view line = trimmed(content.substr(0, end));
-        content.remove_prefix(end == std::string_view::npos ? content.size() : end + 1);
+    TextLines lines(decoded.text);
+    while (problems.size() < MaxProblems && lines.next()) {
+        lineNumber = lines.number();
+        const std::string_view line = trimmed(lines.line());
         if (line.empty() || line.front() == '#')
             continue;
 
         if (!haveHeader) {
             haveHeader = true;
             separator = separatorOf(line);
-            decimalComma = separator != ',';
-            splitCells(line, separator, cells);
+            mark = decimalMarkFor(separator);
+            cells = splitCells(line, separator, MaxCells).cells;
             std::string name, cellUnit;
             std::optional<PressureUnit> headerUnit;
             for (std::size_t i = 0; i < cells.size(); ++i) {
@@ -238,7 +201,7 @@ PressureLog parsePressureLog(std::string_view content, const std::string &fileNa
             fail(lineNumber, "more than " + std::to_string(MaxLogReadings) + " readings");
             break;
         }
-        splitCells(line, separator, cells);
+        cells = splitCells(line, separator, MaxCells).cells;
         if (cells.size() < needed) {
             fail(lineNumber, std::to_string(cells.size()) + " value" + (cells.size() == 1 ? "" : "s") + " where the "
                              "header has " + std::to_string(needed) + " columns");
@@ -267,7 +230,7 @@ PressureLog parsePressureLog(std::string_view content, const std::string &fileNa
             }
         } else {
             const std::string_view cell = cells[*columns[Time]];
-            const std::optional<double> value = numberIn(cell, decimalComma);
+            const std::optional<double> value = numberIn(cell, mark);
             if (!value) {
                 fail(lineNumber, "column " + std::to_string(*columns[Time] + 1) + " (time): \"" + std::string(cell) +
                                      "\" is not a number");
@@ -280,7 +243,7 @@ PressureLog parsePressureLog(std::string_view content, const std::string &fileNa
         const Column pressureColumns[2] = {columns[Pressure] ? Pressure : Before, After};
         for (int i = 0; i < (columns[Pressure] ? 1 : 2); ++i) {
             const std::size_t at = *columns[pressureColumns[i]];
-            const std::optional<double> value = numberIn(cells[at], decimalComma);
+            const std::optional<double> value = numberIn(cells[at], mark);
             if (!value) {
                 fail(lineNumber, "column " + std::to_string(at + 1) + " (" +
                                      std::string(ColumnNames[pressureColumns[i]]) + "): \"" + std::string(cells[at]) +
@@ -316,10 +279,10 @@ PressureLog parsePressureLog(std::string_view content, const std::string &fileNa
 
 PressureLog readPressureLog(const std::string &path, std::optional<PressureUnit> unit)
 {
-    const RegularFileRead r = readRegularFile(path, MaxFileBytes);
+    RegularFileRead r = readRegularFile(path, MaxFileBytes);
     switch (r.problem) {
     case RegularFileRead::Problem::None:
-        return parsePressureLog(r.bytes, path, unit);
+        return parsePressureLog(std::move(r.bytes), path, unit);
     case RegularFileRead::Problem::Directory:
         throw LogFileError({path + ": a folder, not a log"});
     case RegularFileRead::Problem::NotRegular:

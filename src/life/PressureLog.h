@@ -12,7 +12,8 @@
 // two, `pressure_before` and `pressure_after`, whose difference is the
 // drop; the unit (bar, MPa, psi, kgf/cm2) in the header, "pressure (bar)"
 // or "pressure [bar]", or given by the caller. Other columns are passed
-// over.
+// over. Between values ',', ';', a tab or blanks; with all but ',' a
+// number may have a decimal comma.
 
 #include "io/PressureUnit.h"
 
@@ -61,11 +62,11 @@ private:
     std::vector<std::string> m_problems;
 };
 
-// The readings in `content`; `fileName` names it in messages. The pressure
+// The readings in the file's `bytes` (UTF-8 with or without its BOM,
+// UTF-16 by its BOM, else Latin-1); `fileName` names it in messages. The pressure
 // unit is `unit` when given, else the header's; a header naming another
 // unit than `unit` is refused. Throws LogFileError.
-PressureLog parsePressureLog(std::string_view content, const std::string &fileName,
-                             std::optional<PressureUnit> unit);
+PressureLog parsePressureLog(std::string bytes, const std::string &fileName, std::optional<PressureUnit> unit);
 
 // parsePressureLog of the regular file at `path`, refused without a read
 // when it is a directory, a FIFO or a device.

@@ -70,6 +70,14 @@ TEST(PressureLog, ReadsTheLogsLinesWrite)
         {"tabs, two columns, kgf/cm\xC2\xB2",
          "time (d)\tpressure_before (kgf/cm\xC2\xB2)\tpressure_after (kgf/cm2)\n1\t90\t10\n2\t95\t11\n", {},
          {1, 2}, {90, 95}, {10, 11}, {2, 3}, "kgf/cm2", LogTimeUnit::Day},
+        {"UTF-16 LE from a spreadsheet's Unicode text, lone CRs",
+         std::string("\xFF\xFE"
+                     "t\0i\0m\0e\0 \0(\0s\0)\0\t\0p\0r\0e\0s\0s\0u\0r\0e\0 \0(\0b\0a\0r\0)\0\r\0"
+                     "1\0\t\0"
+                     "2\0,\0"
+                     "5\0\r\0",
+                     62),
+         {}, {1}, {2.5}, {}, {2}, "bar", LogTimeUnit::Second},
         {"the unit asked for, timestamps in hours from the first",
          "timestamp,pressure\n2026-03-14T06:00:00,80\n2026-03-14 07:30,82\n", PressureUnit{"MPa", 0.0980665},
          {0, 1.5}, {80, 82}, {}, {2, 3}, "MPa", LogTimeUnit::Hour},
