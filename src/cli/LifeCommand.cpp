@@ -154,7 +154,9 @@ std::string textOutput(const Answer &a)
             continue;
         }
         out += cell(shown(fit.p0), 14) + cell(shown(fit.k), 14) + cell(shown(fit.rmsPercent), 10) +
-               (law.limitAt ? logTimeText(a.log, *law.limitAt) : std::string("never")) +
+               (!law.limitAt           ? std::string("never")
+                : a.log.timestamps ? a.clock(*law.limitAt)
+                                   : shown(*law.limitAt) + " " + a.timeUnit()) +
                (&law == &life.laws[life.best] ? "  (best)" : "") + "\n";
     }
     return out;

@@ -93,17 +93,20 @@ Normal normalEquations(BlockingLaw law, const std::vector<double> &t, const std:
                        double k, double pScale, double tScale, bool withJacobian)
 {
     Normal out;
-    long double rss = 0, a00 = 0, a01 = 0, a11 = 0, r0 = 0, r1 = 0;
+    // Double sums: a million terms of like sign lose some 1e-10 of the
+    // sum, far below what decides a step, and extended ones would be slow.
+    double rss = 0, a00 = 0, a01 = 0, a11 = 0, r0 = 0, r1 = 0;
+    const double tInv = 1 / tScale;
     for (std::size_t i = 0; i < t.size(); ++i) {
         double g = 0, dg = 0;
         if (!shape(law, k * t[i], g, dg))
             return out;
         const double inv = 1 / p[i];
         const double r = p0 * g * inv - 1;
-        rss += static_cast<long double>(r) * r;
+        rss += r * r;
         if (withJacobian) {
             const double j0 = g * inv * pScale;
-            const double j1 = p0 * dg * (t[i] / tScale) * inv;
+            const double j1 = p0 * dg * (t[i] * tInv) * inv;
             a00 += j0 * j0;
             a01 += j0 * j1;
             a11 += j1 * j1;
@@ -111,10 +114,9 @@ Normal normalEquations(BlockingLaw law, const std::vector<double> &t, const std:
             r1 += j1 * r;
         }
     }
-    out.rss = static_cast<double>(rss);
-    out.jtj << static_cast<double>(a00), static_cast<double>(a01), static_cast<double>(a01),
-        static_cast<double>(a11);
-    out.jtr << static_cast<double>(r0), static_cast<double>(r1);
+    out.rss = rss;
+    out.jtj << a00, a01, a01, a11;
+    out.jtr << r0, r1;
     return out;
 }
 
@@ -259,18 +261,23 @@ LawFit fitBlockingLaw(BlockingLaw law, const std::vector<double> &t, const std::
         if (!step.allFinite()) {
             break;
         }
+        // A step that moves P0 and K by less than 1e-10 of themselves is
+        // at the minimum, as far as sums of a million terms can tell.
+        if (std::abs(step(0)) < 1e-10 * std::abs(p0 / pScale) &&
+            std::abs(step(1)) < 1e-10 * std::abs(k * tScale) + 1e-14) {
+            converged = true;
+            break;
+        }
         const double p0New = p0 + step(0) * pScale;
         const double kNew = k + step(1) / tScale;
         const Normal trial = p0New > 0 ? normalEquations(law, t, p, p0New, kNew, pScale, tScale, true) : Normal{};
         if (trial.rss <= at.rss) {
-            const bool small = std::abs(step(0)) < 1e-12 * (1 + std::abs(p0New / pScale)) &&
-                               std::abs(step(1)) < 1e-12 * (1 + std::abs(kNew * tScale));
-            const bool flat = at.rss - trial.rss <= 1e-15 * at.rss;
+            const bool flat = at.rss - trial.rss <= 1e-14 * at.rss;
             p0 = p0New;
             k = kNew;
             at = trial;
             lambda = std::max(lambda / 10, 1e-12);
-            converged = small || flat;
+            converged = flat;
         } else {
             lambda *= 10;
             converged = lambda > 1e12; // no step downhill: a minimum
