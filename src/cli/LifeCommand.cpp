@@ -25,7 +25,8 @@ namespace {
 // Points along each law's curve in the plot.
 constexpr int CurvePoints = 200;
 // Up to this many readings are drawn as markers; more would merge into a
-// band of white rings, and are drawn as a line, as a data logger shows them.
+// band of white rings hiding the curves, and are drawn as a line, as a data
+// logger shows them.
 constexpr std::size_t MarkedReadings = 150;
 // The plot runs this far past the predicted change, so that the crossing
 // is seen with some of what follows it.
@@ -285,8 +286,6 @@ PlotSpec plotOf(const Answer &a)
         i = j;
     }
 
-    // The readings first, so that the curves are drawn over them.
-    plot.lines.push_back(std::move(readings));
     for (const LawAnswer &law : a.life.laws) {
         if (!law.fit.fitted)
             continue;
@@ -305,6 +304,8 @@ PlotSpec plotOf(const Answer &a)
             line.crossings.push_back(*law.limitAt);
         plot.lines.push_back(std::move(line));
     }
+    // The readings last, drawn over the curves that continue them.
+    plot.lines.push_back(std::move(readings));
     plot.limit = PlotLimit{a.limit, "limit " + shown(a.limit) + " " + a.unit()};
     return plot;
 }

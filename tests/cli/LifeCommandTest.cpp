@@ -159,5 +159,14 @@ TEST(LifeCommand, RefusesWhatGivesNoAnswer)
               "psi), such as 250bar\n");
 }
 
+TEST(LifeCommand, ReadmeShowsWhatItsExampleLogGives)
+{
+    test::ScopedTempCwd cwd;
+    writeBytes("line2.csv", readBytes(SCREENFILTER_DOCS "/line2.csv"));
+    const test::ProcessResult r = cli({"life", "line2.csv", "--limit", "160bar"});
+    ASSERT_EQ(r.exitCode, 0) << r.err;
+    EXPECT_NE(readBytes(SCREENFILTER_DOCS "/../README.md").find("```\n" + r.out + "```\n"), std::string::npos) << r.out;
+}
+
 } // namespace
 } // namespace sf
