@@ -85,6 +85,27 @@ TEST(PackLife, EachLawsLogOverSixtyPercentOfTheWayGivesItsLawAndLimitTime)
     }
 }
 
+TEST(PackLife, TheRangeHoldsTheTrueLimitTimeAsOftenAsItSays)
+{
+    // A 95 % range misses the true limit time in about 1 of 20 logs: of 200,
+    // 10 on average; fewer than 3 or more than 20 has a chance below 0.5 %
+    // (binomial). A range of the wrong width fails: twice as wide misses
+    // almost never, half as wide about a third of the time.
+    for (const LawRow &row : {Laws[0], Laws[3]}) {
+        SCOPED_TRACE(std::string(blockingLawKey(row.law)));
+        int misses = 0;
+        for (unsigned seed = 100; seed < 300; ++seed) {
+            std::mt19937 random(seed);
+            const LifeReadings log = lawLog(row.law, 100, 0.01, 190, row.limitTime / 40, random);
+            const PackLife life = packLife(log, {250, std::nullopt, "250 bar"}, hours);
+            const double trueRemaining = row.limitTime - log.time.back();
+            misses += trueRemaining < life.remainingLow || trueRemaining > life.remainingHigh;
+        }
+        EXPECT_GE(misses, 3);
+        EXPECT_LE(misses, 20);
+    }
+}
+
 TEST(PackLife, NoiselessReadingsAreFittedExactly)
 {
     for (const LawRow &row : Laws) {
