@@ -197,6 +197,8 @@ TEST(PackLife, LogsThatGiveNoAnswerSayWhy)
         {"falling", readings({100, 99, 98, 97, 96}), {}, false, "the pressure does not rise: no change time"},
         {"passed", readings({100, 150, 200, 251, 260}), {}, false,
          "the limit 250 bar was passed at 3 h (line 5: 251): the screens are due now"},
+        {"passed at the last reading", readings({100, 130, 170, 210, 250}), {}, false,
+         "the limit 250 bar was passed at 4 h (line 6: 250): the screens are due now"},
     };
     for (const auto &row : rows) {
         SCOPED_TRACE(row.name);
