@@ -154,6 +154,18 @@ TEST(PackLife, AScreenChangeHalfWayStartsTheFitAfresh)
     EXPECT_EQ(packLife(log, {250, 10.0, "250 bar"}, hours).first, before);
 }
 
+TEST(BlockingLaws, ALawWithoutASolutionIsLeftOutWithItsReason)
+{
+    // P = a + b t through (0, 1), (1, 1), (2, 1), (3, 1000) by least squares:
+    // b = 1498.5 / 5 = 299.7, a = 250.75 - 1.5 b = -198.8: no P0 above zero.
+    const LawFit cake = fitBlockingLaw(BlockingLaw::Cake, {0, 1, 2, 3}, {1, 1, 1, 1000});
+    EXPECT_FALSE(cake.fitted);
+    EXPECT_EQ(cake.whyNot, "its linear form gives no P0 above zero");
+    const LawFit falling = fitBlockingLaw(BlockingLaw::Intermediate, {0, 1, 2, 3}, {100, 90, 80, 70});
+    EXPECT_FALSE(falling.fitted);
+    EXPECT_EQ(falling.whyNot.substr(0, 30), "its pressure does not rise (K ");
+}
+
 TEST(PackLife, LastScreenChangeIsAFallOfMoreThanTwentyPercent)
 {
     const struct {
