@@ -1,8 +1,7 @@
 #include "life/PackLife.h"
 
-#include "io/NumberText.h"
-
 #include <algorithm>
+#include <charconv>
 #include <cmath>
 
 namespace sf {
@@ -24,6 +23,15 @@ double limitTimeSigma(const LawFit &fit, double limit)
     const double dk = (*kUp - *kDown) / (2 * hk);
     const double variance = dp * dp * fit.varP0 + 2 * dp * dk * fit.covP0K + dk * dk * fit.varK;
     return variance > 0 ? std::sqrt(variance) : 0;
+}
+
+// A reading as a gauge shows it: six significant digits, so that a drop
+// of 141.3 - 41.1 is 100.2 and not 100.19999999999999.
+std::string readingText(double v)
+{
+    char text[32];
+    const auto r = std::to_chars(text, text + sizeof text, v, std::chars_format::general, 6);
+    return std::string(text, r.ptr);
 }
 
 } // namespace
@@ -71,7 +79,7 @@ PackLife packLife(const LifeReadings &readings, const LifeOptions &options,
     for (std::size_t i = life.first; i <= last; ++i)
         if (pressure[i] >= options.limit)
             throw LifeError("the limit " + options.limitText + " was passed at " + timeText(time[i]) + " (line " +
-                                std::to_string(readings.line[i]) + ": " + shortest(pressure[i]) +
+                                std::to_string(readings.line[i]) + ": " + readingText(pressure[i]) +
                                 "): the screens are due now",
                             false);
 
@@ -115,7 +123,7 @@ PackLife packLife(const LifeReadings &readings, const LifeOptions &options,
     const LawAnswer &chosen = life.laws[life.best];
     if (!chosen.limitAt)
         throw LifeError("the " + std::string(blockingLawName(chosen.fit.law)) + " fit starts at " +
-                            shortest(chosen.fit.p0) + ", at or above the limit " + options.limitText +
+                            readingText(chosen.fit.p0) + ", at or above the limit " + options.limitText +
                             ": the screens are due now",
                         false);
     life.limitAt = *chosen.limitAt;
