@@ -1,8 +1,8 @@
 #!/bin/sh
 # The includes of src/ run one way only:
-#   front ends (ui, cli) -> run, cases, melt, export, plot, io
+#   front ends (ui, cli) -> run, cases, melt, life, export, plot, io
 #   export -> run, cases, io;   run -> report -> calc, io;   cases -> calc, io
-#   melt -> cases, calc, io
+#   melt -> cases, calc, io;   life -> io
 #   ui/browser -> io;   plot -> nothing of ours
 # A front end or export may also include the field table (calc/InputFields.h,
 # calc/FieldTexts.h) for its captions, keys and texts, but nothing else of
@@ -22,11 +22,12 @@ allowed() { # layer of the including file -> layers it may include
     report) echo "report calc io" ;;
     run) echo "run report calc io" ;;
     melt) echo "melt cases calc io" ;;
+    life) echo "life io" ;;
     export) echo "export run cases io" ;;
     plot) echo "plot" ;;
     ui/browser) echo "ui/browser io" ;;
-    ui) echo "ui ui/browser run cases melt export plot io" ;;
-    cli) echo "cli run cases melt export plot io" ;;
+    ui) echo "ui ui/browser run cases melt life export plot io" ;;
+    cli) echo "cli run cases melt life export plot io" ;;
     *) echo "" ;;
     esac
 }

@@ -3,6 +3,7 @@
 
 #include "Common.h"
 #include "InitCommand.h"
+#include "LifeCommand.h"
 #include "MeltFitCommand.h"
 #include "RunCommand.h"
 #include "SolveCommand.h"
@@ -36,8 +37,8 @@ int main(int argc, char **argv)
     setenv("QT_FORCE_STDERR_LOGGING", "1", 1);
     PlotApplication plots(argc, argv);
 
-    CLI::App app{"Pressure drop of a polymer melt through a screen pack: case files, runs, sweeps, plots, limits and "
-                 "melts from data sheets.",
+    CLI::App app{"Pressure drop of a polymer melt through a screen pack: case files, runs, sweeps, plots, limits, "
+                 "melts from data sheets and pack life from pressure logs.",
                  "screenfilter-cli"};
     app.set_version_flag("--version", "screenfilter-cli " SCREENFILTER_VERSION);
     app.require_subcommand(1);
@@ -49,6 +50,7 @@ int main(int argc, char **argv)
     setupSweep(app, exitCode, plots);
     setupMelt(app, exitCode, plots);
     setupSolve(app, exitCode);
+    setupLife(app, exitCode, plots);
 
     // CLI11 would only say that a subcommand is required.
     if (argc > 1 && argv[1][0] != '-') {
@@ -57,7 +59,7 @@ int main(int argc, char **argv)
             known = known || sub->get_name() == argv[1];
         if (!known) {
             std::fprintf(stderr,
-                         "screenfilter-cli: unknown command '%s': init, run, sweep, solve or melt (--help says more)\n",
+                         "screenfilter-cli: unknown command '%s': init, run, sweep, solve, melt or life (--help says more)\n",
                          argv[1]);
             return UsageOrFileError;
         }

@@ -420,7 +420,7 @@ TEST(Cli, UsageHelpAndVersion)
         {{"init", "--help"}, 0, "worked example"},
         {{}, 2, "A subcommand is required"},
         {{"frobnicate"}, 2,
-         "screenfilter-cli: unknown command 'frobnicate': init, run, sweep, solve or melt (--help says more)"},
+         "screenfilter-cli: unknown command 'frobnicate': init, run, sweep, solve, melt or life (--help says more)"},
     };
     for (const auto &row : rows) {
         const test::ProcessResult r = cli(row.args);
