@@ -99,7 +99,6 @@ struct Header {
     std::size_t fields = 0; // the cells of the header's line; 0 for a file without one
     std::optional<ViscosityUnit> unit;
     TemperatureUnit temperature = TemperatureUnit::Celsius;
-    bool temperatureNamed = false; // whether the header gave the temperature's unit
 };
 
 class PointsReader {
@@ -345,7 +344,6 @@ private:
         case MeltColumn::Temperature:
             if (const std::optional<TemperatureUnit> t = temperatureUnitNamed(unit)) {
                 h.temperature = *t;
-                h.temperatureNamed = true;
                 return true;
             }
             problem(number, "temperature in " + quoted(unit) + ": give it in \xC2\xB0" "C, K or \xC2\xB0" "F");
