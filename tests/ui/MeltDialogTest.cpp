@@ -239,6 +239,14 @@ TEST_F(MeltDialogTest, ColumnsChosenForAnUnknownHeaderAndAFitWindow)
                              "31.06777666623013"};
     for (std::size_t i = 0; i < 5; ++i)
         EXPECT_EQ(value(Fields[i])->text().toStdString(), inLocale(cliColumns[i], ',')) << i;
+    // The choosers are in the Tab chain, in their order, before the table.
+    dialog->activateWindow();
+    ASSERT_TRUE(QTest::qWaitFor([this] { return QApplication::activeWindow() == dialog; }));
+    dialog->findChild<QWidget *>(QStringLiteral("FitAgainButton"))->setFocus(Qt::OtherFocusReason);
+    for (const char *next : {"TemperatureColumn", "ShearRateColumn", "ViscosityColumn", "FitTable"}) {
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+        ASSERT_EQ(focusName().toStdString(), next);
+    }
 
     QTest::keyClicks(dialog->findChild<QLineEdit *>(QStringLiteral("TemperatureFrom")), QStringLiteral("199,5"));
     QTest::keyClicks(dialog->findChild<QLineEdit *>(QStringLiteral("TemperatureTo")), QStringLiteral("230"));
