@@ -15,6 +15,7 @@
 #include <CLI/CLI.hpp>
 
 #include <charconv>
+#include <cmath>
 #include <filesystem>
 #include <memory>
 
@@ -50,6 +51,26 @@ std::optional<double> joulesPerMole(const std::string &text)
     return unit == "kJ/mol" ? value * 1000 : value;
 }
 
+// "FROM:TO" as a range; nullopt after saying why.
+std::optional<ValueRange> rangeOf(const std::string &text, const char *option, const char *unit)
+{
+    const std::size_t colon = text.find(':');
+    double v[2] = {0, 0};
+    bool ok = colon != std::string::npos;
+    for (int k = 0; k < 2 && ok; ++k) {
+        const std::string_view part = k == 0 ? std::string_view(text).substr(0, colon)
+                                             : std::string_view(text).substr(colon + 1);
+        const auto r = std::from_chars(part.data(), part.data() + part.size(), v[k]);
+        ok = !part.empty() && r.ec == std::errc() && r.ptr == part.data() + part.size() && std::isfinite(v[k]);
+    }
+    if (!ok || v[0] > v[1]) {
+        complain(std::string(option) + " " + text + ": the lowest and the highest value fitted, in " + unit +
+                 ", as in " + (unit[0] == '1' ? "10:1000" : "200:260") + "; both are included");
+        return std::nullopt;
+    }
+    return ValueRange{v[0], v[1]};
+}
+
 std::string viscosityNote(const MeltFit &fit)
 {
     return "; " + shortest(fit.standardViscosityPascalSeconds) + " Pa·s";
@@ -71,7 +92,10 @@ std::string howAWasFound(const MeltFitCommandOptions &o)
 std::string pointsTable(const ViscosityPoints &read, const MeltFit &fit, const MeltFitCommandOptions &o)
 {
     const std::string unit(viscosityUnitName(read.unit));
-    std::string out = "# Melt fitted to " + std::to_string(read.points.size()) + " points, viscosity in " + unit +
+    const std::string count = fit.fittedPoints == read.points.size()
+                                  ? std::to_string(read.points.size())
+                                  : std::to_string(fit.fittedPoints) + " of " + std::to_string(read.points.size());
+    std::string out = "# Melt fitted to " + count + " points, viscosity in " + unit +
                       ". η0 is the viscosity at SR0\n# and the reference temperature " +
                       shortest(fit.referenceTemperature) + " ℃, where aT = 1; " + howAWasFound(o) +
                       ".\n# Deviation: fitted / measured - 1.\n#\n#";
@@ -79,11 +103,12 @@ std::string pointsTable(const ViscosityPoints &read, const MeltFit &fit, const M
         out += column(title);
     // Right-aligned by characters: ℃ is one, in three bytes.
     out += "\n#" + std::string(ColumnWidth - 1, ' ') + "℃" + column("1/sec") + column(unit) + column(unit) + column("%") + "\n";
-    for (const FitRow &row : fitRows(read, fit)) {
+    const std::vector<FitRow> rows = fitRows(read, fit);
+    for (std::size_t i = 0; i < rows.size(); ++i) {
         out += "#";
-        for (const std::string &cell : row)
+        for (const std::string &cell : rows[i])
             out += column(cell);
-        out += "\n";
+        out += fit.points[i].leftOut ? "  left out\n" : "\n";
     }
     return out + "#\n";
 }
@@ -111,7 +136,7 @@ std::string jsonOutput(const ViscosityPoints &read, const MeltFit &fit, const Me
     number("temperature_max", fit.temperatureMax);
     number("shear_rate_min", fit.shearRateMin);
     number("shear_rate_max", fit.shearRateMax);
-    out += ", \"points\": " + std::to_string(fit.points.size()) + ", \"source\": ";
+    out += ", \"points\": " + std::to_string(fit.fittedPoints) + ", \"source\": ";
     appendJsonString(out, o.points);
     number("rms_deviation_percent", fit.rmsDeviationPercent);
     number("max_deviation_percent", fit.maxDeviationPercent);
@@ -131,7 +156,7 @@ std::string jsonOutput(const ViscosityPoints &read, const MeltFit &fit, const Me
         number("measured", p.viscosity);
         number("fitted", fit.points[i].fitted);
         number("deviation_percent", fit.points[i].deviationPercent);
-        out += "}";
+        out += fit.points[i].leftOut ? ", \"left_out\": true}" : "}";
     }
     return out + "\n  ]\n}\n";
 }
@@ -176,9 +201,20 @@ CLI::App *setupMelt(CLI::App &app, int &exitCode, PlotApplication &plots)
     CLI::App *cmd = melt->add_subcommand(
         "fit", "Fit the melt's viscosity model to measured points and print it as a [melt] section.");
     cmd->add_option("POINTS", options->points,
-                    "CSV of measured points: a header naming temperature (℃), shear_rate (1/s) and viscosity "
-                    "columns, then one point per line; ',' between values, or ';' with decimal commas")
+                    "Table of measured points: a header naming the temperature (℃, K or °F), shear rate (1/s) "
+                    "and viscosity columns, in English, German, French, Spanish, Italian, Portuguese, Japanese or "
+                    "Chinese, then one point per line; ',' ';' tabs or blanks between values, decimal commas "
+                    "except between ','; UTF-8, UTF-16 or Latin-1")
         ->required();
+    cmd->add_option("--columns", options->columns,
+                    "Which columns hold the points, for a header of other names or none: "
+                    "temperature=N,shear_rate=N,viscosity=N, each a column number from 1 or a header's name; "
+                    "with numbers, a first line that is no point is a header; other columns are ignored");
+    cmd->add_option("--temperature-range", options->temperatureRange,
+                    "Fit only the points from FROM to TO ℃ (both included), as FROM:TO; the table marks the "
+                    "others left out");
+    cmd->add_option("--shear-rate-range", options->shearRateRange,
+                    "Fit only the points from FROM to TO 1/s (both included), as FROM:TO");
     cmd->add_option("--viscosity-unit", options->viscosityUnit,
                     "Unit of the viscosity column: Pa.s, mPa.s, P or gf.s/cm2 (default: the header's, else Pa.s)")
         ->check(CLI::IsMember({"Pa.s", "mPa.s", "P", "gf.s/cm2"}));
@@ -229,6 +265,20 @@ int runMeltFit(const MeltFitCommandOptions &o, PlotApplication &plots)
             *energy, *o.activationEnergyAt == "constant-stress" ? ActivationBasis::ConstantStress
                                                                  : ActivationBasis::ConstantShearRate};
     }
+    PointsReadOptions readOptions;
+    readOptions.unit = o.viscosityUnit ? viscosityUnitNamed(*o.viscosityUnit) : std::nullopt;
+    if (o.columns) {
+        std::string problem;
+        readOptions.columns = columnMapOf(*o.columns, problem);
+        if (!readOptions.columns) {
+            complain(problem);
+            return UsageOrFileError;
+        }
+    }
+    if (o.temperatureRange && !(fitOptions.temperatureRange = rangeOf(*o.temperatureRange, "--temperature-range", "℃")))
+        return UsageOrFileError;
+    if (o.shearRateRange && !(fitOptions.shearRateRange = rangeOf(*o.shearRateRange, "--shear-rate-range", "1/s")))
+        return UsageOrFileError;
     if (o.plot) {
         const std::string suffix = std::filesystem::path(*o.plot).extension().string();
         if (suffix != ".svg" && suffix != ".png") {
@@ -251,7 +301,7 @@ int runMeltFit(const MeltFitCommandOptions &o, PlotApplication &plots)
     std::string caseBytes;
     FileStamp caseAsRead;
     try {
-        read = readViscosityPoints(o.points, o.viscosityUnit ? viscosityUnitNamed(*o.viscosityUnit) : std::nullopt);
+        read = readViscosityPoints(o.points, readOptions);
         if (o.into) {
             caseBytes = readCaseBytes(*o.into, caseAsRead);
             const CaseContent into = parseCase(caseBytes, *o.into);

@@ -15,13 +15,16 @@ namespace sf {
 class PlotApplication;
 
 struct MeltFitCommandOptions {
-    std::string points;                       // the CSV file
+    std::string points;                       // the table of points
     std::optional<std::string> viscosityUnit; // Pa.s, mPa.s, P, gf.s/cm2; without: the header's, else Pa.s
     std::optional<double> referenceTemperature;
     double standardShearRate = 100;
     std::optional<double> shiftA;
     std::optional<std::string> activationEnergy;   // "45kJ/mol", "45000 J/mol"
     std::optional<std::string> activationEnergyAt; // constant-stress, constant-shear-rate
+    std::optional<std::string> columns;            // "temperature=1,shear_rate=2,viscosity=Eta"
+    std::optional<std::string> temperatureRange;   // "FROM:TO", °C, the fit window
+    std::optional<std::string> shearRateRange;     // "FROM:TO", 1/s
     std::string format = "toml";
     std::optional<std::string> into; // a case file whose melt is replaced
     std::optional<std::string> plot; // FILE.svg or FILE.png

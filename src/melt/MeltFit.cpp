@@ -8,7 +8,9 @@
 #include <algorithm>
 #include <charconv>
 #include <cmath>
+#include <iterator>
 #include <set>
+#include <utility>
 
 namespace sf {
 
@@ -61,6 +63,10 @@ void checkOptions(const MeltFitOptions &o)
         throw MeltFitOptionError(Kind::BadOption, "A must be a number above 0");
     if (o.activationEnergy && !(std::isfinite(o.activationEnergy->joulesPerMole) && o.activationEnergy->joulesPerMole > 0))
         throw MeltFitOptionError(Kind::BadOption, "the activation energy must be a number above 0");
+    for (const auto &[range, what] : {std::pair{o.temperatureRange, "temperature"}, {o.shearRateRange, "shear-rate"}})
+        if (range && !(range->from <= range->to)) // an open end is an infinity
+            throw MeltFitOptionError(Kind::BadOption, std::string("the ") + what +
+                                                          " range must be two numbers, the lower one first");
 }
 
 // The least-squares solution of X c = y, or nullopt when X's columns do
@@ -135,9 +141,39 @@ double middleTemperature(double temperatureMin, double temperatureMax)
 MeltFit fitMelt(const ViscosityPoints &data, const MeltFitOptions &options)
 {
     checkOptions(options);
-    const std::vector<ViscosityPoint> &points = data.points;
+    std::vector<ViscosityPoint> points;
+    points.reserve(data.points.size());
+    const auto inWindow = [&options](const ViscosityPoint &p) {
+        return (!options.temperatureRange || options.temperatureRange->contains(p.temperature)) &&
+               (!options.shearRateRange || options.shearRateRange->contains(p.shearRate));
+    };
+    std::copy_if(data.points.begin(), data.points.end(), std::back_inserter(points), inWindow);
+    if (points.empty() && !data.points.empty()) {
+        auto [tMin, tMax] = std::minmax_element(data.points.begin(), data.points.end(),
+                                                [](const auto &a, const auto &b) { return a.temperature < b.temperature; });
+        auto [rMin, rMax] = std::minmax_element(data.points.begin(), data.points.end(),
+                                                [](const auto &a, const auto &b) { return a.shearRate < b.shearRate; });
+        // "200 to 230 °C", "200 °C or more", "230 °C or less": an infinity is an open end.
+        const auto range = [](const ValueRange &r, const std::string &unit) {
+            if (std::isinf(r.from))
+                return shown(r.to) + unit + " or less";
+            if (std::isinf(r.to))
+                return shown(r.from) + unit + " or more";
+            return shown(r.from) + " to " + shown(r.to) + unit;
+        };
+        std::string window;
+        if (options.temperatureRange)
+            window += range(*options.temperatureRange, " °C");
+        if (options.shearRateRange)
+            window += (window.empty() ? "" : " and ") + range(*options.shearRateRange, " 1/s");
+        throw MeltFitOptionError(MeltFitOptionError::Kind::BadOption,
+                                 "no point is within " + window + "; the points lie at " + shown(tMin->temperature) +
+                                     " to " + shown(tMax->temperature) + " °C and " + shown(rMin->shearRate) +
+                                     " to " + shown(rMax->shearRate) + " 1/s");
+    }
     if (points.size() < 2)
-        throw MeltFitRejected("a fit takes two points at least");
+        throw MeltFitRejected(data.points.size() < 2 ? "a fit takes two points at least"
+                                                     : "one point only within the fit window; a fit takes two at least");
 
     MeltFit fit{};
     fit.temperatureMin = fit.temperatureMax = points.front().temperature;
@@ -278,14 +314,18 @@ MeltFit fitMelt(const ViscosityPoints &data, const MeltFitOptions &options)
     // The deviations are those of the values as stored, which a run uses.
     long double sumSquares = 0;
     fit.maxDeviationPercent = 0;
-    fit.points.reserve(points.size());
-    for (const ViscosityPoint &p : points) {
+    fit.points.reserve(data.points.size());
+    for (const ViscosityPoint &p : data.points) {
         const long double model = modelViscosity(fit, p.temperature, p.shearRate);
         const long double deviation = 100 * (model / (p.viscosity * factor) - 1);
-        fit.points.push_back({stored(model / factor), stored(deviation)});
+        const bool leftOut = !inWindow(p);
+        fit.points.push_back({stored(model / factor), stored(deviation), leftOut});
+        if (leftOut)
+            continue;
         sumSquares += deviation * deviation;
         fit.maxDeviationPercent = std::max(fit.maxDeviationPercent, stored(std::fabs(deviation)));
     }
+    fit.fittedPoints = points.size();
     fit.rmsDeviationPercent = stored(std::sqrt(sumSquares / static_cast<long double>(points.size())));
     return fit;
 }

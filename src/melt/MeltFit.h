@@ -30,6 +30,14 @@ struct ActivationEnergy {
     ActivationBasis basis;
 };
 
+// Values from `from` to `to`, both included; an infinity for an open end.
+struct ValueRange {
+    double from;
+    double to;
+
+    bool contains(double v) const { return v >= from && v <= to; }
+};
+
 struct MeltFitOptions {
     std::optional<double> referenceTemperature; // °C; unset: the middle of the data's range to 0.1 °C
     double standardShearRate = 100.0;           // SR0, 1/s
@@ -37,11 +45,15 @@ struct MeltFitOptions {
     // one of them is needed when the points are at one temperature.
     std::optional<double> shiftA;
     std::optional<ActivationEnergy> activationEnergy;
+    // The fit window: only the points within both ranges are fitted.
+    std::optional<ValueRange> temperatureRange; // °C
+    std::optional<ValueRange> shearRateRange;   // 1/s
 };
 
 struct PointFit {
     double fitted;           // the model's viscosity, in the points' unit
     double deviationPercent; // 100 * (fitted / measured - 1)
+    bool leftOut = false;    // outside the fit window, so not fitted
 };
 
 struct MeltFit {
@@ -56,16 +68,18 @@ struct MeltFit {
     double referenceTemperature;           // Tref, °C
     bool shiftAFitted;                     // false: A came from the options
 
-    // The range the points cover, which the values hold for.
+    // The range the fitted points cover, which the values hold for.
     double temperatureMin, temperatureMax; // °C
     double shearRateMin, shearRateMax;     // 1/s
-    std::vector<PointFit> points;          // one per point, in order
-    double rmsDeviationPercent;
-    double maxDeviationPercent; // largest |deviation|
+    std::vector<PointFit> points;          // one per point, in order, those left out too
+    std::size_t fittedPoints;              // those not left out
+    double rmsDeviationPercent;            // of the fitted points
+    double maxDeviationPercent;            // largest |deviation| of the fitted points
 };
 
 // The options do not suit the points: a value out of range, two ways of
-// giving A at once, or no A for points at one temperature.
+// giving A at once, no A for points at one temperature, or a fit window
+// that no point is in.
 class MeltFitOptionError : public std::runtime_error {
 public:
     enum class Kind { BadOption, ShiftANeeded };

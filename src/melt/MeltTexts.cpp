@@ -78,7 +78,7 @@ MeltFitRange meltFitRange(const MeltFit &fit, const std::string &source)
             fit.temperatureMax,
             fit.shearRateMin,
             fit.shearRateMax,
-            static_cast<std::int64_t>(fit.points.size()),
+            static_cast<std::int64_t>(fit.fittedPoints),
             source,
             fit.rmsDeviationPercent,
             fit.maxDeviationPercent};

@@ -18,8 +18,9 @@ constexpr std::size_t MaxFileBytes = 64u << 20;
 // A file of thousands of bad lines says the same thing thousands of times.
 constexpr std::size_t MaxProblems = 20;
 
-enum Column { Temperature, ShearRate, Viscosity, ColumnCount };
-constexpr std::array<std::string_view, ColumnCount> ColumnNames = {"temperature", "shear_rate", "viscosity"};
+// More columns than any export has: a line of something else, whose cells
+// are not kept.
+constexpr std::size_t MaxColumns = 1000;
 
 struct UnitName {
     std::string_view name;
@@ -46,95 +47,21 @@ std::string_view trimmed(std::string_view s)
     return s;
 }
 
-// A field without its blanks and, when it has them, its double quotes.
-std::string_view fieldText(std::string_view s)
+// `text` cut to at most `width` bytes at a character, "..." marking the cut.
+std::string cut(std::string_view text, std::size_t width)
 {
-    s = trimmed(s);
-    if (s.size() >= 2 && s.front() == '"' && s.back() == '"')
-        s = trimmed(s.substr(1, s.size() - 2));
-    return s;
-}
-
-// A line's fields one at a time: held all at once, a 64 MiB line of
-// separators would take a gigabyte of views.
-class Fields {
-public:
-    Fields(std::string_view line, char delimiter) : m_rest(line), m_delimiter(delimiter) {}
-
-    // The next field into `field`; false after the last.
-    bool next(std::string_view &field)
-    {
-        if (m_done)
-            return false;
-        const std::size_t at = m_rest.find(m_delimiter);
-        field = m_rest.substr(0, at);
-        m_done = at == std::string_view::npos;
-        m_rest.remove_prefix(m_done ? m_rest.size() : at + 1);
-        return true;
-    }
-
-private:
-    std::string_view m_rest;
-    char m_delimiter;
-    bool m_done = false;
-};
-
-// Whether `test` holds for every field of the line, read up to the first it
-// does not hold for.
-template <class Test>
-bool everyField(std::string_view line, char delimiter, Test test)
-{
-    Fields fields(line, delimiter);
-    for (std::string_view f; fields.next(f);)
-        if (!test(f))
-            return false;
-    return true;
-}
-
-// Well-formed UTF-8 without NUL: no overlong forms, surrogates or values
-// beyond U+10FFFF.
-bool isUtf8Text(std::string_view s)
-{
-    for (std::size_t i = 0; i < s.size();) {
-        const auto c = static_cast<unsigned char>(s[i]);
-        if (c == 0)
-            return false;
-        const std::size_t n = c < 0x80 ? 1 : (c >> 5) == 0x6 ? 2 : (c >> 4) == 0xE ? 3 : (c >> 3) == 0x1E ? 4 : 0;
-        if (n == 0 || i + n > s.size())
-            return false;
-        char32_t cp = n == 1 ? c : n == 2 ? (c & 0x1F) : n == 3 ? (c & 0x0F) : (c & 0x07);
-        for (std::size_t k = 1; k < n; ++k) {
-            const auto next = static_cast<unsigned char>(s[i + k]);
-            if ((next & 0xC0) != 0x80)
-                return false;
-            cp = (cp << 6) | (next & 0x3F);
-        }
-        const char32_t least = n == 1 ? 0 : n == 2 ? 0x80 : n == 3 ? 0x800 : 0x10000;
-        if (cp < least || cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF))
-            return false;
-        i += n;
-    }
-    return true;
-}
-
-// A text as a message quotes it: at most 40 bytes, cut at a character.
-std::string quoted(std::string_view text)
-{
-    if (text.size() <= 40)
-        return "'" + std::string(text) + "'";
-    std::size_t end = 37;
+    if (text.size() <= width)
+        return std::string(text);
+    std::size_t end = width - 3;
     while (end > 0 && (static_cast<unsigned char>(text[end]) & 0xC0) == 0x80)
         --end;
-    return "'" + std::string(text.substr(0, end)) + "...'";
+    return std::string(text.substr(0, end)) + "...";
 }
 
-std::string lowerAscii(std::string_view s)
+// A text as a message quotes it: at most 40 bytes.
+std::string quoted(std::string_view text)
 {
-    std::string out(s);
-    for (char &c : out)
-        if (c >= 'A' && c <= 'Z')
-            c = static_cast<char>(c - 'A' + 'a');
-    return out;
+    return "'" + cut(text, 40) + "'";
 }
 
 // "Pa·s" and "Pa s" as "Pa.s", "cm²" as "cm2": the ways one unit is written.
@@ -157,118 +84,40 @@ std::string unitSpelling(std::string_view unit)
     return out;
 }
 
-enum class NumberFault { None, Missing, NotNumber, NotFinite, OutOfRange };
-
-struct Number {
-    double value = 0;
-    NumberFault fault = NumberFault::None;
-};
-
-// [sign] digits [separator digits] [e [sign] digits], one digit at least
-// before the exponent; the separator is `separator` and no other.
-Number readNumber(std::string_view text, char separator)
+// A line without its comment, from '#' on.
+std::string_view uncommented(std::string_view line)
 {
-    if (text.empty())
-        return {0, NumberFault::Missing};
-    std::string_view body = text;
-    const bool negative = body.front() == '-';
-    if (body.front() == '+' || body.front() == '-')
-        body.remove_prefix(1);
-    const std::string lower = lowerAscii(body);
-    if (lower == "nan" || lower == "inf" || lower == "infinity" || lower.rfind("nan(", 0) == 0)
-        return {0, NumberFault::NotFinite};
-
-    std::string plain = negative ? "-" : "";
-    std::size_t i = 0, digits = 0;
-    auto takeDigits = [&] {
-        std::size_t n = 0;
-        while (i < body.size() && body[i] >= '0' && body[i] <= '9') {
-            plain += body[i++];
-            ++n;
-        }
-        return n;
-    };
-    digits += takeDigits();
-    if (i < body.size() && body[i] == separator) {
-        plain += '.';
-        ++i;
-        digits += takeDigits();
-    }
-    if (digits == 0)
-        return {0, NumberFault::NotNumber};
-    if (i < body.size() && (body[i] == 'e' || body[i] == 'E')) {
-        plain += 'e';
-        ++i;
-        if (i < body.size() && (body[i] == '+' || body[i] == '-'))
-            plain += body[i++];
-        if (takeDigits() == 0)
-            return {0, NumberFault::NotNumber};
-    }
-    if (i != body.size())
-        return {0, NumberFault::NotNumber};
-
-    Number n;
-    const auto r = std::from_chars(plain.data(), plain.data() + plain.size(), n.value);
-    if (r.ec == std::errc::result_out_of_range)
-        return {0, NumberFault::OutOfRange};
-    if (r.ec != std::errc() || r.ptr != plain.data() + plain.size())
-        return {0, NumberFault::NotNumber};
-    return n;
+    return line.substr(0, line.find('#'));
 }
 
-// A header field: its column and the unit it gives, if any.
-struct HeaderField {
-    std::optional<Column> column;
-    std::string unit;
-};
+constexpr std::string_view ColumnsHelp = "--columns temperature=N,shear_rate=N,viscosity=N (column numbers from 1 "
+                                         "or the header's names)";
 
-HeaderField headerField(std::string_view text)
-{
-    text = fieldText(text);
-    HeaderField f;
-    if (!text.empty() && (text.back() == ')' || text.back() == ']')) {
-        const char open = text.back() == ')' ? '(' : '[';
-        if (const std::size_t at = text.rfind(open); at != std::string_view::npos) {
-            f.unit = std::string(trimmed(text.substr(at + 1, text.size() - at - 2)));
-            text = trimmed(text.substr(0, at));
-        }
-    }
-    std::string name = lowerAscii(text);
-    std::replace_if(name.begin(), name.end(), [](char c) { return isBlank(c) || c == '-'; }, '_');
-    for (std::size_t c = 0; c < ColumnCount; ++c)
-        if (name == ColumnNames[c])
-            f.column = static_cast<Column>(c);
-    return f;
-}
-
-// Where each column stands in a line, and the viscosity unit it gives.
+// Where each column stands in a line, and the units the header gives.
 struct Header {
-    std::array<std::size_t, ColumnCount> index{};
-    std::size_t fields = 0;
+    std::array<std::size_t, MeltColumnCount> index{};
+    std::size_t fields = 0; // the cells of the header's line; 0 for a file without one
     std::optional<ViscosityUnit> unit;
+    TemperatureUnit temperature = TemperatureUnit::Celsius;
 };
 
 class PointsReader {
 public:
-    PointsReader(std::string_view content, const std::string &file, std::optional<ViscosityUnit> unit)
-        : m_content(content), m_file(file), m_asked(unit)
+    PointsReader(std::string_view content, const std::string &file, const PointsReadOptions &options)
+        : m_content(content), m_file(file), m_asked(options.unit), m_map(options.columns)
     {
     }
 
     ViscosityPoints read()
     {
-        if (m_content.substr(0, 3) == "\xEF\xBB\xBF") // a byte-order mark, as spreadsheets write it
-            m_content.remove_prefix(3);
-        int number = 0;
-        std::size_t at = 0;
-        // A line ends at LF, CR LF or a lone CR, as old Mac exports end them.
-        while (at <= m_content.size() && !m_full) {
-            const std::size_t end = std::min(m_content.find_first_of("\r\n", at), m_content.size());
-            const std::string_view line = m_content.substr(at, end - at);
-            at = end + (m_content.substr(end, 2) == "\r\n" ? 2 : 1);
-            ++number;
-            readLine(line, number);
+        TextDecoding text = decodeText(std::string(m_content));
+        if (!text.ok()) {
+            problem(text.problemLine, text.problem);
+            throw PointsFileError(std::move(m_problems));
         }
+        TextLines lines(text.text);
+        while (!m_full && lines.next())
+            readLine(lines.line(), lines.number());
         if (m_problems.empty()) {
             if (!m_header)
                 problem(0, "no header and no points: the first line that is no comment names the columns, "
@@ -281,9 +130,10 @@ public:
         if (!m_problems.empty()) {
             if (m_unlisted > 0)
                 m_problems.push_back(m_file + ": and " + std::to_string(m_unlisted) + " more bad lines");
-            throw PointsFileError(std::move(m_problems));
+            throw PointsFileError(std::move(m_problems), m_columnsUnknown);
         }
         m_result.unit = m_asked.value_or(m_fileUnit.value_or(ViscosityUnit::PascalSecond));
+        m_result.temperatureUnit = m_header->temperature;
         return std::move(m_result);
     }
 
@@ -297,36 +147,32 @@ private:
         m_problems.push_back(m_file + (line > 0 ? ":" + std::to_string(line) : std::string()) + ": " + what);
     }
 
+    Cells cells(std::string_view line, std::size_t keep) const { return splitCells(line, m_separator, keep); }
+
     void readLine(std::string_view line, int number)
     {
-        if (!isUtf8Text(line)) {
-            problem(number, line.find('\0') != std::string_view::npos ? "a NUL byte: this is no text file"
-                                                                        : "not UTF-8 text; save the file as UTF-8");
-            return;
-        }
-        if (const std::size_t hash = line.find('#'); hash != std::string_view::npos)
-            line = line.substr(0, hash);
+        line = uncommented(line);
         if (trimmed(line).empty())
             return;
         if (!m_header) {
-            m_delimiter = line.find(';') != std::string_view::npos ? ';' : ',';
-            m_separator = m_delimiter == ';' ? ',' : '.';
-            if (std::optional<Header> h = header(line, number)) {
-                checkUnit(*h, number);
-                m_header = h;
-            } else {
+            m_separator = separatorOf(line);
+            m_mark = decimalMarkFor(m_separator);
+            std::optional<Header> h = m_map ? mappedHeader(line, number) : header(line, number);
+            if (!h) {
                 m_header = Header{}; // the header's fault is told; its lines would only add noise
                 m_full = true;
+                return;
             }
+            checkUnit(*h, number);
+            m_header = h;
+            if (h->fields == 0) // the columns mapped by number, and this line is a point
+                point(line, number);
             return;
         }
-        const bool allNumbers = everyField(line, m_delimiter, [this](std::string_view f) {
-            const NumberFault fault = readNumber(fieldText(f), m_separator).fault;
-            return fault == NumberFault::None || fault == NumberFault::Missing;
-        });
-        if (!allNumbers && namesEveryColumn(line)) {
+        const Cells c = cells(line, std::max<std::size_t>(m_header->fields, m_keep) + 1);
+        if (!mappedAreNumbers(c) && namesEveryColumn(line)) {
             // The header again, as where two exports are put one after the other.
-            if (std::optional<Header> h = header(line, number)) {
+            if (std::optional<Header> h = m_map ? mappedHeader(line, number) : header(line, number)) {
                 checkUnit(*h, number);
                 m_header = h;
             }
@@ -335,86 +181,204 @@ private:
         point(line, number);
     }
 
+    // Whether the cells the header maps all hold numbers (or nothing).
+    bool mappedAreNumbers(const Cells &c) const
+    {
+        for (std::size_t i : m_header->index) {
+            if (i >= c.cells.size())
+                continue;
+            const NumberFault fault = readCellNumber(c.cells[i], DecimalMark::Either).fault;
+            if (fault != NumberFault::None && fault != NumberFault::Missing)
+                return false;
+        }
+        return true;
+    }
+
     bool namesEveryColumn(std::string_view line) const
     {
-        std::array<bool, ColumnCount> seen{};
-        Fields fields(line, m_delimiter);
-        for (std::string_view f; fields.next(f);)
-            if (const std::optional<Column> c = headerField(f).column)
-                seen[*c] = true;
+        std::array<bool, MeltColumnCount> seen{};
+        const Cells c = cells(line, MaxColumns);
+        for (std::size_t i = 0; i < c.cells.size(); ++i) {
+            if (m_map) {
+                for (std::size_t k = 0; k < MeltColumnCount; ++k)
+                    seen[k] = seen[k] || picks((*m_map)[k], c.cells[i], i);
+            } else if (const std::optional<MeltColumn> col = meltColumnNamed(headerCell(c.cells[i]).name)) {
+                seen[static_cast<std::size_t>(*col)] = true;
+            }
+        }
         return std::all_of(seen.begin(), seen.end(), [](bool s) { return s; });
+    }
+
+    // Whether `pick` names the header cell `cell`, at `index` from 0.
+    static bool picks(const ColumnPick &pick, std::string_view cell, std::size_t index)
+    {
+        if (pick.number > 0)
+            return pick.number == index + 1;
+        const std::string wanted = comparableName(pick.name);
+        return comparableName(cell) == wanted || comparableName(headerCell(cell).name) == wanted;
+    }
+
+    std::string headerQuote(std::string_view line) const
+    {
+        return "the header '" + cut(trimmed(line), 100) + "', its values taken as separated by " +
+               std::string(separatorName(m_separator));
     }
 
     // The header in `line`, or nullopt after saying why.
     std::optional<Header> header(std::string_view line, int number)
     {
+        const Cells c = cells(line, MaxColumns);
+        if (c.count > MaxColumns) {
+            problem(number, "more than " + std::to_string(MaxColumns) + " columns: this is no table of points");
+            return std::nullopt;
+        }
         Header h;
-        std::array<bool, ColumnCount> seen{};
-        Fields fields(line, m_delimiter);
-        for (std::string_view field; fields.next(field); ++h.fields) {
-            const std::size_t i = h.fields;
-            const HeaderField f = headerField(field);
-            if (!f.column)
+        h.fields = c.count;
+        std::array<bool, MeltColumnCount> seen{};
+        for (std::size_t i = 0; i < c.cells.size(); ++i) {
+            const HeaderCell cell = headerCell(c.cells[i]);
+            const std::optional<MeltColumn> column = meltColumnNamed(cell.name);
+            if (!column)
                 continue;
-            const Column c = *f.column;
-            if (seen[c]) {
-                problem(number, "two " + std::string(ColumnNames[c]) + " columns");
+            const auto k = static_cast<std::size_t>(*column);
+            if (seen[k]) {
+                m_columnsUnknown = true;
+                problem(number, "two " + std::string(meltColumnKey(*column)) + " columns in " + headerQuote(line) +
+                                    "; say which to take with " + std::string(ColumnsHelp));
                 return std::nullopt;
             }
-            seen[c] = true;
-            h.index[c] = i;
-            if (!f.unit.empty() && !unitFits(c, f.unit, h, number))
+            seen[k] = true;
+            h.index[k] = i;
+            if (!cell.unit.empty() && !unitFits(*column, cell.unit, h, number))
                 return std::nullopt;
         }
         if (std::all_of(seen.begin(), seen.end(), [](bool s) { return s; }))
             return h;
-        const bool numbers = everyField(line, m_delimiter, [this](std::string_view f) {
-            return readNumber(fieldText(f), m_separator).fault == NumberFault::None;
+        m_columnsUnknown = true;
+        const bool numbers = std::all_of(c.cells.begin(), c.cells.end(), [this](std::string_view f) {
+            return readCellNumber(f, m_mark).fault == NumberFault::None;
         });
         if (numbers) {
-            problem(number, "no header: the first line that is no comment names the columns, "
-                            "as in temperature,shear_rate,viscosity");
+            problem(number, "no header: the first line that is no comment names the columns, as in "
+                            "temperature,shear_rate,viscosity; or give them by number with " +
+                                std::string(ColumnsHelp));
         } else {
             std::string missing;
-            for (std::size_t c = 0; c < ColumnCount; ++c)
-                if (!seen[c])
-                    missing += (missing.empty() ? "" : " and ") + std::string(ColumnNames[c]);
-            problem(number, "the header names no " + missing + " column; it needs temperature, shear_rate and viscosity");
+            for (MeltColumn col : MeltColumns)
+                if (!seen[static_cast<std::size_t>(col)])
+                    missing += (missing.empty() ? "" : " and ") + std::string(meltColumnKey(col));
+            problem(number, headerQuote(line) + ", names no " + missing +
+                                " column. Name the columns temperature, shear_rate and viscosity (or as in "
+                                "Temperatur;Schergeschwindigkeit;Viskosit\xC3\xA4t), or say which they are with " +
+                                std::string(ColumnsHelp));
         }
         return std::nullopt;
     }
 
-    bool unitFits(Column c, const std::string &unit, Header &h, int number)
+    // The header of a file whose columns are mapped; a header without
+    // fields (0) when the columns are mapped by number and `line` is a
+    // point. nullopt after saying why.
+    std::optional<Header> mappedHeader(std::string_view line, int number)
     {
-        const std::string spelled = unitSpelling(unit);
-        if (c == Viscosity) {
-            h.unit = viscosityUnitNamed(spelled);
+        const Cells c = cells(line, MaxColumns);
+        const bool byNumber = std::all_of(m_map->begin(), m_map->end(), [](const ColumnPick &p) { return p.number > 0; });
+        const bool allNumbers = std::all_of(c.cells.begin(), c.cells.end(), [](std::string_view cell) {
+            return readCellNumber(cell, DecimalMark::Either).fault == NumberFault::None;
+        });
+        if (!byNumber && allNumbers) {
+            m_columnsUnknown = true;
+            problem(number, "no header, which --columns with names needs: the first line that is no comment "
+                            "names the columns; give numbers instead");
+            return std::nullopt;
+        }
+        Header h;
+        bool isPoint = true;
+        for (std::size_t k = 0; k < MeltColumnCount; ++k) {
+            const ColumnPick &pick = (*m_map)[k];
+            const std::string option =
+                "--columns " + std::string(meltColumnKey(MeltColumns[k])) + "=" +
+                (pick.number > 0 ? std::to_string(pick.number) : pick.name);
+            std::optional<std::size_t> at;
+            for (std::size_t i = 0; i < c.cells.size(); ++i) {
+                if (!picks(pick, c.cells[i], i))
+                    continue;
+                if (at) {
+                    m_columnsUnknown = true;
+                    problem(number, option + ": two columns of that name in " + headerQuote(line) +
+                                        "; give its number instead");
+                    return std::nullopt;
+                }
+                at = i;
+            }
+            if (!at) {
+                m_columnsUnknown = true;
+                problem(number, option + ": " + (pick.number > 0 ? "no such column in "
+                                                                 : "no column of that name in ") +
+                                    headerQuote(line) + " (" + std::to_string(c.count) + " columns)");
+                return std::nullopt;
+            }
+            h.index[k] = *at;
+            m_keep = std::max(m_keep, *at + 1);
+            if (readCellNumber(c.cells[*at], DecimalMark::Either).fault != NumberFault::None)
+                isPoint = false;
+        }
+        if (byNumber && isPoint)
+            return h; // no header: fields 0
+        h.fields = c.count;
+        for (std::size_t k = 0; k < MeltColumnCount; ++k) {
+            const HeaderCell cell = headerCell(c.cells[h.index[k]]);
+            if (!cell.unit.empty() && !unitFits(MeltColumns[k], cell.unit, h, number))
+                return std::nullopt;
+        }
+        return h;
+    }
+
+    bool unitFits(MeltColumn c, std::string_view unit, Header &h, int number)
+    {
+        switch (c) {
+        case MeltColumn::Viscosity:
+            h.unit = viscosityUnitNamed(unit);
             if (!h.unit)
                 problem(number, "viscosity in " + quoted(unit) + ": the units known are Pa.s, mPa.s, P and gf.s/cm2");
             return h.unit.has_value();
+        case MeltColumn::Temperature:
+            if (const std::optional<TemperatureUnit> t = temperatureUnitNamed(unit)) {
+                h.temperature = *t;
+                return true;
+            }
+            problem(number, "temperature in " + quoted(unit) + ": give it in \xC2\xB0" "C, K or \xC2\xB0" "F");
+            return false;
+        case MeltColumn::ShearRate:
+            if (isPerSecond(unit))
+                return true;
+            problem(number, "shear_rate in " + quoted(unit) + ": give it in 1/s");
+            return false;
         }
-        static constexpr std::string_view Celsius[] = {"\xC2\xB0" "C", "\xE2\x84\x83", "C", "degC", "deg.C"};
-        static constexpr std::string_view PerSecond[] = {"1/s", "1/sec", "s^-1", "s-1", "s\xE2\x81\xBB\xC2\xB9"};
-        const auto known = [&spelled](const auto &names) {
-            return std::find(std::begin(names), std::end(names), spelled) != std::end(names);
-        };
-        if (c == Temperature ? known(Celsius) : known(PerSecond))
-            return true;
-        problem(number, std::string(ColumnNames[c]) + " in " + quoted(unit) + ": give it in " +
-                                (c == Temperature ? "\xC2\xB0" "C" : "1/s"));
         return false;
     }
 
-    // One unit for every viscosity of the file. Without a unit asked for, a
-    // header that names none means Pa.s, so it cannot stand beside one that
-    // names a unit: the points under one of them would be read in the wrong one.
+    static std::string_view temperatureUnitName(TemperatureUnit unit)
+    {
+        return unit == TemperatureUnit::Kelvin ? "K" : unit == TemperatureUnit::Fahrenheit ? "\xC2\xB0" "F" : "\xC2\xB0" "C";
+    }
+
+    // One unit for every viscosity and every temperature of the file.
+    // Without a unit asked for, a header that names none means Pa.s (°C), so
+    // it cannot stand beside one that names another: the points under one of
+    // them would be read in the wrong one.
     void checkUnit(const Header &h, int number)
     {
+        if (m_fileUnitLine != 0 && h.temperature != m_header->temperature)
+            problem(number, "mixed units: temperature in " + std::string(temperatureUnitName(h.temperature)) +
+                                " here, in " + std::string(temperatureUnitName(m_header->temperature)) +
+                                " by the header of line " + std::to_string(m_fileUnitLine));
         if (m_asked) {
             if (h.unit && *h.unit != *m_asked)
                 problem(number, "mixed units: the header gives viscosity in " +
                                     std::string(viscosityUnitName(*h.unit)) + ", not in " +
                                     std::string(viscosityUnitName(*m_asked)) + " as asked");
+            if (m_fileUnitLine == 0)
+                m_fileUnitLine = number;
             return;
         }
         if (m_fileUnitLine == 0) {
@@ -434,29 +398,25 @@ private:
     void point(std::string_view line, int number)
     {
         const Header &h = *m_header;
-        std::array<std::string_view, ColumnCount> texts{}; // empty where the line ends before the column
-        std::size_t count = 0;
-        bool beyondHeader = false; // a value past the header's columns
-        Fields fields(line, m_delimiter);
-        for (std::string_view f; fields.next(f); ++count) {
-            for (std::size_t c = 0; c < ColumnCount; ++c)
-                if (h.index[c] == count)
-                    texts[c] = fieldText(f);
-            beyondHeader = beyondHeader || (count >= h.fields && !fieldText(f).empty());
-        }
-        if (beyondHeader) {
-            std::string what = std::to_string(count) + " values where the header names " +
+        const bool mapped = m_map.has_value();
+        const std::size_t keep = std::max(h.fields, m_keep);
+        const Cells c = cells(line, keep);
+        // Cells past the header's are empty or the line is not a point, as
+        // when decimal commas split numbers in a file of ','.
+        if (!mapped && !c.restEmpty) {
+            std::string what = std::to_string(c.count) + " values where the header names " +
                                std::to_string(h.fields) + " columns";
-            if (m_delimiter == ',')
+            if (m_separator == CellSeparator::Comma)
                 what += " (for decimal commas, put ';' between the values)";
             problem(number, what);
             return;
         }
-        std::array<double, ColumnCount> v{};
-        for (std::size_t c = 0; c < ColumnCount; ++c) {
-            const std::string name(ColumnNames[c]);
-            const std::string_view text = texts[c];
-            const Number n = readNumber(text, m_separator);
+        std::array<long double, MeltColumnCount> v{};
+        for (std::size_t k = 0; k < MeltColumnCount; ++k) {
+            const std::string name(meltColumnKey(MeltColumns[k]));
+            const std::size_t i = h.index[k];
+            const std::string_view text = i < c.cells.size() ? c.cells[i] : std::string_view();
+            const CellNumber n = readCellNumber(text, m_mark);
             switch (n.fault) {
             case NumberFault::None:
                 break;
@@ -464,10 +424,7 @@ private:
                 problem(number, "no " + name + " value (a missing column)");
                 return;
             case NumberFault::NotNumber:
-                problem(number, name + " " + quoted(text) + " is not a number" +
-                                    (m_separator == ',' && text.find('.') != std::string_view::npos
-                                         ? " (with ';' between values the decimal separator is ',')"
-                                         : ""));
+                problem(number, name + " " + quoted(text) + " is not a number");
                 return;
             case NumberFault::NotFinite:
                 problem(number, name + " " + quoted(text) + " is not a finite number");
@@ -476,37 +433,59 @@ private:
                 problem(number, name + " " + quoted(text) + " is out of range");
                 return;
             }
-            v[c] = n.value;
-            if (c == Temperature && !(n.value > -273.0)) {
-                problem(number, "temperature " + std::string(text) + " \xC2\xB0" "C is at or below -273 \xC2\xB0" "C");
-                return;
+            if (n.mark != 0) {
+                if (m_markLine == 0) {
+                    m_markLine = number;
+                    m_usedMark = n.mark;
+                } else if (n.mark != m_usedMark) {
+                    problem(number, name + " " + quoted(text) + " has a decimal " +
+                                        (n.mark == ',' ? "comma" : "point") + " where line " +
+                                        std::to_string(m_markLine) + " has a decimal " +
+                                        (m_usedMark == ',' ? "comma" : "point") + "; one of them for the whole file");
+                    return;
+                }
             }
-            if (c != Temperature && !(n.value > 0)) {
+            v[k] = n.value;
+            if (MeltColumns[k] == MeltColumn::Temperature) {
+                if (h.temperature != TemperatureUnit::Celsius)
+                    v[k] = celsiusFrom(n.precise, h.temperature);
+                if (!(v[k] > -273.0L)) {
+                    problem(number, "temperature " + std::string(text) + " " +
+                                        std::string(temperatureUnitName(h.temperature)) +
+                                        " is at or below -273 \xC2\xB0" "C");
+                    return;
+                }
+            } else if (!(n.value > 0)) {
                 problem(number, name + " " + std::string(text) + " is not above zero");
                 return;
             }
         }
         if (m_result.points.size() == MaxViscosityPoints) {
-            problem(number, "more than " + std::to_string(MaxViscosityPoints) +
-                                " points; fit a sample of them");
+            problem(number, "more than " + std::to_string(MaxViscosityPoints) + " points; fit a sample of them");
             m_full = true;
             return;
         }
-        m_result.points.push_back({v[Temperature], v[ShearRate], v[Viscosity], number});
+        m_result.points.push_back({static_cast<double>(v[0]), static_cast<double>(v[1]), static_cast<double>(v[2]),
+                                   number});
     }
 
     std::string_view m_content;
     const std::string &m_file;
     std::optional<ViscosityUnit> m_asked;
+    std::optional<ColumnMap> m_map;
     std::optional<ViscosityUnit> m_fileUnit; // the first header's, when no unit is asked for
     int m_fileUnitLine = 0;                  // that header's line, 0 before it
     std::optional<Header> m_header;
-    char m_delimiter = ',';
-    char m_separator = '.';
+    std::size_t m_keep = 0; // the cells of a line to look at, past a mapped header's last
+    CellSeparator m_separator = CellSeparator::Comma;
+    DecimalMark m_mark = DecimalMark::Point;
+    char m_usedMark = 0; // the decimal mark of the file's first number with one
+    int m_markLine = 0;  // its line
     bool m_full = false;
     ViscosityPoints m_result;
     std::vector<std::string> m_problems;
     std::size_t m_unlisted = 0;
+    bool m_columnsUnknown = false;
 };
 
 std::string joined(const std::vector<std::string> &lines)
@@ -519,8 +498,8 @@ std::string joined(const std::vector<std::string> &lines)
 
 } // namespace
 
-PointsFileError::PointsFileError(std::vector<std::string> problems)
-    : std::runtime_error(joined(problems)), m_problems(std::move(problems))
+PointsFileError::PointsFileError(std::vector<std::string> problems, bool columnsUnknown)
+    : std::runtime_error(joined(problems)), m_problems(std::move(problems)), m_columnsUnknown(columnsUnknown)
 {
 }
 
@@ -557,12 +536,96 @@ long double pascalSecondsPer(ViscosityUnit unit)
 }
 
 ViscosityPoints parseViscosityPoints(std::string_view content, const std::string &fileName,
-                                     std::optional<ViscosityUnit> unit)
+                                     const PointsReadOptions &options)
 {
-    return PointsReader(content, fileName, unit).read();
+    return PointsReader(content, fileName, options).read();
 }
 
-ViscosityPoints readViscosityPoints(const std::string &path, std::optional<ViscosityUnit> unit)
+
+std::optional<ColumnMap> columnMapOf(std::string_view text, std::string &problem)
+{
+    ColumnMap map;
+    std::array<bool, MeltColumnCount> seen{};
+    const auto fail = [&problem](const std::string &what) {
+        problem = what + "; give --columns temperature=N,shear_rate=N,viscosity=N, each a column number from 1 or "
+                         "a header's name";
+        return std::nullopt;
+    };
+    for (std::size_t at = 0; at <= text.size();) {
+        const std::size_t end = std::min(text.find(',', at), text.size());
+        const std::string_view item = trimmed(text.substr(at, end - at));
+        at = end + 1;
+        const std::size_t eq = item.find('=');
+        std::optional<std::size_t> k;
+        for (MeltColumn c : MeltColumns)
+            if (eq != std::string_view::npos && comparableName(item.substr(0, eq)) == meltColumnKey(c))
+                k = static_cast<std::size_t>(c);
+        if (!k)
+            return fail("--columns: " + quoted(item) + " is not temperature=, shear_rate= or viscosity=");
+        if (seen[*k])
+            return fail("--columns: " + std::string(meltColumnKey(MeltColumns[*k])) + " given twice");
+        seen[*k] = true;
+        const std::string_view value = trimmed(item.substr(eq + 1));
+        if (value.empty())
+            return fail("--columns: no column for " + std::string(meltColumnKey(MeltColumns[*k])));
+        ColumnPick &pick = map[*k];
+        if (value.find_first_not_of("0123456789") == std::string_view::npos) {
+            const auto r = std::from_chars(value.data(), value.data() + value.size(), pick.number);
+            if (r.ec != std::errc() || pick.number == 0 || pick.number > MaxColumns)
+                return fail("--columns: column " + std::string(value) + " of " + std::string(meltColumnKey(MeltColumns[*k])) +
+                            " is not a column number from 1 to " + std::to_string(MaxColumns));
+        } else {
+            pick.name = std::string(value);
+        }
+    }
+    for (MeltColumn c : MeltColumns)
+        if (!seen[static_cast<std::size_t>(c)])
+            return fail("--columns: no column for " + std::string(meltColumnKey(c)));
+    for (std::size_t a = 0; a < MeltColumnCount; ++a)
+        for (std::size_t b = a + 1; b < MeltColumnCount; ++b)
+            if (map[a] == map[b])
+                return fail("--columns: " + std::string(meltColumnKey(MeltColumns[a])) + " and " +
+                            std::string(meltColumnKey(MeltColumns[b])) + " name the same column");
+    return map;
+}
+
+PointsPreview previewPoints(std::string_view content, std::size_t count, std::size_t width)
+{
+    PointsPreview out;
+    // The opening of a large file, cut after a line end so that no character is cut.
+    constexpr std::size_t Opening = 1u << 16;
+    if (content.size() > Opening) {
+        const bool utf16 = content.substr(0, 2) == "\xFF\xFE" || content.substr(0, 2) == "\xFE\xFF";
+        std::size_t end = content.substr(0, Opening).rfind('\n') + 1; // 0 without a line end
+        if (utf16 && end % 2 == 1)
+            ++end;
+        content = content.substr(0, end);
+    }
+    const TextDecoding text = decodeText(std::string(content));
+    if (!text.ok())
+        return out;
+    TextLines lines(text.text);
+    while (out.lines.size() < count && lines.next()) {
+        const std::string_view line = uncommented(lines.line());
+        if (trimmed(line).empty())
+            continue;
+        if (out.lines.empty()) {
+            out.separator = separatorOf(line);
+            for (std::string_view cell : splitCells(line, out.separator, 64).cells)
+                out.firstCells.push_back(cut(cell, 40));
+        }
+        out.lines.push_back(cut(line, width));
+    }
+    return out;
+}
+
+ViscosityPoints readViscosityPoints(const std::string &path, const PointsReadOptions &options)
+{
+    return parseViscosityPoints(readPointsFileBytes(path), path, options);
+}
+
+
+std::string readPointsFileBytes(const std::string &path)
 {
     auto failed = [&path](const std::string &what) { return PointsFileError({path + ": " + what}); };
     const RegularFileRead r = readRegularFile(path, MaxFileBytes);
@@ -578,7 +641,7 @@ ViscosityPoints readViscosityPoints(const std::string &path, std::optional<Visco
     case RegularFileRead::Problem::TooLarge:
         throw failed("larger than " + std::to_string(MaxFileBytes >> 20) + " MiB; no points file is");
     }
-    return parseViscosityPoints(r.bytes, path, unit);
+    return r.bytes;
 }
 
 } // namespace sf

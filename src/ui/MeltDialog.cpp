@@ -1,6 +1,7 @@
 #include "MeltDialog.h"
 #include "QtText.h"
 
+#include "io/TextTable.h"
 #include "melt/MeltTexts.h"
 #include "plot/PlotView.h"
 
@@ -8,14 +9,20 @@
 #include <QDialogButtonBox>
 #include <QFile>
 #include <QFileDialog>
+#include <QFontDatabase>
 #include <QFormLayout>
+#include <QGroupBox>
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
+#include <QPlainTextEdit>
 #include <QPushButton>
 #include <QTableWidget>
 #include <QVBoxLayout>
+
+#include <cmath>
+#include <limits>
 
 namespace sf {
 
@@ -23,6 +30,10 @@ namespace {
 
 // Points along each fitted line of the chart, evenly spaced in log shear rate.
 constexpr int ChartLinePoints = 60;
+
+// Lines of a points file shown above the column choosers, and their width.
+constexpr std::size_t PreviewLines = 6;
+constexpr std::size_t PreviewWidth = 200;
 
 // A text of the core ("." as the decimal separator) as the window shows it.
 QString shownText(const std::string &text, char separator)
@@ -55,7 +66,7 @@ void setTableHeaders(QTableWidget *table, std::string_view unit)
 QString askForPoints(QWidget *parent)
 {
     QFileDialog dialog(parent, QStringLiteral("Fit from Points"));
-    dialog.setNameFilters({QStringLiteral("Viscosity points (*.csv)"), QStringLiteral("All files (*)")});
+    dialog.setNameFilters({QStringLiteral("Viscosity points (*.csv *.txt *.tsv *.dat)"), QStringLiteral("All files (*)")});
     dialog.setFileMode(QFileDialog::ExistingFile);
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
         return {};
@@ -84,7 +95,9 @@ PlotSpec chartOf(const ViscosityPoints &points, const MeltFit &fit, char separat
 
 MeltDialog::MeltDialog(ApplyMelt apply, QWidget *parent)
     : QDialog(parent), m_apply(std::move(apply)), m_unit(new QComboBox(this)), m_summary(new QLabel(this)),
-      m_table(new QTableWidget(this)), m_chart(new PlotView(this)), m_problem(new QLabel(this))
+      m_table(new QTableWidget(this)), m_chart(new PlotView(this)), m_problem(new QLabel(this)),
+      m_columns(new QGroupBox(QStringLiteral("Columns \u5217"), this)), m_preview(new QPlainTextEdit(this)),
+      m_fitAgain(new QPushButton(QStringLiteral("Fit again"), this))
 {
     setObjectName(QStringLiteral("MeltDialog"));
     setWindowTitle(QStringLiteral("Melt"));
@@ -116,6 +129,61 @@ MeltDialog::MeltDialog(ApplyMelt apply, QWidget *parent)
     fit->setObjectName(QStringLiteral("FitButton"));
     fit->setAutoDefault(false);
     connect(fit, &QPushButton::clicked, this, &MeltDialog::fitFromPoints);
+    m_fitAgain->setObjectName(QStringLiteral("FitAgainButton"));
+    m_fitAgain->setAutoDefault(false);
+    m_fitAgain->setEnabled(false);
+    m_fitAgain->setToolTip(QStringLiteral("Fit the same points file again, with the columns and ranges chosen"));
+    connect(m_fitAgain, &QPushButton::clicked, this, &MeltDialog::fitAgain);
+    auto *fitButtons = new QHBoxLayout;
+    fitButtons->addWidget(fit);
+    fitButtons->addWidget(m_fitAgain);
+    fitButtons->addStretch(1);
+
+    // The fit window: an empty end is open.
+    const char *const rangeNames[] = {"TemperatureFrom", "TemperatureTo", "ShearRateFrom", "ShearRateTo"};
+    for (std::size_t k = 0; k < m_range.size(); ++k) {
+        m_range[k] = new QLineEdit(this);
+        m_range[k]->setObjectName(QLatin1String(rangeNames[k]));
+        m_range[k]->setPlaceholderText(k % 2 == 0 ? QStringLiteral("lowest") : QStringLiteral("highest"));
+    }
+    m_range[0]->setAccessibleName(QStringLiteral("Temperature range from (\u2103)"));
+    m_range[1]->setAccessibleName(QStringLiteral("Temperature range to (\u2103)"));
+    m_range[2]->setAccessibleName(QStringLiteral("Shear rate range from (1/s)"));
+    m_range[3]->setAccessibleName(QStringLiteral("Shear rate range to (1/s)"));
+    auto *window = new QFormLayout;
+    for (std::size_t k = 0; k < m_range.size(); k += 2) {
+        auto *row = new QHBoxLayout;
+        row->addWidget(m_range[k]);
+        row->addWidget(new QLabel(QStringLiteral("to"), this));
+        row->addWidget(m_range[k + 1]);
+        window->addRow(k == 0 ? QStringLiteral("\u6e29\u5ea6\u7bc4\u56f2 Fit temperatures (\u2103)")
+                              : QStringLiteral("\u305b\u3093\u65ad\u901f\u5ea6\u7bc4\u56f2 Fit shear rates (1/s)"),
+                       row);
+    }
+
+    // Chosen by hand when a file's header names no known columns.
+    m_columns->setObjectName(QStringLiteral("ColumnChoosers"));
+    m_preview->setObjectName(QStringLiteral("PointsPreview"));
+    m_preview->setAccessibleName(QStringLiteral("First lines of the points file"));
+    m_preview->setReadOnly(true);
+    m_preview->setLineWrapMode(QPlainTextEdit::NoWrap);
+    m_preview->setFont(QFontDatabase::systemFont(QFontDatabase::FixedFont));
+    m_preview->setTabStopDistance(8 * m_preview->fontMetrics().horizontalAdvance(u' '));
+    m_preview->setFixedHeight(m_preview->fontMetrics().lineSpacing() * static_cast<int>(PreviewLines + 1) + 8);
+    auto *choosers = new QFormLayout;
+    const char *const chooserNames[] = {"TemperatureColumn", "ShearRateColumn", "ViscosityColumn"};
+    const QString chooserLabels[] = {QStringLiteral("\u6e29\u5ea6 Temperature (\u2103)"),
+                                     QStringLiteral("\u305b\u3093\u65ad\u901f\u5ea6 Shear rate (1/s)"),
+                                     QStringLiteral("\u7c98\u5ea6 Viscosity")};
+    for (std::size_t k = 0; k < m_chooser.size(); ++k) {
+        m_chooser[k] = new QComboBox(this);
+        m_chooser[k]->setObjectName(QLatin1String(chooserNames[k]));
+        choosers->addRow(chooserLabels[k], m_chooser[k]);
+    }
+    auto *columnsLayout = new QVBoxLayout(m_columns);
+    columnsLayout->addWidget(m_preview);
+    columnsLayout->addLayout(choosers);
+    m_columns->hide();
 
     m_summary->setObjectName(QStringLiteral("FitSummary"));
     m_summary->setWordWrap(true);
@@ -148,7 +216,9 @@ MeltDialog::MeltDialog(ApplyMelt apply, QWidget *parent)
 
     auto *left = new QVBoxLayout;
     left->addLayout(values);
-    left->addWidget(fit, 0, Qt::AlignLeft);
+    left->addLayout(fitButtons);
+    left->addLayout(window);
+    left->addWidget(m_columns);
     left->addWidget(m_summary);
     left->addWidget(m_table, 1);
     auto *top = new QHBoxLayout;
@@ -164,7 +234,14 @@ MeltDialog::MeltDialog(ApplyMelt apply, QWidget *parent)
     setTabOrder(m_edits[0], m_unit);
     setTabOrder(m_unit, m_edits[1]);
     setTabOrder(m_edits.back(), fit);
-    setTabOrder(fit, m_table);
+    setTabOrder(fit, m_range[0]);
+    for (std::size_t k = 1; k < m_range.size(); ++k)
+        setTabOrder(m_range[k - 1], m_range[k]);
+    setTabOrder(m_range.back(), m_fitAgain);
+    setTabOrder(m_fitAgain, m_chooser[0]);
+    setTabOrder(m_chooser[0], m_chooser[1]);
+    setTabOrder(m_chooser[1], m_chooser[2]);
+    setTabOrder(m_chooser[2], m_table);
     m_edits[0]->setFocus(Qt::OtherFocusReason);
 
     m_choosePoints = [this] { return askForPoints(this); };
@@ -227,20 +304,113 @@ void MeltDialog::fitFromPoints()
     const QString path = m_choosePoints();
     if (path.isEmpty())
         return;
+    m_pointsPath = path;
+    m_columns->hide(); // a new file: its header may name its columns
+    m_fitAgain->setEnabled(true);
+    fitFile(path);
+}
+
+void MeltDialog::fitAgain()
+{
+    if (!m_pointsPath.isEmpty())
+        fitFile(m_pointsPath);
+}
+
+std::optional<ColumnMap> MeltDialog::chosenColumns() const
+{
+    if (m_columns->isHidden())
+        return std::nullopt;
+    ColumnMap map;
+    for (std::size_t k = 0; k < m_chooser.size(); ++k)
+        map[k].number = static_cast<std::size_t>(m_chooser[k]->currentIndex() + 1);
+    return map;
+}
+
+void MeltDialog::showColumnChoosers(const std::string &bytes)
+{
+    const PointsPreview preview = previewPoints(bytes, PreviewLines, PreviewWidth);
+    QStringList lines;
+    for (const std::string &line : preview.lines)
+        lines << QString::fromStdString(line);
+    m_preview->setPlainText(lines.join(u'\n'));
+    const std::size_t columns = std::max<std::size_t>(preview.firstCells.size(), 1);
+    for (std::size_t k = 0; k < m_chooser.size(); ++k) {
+        m_chooser[k]->clear();
+        for (std::size_t c = 0; c < columns; ++c) {
+            const QString cell = c < preview.firstCells.size() ? QString::fromStdString(preview.firstCells[c]) : QString();
+            m_chooser[k]->addItem(cell.isEmpty() ? QString::number(c + 1) : QString::number(c + 1) + QStringLiteral(": ") + cell);
+        }
+        m_chooser[k]->setCurrentIndex(static_cast<int>(std::min(k, columns - 1)));
+    }
+    m_columns->show();
+}
+
+bool MeltDialog::readRanges(MeltFitOptions &options)
+{
+    const DecimalMark mark = m_separator == ',' ? DecimalMark::Comma : DecimalMark::Point;
+    const QString names[] = {QStringLiteral("Fit temperatures"), QStringLiteral("Fit shear rates")};
+    std::optional<ValueRange> *ranges[] = {&options.temperatureRange, &options.shearRateRange};
+    for (std::size_t r = 0; r < 2; ++r) {
+        double ends[2] = {-std::numeric_limits<double>::infinity(), std::numeric_limits<double>::infinity()};
+        bool given = false;
+        for (std::size_t e = 0; e < 2; ++e) {
+            const std::string text = m_range[2 * r + e]->text().trimmed().toStdString();
+            if (text.empty())
+                continue;
+            const CellNumber n = readCellNumber(text, mark);
+            if (n.fault != NumberFault::None) {
+                showProblem(names[r] + QStringLiteral(": '") + QString::fromStdString(text) +
+                            QStringLiteral("' is not a number; write digits with '%1' as the decimal separator")
+                                .arg(QLatin1Char(m_separator)));
+                return false;
+            }
+            ends[e] = n.value;
+            given = true;
+        }
+        if (!given)
+            continue;
+        if (ends[0] > ends[1]) {
+            showProblem(names[r] + QStringLiteral(": from %1 to %2; give the lower value first")
+                                       .arg(number(ends[0], m_separator), number(ends[1], m_separator)));
+            return false;
+        }
+        *ranges[r] = ValueRange{ends[0], ends[1]};
+    }
+    return true;
+}
+
+void MeltDialog::fitFile(const QString &path)
+{
     const std::string file = QFile::encodeName(path).toStdString();
+    MeltFitOptions options;
+    if (!readRanges(options))
+        return;
     ViscosityPoints points;
     MeltFit fit;
     try {
-        points = readViscosityPoints(file, std::nullopt);
-        fit = fitMelt(points, MeltFitOptions{});
+        const std::string bytes = readPointsFileBytes(file);
+        try {
+            points = parseViscosityPoints(bytes, file, PointsReadOptions(std::nullopt, chosenColumns()));
+        } catch (const PointsFileError &e) {
+            if (e.columnsUnknown() && m_columns->isHidden())
+                showColumnChoosers(bytes);
+            throw;
+        }
+        fit = fitMelt(points, options);
     } catch (const PointsFileError &e) {
-        showProblem(QString::fromStdString(e.what()));
+        QString text = QString::fromStdString(e.what());
+        if (e.columnsUnknown())
+            text += QStringLiteral("\nChoose the columns below and Fit again.");
+        showProblem(text);
         return;
     } catch (const MeltFitOptionError &e) {
         // Points at one temperature need A given; the command line's fit
         // takes it.
-        showProblem(QString::fromStdString(file + ": " + e.what() +
-                                           " (screenfilter-cli melt fit --shift-a or --activation-energy)"));
+        showProblem(QString::fromStdString(
+            file + ": " + e.what() +
+            (e.kind() == MeltFitOptionError::Kind::ShiftANeeded
+                 ? " (screenfilter-cli melt fit --shift-a or --activation-energy)"
+                 : "")));
         return;
     } catch (const MeltFitRejected &e) {
         showProblem(QString::fromStdString(file + ": " + e.what()));
@@ -262,7 +432,9 @@ void MeltDialog::showFit(const ViscosityPoints &points)
     m_summary->setText(
         QStringLiteral("%1 points from %2: %3 to %4 ℃, %5 to %6 1/s. η0 is the viscosity at %7 ℃ and SR0; %8. "
                        "Deviation of the fitted viscosity: %9 % rms, %10 % at most.")
-            .arg(points.points.size())
+            .arg(fit.fittedPoints == points.points.size()
+                     ? QString::number(points.points.size())
+                     : QStringLiteral("%1 of %2").arg(fit.fittedPoints).arg(points.points.size()))
             .arg(QString::fromStdString(m_fitSource).section(u'/', -1))
             .arg(number(fit.temperatureMin, sep), number(fit.temperatureMax, sep), number(fit.shearRateMin, sep),
                  number(fit.shearRateMax, sep), number(fit.referenceTemperature, sep),
@@ -273,9 +445,17 @@ void MeltDialog::showFit(const ViscosityPoints &points)
     const std::vector<FitRow> rows = fitRows(points, fit);
     m_table->setRowCount(static_cast<int>(rows.size()));
     for (std::size_t r = 0; r < rows.size(); ++r) {
+        const bool leftOut = fit.points[r].leftOut;
         for (std::size_t c = 0; c < rows[r].size(); ++c) {
-            auto *cell = new QTableWidgetItem(shownText(rows[r][c], sep));
+            QString text = shownText(rows[r][c], sep);
+            if (leftOut && c + 1 == rows[r].size())
+                text += QStringLiteral("  left out");
+            auto *cell = new QTableWidgetItem(text);
             cell->setTextAlignment(Qt::AlignRight | Qt::AlignVCenter);
+            if (leftOut) {
+                cell->setForeground(palette().color(QPalette::Disabled, QPalette::Text));
+                cell->setToolTip(QStringLiteral("Outside the fit temperatures or shear rates: not fitted"));
+            }
             m_table->setItem(static_cast<int>(r), static_cast<int>(c), cell);
         }
     }

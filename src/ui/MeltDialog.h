@@ -12,8 +12,11 @@
 #include <optional>
 
 class QComboBox;
+class QGroupBox;
 class QLabel;
 class QLineEdit;
+class QPlainTextEdit;
+class QPushButton;
 class QTableWidget;
 
 namespace sf {
@@ -22,7 +25,10 @@ class PlotView;
 
 // The melt's five values for the main window, whose melt fields cannot be
 // typed into: typed here, η0 in gf·s/cm² or Pa·s, or fitted to a data
-// sheet's viscosity points, with the fit's table and chart. Each value is
+// sheet's viscosity points, with the fit's table and chart. A points file
+// whose header names no known columns is shown by its first lines, with a
+// chooser for each column; a fit window of temperature and shear-rate
+// ranges leaves points out, which the table marks. Each value is
 // read as a run reads the fields, with the window's separator; a value that
 // does not read is named here and nothing is applied. It stays open beside
 // the main window, which keeps one.
@@ -47,9 +53,15 @@ public:
 
 public slots:
     void fitFromPoints(); // "Fit from points…"
+    void fitAgain();      // the file read again, with the columns and ranges now chosen
     void apply();
 
 private:
+    void fitFile(const QString &path);
+    void showColumnChoosers(const std::string &bytes);
+    std::optional<ColumnMap> chosenColumns() const;
+    // The ranges typed, in °C and 1/s; false after showing what does not read.
+    bool readRanges(MeltFitOptions &options);
     void showFit(const ViscosityPoints &points);
     void changeViscosityUnit();
     ViscosityUnit viscosityUnit() const;
@@ -67,9 +79,15 @@ private:
     QTableWidget *m_table;
     PlotView *m_chart;
     QLabel *m_problem;
+    QGroupBox *m_columns;                  // the column choosers, for a header not understood
+    QPlainTextEdit *m_preview;             // the points file's first lines
+    std::array<QComboBox *, 3> m_chooser{}; // in MeltColumns order
+    std::array<QLineEdit *, 4> m_range{};  // temperature from, to; shear rate from, to
+    QPushButton *m_fitAgain;
     char m_separator = '.';
     std::optional<MeltFit> m_fit;
     std::string m_fitSource; // the points file, as chosen
+    QString m_pointsPath;    // the last points file chosen, fitted or not
 };
 
 } // namespace sf

@@ -45,7 +45,7 @@ std::string unitless(std::string csv)
 
 ViscosityPoints points(const std::string &csv, ViscosityUnit unit = ViscosityUnit::PascalSecond)
 {
-    return parseViscosityPoints(csv, "p.csv", unit);
+    return parseViscosityPoints(csv, "p.csv", std::optional(unit));
 }
 
 void expectRelative(double got, double expected, double tolerance, const char *what)

@@ -7,6 +7,7 @@
 #include "cases/CaseFile.h"
 
 #include <QComboBox>
+#include <QPlainTextEdit>
 #include <QTableWidget>
 
 #include <algorithm>
@@ -204,6 +205,86 @@ TEST_F(MeltDialogTest, BadValueOrFileIsNamedInTheDialogAndNothingChanges)
     }
 }
 
+// A sheet whose header the reader does not know: its columns are chosen
+// beside its first lines, and the fit is the command line's with --columns.
+// Then a fit window leaves points out, which the table marks.
+TEST_F(MeltDialogTest, ColumnsChosenForAnUnknownHeaderAndAFitWindow)
+{
+    ScratchDirectory dir;
+    openFittedCase("de_DE");
+    // docs/melt-points.csv with other names, a column more and decimal commas.
+    writeBytes("messung.csv", "# Messung 7\nProbe;T;Gamma;Eta\nA;200;10;35740\nA;200;100;10180\nA;230;10;14730\n"
+                              "A;230;100;4177,5\nA;260;10;6528\nA;260;100;1880\n");
+    chosen = QDir::current().absoluteFilePath(QStringLiteral("messung.csv"));
+    click("FitButton");
+    EXPECT_TRUE(problem().contains(QStringLiteral("the header 'Probe;T;Gamma;Eta', its values taken as separated by "
+                                                  "';', names no temperature and shear_rate and viscosity column")))
+        << problem().toStdString();
+    auto *columns = dialog->findChild<QWidget *>(QStringLiteral("ColumnChoosers"));
+    ASSERT_TRUE(columns->isVisible());
+    EXPECT_EQ(dialog->findChild<QPlainTextEdit *>(QStringLiteral("PointsPreview"))->toPlainText(),
+              QStringLiteral("Probe;T;Gamma;Eta\nA;200;10;35740\nA;200;100;10180\nA;230;10;14730\nA;230;100;4177,5\n"
+                             "A;260;10;6528"));
+    const char *const choosers[] = {"TemperatureColumn", "ShearRateColumn", "ViscosityColumn"};
+    for (std::size_t k = 0; k < 3; ++k) {
+        auto *chooser = dialog->findChild<QComboBox *>(QLatin1String(choosers[k]));
+        ASSERT_EQ(chooser->count(), 4);
+        EXPECT_EQ(chooser->itemText(1), QStringLiteral("2: T"));
+        chooser->setCurrentIndex(static_cast<int>(k + 1));
+    }
+    click("FitAgainButton");
+    ASSERT_EQ(problem(), QString());
+    // screenfilter-cli melt fit messung.csv --columns temperature=2,shear_rate=3,viscosity=4
+    const Melt cliColumns = {"42.47414999280916", "100", "0.45556154835726254", "15627.091663113757",
+                             "31.06777666623013"};
+    for (std::size_t i = 0; i < 5; ++i)
+        EXPECT_EQ(value(Fields[i])->text().toStdString(), inLocale(cliColumns[i], ',')) << i;
+    // The choosers are in the Tab chain, in their order, before the table.
+    dialog->activateWindow();
+    ASSERT_TRUE(QTest::qWaitFor([this] { return QApplication::activeWindow() == dialog; }));
+    dialog->findChild<QWidget *>(QStringLiteral("FitAgainButton"))->setFocus(Qt::OtherFocusReason);
+    for (const char *next : {"TemperatureColumn", "ShearRateColumn", "ViscosityColumn", "FitTable"}) {
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+        ASSERT_EQ(focusName().toStdString(), next);
+    }
+
+    QTest::keyClicks(dialog->findChild<QLineEdit *>(QStringLiteral("TemperatureFrom")), QStringLiteral("199,5"));
+    QTest::keyClicks(dialog->findChild<QLineEdit *>(QStringLiteral("TemperatureTo")), QStringLiteral("230"));
+    click("FitAgainButton");
+    ASSERT_EQ(problem(), QString());
+    auto *table = dialog->findChild<QTableWidget *>(QStringLiteral("FitTable"));
+    ASSERT_EQ(table->rowCount(), 6);
+    EXPECT_TRUE(table->item(3, 4)->text().endsWith(QStringLiteral("  left out")) == false);
+    EXPECT_TRUE(table->item(4, 4)->text().endsWith(QStringLiteral("  left out")));
+    EXPECT_TRUE(dialog->findChild<QLabel *>(QStringLiteral("FitSummary"))->text().startsWith(QStringLiteral("4 of 6 points")));
+    click("ApplyButton");
+    const CaseContent file = saved();
+    ASSERT_TRUE(file.meltFit);
+    EXPECT_EQ(file.meltFit->points, 4);
+    EXPECT_EQ(file.meltFit->temperatureMax, 230);
+
+    const struct {
+        const char *from, *to;
+        const char *problem;
+    } bad[] = {
+        {"x", "", "Fit shear rates: 'x' is not a number; write digits with ',' as the decimal separator"},
+        {"1.5", "", "Fit shear rates: '1.5' is not a number"},
+        {"100", "10", "Fit shear rates: from 100 to 10; give the lower value first"},
+        {"2000", "", "no point is within"},
+    };
+    for (const auto &row : bad) {
+        SCOPED_TRACE(row.from);
+        for (const char *name : {"ShearRateFrom", "ShearRateTo"}) {
+            auto *edit = dialog->findChild<QLineEdit *>(QLatin1String(name));
+            edit->clear();
+            QTest::keyClicks(edit, QString::fromUtf8(name[9] == 'F' ? row.from : row.to));
+        }
+        click("FitAgainButton");
+        EXPECT_TRUE(problem().contains(QString::fromUtf8(row.problem))) << problem().toStdString();
+        EXPECT_EQ(saved().meltFit, file.meltFit) << "nothing changes";
+    }
+}
+
 TEST_F(MeltDialogTest, AFitAppliedToTheValuesTheFileHasIsAnUnsavedChangeUntilItHasItsRange)
 {
     const struct {
@@ -257,8 +338,9 @@ TEST_F(MeltDialogTest, KeysStartAtEta0TabInReadingOrderAndEscapeCloses)
     EXPECT_EQ(focusName().toStdString(), "standard_viscosity");
     click("FitButton"); // a table with rows and a chart to pass by
     value(Field::StandardViscosity)->setFocus(Qt::OtherFocusReason);
-    const char *const chain[] = {"ViscosityUnit",  "standard_shear_rate", "power_law_factor", "shift_a",
-                                 "shift_b",        "FitButton",           "FitTable"};
+    const char *const chain[] = {"ViscosityUnit",   "standard_shear_rate", "power_law_factor", "shift_a",
+                                 "shift_b",         "FitButton",           "TemperatureFrom",  "TemperatureTo",
+                                 "ShearRateFrom",   "ShearRateTo",         "FitAgainButton",   "FitTable"};
     for (const char *next : chain) {
         QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
         ASSERT_EQ(focusName().toStdString(), next);
