@@ -27,25 +27,26 @@ flow_rate_from = 100             # kg/hr
 flow_rate_to = 250
 )";
 
+// The values of a study, without the section's text.
+CaseStudy values(const std::optional<CaseStudy> &study)
+{
+    CaseStudy v = study.value();
+    v.written.clear();
+    return v;
+}
+
+const CaseStudy Asked{"bar", "total=60bar", "flow_rate", std::vector<double>{195, 210.5, 225}, 100, 250, "", ""};
+
 TEST(CaseStudy, ReadsEveryKeyAndLeavesOutWhatIsNotThere)
 {
     const CaseContent all = parseCase(Case + Study, "a.sfcase");
-    ASSERT_TRUE(all.study);
-    EXPECT_EQ(all.study->pressureUnit, "bar");
-    EXPECT_EQ(all.study->limit, "total=60bar");
-    EXPECT_EQ(all.study->find, "flow_rate");
-    EXPECT_EQ(all.study->temperatures, (std::vector<double>{195, 210.5, 225}));
-    EXPECT_EQ(all.study->flowRateFrom, 100);
-    EXPECT_EQ(all.study->flowRateTo, 250);
-    EXPECT_EQ(all.study->problem, "");
+    EXPECT_EQ(values(all.study), Asked);
     EXPECT_EQ(all.texts[Field::FlowRate], "57.5");
 
     EXPECT_FALSE(parseCase(Case, "a.sfcase").study);
-    const CaseContent some = parseCase(Case + "[study]\nlimit = \"drop.2=3psi\"\n", "a.sfcase");
-    ASSERT_TRUE(some.study);
-    EXPECT_EQ(some.study->limit, "drop.2=3psi");
-    EXPECT_FALSE(some.study->pressureUnit);
-    EXPECT_FALSE(some.study->temperatures);
+    CaseStudy some;
+    some.limit = "drop.2=3psi";
+    EXPECT_EQ(values(parseCase(Case + "[study]\nlimit = \"drop.2=3psi\"\n", "a.sfcase").study), some);
 }
 
 TEST(CaseStudy, ABadValueIsNamedByItsKeyAndLeftOut)
@@ -75,10 +76,7 @@ TEST(CaseStudy, ABadValueIsNamedByItsKeyAndLeftOut)
         SCOPED_TRACE(row.section);
         ASSERT_TRUE(c.study);
         EXPECT_EQ(c.study->problem.substr(0, std::string(row.problem).size()), row.problem) << c.study->problem;
-        EXPECT_FALSE(c.study->pressureUnit);
-        EXPECT_FALSE(c.study->temperatures);
-        EXPECT_FALSE(c.study->flowRateFrom);
-        EXPECT_FALSE(c.study->flowRateTo);
+        EXPECT_FALSE(c.study->pressureUnit || c.study->temperatures || c.study->flowRateFrom || c.study->flowRateTo);
     }
 }
 
@@ -124,14 +122,7 @@ TEST(CaseStudy, WrittenAsReadOrFromItsValues)
                        "temperatures = [200, 0.1]       # ℃, the chart's curves\n"
                        "flow_rate_from = 1.5            # kg/hr, the chart's range\n"
                        "flow_rate_to = 20               # kg/hr\n");
-    const CaseContent back = parseCase(formatCaseFile(read.texts, std::nullopt, set), "b.sfcase");
-    ASSERT_TRUE(back.study);
-    EXPECT_EQ(back.study->pressureUnit, "psi");
-    EXPECT_EQ(back.study->limit, "drop.3=20psi");
-    EXPECT_FALSE(back.study->find);
-    EXPECT_EQ(back.study->temperatures, (std::vector<double>{200, 0.1}));
-    EXPECT_EQ(back.study->flowRateFrom, 1.5);
-    EXPECT_EQ(back.study->flowRateTo, 20);
+    EXPECT_EQ(values(parseCase(formatCaseFile(read.texts, std::nullopt, set), "b.sfcase").study), set);
 }
 
 TEST(CaseStudy, AMeltFitKeepsTheSectionByteForByte)
@@ -149,69 +140,66 @@ TEST(CaseStudy, AMeltFitKeepsTheSectionByteForByte)
 class CaseDocumentStudyTest : public ::testing::Test {
 protected:
     std::string file(const std::string &name) const { return (m_dir.path() / name).string(); }
-    std::optional<CaseStudy> savedStudy(const std::string &name) const
+    // Opens `bytes` as the case `name`, the view showing what was read.
+    FieldTexts open(CaseDocument &doc, const std::string &name, const std::string &bytes) const
     {
-        return parseCase(test::readBytes(file(name)), name).study;
+        test::writeBytes(file(name), bytes);
+        const CaseContent content = doc.read(file(name));
+        doc.opened(file(name), content, content.texts);
+        return content.texts;
     }
+    std::string saved(const std::string &name) const { return test::readBytes(file(name)); }
+    std::optional<CaseStudy> savedStudy(const std::string &name) const { return parseCase(saved(name), name).study; }
     test::ScopedTempCwd m_dir;
 };
 
 TEST_F(CaseDocumentStudyTest, SaveKeepsTheStudyAfterOtherEditsAndWritesItOnceSet)
 {
-    test::writeBytes(file("a.sfcase"), Case + Study);
     CaseDocument doc;
-    const CaseContent content = doc.read(file("a.sfcase"));
-    FieldTexts shown = content.texts;
-    doc.opened(file("a.sfcase"), content, shown);
-    ASSERT_TRUE(doc.study());
-    EXPECT_EQ(doc.study()->limit, "total=60bar");
+    FieldTexts shown = open(doc, "a.sfcase", Case + Study);
+    EXPECT_EQ(values(doc.study()), Asked);
 
     shown[Field::FlowRate] = "60";
     ASSERT_EQ(doc.save(file("b.sfcase"), shown), 0);
-    EXPECT_NE(test::readBytes(file("b.sfcase")).find(Study.substr(1)), std::string::npos);
+    EXPECT_NE(saved("b.sfcase").find(Study.substr(1)), std::string::npos);
     EXPECT_FALSE(doc.hasUnsavedEdits(shown));
 
-    CaseStudy set = *doc.study();
+    CaseStudy set = Asked;
     set.pressureUnit = "MPa";
     set.limit.reset();
     doc.setStudy(set);
     EXPECT_TRUE(doc.hasUnsavedEdits(shown));
     ASSERT_EQ(doc.save(file("b.sfcase"), shown), 0);
     EXPECT_FALSE(doc.hasUnsavedEdits(shown));
-    const std::optional<CaseStudy> saved = savedStudy("b.sfcase");
-    ASSERT_TRUE(saved);
-    EXPECT_EQ(saved->pressureUnit, "MPa");
-    EXPECT_FALSE(saved->limit);
-    EXPECT_EQ(saved->find, "flow_rate");
-    EXPECT_EQ(saved->temperatures, (std::vector<double>{195, 210.5, 225}));
-    EXPECT_EQ(saved->flowRateTo, 250);
+    EXPECT_EQ(values(savedStudy("b.sfcase")), set);
 
     // A case without one: none written until it is set.
-    test::writeBytes(file("c.sfcase"), Case);
-    const CaseContent plain = doc.read(file("c.sfcase"));
-    doc.opened(file("c.sfcase"), plain, plain.texts);
+    const FieldTexts plain = open(doc, "c.sfcase", Case);
     EXPECT_FALSE(doc.study());
-    ASSERT_EQ(doc.save(file("c.sfcase"), plain.texts), 0);
+    ASSERT_EQ(doc.save(file("c.sfcase"), plain), 0);
     EXPECT_FALSE(savedStudy("c.sfcase"));
     CaseStudy unit;
     unit.pressureUnit = "bar";
     doc.setStudy(unit);
-    ASSERT_EQ(doc.save(file("c.sfcase"), plain.texts), 0);
-    ASSERT_TRUE(savedStudy("c.sfcase"));
-    EXPECT_EQ(savedStudy("c.sfcase")->pressureUnit, "bar");
+    ASSERT_EQ(doc.save(file("c.sfcase"), plain), 0);
+    EXPECT_EQ(values(savedStudy("c.sfcase")), unit);
 }
 
 TEST_F(CaseDocumentStudyTest, ABadStudyIsKeptAsWrittenUntilSet)
 {
     const std::string bad = "\n[study]\ntemperatures = [\"hot\"]\nlimit = \"total=60bar\"\n";
-    test::writeBytes(file("a.sfcase"), Case + bad);
     CaseDocument doc;
-    const CaseContent content = doc.read(file("a.sfcase"));
-    doc.opened(file("a.sfcase"), content, content.texts);
-    ASSERT_TRUE(doc.study());
-    EXPECT_NE(doc.study()->problem, "");
-    ASSERT_EQ(doc.save(file("a.sfcase"), content.texts), 0);
-    EXPECT_NE(test::readBytes(file("a.sfcase")).find(bad.substr(1)), std::string::npos);
+    const FieldTexts shown = open(doc, "a.sfcase", Case + bad);
+    EXPECT_NE(doc.study().value().problem, "");
+    ASSERT_EQ(doc.save(file("a.sfcase"), shown), 0);
+    EXPECT_NE(saved("a.sfcase").find(bad.substr(1)), std::string::npos);
+
+    CaseStudy set = doc.study().value();
+    set.temperatures = std::vector<double>{200};
+    doc.setStudy(set);
+    EXPECT_EQ(doc.study().value().problem, "");
+    ASSERT_EQ(doc.save(file("a.sfcase"), shown), 0);
+    EXPECT_EQ(values(savedStudy("a.sfcase")), (CaseStudy{{}, "total=60bar", {}, std::vector<double>{200}, {}, {}, "", ""}));
 }
 
 } // namespace

@@ -1,4 +1,5 @@
 #include "melt/MeltFit.h"
+#include "melt/MeltTexts.h"
 
 #include <gtest/gtest.h>
 
@@ -229,6 +230,21 @@ TEST(MeltFit, FittedLinesHoldTheModelAtEachRate)
             EXPECT_EQ(at[k], fittedViscosity(fit, row.temperature, std::vector<double>{100, 10, 1000}[k]));
         }
     }
+}
+
+// The chart's fitted lines: one per temperature, from the lowest shear rate
+// measured to the highest, evenly on a log scale, in the points' unit.
+TEST(MeltFit, CurvesSpanThePointsRangeOnALogScale)
+{
+    const ViscosityPoints worked = points(WorkedExample);
+    const std::vector<FitCurve> curves = fitCurves(worked, fitMelt(worked, {}), 3);
+    ASSERT_EQ(curves.size(), 3u);
+    EXPECT_EQ(curves[0].temperature, 250);
+    ASSERT_EQ(curves[0].fitted.size(), 3u);
+    const double rates[] = {10, 223.60679774997897, 5000}; // sqrt(10 * 5000) between
+    for (std::size_t k = 0; k < 3; ++k)
+        expectRelative(curves[0].fitted[k].first, rates[k], 1e-12, "shear rate");
+    expectRelative(curves[0].fitted[0].second, 8377.270317402963, 1e-9, "250 °C at 10 1/s, as below");
 }
 
 TEST(MeltFit, MiddleTemperatureIsRoundedToATenth)

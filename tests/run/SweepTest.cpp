@@ -344,6 +344,22 @@ TEST(TableText, CsvTextCannotStartAFormula)
     EXPECT_EQ(lines[2].substr(0, 18), "'=1+1.sfcase,0.96,");
 }
 
+// As JSON (RFC 8259) writes a string: quote and backslash escaped, every
+// control character as \u00XX, a byte that is no UTF-8 as U+FFFD.
+TEST(TableText, JsonStringsEscapeQuotesControlsAndStrayBytes)
+{
+    const std::pair<std::string, const char *> rows[] = {
+        {"say \"hi\" \\", R"("say \"hi\" \\")"},
+        {"\x01\t\x1b\x1f", R"("\u0001\u0009\u001b\u001f")"},
+        {"290 ℃ \xff", R"("290 ℃ \ufffd")"},
+    };
+    for (const auto &[text, json] : rows) {
+        std::string out;
+        appendJsonString(out, text);
+        EXPECT_EQ(out, json) << text;
+    }
+}
+
 // The worked example with two screens, so that headers stay readable.
 FieldTexts twoScreens()
 {
