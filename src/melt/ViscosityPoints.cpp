@@ -224,16 +224,27 @@ private:
                std::string(separatorName(m_separator));
     }
 
+    static std::size_t lastFilled(const std::vector<std::string_view> &cells)
+    {
+        std::size_t last = 0;
+        for (std::size_t i = 0; i < cells.size(); ++i)
+            if (!cells[i].empty())
+                last = i;
+        return last;
+    }
+
     // The header in `line`, or nullopt after saying why.
     std::optional<Header> header(std::string_view line, int number)
     {
         const Cells c = cells(line, MaxColumns);
-        if (c.count > MaxColumns) {
+        if (c.count > MaxColumns && !c.restEmpty) {
             problem(number, "more than " + std::to_string(MaxColumns) + " columns: this is no table of points");
             return std::nullopt;
         }
         Header h;
-        h.fields = c.count;
+        // Blank cells past the limit, as a spreadsheet's export of a wide sheet
+        // writes them, are no columns: points are held to the named ones.
+        h.fields = c.count <= MaxColumns ? c.count : lastFilled(c.cells) + 1;
         std::array<bool, MeltColumnCount> seen{};
         for (std::size_t i = 0; i < c.cells.size(); ++i) {
             const HeaderCell cell = headerCell(c.cells[i]);
@@ -324,7 +335,7 @@ private:
         }
         if (byNumber && isPoint)
             return h; // no header: fields 0
-        h.fields = c.count;
+        h.fields = c.count <= MaxColumns ? c.count : lastFilled(c.cells) + 1;
         for (std::size_t k = 0; k < MeltColumnCount; ++k) {
             const HeaderCell cell = headerCell(c.cells[h.index[k]]);
             if (!cell.unit.empty() && !unitFits(MeltColumns[k], cell.unit, h, number))
