@@ -715,8 +715,10 @@ void MainWindow::showStudy()
         m_study->setCaseStudy(m_case.study().value_or(sf::CaseStudy{}));
         connect(m_study, &StudyWindow::studyEdited, this, [this] { m_case.setStudy(m_study->caseStudy()); });
     }
-    if (!m_study->isVisible())
+    if (!m_study->isVisible()) {
+        m_study->updateNow(); // laid out with what it will show, then placed
         sf::placeBeside(m_study, this);
+    }
     m_study->show();
     m_study->raise();
     m_study->activateWindow();

@@ -21,18 +21,33 @@ QRect sideWindowFrame(const QRect &mainFrame, QSize wanted, QSize least, const Q
     return QRect(x, y, width, height);
 }
 
-void placeBeside(QWidget *side, const QWidget *main)
+QPoint mainWindowMadeRoom(const QRect &mainFrame, QSize least, const QRect &available)
 {
-    const QRect mainFrame = main->frameGeometry();
+    const int roomRight = available.x() + available.width() - (mainFrame.x() + mainFrame.width());
+    const int roomLeft = mainFrame.x() - available.x();
+    if (roomRight >= least.width() || roomLeft >= least.width() ||
+        mainFrame.width() + least.width() > available.width())
+        return mainFrame.topLeft();
+    return QPoint(available.x(), mainFrame.y());
+}
+
+void placeBeside(QWidget *side, QWidget *main)
+{
+    QRect mainFrame = main->frameGeometry();
     // The window manager's frame, as it has drawn the main window's.
     const QMargins frame(main->geometry().left() - mainFrame.left(), main->geometry().top() - mainFrame.top(),
                          mainFrame.right() - main->geometry().right(),
                          mainFrame.bottom() - main->geometry().bottom());
     const QSize decoration(frame.left() + frame.right(), frame.top() + frame.bottom());
     const QRect available = main->screen()->availableGeometry();
-    const QRect placed = sideWindowFrame(mainFrame, side->size() + decoration,
-                                         side->minimumSizeHint().expandedTo(side->minimumSize()) + decoration,
-                                         available);
+    const QSize least = side->minimumSizeHint().expandedTo(side->minimumSize()) + decoration;
+    // A main window in the middle of a small screen moves to its edge
+    // rather than have its fields covered.
+    if (const QPoint room = mainWindowMadeRoom(mainFrame, least, available); room != mainFrame.topLeft()) {
+        main->move(room);
+        mainFrame.moveTopLeft(room);
+    }
+    const QRect placed = sideWindowFrame(mainFrame, side->size() + decoration, least, available);
     side->resize(placed.size() - decoration);
     side->move(placed.topLeft()); // a window's position is its frame's
 }

@@ -3,6 +3,7 @@
 // Where a side window (the study window, the melt dialog) opens: beside the
 // main window so that it hides none of its fields.
 
+#include <QPoint>
 #include <QRect>
 #include <QSize>
 
@@ -17,7 +18,13 @@ namespace sf {
 // window, and kept within `available` when it fits there at all.
 QRect sideWindowFrame(const QRect &mainFrame, QSize wanted, QSize least, const QRect &available);
 
+// Where the main window's frame goes first so that a side window of at
+// least `least` fits beside it: where it is when one side has the room,
+// else against the left edge when the screen is wide enough for both.
+QPoint mainWindowMadeRoom(const QRect &mainFrame, QSize least, const QRect &available);
+
 // Moves and sizes `side` so, beside `main` on the main window's screen.
-void placeBeside(QWidget *side, const QWidget *main);
+// The main window moves first when mainWindowMadeRoom says so.
+void placeBeside(QWidget *side, QWidget *main);
 
 } // namespace sf

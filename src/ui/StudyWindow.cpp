@@ -228,7 +228,7 @@ StudyWindow::StudyWindow(Source source, QWidget *parent)
     const QString flowUnit = qText(inputField(Field::FlowRate).unit);
 
     m_temperatures->setObjectName(QStringLiteral("StudyTemperatures"));
-    m_temperatures->setMinimumWidth(120);
+    m_temperatures->setMinimumWidth(160);
     m_temperatures->setToolTip(QStringLiteral("The curves' temperatures, separated by spaces or \";\"; "
                                               "empty: the case's and 20 ℃ either side"));
     m_flowFrom->setObjectName(QStringLiteral("StudyFlowFrom"));
@@ -286,9 +286,7 @@ StudyWindow::StudyWindow(Source source, QWidget *parent)
     m_limitAnswers->verticalHeader()->hide();
     m_limitAnswers->setSelectionBehavior(QAbstractItemView::SelectRows);
     m_limitAnswers->setWordWrap(true);
-    m_limitAnswers->horizontalHeader()->setStretchLastSection(true);
-    m_limitAnswers->setMinimumWidth(170);
-    m_limitAnswers->setMaximumWidth(240);
+    m_limitAnswers->setFixedWidth(190); // until it has answers
 
     m_findings->setObjectName(QStringLiteral("StudyDiagnoses"));
     m_findings->setWordWrap(true);
@@ -328,8 +326,7 @@ StudyWindow::StudyWindow(Source source, QWidget *parent)
     findRow->addWidget(m_findFrom);
     findRow->addWidget(labelFor(QStringLiteral("&up to"), m_findTo));
     findRow->addWidget(m_findTo);
-    findRow->addSpacing(12);
-    findRow->addWidget(m_findAnswer, 1);
+    findRow->addStretch(1);
 
     auto *left = new QWidget(this);
     auto *leftLayout = new QVBoxLayout(left);
@@ -385,6 +382,7 @@ StudyWindow::StudyWindow(Source source, QWidget *parent)
     layout->addLayout(curvesRow);
     layout->addLayout(limitRow);
     layout->addLayout(findRow);
+    layout->addWidget(m_findAnswer);
     layout->addWidget(m_problem);
     layout->addWidget(splitter, 1);
     layout->addWidget(buttons);
@@ -430,7 +428,7 @@ StudyWindow::StudyWindow(Source source, QWidget *parent)
         return askForFile(this, title, filters, suggested);
     };
     showFindRangeDefault();
-    resize(1280, 640);
+    resize(1440, 660);
 }
 
 void StudyWindow::setCaseStudy(const CaseStudy &study)
@@ -537,6 +535,8 @@ void StudyWindow::showEvent(QShowEvent *event)
 {
     QWidget::showEvent(event);
     updateNow();
+    // Once the splitter has its width.
+    QTimer::singleShot(0, this, &StudyWindow::giveTableItsWidth);
 }
 
 const PressureUnit &StudyWindow::unit() const
@@ -702,7 +702,8 @@ void StudyWindow::showLimitAnswers()
         t->setTextAlignment(Qt::AlignRight | Qt::AlignVCenter);
         QTableWidgetItem *q = nullptr;
         if (curve.limit && curve.limit->outcome == SolveOutcome::Found) {
-            q = new QTableWidgetItem(numberText(curve.limit->within(), m_inputs.separator));
+            // Seven digits fit beside the chart; the tooltip has every one.
+            q = new QTableWidgetItem(QString::number(curve.limit->within(), 'g', 7).replace(u'.', QLatin1Char(m_inputs.separator)));
             q->setTextAlignment(Qt::AlignRight | Qt::AlignVCenter);
         } else {
             q = new QTableWidgetItem(curve.limit ? QStringLiteral("not found") : QString());
@@ -710,15 +711,19 @@ void StudyWindow::showLimitAnswers()
         }
         if (curve.limit)
             q->setToolTip(curve.limit->outcome == SolveOutcome::Found
-                              ? QStringLiteral("%1 %2 at %3 %4")
-                                    .arg(numberText(curve.limit->measureWithin() * unit().perKgfCm2, m_inputs.separator),
-                                         m_unit->currentText(), numberText(curve.limit->within(), m_inputs.separator),
-                                         qText(inputField(Field::FlowRate).unit))
+                              ? QStringLiteral("%1 %2: %3 %4")
+                                    .arg(numberText(curve.limit->within(), m_inputs.separator),
+                                         qText(inputField(Field::FlowRate).unit),
+                                         numberText(curve.limit->measureWithin() * unit().perKgfCm2, m_inputs.separator),
+                                         m_unit->currentText())
                               : qText(curve.limit->message));
         m_limitAnswers->setItem(static_cast<int>(i), 0, t);
         m_limitAnswers->setItem(static_cast<int>(i), 1, q);
     }
     keepColumnsWide(m_limitAnswers);
+    // Both columns in view, every digit of the answers.
+    m_limitAnswers->setFixedWidth(m_limitAnswers->horizontalHeader()->length() + 2 * m_limitAnswers->frameWidth() +
+                                  m_limitAnswers->verticalScrollBar()->sizeHint().width());
 }
 
 void StudyWindow::showTable()
@@ -749,13 +754,19 @@ void StudyWindow::showTable()
     // Every column in view where the window is wide enough; the chart takes
     // the rest. A narrow window (beside the main one on a small screen)
     // scrolls the table rather than covering the main window's fields.
+    giveTableItsWidth();
+}
+
+void StudyWindow::giveTableItsWidth()
+{
     const int tableWidth = m_table->horizontalHeader()->length() + 2 * m_table->frameWidth() +
                            m_table->verticalScrollBar()->sizeHint().width();
-    if (m_table->rowCount() > 0 && m_splitter->sizes().value(0) < tableWidth) {
-        const int total = m_splitter->sizes().value(0) + m_splitter->sizes().value(1);
-        m_splitter->setSizes({std::min(tableWidth, total - m_splitter->widget(1)->minimumSizeHint().width()),
-                              std::max(total - tableWidth, m_splitter->widget(1)->minimumSizeHint().width())});
-    }
+    const QList<int> sizes = m_splitter->sizes();
+    const int total = sizes.value(0) + sizes.value(1);
+    if (m_table->rowCount() == 0 || total == 0 || sizes.value(0) >= tableWidth)
+        return;
+    const int rightLeast = m_splitter->widget(1)->minimumSizeHint().width();
+    m_splitter->setSizes({std::min(tableWidth, total - rightLeast), std::max(total - tableWidth, rightLeast)});
 }
 
 void StudyWindow::showProblem()

@@ -90,6 +90,8 @@ protected:
 
 private:
     void showTable();
+    // Widens the table to all its columns where the window has the room.
+    void giveTableItsWidth();
     void showFindings();
     void showChart();
     const PressureUnit &unit() const;

@@ -34,6 +34,23 @@ TEST(SideWindow, OpensRightOfTheMainWindowElseLeftWithinTheScreen)
         EXPECT_EQ(sideWindowFrame(row.main, row.wanted, row.least, row.available), row.expected) << row.name;
 }
 
+TEST(SideWindow, AMainWindowInTheMiddleMovesToTheEdgeToMakeRoom)
+{
+    const QRect laptop(0, 0, 1366, 728);
+    const struct {
+        const char *name;
+        QRect main;
+        QPoint expected;
+    } rows[] = {
+        {"room on the right: stays", {0, 50, 685, 500}, {0, 50}},
+        {"room on the left: stays", {681, 50, 685, 500}, {681, 50}},
+        {"in the middle: to the left edge", {341, 158, 685, 500}, {0, 158}},
+        {"no room even so: stays", {300, 0, 800, 500}, {300, 0}},
+    };
+    for (const auto &row : rows)
+        EXPECT_EQ(mainWindowMadeRoom(row.main, QSize(640, 400), laptop), row.expected) << row.name;
+}
+
 // Before any fit, the melt dialog's chart shows the melt in the fields: its
 // viscosity against shear rate at the case's temperature and 20 ℃ either
 // side, from SR0 / 100 to SR0 * 100.
