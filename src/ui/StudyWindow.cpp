@@ -331,11 +331,11 @@ StudyWindow::StudyWindow(Source source, QWidget *parent)
     auto *left = new QWidget(this);
     auto *leftLayout = new QVBoxLayout(left);
     leftLayout->setContentsMargins(0, 0, 0, 0);
-    // Twelve screens and the total without scrolling; the diagnoses take
-    // what is left.
+    // Twelve screens and the total without scrolling down, also below a
+    // scroll bar across in a narrow window; the diagnoses take what is left.
     m_table->setFixedHeight(m_table->horizontalHeader()->sizeHint().height() +
                             (MaxScreens + 1) * m_table->verticalHeader()->defaultSectionSize() +
-                            2 * m_table->frameWidth() + 2);
+                            m_table->horizontalScrollBar()->sizeHint().height() + 2 * m_table->frameWidth() + 2);
     leftLayout->addWidget(m_table);
     leftLayout->addWidget(labelFor(QStringLiteral("&Diagnoses"), m_findings));
     leftLayout->addWidget(m_findings, 1);
@@ -563,12 +563,14 @@ void StudyWindow::updateNow()
         m_typingProblems << QStringLiteral("Flow rate: ") + why;
         curves = false;
     }
+    // The Find row asks the limit whatever becomes of the curves.
+    const std::optional<PressureLimit> typed = m_request.limit;
     if (!curves)
         m_request.limit.reset();
     m_study = computeStudy(m_request);
     if (!curves)
         m_study.curves.clear();
-    showFind();
+    showFind(typed);
     showTable();
     showFindings();
     showChart();
@@ -629,7 +631,7 @@ void StudyWindow::showFindRangeDefault()
     m_findTo->setPlaceholderText(numberText(range.to, in.separator));
 }
 
-void StudyWindow::showFind()
+void StudyWindow::showFind(const std::optional<PressureLimit> &limit)
 {
     m_found.reset();
     m_findAnswer->setPalette(QPalette());
@@ -647,7 +649,7 @@ void StudyWindow::showFind()
         m_findAnswer->clear();
         return;
     }
-    if (!m_request.limit) {
+    if (!limit) {
         m_findAnswer->setText(QStringLiteral("Give a limit to find %1 for.").arg(qText(name)));
         return;
     }
@@ -658,14 +660,14 @@ void StudyWindow::showFind()
     showFindRangeDefault(); // the case's value may have changed
     const std::optional<SolveRange> searched =
         range ? std::optional(SolveRange{range->first, range->second}) : std::nullopt;
-    m_found = solveCase(m_inputs.texts, m_inputs.separator, *key, *m_request.limit, searched, m_inputs.range);
+    m_found = solveCase(m_inputs.texts, m_inputs.separator, *key, *limit, searched, m_inputs.range);
     if (m_found->answer.outcome != SolveOutcome::Found) {
         // As solve says it: the range and what the pressure does there.
         m_findAnswer->setText(qText(m_found->answer.message));
         paintRed(m_findAnswer);
         return;
     }
-    m_findAnswer->setText(qText(solvedCaseText(name, *key, *m_request.limit, *m_found)).trimmed());
+    m_findAnswer->setText(qText(solvedCaseText(name, *key, *limit, *m_found)).trimmed());
 }
 
 void StudyWindow::showLimitAnswer()
@@ -765,7 +767,11 @@ void StudyWindow::giveTableItsWidth()
     const int total = sizes.value(0) + sizes.value(1);
     if (m_table->rowCount() == 0 || total == 0 || sizes.value(0) >= tableWidth)
         return;
-    const int rightLeast = m_splitter->widget(1)->minimumSizeHint().width();
+    // The chart and its answers keep three fifths of the width, or their
+    // least where that is more.
+    const int rightLeast = std::max(m_splitter->widget(1)->minimumSizeHint().width(), total * 3 / 5);
+    if (total - rightLeast <= sizes.value(0))
+        return;
     m_splitter->setSizes({std::min(tableWidth, total - rightLeast), std::max(total - tableWidth, rightLeast)});
 }
 

@@ -102,7 +102,7 @@ private:
     std::optional<PressureLimit> typedLimit(char separator) const;
     void showLimitAnswer();
     void showLimitAnswers(); // each curve's, beside the chart
-    void showFind();
+    void showFind(const std::optional<PressureLimit> &limit);
     std::optional<Field> findKey() const;
     void showFindRangeDefault();
     // "<case>-<kind>.<suffix>" in the case's folder.
