@@ -25,6 +25,7 @@ constexpr qreal Gap = 14;    // between blocks
 // labels come out at about 8 pt.
 constexpr qreal ChartLayoutWidth = 800;
 constexpr qreal MinChartHeight = 140;
+constexpr qreal MinChartLayoutHeight = 440;
 
 QString qs(const std::string &text)
 {
@@ -177,8 +178,10 @@ public:
         QChartView view(makePlotChart(plot));
         view.setRenderHint(QPainter::Antialiasing);
         view.setFrameShape(QFrame::NoFrame);
-        const QSize layout(static_cast<int>(ChartLayoutWidth),
-                           static_cast<int>(ChartLayoutWidth * height / m_area.width()));
+        // A low chart is laid out wider, and drawn smaller, so that its
+        // axis titles keep room.
+        const qreal layoutWidth = std::max(ChartLayoutWidth, MinChartLayoutHeight * m_area.width() / height);
+        const QSize layout(static_cast<int>(layoutWidth), static_cast<int>(layoutWidth * height / m_area.width()));
         view.resize(layout);
         // Laid out at its size without a window appearing on a display.
         view.setAttribute(Qt::WA_DontShowOnScreen);
