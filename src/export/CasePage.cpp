@@ -200,6 +200,42 @@ PlotSpec studyChartSpec(const Study &study, const std::optional<PressureLimit> &
     return spec;
 }
 
+PageSpec studyPage(const CasePageRequest &request, const Study &study, const std::optional<PressureLimit> &limit)
+{
+    std::optional<ValidityRange> range;
+    if (const std::optional<MeltFitRange> &fit = request.content.meltFit)
+        range = ValidityRange{fit->temperatureMin, fit->temperatureMax, fit->shearRateMin, fit->shearRateMax};
+    PageSpec page;
+    if (!study.point.ok())
+        return page;
+    const CaseContent &content = request.content;
+    const char separator = request.separator;
+    page.title = request.name;
+    page.subtitle = {request.path, request.dateTime + "  ·  " + request.program};
+
+    // The inputs as the run read them.
+    const CasePoint point = evaluateCase(content.texts, separator, range);
+    const std::vector<InputCell> cells = caseInputs(content.texts, point.read ? &point.computed : nullptr);
+    page.lists = {inputList("Process", FieldGroup::Process, cells, separator), meltList(cells, content.meltFit, separator),
+                  studyList(study, limit, request.unit, separator)};
+
+    page.tableTitle = "Screens";
+    page.headings = {"Screen", "Mesh\n(1/in)", "Wire dia.\n(cm)", "Opening\n(cm)", "Open area\n(%)", "Fs\n(cm^-n)",
+                     "Wall shear\nrate (1/s)", "Apparent\nviscosity (Pa·s)", dropHeading(request.unit)};
+    for (const auto &row : studyTableTexts(study.point, request.unit, separator))
+        page.rows.emplace_back(row.begin(), row.end());
+
+    page.notesTitle = "Diagnoses";
+    for (const Finding &f : study.findings)
+        page.notes.push_back(std::string(severityName(f.severity)) + " — " + placeOf(f.key) + ": " + f.sentence);
+    if (page.notes.empty())
+        page.notes.push_back("Nothing doubtful in these inputs.");
+
+    if (!study.curves.empty())
+        page.chart = studyChartSpec(study, limit, request.unit, shownUnitName(request.unit));
+    return page;
+}
+
 CasePage casePage(const CasePageRequest &request)
 {
     const CaseContent &content = request.content;
@@ -229,8 +265,7 @@ CasePage casePage(const CasePageRequest &request)
         if (s.flowRateFrom && s.flowRateTo)
             study.flowRange = std::pair(*s.flowRateFrom, *s.flowRateTo);
     }
-    result.study = computeStudy(study);
-    const Study &computed = result.study;
+    const Study computed = computeStudy(study);
     if (!computed.point.ok() && result.problem.empty()) {
         const Finding &first = computed.findings.front();
         result.problem = placeOf(first.key) + ": " + first.sentence;
@@ -240,30 +275,7 @@ CasePage casePage(const CasePageRequest &request)
     if (!result.ok())
         return result;
 
-    PageSpec &page = result.page;
-    page.title = request.name;
-    page.subtitle = {request.path, request.dateTime + "  ·  " + request.program};
-
-    // The inputs as the run read them.
-    const CasePoint point = evaluateCase(content.texts, separator, study.range);
-    const std::vector<InputCell> cells = caseInputs(content.texts, point.read ? &point.computed : nullptr);
-    page.lists = {inputList("Process", FieldGroup::Process, cells, separator), meltList(cells, content.meltFit, separator),
-                  studyList(computed, study.limit, request.unit, separator)};
-
-    page.tableTitle = "Screens";
-    page.headings = {"Screen", "Mesh\n(1/in)", "Wire dia.\n(cm)", "Opening\n(cm)", "Open area\n(%)", "Fs\n(cm^-n)",
-                     "Wall shear\nrate (1/s)", "Apparent\nviscosity (Pa·s)", dropHeading(request.unit)};
-    for (const auto &row : studyTableTexts(computed.point, request.unit, separator))
-        page.rows.emplace_back(row.begin(), row.end());
-
-    page.notesTitle = "Diagnoses";
-    for (const Finding &f : computed.findings)
-        page.notes.push_back(std::string(severityName(f.severity)) + " — " + placeOf(f.key) + ": " + f.sentence);
-    if (page.notes.empty())
-        page.notes.push_back("Nothing doubtful in these inputs.");
-
-    if (!computed.curves.empty())
-        page.chart = studyChartSpec(computed, study.limit, request.unit, shownUnitName(request.unit));
+    result.page = studyPage(request, computed, study.limit);
     return result;
 }
 

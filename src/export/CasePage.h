@@ -27,7 +27,6 @@ struct CasePageRequest {
 
 struct CasePage {
     PageSpec page;
-    Study study;
     // What the window would say when the case did not compute; no page is
     // to be printed then.
     std::string problem;
@@ -38,6 +37,12 @@ struct CasePage {
 // rates, and its limit on the total when it has one; a study whose values
 // cannot be taken (study.problem, a limit that does not read) is refused.
 CasePage casePage(const CasePageRequest &request);
+
+// The page of a study computed already (the study window's): `request`
+// gives the heading, the texts and the melt's fit, its study is not read;
+// `limit` is the one `study` was computed with. Empty for a study whose
+// point did not compute.
+PageSpec studyPage(const CasePageRequest &request, const Study &study, const std::optional<PressureLimit> &limit);
 
 // The study's chart in `unit` (shown as `unitShown`): total against flow
 // rate at each temperature, the case marked on its own curve, the limit's
