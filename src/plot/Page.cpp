@@ -1,5 +1,6 @@
 #include "plot/Page.h"
 
+#include "plot/PagePainter.h"
 #include "plot/PlotChart.h"
 
 #include <QApplication>
@@ -32,10 +33,11 @@ QString qs(const std::string &text)
     return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
 }
 
-QFont pageFont(qreal points, bool bold = false)
+// `scale`: device units per point, by which the painter is scaled already.
+QFont pageFont(qreal points, qreal scale, bool bold = false)
 {
     QFont font = QApplication::font();
-    font.setPointSizeF(points);
+    font.setPointSizeF(points / scale);
     font.setBold(bold);
     // No ligatures: "fi" stays two letters for whoever copies the text or
     // searches the page.
@@ -45,13 +47,17 @@ QFont pageFont(qreal points, bool bold = false)
 
 class PageWriter {
 public:
-    PageWriter(QPainter &painter, const QRectF &area) : m_painter(painter), m_area(area), m_y(area.top()) {}
+    // `area` in points, on a painter scaled by `scale` from its device.
+    PageWriter(QPainter &painter, const QRectF &area, qreal scale)
+        : m_painter(painter), m_area(area), m_y(area.top()), m_scale(scale)
+    {
+    }
 
     void title(const PageSpec &spec)
     {
-        line(qs(spec.title), pageFont(15, true), Qt::black);
+        line(qs(spec.title), font(15, true), Qt::black);
         for (const std::string &s : spec.subtitle)
-            line(qs(s), pageFont(8.5), QColor(0x40, 0x40, 0x40));
+            line(qs(s), font(8.5), QColor(0x40, 0x40, 0x40));
         m_y += Gap;
     }
 
@@ -62,8 +68,8 @@ public:
             return;
         constexpr int Columns = 2;
         const qreal width = (m_area.width() - Gap * (Columns - 1)) / Columns;
-        const QFont heading = pageFont(9.5, true), body = pageFont(8.5);
-        const QFontMetricsF hm(heading), bm(body);
+        const QFont heading = font(9.5, true), body = font(8.5);
+        const QFontMetricsF hm(heading, m_painter.device()), bm(body, m_painter.device());
         qreal bottoms[Columns] = {m_y, m_y};
         for (const PageList &list : lists) {
             const int column = bottoms[1] < bottoms[0] ? 1 : 0;
@@ -75,7 +81,7 @@ public:
             qreal labels = 0;
             for (const auto &[label, value] : list.lines)
                 labels = std::max(labels, bm.horizontalAdvance(qs(label)));
-            labels = std::min(labels, width / 2);
+            labels = std::min(labels, width * 0.6);
             m_painter.setFont(body);
             for (const auto &[label, value] : list.lines) {
                 m_painter.setPen(QColor(0x40, 0x40, 0x40));
@@ -117,8 +123,8 @@ public:
         for (qreal &w : widths)
             w += extra;
 
-        const QFont head = pageFont(size, true), body = pageFont(size), bold = pageFont(size, true);
-        const QFontMetricsF hm(head), bm(body);
+        const QFont head = font(size, true), body = font(size), bold = font(size, true);
+        const QFontMetricsF hm(head, m_painter.device()), bm(body, m_painter.device());
         qreal headLines = 1;
         for (const std::string &h : spec.headings)
             headLines = std::max<qreal>(headLines, static_cast<qreal>(qs(h).count(u'\n') + 1));
@@ -157,7 +163,7 @@ public:
         if (spec.notesTitle.empty())
             return;
         heading(spec.notesTitle);
-        const QFont body = pageFont(8.5);
+        const QFont body = font(8.5);
         m_painter.setFont(body);
         m_painter.setPen(Qt::black);
         for (const std::string &note : spec.notes) {
@@ -195,10 +201,12 @@ public:
     }
 
 private:
-    void line(const QString &text, const QFont &font, const QColor &colour)
+    QFont font(qreal points, bool bold = false) const { return pageFont(points, m_scale, bold); }
+
+    void line(const QString &text, const QFont &lineFont, const QColor &colour)
     {
-        const QFontMetricsF metrics(font);
-        m_painter.setFont(font);
+        const QFontMetricsF metrics(lineFont, m_painter.device());
+        m_painter.setFont(lineFont);
         m_painter.setPen(colour);
         m_painter.drawText(QPointF(m_area.left(), m_y + metrics.ascent()), text);
         m_y += metrics.height() + 1;
@@ -207,13 +215,14 @@ private:
 
     void heading(const std::string &text)
     {
-        line(qs(text), pageFont(9.5, true), Qt::black);
+        line(qs(text), font(9.5, true), Qt::black);
         m_y += 2;
     }
 
     std::vector<qreal> columnWidths(const PageSpec &spec, qreal size) const
     {
-        const QFontMetricsF hm(pageFont(size, true)), bm(pageFont(size)), bold(pageFont(size, true));
+        const QFontMetricsF hm(font(size, true), m_painter.device()), bm(font(size), m_painter.device()),
+            bold(font(size, true), m_painter.device());
         std::vector<qreal> widths(spec.headings.size(), 0);
         for (std::size_t c = 0; c < widths.size(); ++c) {
             for (const QString &part : qs(spec.headings[c]).split(u'\n'))
@@ -230,9 +239,29 @@ private:
     QPainter &m_painter;
     QRectF m_area;
     qreal m_y;
+    qreal m_scale;
 };
 
 } // namespace
+
+void paintPage(const PageSpec &spec, QPainter &painter, const QRectF &paper)
+{
+    painter.save();
+    painter.setRenderHint(QPainter::Antialiasing);
+    // Laid out in points.
+    const qreal scale = painter.device()->logicalDpiY() / qreal(PointsPerInch);
+    painter.translate(paper.topLeft());
+    painter.scale(scale, scale);
+    const QRectF page(QPointF(0, 0), paper.size() / scale);
+    PageWriter out(painter, page.adjusted(Margin, Margin, -Margin, -Margin), scale);
+    out.title(spec);
+    out.lists(spec.lists);
+    out.table(spec);
+    out.notes(spec);
+    if (spec.chart)
+        out.chart(*spec.chart);
+    painter.restore();
+}
 
 std::string drawPage(const PageSpec &spec, Paper paper, std::string &pdf)
 {
@@ -253,15 +282,7 @@ std::string drawPage(const PageSpec &spec, Paper paper, std::string &pdf)
         QPainter painter(&writer);
         if (!painter.isActive())
             return "the page could not be drawn";
-        painter.setRenderHint(QPainter::Antialiasing);
-        const QRectF page(QPointF(0, 0), writer.pageLayout().fullRectPoints().size());
-        PageWriter out(painter, page.adjusted(Margin, Margin, -Margin, -Margin));
-        out.title(spec);
-        out.lists(spec.lists);
-        out.table(spec);
-        out.notes(spec);
-        if (spec.chart)
-            out.chart(*spec.chart);
+        paintPage(spec, painter, QRectF(writer.pageLayout().fullRectPixels(writer.resolution())));
         painter.end();
     }
     if (bytes.isEmpty())
