@@ -39,7 +39,7 @@ BENCHMARK(BM_StudyTableAndCurves)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond)
 
 void BM_StudyWindowUpdate(benchmark::State &state)
 {
-    sf::StudyWindow window([] { return sf::StudyInputs{sf::FieldTexts::defaults(), '.', std::nullopt, {}, {}}; });
+    sf::StudyWindow window([] { return sf::StudyInputs{sf::FieldTexts::defaults(), '.', std::nullopt, {}, {}, {}, {}}; });
     window.show();
     QApplication::processEvents();
     for (auto _ : state) {

@@ -11,6 +11,7 @@
 #include <QPageSize>
 #include <QPainter>
 #include <QPdfWriter>
+#include <QPicture>
 
 #include <algorithm>
 
@@ -195,8 +196,25 @@ public:
         view.show();
         QApplication::processEvents();
         view.setUpdatesEnabled(true);
-        view.render(&m_painter, QRectF(m_area.left(), m_y, m_area.width(), height), QRect(QPoint(0, 0), layout),
-                    Qt::KeepAspectRatio);
+        // Recorded first at the resolution it was laid out at, then played
+        // back scaled: its text keeps the size it was laid out with on a
+        // device of any resolution, and every stroke stays a vector.
+        QPicture picture;
+        {
+            QPainter recorder(&picture);
+            recorder.setRenderHint(QPainter::Antialiasing);
+            view.render(&recorder, QRectF(QPointF(0, 0), layout), QRect(QPoint(0, 0), layout));
+        }
+        m_painter.save();
+        m_painter.translate(m_area.left(), m_y);
+        m_painter.scale(m_area.width() / layout.width(), height / layout.height());
+        // Playing back scales by the device's resolution over the
+        // picture's, which the page's own scale has seen to already.
+        const QPaintDevice &device = *m_painter.device();
+        m_painter.scale(qreal(picture.logicalDpiX()) / device.logicalDpiX(),
+                        qreal(picture.logicalDpiY()) / device.logicalDpiY());
+        m_painter.drawPicture(0, 0, picture);
+        m_painter.restore();
         m_y += height;
     }
 
