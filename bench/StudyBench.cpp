@@ -1,10 +1,14 @@
 // One update of the study window for the worked example, against the 16 ms
 // of a frame: the table's texts and the chart's points (three curves of 97
-// points), then the same with a limit (three solves), then the whole
-// window's update with its table widget and chart redrawn (offscreen).
+// points), then the same with a limit (three solves); five curves with
+// their limit answers and a Find (the computation the window does for a
+// study set by hand, to stay under 5 ms); then the whole window's update
+// with its table widget and chart redrawn, and the repaint alone
+// (offscreen).
 
 #include "StudyWindow.h"
 #include "export/StudyTable.h"
+#include "run/SolveCase.h"
 #include "run/Study.h"
 #include "run/Sweep.h"
 
@@ -37,9 +41,39 @@ void BM_StudyTableAndCurves(benchmark::State &state)
 }
 BENCHMARK(BM_StudyTableAndCurves)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond);
 
+void BM_StudyFiveCurvesAndFind(benchmark::State &state)
+{
+    const sf::PressureLimit limit{0, 300, bar()};
+    sf::StudyRequest request{sf::FieldTexts::defaults(), '.', std::nullopt, limit,
+                             {250, 270, 290, 310, 330}, std::pair(20.0, 120.0)};
+    for (auto _ : state) {
+        const sf::Study study = sf::computeStudy(request);
+        const sf::SolvedCase found =
+            sf::solveCase(request.texts, '.', sf::Field::FlowRate, limit, std::nullopt, std::nullopt);
+        benchmark::DoNotOptimize(study.curves.data());
+        benchmark::DoNotOptimize(found.answer.lo);
+    }
+}
+BENCHMARK(BM_StudyFiveCurvesAndFind)->Unit(benchmark::kMillisecond);
+
+// The window as a user who set five temperatures, a limit and a Find sees it.
+sf::CaseStudy fiveCurves()
+{
+    sf::CaseStudy study;
+    study.temperatures = std::vector<double>{250, 270, 290, 310, 330};
+    study.flowRateFrom = 20;
+    study.flowRateTo = 120;
+    study.limit = "total=300kgf/cm2";
+    study.find = "flow_rate";
+    return study;
+}
+
 void BM_StudyWindowUpdate(benchmark::State &state)
 {
+    const bool five = state.range(0) != 0;
     sf::StudyWindow window([] { return sf::StudyInputs{sf::FieldTexts::defaults(), '.', std::nullopt, {}, {}, {}, {}}; });
+    if (five)
+        window.setCaseStudy(fiveCurves());
     window.show();
     QApplication::processEvents();
     for (auto _ : state) {
@@ -48,8 +82,24 @@ void BM_StudyWindowUpdate(benchmark::State &state)
         window.repaint();
         QApplication::processEvents();
     }
+    state.SetLabel(five ? "five curves, limit, find" : "three curves");
 }
-BENCHMARK(BM_StudyWindowUpdate)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_StudyWindowUpdate)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond);
+
+// The repaint alone, of the window with five curves.
+void BM_StudyWindowRepaint(benchmark::State &state)
+{
+    sf::StudyWindow window([] { return sf::StudyInputs{sf::FieldTexts::defaults(), '.', std::nullopt, {}, {}, {}, {}}; });
+    window.setCaseStudy(fiveCurves());
+    window.show();
+    window.updateNow();
+    QApplication::processEvents();
+    for (auto _ : state) {
+        window.repaint();
+        QApplication::processEvents();
+    }
+}
+BENCHMARK(BM_StudyWindowRepaint)->Unit(benchmark::kMillisecond);
 
 } // namespace
 

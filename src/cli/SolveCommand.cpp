@@ -7,6 +7,7 @@
 #include "run/Diagnoses.h"
 #include "run/Limit.h"
 #include "run/Solve.h"
+#include "run/SolveCase.h"
 
 #include <CLI/CLI.hpp>
 
@@ -18,12 +19,6 @@
 namespace sf {
 
 namespace {
-
-std::string unitSuffix(Field key)
-{
-    const std::string_view unit = inputField(key).unit;
-    return unit.empty() || unit == "-" ? std::string() : " " + std::string(unit);
-}
 
 Field keyToFind(const std::string &key)
 {
@@ -58,45 +53,9 @@ SolveRange rangeOf(std::string_view spec, Field key)
     return range;
 }
 
-struct Solved {
-    SolveRange range;
-    SolveAnswer answer;
-    std::vector<Finding> findings; // at the answer
-};
-
-Solved solveCase(const FieldTexts &texts, Field key, const PressureLimit &limit, const std::optional<SolveRange> &given,
-                 const std::optional<ValidityRange> &fit)
-{
-    Solved s;
-    s.range = given ? *given : defaultSolveRange(key, caseValueOf(texts, '.', key).value_or(0));
-    s.answer = solveLimit(texts, '.', key, limit, s.range);
-    if (s.answer.outcome == SolveOutcome::Found) {
-        FieldTexts at = texts;
-        at[key] = shortest(s.answer.within());
-        s.findings = diagnose(at, '.', &s.answer.pointWithin(), fit);
-    }
-    return s;
-}
-
 bool hasError(const std::vector<Finding> &findings)
 {
     return std::any_of(findings.begin(), findings.end(), [](const Finding &f) { return f.severity == Severity::Error; });
-}
-
-// "pack.sfcase: flow_rate = 9.0123 kg/hr: total 149.99 bar, limit 150 bar
-// (rises with flow_rate)", then the findings at the answer, indented.
-std::string answerText(const std::string &name, const std::string &key, Field field, const PressureLimit &limit,
-                       const Solved &s)
-{
-    const SolveAnswer &a = s.answer;
-    const std::string unit(limit.unit.name);
-    std::string text = name + ": " + key + " = " + shortest(a.within()) + unitSuffix(field) + ": " +
-                       (limit.screen == 0 ? std::string("total") : "screen " + std::to_string(limit.screen)) + " " +
-                       shortest(a.measureWithin() * limit.unit.perKgfCm2) + " " + unit + ", limit " +
-                       shortest(limit.value) + " " + unit + " (" + (a.rises ? "rises" : "falls") + " with " + key + ")\n";
-    for (const Finding &f : s.findings)
-        text += "  " + std::string(severityName(f.severity)) + ": " + f.key + ": " + f.sentence + "\n";
-    return text;
 }
 
 void appendMember(std::string &out, const std::string &pad, std::string_view name, double v)
@@ -109,7 +68,7 @@ void appendMember(std::string &out, const std::string &pad, std::string_view nam
 
 // One case's answer as a JSON object, every line after the first led by
 // `indent`; pressures in the limit's unit.
-std::string answerJson(const std::string &name, Field field, const PressureLimit &limit, const Solved &s,
+std::string answerJson(const std::string &name, Field field, const PressureLimit &limit, const SolvedCase &s,
                        const std::string &indent)
 {
     const SolveAnswer &a = s.answer;
@@ -237,7 +196,7 @@ int runSolveCommand(const SolveCommandOptions &options)
     for (std::size_t i = 0; i < options.cases.size(); ++i) {
         const std::string &name = options.cases[i];
         const Question &q = questions[i];
-        const Solved s = solveCase((*cases)[i].texts, q.key, q.limit, q.range, validityRangeOf((*cases)[i]));
+        const SolvedCase s = solveCase((*cases)[i].texts, '.', q.key, q.limit, q.range, validityRangeOf((*cases)[i]));
         if (s.answer.outcome != SolveOutcome::Found) {
             complain(name + ": " + s.answer.message);
             exit = CaseFailed;
@@ -248,7 +207,9 @@ int runSolveCommand(const SolveCommandOptions &options)
             document += answerJson(name, q.key, q.limit, s, several ? "  " : "");
             document += i + 1 < options.cases.size() ? ",\n  " : "";
         } else if (s.answer.outcome == SolveOutcome::Found) {
-            document += answerText(name, q.find, q.key, q.limit, s);
+            // "pack.sfcase: flow_rate = 9.0123 kg/hr: total 149.99 bar, ...",
+            // then the findings at the answer, indented.
+            document += name + ": " + solvedCaseText(q.find, q.key, q.limit, s);
         }
     }
     if (json)

@@ -130,7 +130,9 @@ PageList studyList(const Study &study, const std::optional<PressureLimit> &limit
                                                     study.curves.front().points.back().first, flowUnit, separator));
     if (!limit)
         return list;
-    list.lines.emplace_back("Limit", "total " + withUnit(number(limitIn(*limit, unit), separator), shownUnitName(unit)));
+    list.lines.emplace_back("Limit", (limit->screen ? "drop at screen " + std::to_string(limit->screen) + " "
+                                                    : std::string("total ")) +
+                                         withUnit(number(limitIn(*limit, unit), separator), shownUnitName(unit)));
     for (const StudyCurve &curve : study.curves) {
         if (!curve.limit)
             continue;
@@ -190,7 +192,9 @@ PlotSpec studyChartSpec(const Study &study, const std::optional<PressureLimit> &
         point.points.emplace_back(study.flowRate, study.point.total * unit.perKgfCm2);
         spec.lines.push_back(std::move(point));
     }
-    if (limit) {
+    // The chart is of the total: a limit on one screen is answered in the
+    // study's list only.
+    if (limit && limit->screen == 0) {
         const double value = limitIn(*limit, unit);
         spec.limit = PlotLimit{value, "limit " + shortest(value) + " " + unitShown};
         for (std::size_t i = 0; i < study.curves.size(); ++i)
@@ -252,10 +256,7 @@ CasePage casePage(const CasePageRequest &request)
             result.problem = s.problem;
         if (s.limit) {
             try {
-                const PressureLimit limit = parseLimit(*s.limit);
-                // The chart shows a limit on the total only.
-                if (limit.screen == 0)
-                    study.limit = limit;
+                study.limit = parseLimit(*s.limit);
             } catch (const std::exception &e) {
                 result.problem = "study.limit: " + std::string(e.what());
             }

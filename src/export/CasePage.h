@@ -34,7 +34,7 @@ struct CasePage {
 };
 
 // The page of the case. The chart has the study's temperatures and flow
-// rates, and its limit on the total when it has one; a study whose values
+// rates, and its limit (on the total or a screen) when it has one; a study whose values
 // cannot be taken (study.problem, a limit that does not read) is refused.
 CasePage casePage(const CasePageRequest &request);
 
@@ -45,8 +45,8 @@ CasePage casePage(const CasePageRequest &request);
 PageSpec studyPage(const CasePageRequest &request, const Study &study, const std::optional<PressureLimit> &limit);
 
 // The study's chart in `unit` (shown as `unitShown`): total against flow
-// rate at each temperature, the case marked on its own curve, the limit's
-// line and each curve's crossing of it.
+// rate at each temperature, the case marked on its own curve, and with a
+// limit on the total its line and each curve's crossing of it.
 PlotSpec studyChartSpec(const Study &study, const std::optional<PressureLimit> &limit, const PressureUnit &unit,
                         const std::string &unitShown);
 

@@ -43,6 +43,9 @@ struct PlotLine {
 struct PlotLimit {
     double value = 0;  // in the y axis's unit
     std::string label; // its legend entry: "limit: total 150 bar"
+    // false: the crossings are marked only, where a list beside the chart
+    // gives their values.
+    bool crossingLabels = true;
 };
 
 struct PlotSpec {

@@ -586,6 +586,8 @@ QChart *makePlotChart(const PlotSpec &spec)
         }
         if (crossings.size() > MaxCrossingLabels)
             crossings = {crossings.front(), crossings.back()};
+        if (!spec.limit->crossingLabels)
+            crossings.clear();
         for (double c : crossings)
             labels.push_back({c, crossingText(c, spec.xUnit)});
     }

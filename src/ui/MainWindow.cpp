@@ -17,6 +17,7 @@
 #include "MessageBoxes.h"
 #include "ReportViewer.h"
 #include "ShortcutsWindow.h"
+#include "SideWindow.h"
 #include "StudyWindow.h"
 
 #include "browser/CurrentDirectory.h"
@@ -627,8 +628,10 @@ void MainWindow::showMeltDialog()
         m_meltDialog = new MeltDialog(
             [this](const sf::FieldTexts &melt, const std::optional<sf::MeltFitRange> &fit) { applyMelt(melt, fit); },
             this);
-    if (!m_meltDialog->isVisible())
+    if (!m_meltDialog->isVisible()) {
         m_meltDialog->setMelt(fieldTexts(), decimalSeparator());
+        sf::placeBeside(m_meltDialog, this);
+    }
     m_meltDialog->show();
     m_meltDialog->raise();
     m_meltDialog->activateWindow();
@@ -715,6 +718,10 @@ void MainWindow::showStudy()
             connect(edit, &QLineEdit::textChanged, m_study, &StudyWindow::scheduleUpdate);
         m_study->setCaseStudy(m_case.study().value_or(sf::CaseStudy{}));
         connect(m_study, &StudyWindow::studyEdited, this, [this] { m_case.setStudy(m_study->caseStudy()); });
+    }
+    if (!m_study->isVisible()) {
+        m_study->updateNow(); // laid out with what it will show, then placed
+        sf::placeBeside(m_study, this);
     }
     m_study->show();
     m_study->raise();

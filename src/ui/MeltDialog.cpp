@@ -3,6 +3,7 @@
 
 #include "melt/MeltTexts.h"
 #include "plot/PlotView.h"
+#include "run/Solve.h"
 
 #include <QComboBox>
 #include <QDialogButtonBox>
@@ -16,6 +17,8 @@
 #include <QPushButton>
 #include <QTableWidget>
 #include <QVBoxLayout>
+
+#include <cmath>
 
 namespace sf {
 
@@ -77,6 +80,46 @@ PlotSpec chartOf(const ViscosityPoints &points, const MeltFit &fit, char separat
     }
     for (std::size_t group = 0; group < curves.size(); ++group)
         plot.lines.push_back({group, 0, curves[group].measured, {}, true});
+    return plot;
+}
+
+// The melt in the fields before any fit: its viscosity against shear rate
+// at the case's temperature and 20 ℃ either side, a hundredth to a hundred
+// times SR0, as a run takes it. Empty when a value does not read.
+PlotSpec chartOfMelt(const FieldTexts &shown, char separator)
+{
+    PlotSpec plot;
+    plot.xTitle = "Shear rate (1/s)";
+    plot.yTitle = "Viscosity (" + std::string(viscosityUnitName(ViscosityUnit::PascalSecond)) + ")";
+    plot.logX = plot.logY = true;
+    const TypedMelt typed = readTypedMelt(shown, ViscosityUnit::GramForceSecondPerSquareCentimetre, separator);
+    const std::optional<double> temperature = caseValueOf(shown, separator, Field::Temperature);
+    if (!typed.problems.empty() || !temperature)
+        return plot;
+    MeltFit melt{};
+    const auto value = [&](Field f) { return caseValueOf(typed.texts, '.', f).value_or(0); };
+    melt.standardViscosity = value(Field::StandardViscosity);
+    melt.standardShearRate = value(Field::StandardShearRate);
+    melt.powerLawFactor = value(Field::PowerLawFactor);
+    melt.shiftA = value(Field::ShiftA);
+    melt.shiftB = value(Field::ShiftB);
+    if (!(melt.standardShearRate > 0))
+        return plot;
+    std::vector<double> rates;
+    for (int k = 0; k < ChartLinePoints; ++k)
+        rates.push_back(melt.standardShearRate * std::pow(10.0, -2.0 + 4.0 * k / (ChartLinePoints - 1)));
+    const FittedLines lines(melt, rates);
+    for (double t : {*temperature - 20, *temperature, *temperature + 20}) {
+        PlotLine line;
+        line.colourGroup = plot.colourGroups.size();
+        const std::vector<double> viscosities = lines.at(t);
+        for (std::size_t k = 0; k < rates.size(); ++k)
+            if (std::isfinite(viscosities[k]) && viscosities[k] > 0)
+                line.points.emplace_back(rates[k], viscosities[k]);
+        plot.colourGroups.push_back(number(t, separator).toStdString() + " ℃" +
+                                    (t == *temperature ? " (the case)" : ""));
+        plot.lines.push_back(std::move(line));
+    }
     return plot;
 }
 
@@ -182,6 +225,8 @@ void MeltDialog::setMelt(const FieldTexts &shown, char separator)
     for (std::size_t i = 0; i < MeltFields.size(); ++i)
         showValue(m_edits[i], QString::fromStdString(shown[MeltFields[i]]));
     showProblem({});
+    if (!m_fit)
+        m_chart->setSpec(chartOfMelt(shown, separator));
 }
 
 ViscosityUnit MeltDialog::viscosityUnit() const

@@ -4,7 +4,9 @@
 #include "MessageBoxes.h"
 #include "calc/InputFields.h"
 #include "export/CasePage.h"
+#include "export/StudyCurves.h"
 #include "export/StudyTable.h"
+#include "export/TableText.h"
 #include "io/ErrorBoxText.h"
 #include "io/WholeFile.h"
 #include "plot/PagePainter.h"
@@ -30,6 +32,8 @@
 #include <QPrintDialog>
 #include <QPrinter>
 #include <QPushButton>
+#include <QRegularExpression>
+#include <QScrollBar>
 #include <QSplitter>
 #include <QStyle>
 #include <QTableWidget>
@@ -93,6 +97,96 @@ QString fourDigits(double v, char separator)
     return QString::number(v, 'f', std::clamp(3 - magnitude, 0, 12)).replace(u'.', QLatin1Char(separator));
 }
 
+void paintRed(QLabel *label)
+{
+    QPalette warning = label->palette();
+    warning.setColor(QPalette::WindowText, QColor(0xB0, 0x00, 0x00));
+    label->setPalette(warning);
+}
+
+// A number as the fields show one: its shortest exact form, the window's
+// separator.
+QString numberText(double v, char separator)
+{
+    return qText(valueFieldText(v, separator));
+}
+
+// One number typed as the fields are, with the window's separator and no
+// grouping; nullopt when it is none.
+std::optional<double> readNumber(QString text, char separator)
+{
+    text = text.trimmed();
+    if (text.isEmpty() || text.contains(separator == '.' ? u',' : u'.'))
+        return std::nullopt;
+    text.replace(QLatin1Char(separator), u'.');
+    bool ok = false;
+    const double v = text.toDouble(&ok);
+    if (!ok || !std::isfinite(v))
+        return std::nullopt;
+    return v;
+}
+
+// The curves' temperatures typed as "195 210 225" (or with ";", or "," when
+// it is not the decimal separator). Empty text is the default, an empty
+// list; a text without a number in it is no list. Returns what is wrong,
+// or an empty text.
+QString readTemperatures(const QString &text, char separator, std::vector<double> &out)
+{
+    out.clear();
+    if (text.trimmed().isEmpty())
+        return {};
+    const QRegularExpression between(separator == ',' ? QStringLiteral("[\\s;]+") : QStringLiteral("[\\s;,]+"));
+    const QStringList items = text.split(between, Qt::SkipEmptyParts);
+    for (const QString &item : items) {
+        const std::optional<double> t = readNumber(item, separator);
+        if (!t || !(*t > -273.15)) {
+            out.clear();
+            return QStringLiteral("Temperatures: \"%1\" is no temperature above -273.15 ℃; give them such as %2")
+                .arg(item, separator == ',' ? QStringLiteral("195 210 222,5") : QStringLiteral("195 210 222.5"));
+        }
+        out.push_back(*t);
+    }
+    if (out.empty())
+        return QStringLiteral("Temperatures: the list is empty; give one or more, or leave it blank for the "
+                              "case's and 20 ℃ either side");
+    return {};
+}
+
+// A range typed as two numbers: both empty is none (the default); otherwise
+// both must be numbers, `from` below `to`, above zero when `positive`.
+QString readRange(const QString &fromText, const QString &toText, char separator, bool positive,
+                  std::optional<std::pair<double, double>> &out)
+{
+    out.reset();
+    if (fromText.trimmed().isEmpty() && toText.trimmed().isEmpty())
+        return {};
+    if (fromText.trimmed().isEmpty() || toText.trimmed().isEmpty())
+        return QStringLiteral("give both ends, or neither for the default");
+    const std::optional<double> from = readNumber(fromText, separator);
+    const std::optional<double> to = readNumber(toText, separator);
+    if (!from || !to)
+        return QStringLiteral("\"%1\" is no number").arg((!from ? fromText : toText).trimmed());
+    if (!(*from < *to))
+        return QStringLiteral("the end %1 is not above the start %2").arg(toText.trimmed(), fromText.trimmed());
+    if (positive && !(*from > 0))
+        return QStringLiteral("only values above zero make sense");
+    out = std::pair(*from, *to);
+    return {};
+}
+
+// Sizes the columns to their contents the first time and afterwards only
+// widens one whose contents would be cut, so that the columns keep the
+// widths they have (and a user's) as the numbers change.
+void keepColumnsWide(QTableWidget *table)
+{
+    const auto *view = static_cast<const QAbstractItemView *>(table);
+    for (int c = 0; c < table->columnCount(); ++c) {
+        const int wanted = std::max(view->sizeHintForColumn(c), table->horizontalHeader()->sectionSizeHint(c));
+        if (wanted > table->columnWidth(c))
+            table->setColumnWidth(c, wanted);
+    }
+}
+
 QString askForFile(QWidget *parent, const QString &title, const QString &filters, const QString &suggested)
 {
     QFileDialog dialog(parent, title, suggested);
@@ -117,9 +211,12 @@ const QStringList Headings = {
 
 StudyWindow::StudyWindow(Source source, QWidget *parent)
     : QWidget(parent, Qt::Window), m_source(std::move(source)), m_problem(new QLabel(this)),
-      m_unit(new QComboBox(this)), m_limitOn(new QCheckBox(QStringLiteral("Limit the total to"), this)),
-      m_limitText(new QLineEdit(this)), m_limitAnswer(new QLabel(this)), m_table(new QTableWidget(this)),
-      m_findings(new QListWidget(this)), m_chart(new PlotView(this))
+      m_temperatures(new QLineEdit(this)), m_flowFrom(new QLineEdit(this)), m_flowTo(new QLineEdit(this)),
+      m_unit(new QComboBox(this)), m_limitOn(new QCheckBox(QStringLiteral("&Limit"), this)),
+      m_limitOf(new QComboBox(this)), m_limitText(new QLineEdit(this)), m_limitUnit(new QLabel(this)),
+      m_limitAnswer(new QLabel(this)), m_find(new QComboBox(this)), m_findFrom(new QLineEdit(this)),
+      m_findTo(new QLineEdit(this)), m_findAnswer(new QLabel(this)), m_limitAnswers(new QTableWidget(this)),
+      m_table(new QTableWidget(this)), m_findings(new QListWidget(this)), m_chart(new PlotView(this))
 {
     setObjectName(QStringLiteral("StudyWindow"));
     setWindowTitle(QStringLiteral("Study"));
@@ -127,24 +224,55 @@ StudyWindow::StudyWindow(Source source, QWidget *parent)
     m_problem->setObjectName(QStringLiteral("StudyProblem"));
     m_problem->setWordWrap(true);
     m_problem->setTextFormat(Qt::PlainText);
-    QPalette warning = m_problem->palette();
-    warning.setColor(QPalette::WindowText, QColor(0xB0, 0x00, 0x00));
-    m_problem->setPalette(warning);
+    paintRed(m_problem);
     m_problem->hide();
+
+    const auto labelFor = [this](const QString &text, QWidget *buddy) {
+        auto *label = new QLabel(text, this);
+        label->setBuddy(buddy);
+        return label;
+    };
+    const QString flowUnit = qText(inputField(Field::FlowRate).unit);
+
+    m_temperatures->setObjectName(QStringLiteral("StudyTemperatures"));
+    m_temperatures->setMinimumWidth(160);
+    m_temperatures->setToolTip(QStringLiteral("The curves' temperatures, separated by spaces or \";\"; "
+                                              "empty: the case's and 20 ℃ either side"));
+    m_flowFrom->setObjectName(QStringLiteral("StudyFlowFrom"));
+    m_flowTo->setObjectName(QStringLiteral("StudyFlowTo"));
+    for (QLineEdit *edit : {m_flowFrom, m_flowTo, m_findFrom, m_findTo})
+        edit->setMaximumWidth(80);
+    m_flowFrom->setToolTip(QStringLiteral("Empty: a quarter to twice the case's flow rate"));
+    m_flowTo->setToolTip(m_flowFrom->toolTip());
 
     m_unit->setObjectName(QStringLiteral("StudyUnit"));
     for (const ShownUnit &u : Units)
         m_unit->addItem(QString::fromUtf16(u.shown));
-    auto *unitLabel = new QLabel(QStringLiteral("&Pressure in"), this);
-    unitLabel->setBuddy(m_unit);
 
     m_limitOn->setObjectName(QStringLiteral("StudyLimitOn"));
+    m_limitOf->setObjectName(QStringLiteral("StudyLimitOf"));
+    m_limitOf->addItem(QStringLiteral("the total"));
+    for (int screen = 1; screen <= MaxScreens; ++screen)
+        m_limitOf->addItem(QStringLiteral("screen %1's drop").arg(screen));
+    m_limitOf->setEnabled(false);
     m_limitText->setObjectName(QStringLiteral("StudyLimit"));
     m_limitText->setMaximumWidth(90);
     m_limitText->setEnabled(false);
     m_limitAnswer->setObjectName(QStringLiteral("StudyLimitAnswer"));
     m_limitAnswer->setTextFormat(Qt::PlainText);
     m_limitAnswer->setWordWrap(true);
+
+    m_find->setObjectName(QStringLiteral("StudyFind"));
+    m_find->addItem(QStringLiteral("nothing"));
+    for (Field key : solvableKeys())
+        m_find->addItem(qText(columnKey(key)), static_cast<int>(key)); // as solve's --find takes it
+    m_find->setToolTip(QStringLiteral("The key to solve for, so that the limit is just reached, as solve does"));
+    m_findFrom->setObjectName(QStringLiteral("StudyFindFrom"));
+    m_findTo->setObjectName(QStringLiteral("StudyFindTo"));
+    m_findAnswer->setObjectName(QStringLiteral("StudyFindAnswer"));
+    m_findAnswer->setTextFormat(Qt::PlainText);
+    m_findAnswer->setWordWrap(true);
+    m_findAnswer->setTextInteractionFlags(Qt::TextSelectableByMouse);
 
     m_table->setObjectName(QStringLiteral("StudyTable"));
     m_table->setColumnCount(static_cast<int>(Headings.size()));
@@ -156,19 +284,56 @@ StudyWindow::StudyWindow(Source source, QWidget *parent)
     m_table->setHorizontalHeaderLabels(Headings);
     m_table->setSelectionBehavior(QAbstractItemView::SelectRows);
 
+    m_limitAnswers->setObjectName(QStringLiteral("StudyLimitAnswers"));
+    m_limitAnswers->setColumnCount(2);
+    m_limitAnswers->setHorizontalHeaderLabels(
+        {QStringLiteral("Temperature\n(℃)"), QStringLiteral("Flow rate at\nthe limit (%1)").arg(flowUnit)});
+    m_limitAnswers->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    m_limitAnswers->setTabKeyNavigation(false);
+    m_limitAnswers->verticalHeader()->hide();
+    m_limitAnswers->setSelectionBehavior(QAbstractItemView::SelectRows);
+    m_limitAnswers->setWordWrap(true);
+    m_limitAnswers->setFixedWidth(190); // until it has answers
+
     m_findings->setObjectName(QStringLiteral("StudyDiagnoses"));
     m_findings->setWordWrap(true);
     m_findings->setMinimumHeight(90);
     m_chart->setObjectName(QStringLiteral("StudyChart"));
-    m_chart->setMinimumSize(480, 360);
+    m_chart->setMinimumSize(360, 300);
 
-    auto *controls = new QHBoxLayout;
-    controls->addWidget(unitLabel);
-    controls->addWidget(m_unit);
-    controls->addSpacing(24);
-    controls->addWidget(m_limitOn);
-    controls->addWidget(m_limitText);
-    controls->addWidget(m_limitAnswer, 1);
+    // In reading order: the curves, the limit, the key to find.
+    auto *curvesRow = new QHBoxLayout;
+    curvesRow->addWidget(labelFor(QStringLiteral("&Temperatures (℃)"), m_temperatures));
+    curvesRow->addWidget(m_temperatures, 1);
+    curvesRow->addSpacing(12);
+    curvesRow->addWidget(labelFor(QStringLiteral("&Flow rate"), m_flowFrom));
+    curvesRow->addWidget(m_flowFrom);
+    curvesRow->addWidget(labelFor(QStringLiteral("t&o"), m_flowTo));
+    curvesRow->addWidget(m_flowTo);
+    curvesRow->addWidget(new QLabel(flowUnit, this));
+    curvesRow->addSpacing(12);
+    curvesRow->addWidget(labelFor(QStringLiteral("&Pressure in"), m_unit));
+    curvesRow->addWidget(m_unit);
+    curvesRow->addStretch(1);
+
+    auto *limitRow = new QHBoxLayout;
+    limitRow->addWidget(m_limitOn);
+    limitRow->addWidget(labelFor(QStringLiteral("o&n"), m_limitOf));
+    limitRow->addWidget(m_limitOf);
+    limitRow->addWidget(labelFor(QStringLiteral("&at"), m_limitText));
+    limitRow->addWidget(m_limitText);
+    limitRow->addWidget(m_limitUnit);
+    limitRow->addSpacing(12);
+    limitRow->addWidget(m_limitAnswer, 1);
+
+    auto *findRow = new QHBoxLayout;
+    findRow->addWidget(labelFor(QStringLiteral("F&ind"), m_find));
+    findRow->addWidget(m_find);
+    findRow->addWidget(labelFor(QStringLiteral("fro&m"), m_findFrom));
+    findRow->addWidget(m_findFrom);
+    findRow->addWidget(labelFor(QStringLiteral("&up to"), m_findTo));
+    findRow->addWidget(m_findTo);
+    findRow->addStretch(1);
 
     auto *left = new QWidget(this);
     auto *leftLayout = new QVBoxLayout(left);
@@ -179,21 +344,40 @@ StudyWindow::StudyWindow(Source source, QWidget *parent)
                             (MaxScreens + 1) * m_table->verticalHeader()->defaultSectionSize() +
                             2 * m_table->frameWidth() + 2);
     leftLayout->addWidget(m_table);
-    auto *findingsLabel = new QLabel(QStringLiteral("&Diagnoses"), left);
-    findingsLabel->setBuddy(m_findings);
-    leftLayout->addWidget(findingsLabel);
+    leftLayout->addWidget(labelFor(QStringLiteral("&Diagnoses"), m_findings));
     leftLayout->addWidget(m_findings, 1);
-    auto *splitter = new QSplitter(Qt::Horizontal, this);
+
+    auto *answers = new QWidget(this);
+    auto *answersLayout = new QVBoxLayout(answers);
+    answersLayout->setContentsMargins(0, 0, 0, 0);
+    auto *answersLabel = new QLabel(QStringLiteral("Where each curve\nreaches the limit (&r)"), answers);
+    answersLabel->setBuddy(m_limitAnswers);
+    answersLayout->addWidget(answersLabel);
+    answersLayout->addWidget(m_limitAnswers, 1);
+    auto *right = new QWidget(this);
+    auto *rightLayout = new QHBoxLayout(right);
+    rightLayout->setContentsMargins(0, 0, 0, 0);
+    rightLayout->addWidget(m_chart, 1);
+    rightLayout->addWidget(answers);
+
+    auto *splitter = m_splitter = new QSplitter(Qt::Horizontal, this);
+    splitter->setObjectName(QStringLiteral("StudySplitter"));
     splitter->addWidget(left);
-    splitter->addWidget(m_chart);
+    splitter->addWidget(right);
     splitter->setStretchFactor(0, 0);
     splitter->setStretchFactor(1, 1);
+    splitter->setChildrenCollapsible(false);
 
+    // Export first, then room for more actions before Close.
     auto *buttons = new QDialogButtonBox(this);
-    QPushButton *chart = m_exportChart = buttons->addButton(QStringLiteral("Export chart…"), QDialogButtonBox::ActionRole);
+    buttons->setObjectName(QStringLiteral("StudyButtons"));
+    QPushButton *chart = m_exportChart = buttons->addButton(QStringLiteral("Export &chart…"), QDialogButtonBox::ActionRole);
     chart->setObjectName(QStringLiteral("ExportChartButton"));
-    QPushButton *table = m_exportTable = buttons->addButton(QStringLiteral("Export table…"), QDialogButtonBox::ActionRole);
+    QPushButton *table = m_exportTable = buttons->addButton(QStringLiteral("Export ta&ble…"), QDialogButtonBox::ActionRole);
     table->setObjectName(QStringLiteral("ExportTableButton"));
+    QPushButton *curvesOut = m_exportCurves =
+        buttons->addButton(QStringLiteral("Export cur&ves…"), QDialogButtonBox::ActionRole);
+    curvesOut->setObjectName(QStringLiteral("ExportCurvesButton"));
     QPushButton *close = buttons->addButton(QDialogButtonBox::Close);
     close->setShortcut(Qt::Key_Escape);
     m_print = buttons->addButton(QStringLiteral("Print…"), QDialogButtonBox::ActionRole);
@@ -204,13 +388,25 @@ StudyWindow::StudyWindow(Source source, QWidget *parent)
     connect(m_savePdf, &QPushButton::clicked, this, &StudyWindow::savePdf);
     connect(chart, &QPushButton::clicked, this, &StudyWindow::exportChart);
     connect(table, &QPushButton::clicked, this, &StudyWindow::exportTable);
+    connect(curvesOut, &QPushButton::clicked, this, &StudyWindow::exportCurves);
     connect(close, &QPushButton::clicked, this, &QWidget::close);
 
     auto *layout = new QVBoxLayout(this);
-    layout->addLayout(controls);
+    layout->addLayout(curvesRow);
+    layout->addLayout(limitRow);
+    layout->addLayout(findRow);
+    layout->addWidget(m_findAnswer);
     layout->addWidget(m_problem);
     layout->addWidget(splitter, 1);
     layout->addWidget(buttons);
+
+    // Tab in reading order, whatever order the widgets were made in.
+    const QWidget *order[] = {m_temperatures, m_flowFrom, m_flowTo,   m_unit,     m_limitOn,
+                              m_limitOf,      m_limitText, m_find,    m_findFrom, m_findTo,
+                              m_table,        m_findings, m_limitAnswers, chart,  table,
+                              curvesOut,      close};
+    for (std::size_t i = 0; i + 1 < std::size(order); ++i)
+        setTabOrder(const_cast<QWidget *>(order[i]), const_cast<QWidget *>(order[i + 1]));
 
     m_timer.setSingleShot(true);
     m_timer.setInterval(UpdateDelayMs);
@@ -221,33 +417,53 @@ StudyWindow::StudyWindow(Source source, QWidget *parent)
     });
     connect(m_limitOn, &QCheckBox::toggled, this, [this](bool on) {
         m_limitText->setEnabled(on);
-        m_limitEdited = m_limitEdited || !m_settingStudy;
+        m_limitOf->setEnabled(on);
         updateNow();
         studyControlChanged();
     });
-    connect(m_limitText, &QLineEdit::textChanged, this, [this] {
-        m_limitEdited = m_limitEdited || !m_settingStudy;
-        scheduleUpdate();
+    connect(m_limitOf, &QComboBox::currentIndexChanged, this, [this] {
+        updateNow();
         studyControlChanged();
     });
+    connect(m_find, &QComboBox::currentIndexChanged, this, [this] {
+        showFindRangeDefault();
+        updateNow();
+        studyControlChanged();
+    });
+    // Typing is followed once it pauses.
+    for (QLineEdit *edit : {m_temperatures, m_flowFrom, m_flowTo, m_limitText, m_findFrom, m_findTo})
+        connect(edit, &QLineEdit::textChanged, this, [this] {
+            scheduleUpdate();
+            studyControlChanged();
+        });
 
     m_chooseFile = [this](const QString &title, const QString &filters, const QString &suggested) {
         return askForFile(this, title, filters, suggested);
     };
-    resize(1280, 620);
+    showFindRangeDefault();
+    resize(1440, 660);
 }
 
 void StudyWindow::setCaseStudy(const CaseStudy &study)
 {
     m_settingStudy = true;
     m_caseStudy = study;
-    m_limitEdited = false;
     m_studyProblem = qText(study.problem);
+    const char separator = m_source().separator;
     std::size_t unitIndex = 0;
     for (std::size_t i = 0; i < std::size(Units); ++i)
         if (study.pressureUnit && *study.pressureUnit == Units[i].name)
             unitIndex = i;
     m_unit->setCurrentIndex(static_cast<int>(unitIndex));
+
+    QStringList temperatures;
+    for (double t : study.temperatures.value_or(std::vector<double>{}))
+        temperatures << numberText(t, separator);
+    m_temperatures->setText(temperatures.join(QLatin1Char(' ')));
+    const bool flowRange = study.flowRateFrom && study.flowRateTo;
+    m_flowFrom->setText(flowRange ? numberText(*study.flowRateFrom, separator) : QString());
+    m_flowTo->setText(flowRange ? numberText(*study.flowRateTo, separator) : QString());
+
     std::optional<PressureLimit> limit;
     if (study.limit) {
         try {
@@ -259,17 +475,24 @@ void StudyWindow::setCaseStudy(const CaseStudy &study)
                 m_studyProblem = QStringLiteral("study.limit: ") + qText(why);
         }
     }
-    const bool onTotal = limit && limit->screen == 0;
-    m_limitOn->setChecked(onTotal);
+    m_limitOn->setChecked(limit.has_value());
+    m_limitOf->setCurrentIndex(limit ? limit->screen : 0);
     QString text;
-    if (onTotal) {
+    if (limit) {
         // As written when it is in the window's unit; converted otherwise.
-        const double value = limit->unit.name == unit().name ? limit->value
-                                                             : limit->kgfCm2() * unit().perKgfCm2;
-        text = qText(shortest(value));
-        text.replace(u'.', QLatin1Char(m_source().separator));
+        const double value = limit->unit.name == unit().name ? limit->value : limit->kgfCm2() * unit().perKgfCm2;
+        text = numberText(value, separator);
     }
     m_limitText->setText(text);
+
+    int found = 0;
+    if (study.find)
+        if (const std::optional<Field> key = fieldOfKey(*study.find))
+            found = std::max(0, m_find->findData(static_cast<int>(*key)));
+    m_find->setCurrentIndex(found);
+    m_findFrom->clear();
+    m_findTo->clear();
+    showFindRangeDefault();
     m_settingStudy = false;
     if (isVisible())
         updateNow();
@@ -278,24 +501,40 @@ void StudyWindow::setCaseStudy(const CaseStudy &study)
 CaseStudy StudyWindow::caseStudy() const
 {
     CaseStudy study = m_caseStudy;
+    const char separator = m_source().separator;
     study.pressureUnit = std::string(unit().name);
-    // A limit on a screen, which the window cannot show, stays until the
-    // limit here is used.
-    const bool onScreen = study.limit && study.limit->starts_with("drop.");
-    if (m_limitEdited || !onScreen) {
-        if (!m_limitOn->isChecked()) {
-            study.limit.reset();
-        } else if (const std::optional<PressureLimit> typed = typedLimit(m_source().separator)) {
-            study.limit = "total=" + shortest(typed->value) + std::string(typed->unit.name);
-        }
+    if (!m_limitOn->isChecked())
+        study.limit.reset();
+    else if (const std::optional<PressureLimit> typed = typedLimit(separator))
+        study.limit = (typed->screen == 0 ? std::string("total") : "drop." + std::to_string(typed->screen)) + "=" +
+                      shortest(typed->value) + std::string(typed->unit.name);
+    if (const std::optional<Field> key = findKey())
+        study.find = columnKey(*key);
+    else
+        study.find.reset();
+    // What cannot be read stays as it was.
+    std::vector<double> temperatures;
+    if (readTemperatures(m_temperatures->text(), separator, temperatures).isEmpty()) {
+        if (temperatures.empty())
+            study.temperatures.reset();
+        else
+            study.temperatures = temperatures;
+    }
+    std::optional<std::pair<double, double>> flow;
+    if (readRange(m_flowFrom->text(), m_flowTo->text(), separator, true, flow).isEmpty()) {
+        study.flowRateFrom = flow ? std::optional(flow->first) : std::nullopt;
+        study.flowRateTo = flow ? std::optional(flow->second) : std::nullopt;
     }
     return study;
 }
 
 void StudyWindow::studyControlChanged()
 {
-    if (!m_settingStudy)
-        emit studyEdited();
+    if (m_settingStudy)
+        return;
+    // The study is the window's now: what the file had wrong is gone.
+    m_studyProblem.clear();
+    emit studyEdited();
 }
 
 void StudyWindow::scheduleUpdate()
@@ -309,6 +548,8 @@ void StudyWindow::showEvent(QShowEvent *event)
 {
     QWidget::showEvent(event);
     updateNow();
+    // Once the splitter has its width.
+    QTimer::singleShot(0, this, &StudyWindow::giveTableItsWidth);
 }
 
 const PressureUnit &StudyWindow::unit() const
@@ -320,22 +561,37 @@ void StudyWindow::updateNow()
 {
     m_timer.stop();
     m_inputs = m_source();
-    m_request = {m_inputs.texts, m_inputs.separator, m_inputs.range, limit(), {}, {}};
-    if (m_caseStudy.temperatures)
-        m_request.temperatures = *m_caseStudy.temperatures;
-    if (m_caseStudy.flowRateFrom && m_caseStudy.flowRateTo)
-        m_request.flowRange = std::pair(*m_caseStudy.flowRateFrom, *m_caseStudy.flowRateTo);
+    m_typingProblems.clear();
+    const char separator = m_inputs.separator;
+    m_request = {m_inputs.texts, separator, m_inputs.range, limit(), {}, {}};
+    // Nothing is drawn from a value that cannot be read.
+    bool curves = m_studyProblem.isEmpty();
+    if (const QString why = readTemperatures(m_temperatures->text(), separator, m_request.temperatures);
+        !why.isEmpty()) {
+        m_typingProblems << why;
+        curves = false;
+    }
+    if (const QString why = readRange(m_flowFrom->text(), m_flowTo->text(), separator, true, m_request.flowRange);
+        !why.isEmpty()) {
+        m_typingProblems << QStringLiteral("Flow rate: ") + why;
+        curves = false;
+    }
+    if (!curves)
+        m_request.limit.reset();
     m_study = computeStudy(m_request);
-    // Nothing is drawn from a study that cannot be read.
-    if (!m_studyProblem.isEmpty())
+    if (!curves)
         m_study.curves.clear();
+    showFind();
     showTable();
     showFindings();
     showChart();
     showLimitAnswer();
+    showLimitAnswers();
+    showProblem();
     // A case that does not compute has no table or curves to export.
     m_exportChart->setEnabled(m_study.point.ok());
     m_exportTable->setEnabled(m_study.point.ok());
+    m_exportCurves->setEnabled(!m_study.curves.empty());
     m_print->setEnabled(m_study.point.ok());
     m_savePdf->setEnabled(m_study.point.ok());
 }
@@ -344,25 +600,87 @@ std::optional<PressureLimit> StudyWindow::limit()
 {
     m_limitAnswer->clear();
     m_limitAnswer->setToolTip({});
+    m_limitAnswer->setPalette(QPalette());
+    m_limitUnit->setText(m_unit->currentText());
     if (!m_limitOn->isChecked())
         return std::nullopt;
     const std::optional<PressureLimit> typed = typedLimit(m_inputs.separator);
-    if (!typed)
+    if (!typed) {
         m_limitAnswer->setText(QStringLiteral("Give a pressure above 0 in %1, such as 300.").arg(m_unit->currentText()));
+        paintRed(m_limitAnswer);
+    }
     return typed;
 }
 
-std::optional<PressureLimit> StudyWindow::typedLimit(char separatorChar) const
+std::optional<PressureLimit> StudyWindow::typedLimit(char separator) const
 {
-    // Typed as the fields are, with the window's separator and no grouping.
-    QString text = m_limitText->text().trimmed();
-    const QChar separator = QLatin1Char(separatorChar);
-    bool ok = !text.contains(separator == u'.' ? u',' : u'.');
-    text.replace(separator, u'.');
-    const double value = ok ? text.toDouble(&ok) : 0;
-    if (!ok || !std::isfinite(value) || !(value > 0))
+    const std::optional<double> value = readNumber(m_limitText->text(), separator);
+    if (!value || !(*value > 0))
         return std::nullopt;
-    return PressureLimit{0, value, unit()};
+    return PressureLimit{std::max(0, m_limitOf->currentIndex()), *value, unit()};
+}
+
+std::optional<Field> StudyWindow::findKey() const
+{
+    if (m_find->currentIndex() <= 0)
+        return std::nullopt;
+    return static_cast<Field>(m_find->currentData().toInt());
+}
+
+void StudyWindow::showFindRangeDefault()
+{
+    // The range solve searches when none is given, around the case's value.
+    const std::optional<Field> key = findKey();
+    m_findFrom->setEnabled(key.has_value());
+    m_findTo->setEnabled(key.has_value());
+    if (!key) {
+        m_findFrom->setPlaceholderText({});
+        m_findTo->setPlaceholderText({});
+        return;
+    }
+    const StudyInputs in = m_source();
+    const SolveRange range = defaultSolveRange(*key, caseValueOf(in.texts, in.separator, *key).value_or(0));
+    m_findFrom->setPlaceholderText(numberText(range.from, in.separator));
+    m_findTo->setPlaceholderText(numberText(range.to, in.separator));
+}
+
+void StudyWindow::showFind()
+{
+    m_found.reset();
+    m_findAnswer->setPalette(QPalette());
+    const std::optional<Field> key = findKey();
+    if (!key) {
+        m_findAnswer->setText(QStringLiteral("Choose a key to solve for the limit."));
+        return;
+    }
+    std::optional<std::pair<double, double>> range;
+    const QString why = readRange(m_findFrom->text(), m_findTo->text(), m_inputs.separator, solvesPositiveOnly(*key),
+                                  range);
+    const std::string name = columnKey(*key);
+    if (!why.isEmpty()) {
+        m_typingProblems << QStringLiteral("Find %1: ").arg(qText(name)) + why;
+        m_findAnswer->clear();
+        return;
+    }
+    if (!m_request.limit) {
+        m_findAnswer->setText(QStringLiteral("Give a limit to find %1 for.").arg(qText(name)));
+        return;
+    }
+    if (!m_study.point.ok()) {
+        m_findAnswer->clear();
+        return;
+    }
+    showFindRangeDefault(); // the case's value may have changed
+    const std::optional<SolveRange> searched =
+        range ? std::optional(SolveRange{range->first, range->second}) : std::nullopt;
+    m_found = solveCase(m_inputs.texts, m_inputs.separator, *key, *m_request.limit, searched, m_inputs.range);
+    if (m_found->answer.outcome != SolveOutcome::Found) {
+        // As solve says it: the range and what the pressure does there.
+        m_findAnswer->setText(qText(m_found->answer.message));
+        paintRed(m_findAnswer);
+        return;
+    }
+    m_findAnswer->setText(qText(solvedCaseText(name, *key, *m_request.limit, *m_found)).trimmed());
 }
 
 void StudyWindow::showLimitAnswer()
@@ -383,6 +701,44 @@ void StudyWindow::showLimitAnswer()
                                   .arg(qText(valueFieldText(answer.within(), m_inputs.separator)), flowUnit,
                                        answer.rises ? QStringLiteral("highest") : QStringLiteral("lowest"),
                                        temperatureLabel(m_study.curves[at].temperature)));
+}
+
+void StudyWindow::showLimitAnswers()
+{
+    // A row per curve with its answer, in place of labels on the chart that
+    // would overlap where the curves cross the limit close together.
+    const bool shown = m_request.limit.has_value();
+    m_limitAnswers->setRowCount(shown ? static_cast<int>(m_study.curves.size()) : 0);
+    if (!shown)
+        return;
+    for (std::size_t i = 0; i < m_study.curves.size(); ++i) {
+        const StudyCurve &curve = m_study.curves[i];
+        auto *t = new QTableWidgetItem(numberText(curve.temperature, m_inputs.separator));
+        t->setTextAlignment(Qt::AlignRight | Qt::AlignVCenter);
+        QTableWidgetItem *q = nullptr;
+        if (curve.limit && curve.limit->outcome == SolveOutcome::Found) {
+            // Seven digits fit beside the chart; the tooltip has every one.
+            q = new QTableWidgetItem(QString::number(curve.limit->within(), 'g', 7).replace(u'.', QLatin1Char(m_inputs.separator)));
+            q->setTextAlignment(Qt::AlignRight | Qt::AlignVCenter);
+        } else {
+            q = new QTableWidgetItem(curve.limit ? QStringLiteral("not found") : QString());
+            q->setForeground(QColor(0xB0, 0x00, 0x00));
+        }
+        if (curve.limit)
+            q->setToolTip(curve.limit->outcome == SolveOutcome::Found
+                              ? QStringLiteral("%1 %2: %3 %4")
+                                    .arg(numberText(curve.limit->within(), m_inputs.separator),
+                                         qText(inputField(Field::FlowRate).unit),
+                                         numberText(curve.limit->measureWithin() * unit().perKgfCm2, m_inputs.separator),
+                                         m_unit->currentText())
+                              : qText(curve.limit->message));
+        m_limitAnswers->setItem(static_cast<int>(i), 0, t);
+        m_limitAnswers->setItem(static_cast<int>(i), 1, q);
+    }
+    keepColumnsWide(m_limitAnswers);
+    // Both columns in view, every digit of the answers.
+    m_limitAnswers->setFixedWidth(m_limitAnswers->horizontalHeader()->length() + 2 * m_limitAnswers->frameWidth() +
+                                  m_limitAnswers->verticalScrollBar()->sizeHint().width());
 }
 
 void StudyWindow::showTable()
@@ -409,11 +765,23 @@ void StudyWindow::showTable()
     }
     // Once, not as each cell comes: a header that sizes itself to its
     // contents measures every column again for every cell.
-    m_table->resizeColumnsToContents();
-    // Every column in view; the chart takes the rest of the width.
-    m_table->setMinimumWidth(m_table->horizontalHeader()->length() + 2 * m_table->frameWidth());
+    keepColumnsWide(m_table);
+    // Every column in view where the window is wide enough; the chart takes
+    // the rest. A narrow window (beside the main one on a small screen)
+    // scrolls the table rather than covering the main window's fields.
+    giveTableItsWidth();
+}
 
-    showProblem();
+void StudyWindow::giveTableItsWidth()
+{
+    const int tableWidth = m_table->horizontalHeader()->length() + 2 * m_table->frameWidth() +
+                           m_table->verticalScrollBar()->sizeHint().width();
+    const QList<int> sizes = m_splitter->sizes();
+    const int total = sizes.value(0) + sizes.value(1);
+    if (m_table->rowCount() == 0 || total == 0 || sizes.value(0) >= tableWidth)
+        return;
+    const int rightLeast = m_splitter->widget(1)->minimumSizeHint().width();
+    m_splitter->setSizes({std::min(tableWidth, total - rightLeast), std::max(total - tableWidth, rightLeast)});
 }
 
 void StudyWindow::showProblem()
@@ -421,6 +789,7 @@ void StudyWindow::showProblem()
     QStringList lines;
     if (!m_studyProblem.isEmpty())
         lines << QStringLiteral("The case's study cannot be drawn: ") + m_studyProblem;
+    lines << m_typingProblems;
     if (!m_study.point.ok()) {
         // The first error names the field or screen to look at.
         const Finding &first = m_study.findings.front();
@@ -478,8 +847,9 @@ void StudyWindow::showChart()
         point.points.emplace_back(m_study.flowRate, m_study.point.total * u.perKgfCm2);
         spec.lines.push_back(std::move(point));
     }
-    if (const std::optional<PressureLimit> &l = m_request.limit) {
-        spec.limit = PlotLimit{l->value, "limit " + shortest(l->value) + " " + unitShown.toStdString()};
+    // The chart is of the total: a limit on one screen is answered beside it.
+    if (const std::optional<PressureLimit> &l = m_request.limit; l && l->screen == 0) {
+        spec.limit = PlotLimit{l->value, "limit " + shortest(l->value) + " " + unitShown.toStdString(), false};
         for (std::size_t i = 0; i < m_study.curves.size(); ++i)
             if (const auto &answer = m_study.curves[i].limit; answer && answer->outcome == SolveOutcome::Found)
                 spec.lines[i].crossings.push_back(answer->within());
@@ -487,9 +857,9 @@ void StudyWindow::showChart()
     m_chart->setSpec(std::move(spec));
 }
 
-QString StudyWindow::suggestedPath(const QString &suffix) const
+QString StudyWindow::suggestedPath(const QString &suffix, const QString &kind) const
 {
-    const QString base = m_inputs.caseName.isEmpty() ? QStringLiteral("study") : m_inputs.caseName + QStringLiteral("-study");
+    const QString base = m_inputs.caseName.isEmpty() ? kind : m_inputs.caseName + u'-' + kind;
     return QDir(m_inputs.folder).filePath(base + u'.' + suffix);
 }
 
@@ -544,6 +914,37 @@ void StudyWindow::exportTable()
     try {
         writeStudyWorkbook(book, m_inputs.caseName.isEmpty() ? std::string("study") : m_inputs.caseName.toStdString(),
                            m_inputs.texts, m_inputs.separator, m_study.point, unit());
+    } catch (const std::exception &e) {
+        showErrorBox(this, qText(errorBoxText(e.what())));
+        return;
+    }
+    writeFile(path, book.text);
+}
+
+void StudyWindow::exportCurves()
+{
+    updateNow();
+    if (m_study.curves.empty())
+        return;
+    const QString path = m_chooseFile(QStringLiteral("Export Curves"),
+                                      QStringLiteral("CSV table (*.csv);;Excel workbook (*.xlsx)"),
+                                      suggestedPath(QStringLiteral("csv"), QStringLiteral("curves")));
+    if (path.isEmpty())
+        return;
+    const QString suffix = QFileInfo(path).suffix().toLower();
+    if (suffix == QLatin1String("csv")) {
+        writeFile(path, studyCurvesCsv(m_study, unit(), m_request.limit, m_inputs.separator));
+        return;
+    }
+    if (suffix != QLatin1String("xlsx")) {
+        showErrorBox(this, qText(errorBoxText(QFileInfo(path).fileName().toStdString() +
+                                              ": curves are a .csv or an .xlsx file")));
+        return;
+    }
+    StringSink book;
+    try {
+        writeStudyCurvesWorkbook(book, m_inputs.caseName.isEmpty() ? std::string("study") : m_inputs.caseName.toStdString(),
+                                 m_inputs.texts, m_inputs.separator, m_study, unit(), m_request.limit);
     } catch (const std::exception &e) {
         showErrorBox(this, qText(errorBoxText(e.what())));
         return;

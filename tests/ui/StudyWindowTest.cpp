@@ -5,8 +5,10 @@
 
 #include "StudyWindow.h"
 #include "cases/CaseFile.h"
+#include "plot/PlotView.h"
 #include "support/Process.h"
 #include "run/Solve.h"
+#include "support/Process.h"
 #include "run/Sweep.h"
 
 #include <QCheckBox>
@@ -16,6 +18,8 @@
 #include <QPrinter>
 #include <QRegularExpression>
 #include <QTableWidget>
+
+#include <cstring>
 
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -144,8 +148,10 @@ TEST_F(StudyWindowTest, TabPassesEachControlOnceAndEscapeCloses)
     study->activateWindow();
     ASSERT_TRUE(QTest::qWaitFor([this] { return QApplication::activeWindow() == study; }));
     study->findChild<QComboBox *>(QStringLiteral("StudyUnit"))->setFocus(Qt::OtherFocusReason);
-    // The limit's text is disabled until the box is ticked.
-    for (const char *next : {"StudyLimitOn", "StudyTable", "StudyDiagnoses", "ExportChartButton"}) {
+    // The limit's other controls are disabled until the box is ticked, the
+    // find range's until a key is chosen.
+    for (const char *next : {"StudyLimitOn", "StudyFind", "StudyTable", "StudyDiagnoses", "StudyLimitAnswers",
+                             "ExportChartButton", "ExportTableButton", "ExportCurvesButton"}) {
         QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
         ASSERT_EQ(focusName().toStdString(), next);
     }
@@ -395,6 +401,215 @@ TEST_F(StudyWindowTest, ExportsOntoAPipeOrADeviceAreRefusedAtOnce)
     char byte;
     EXPECT_EQ(::read(reader, &byte, 1), 0) << "nothing went into the pipe";
     ::close(reader);
+}
+
+// The Find row's answer is solve's, both sides and every digit, with the
+// diagnoses at the answer; a limit not reached says so with the range.
+TEST_F(StudyWindowTest, FindAnswersAsSolveDoes)
+{
+    const struct {
+        const char *key;
+        const char *from, *to; // empty: solve's default range
+        const char *limit;     // kgf/cm2
+    } rows[] = {
+        {"flow_rate", "", "", "300"},
+        {"temperature", "", "", "300"},   // the total falls as it rises
+        {"screens.2.wire", "", "", "300"}, // the diagnoses at the answer say more
+        {"density", "0.5", "2", "300"},
+        {"flow_rate", "1", "2", "300"},     // never reached in the range
+    };
+    ScratchDirectory dir;
+    writeBytes("case.sfcase", formatCaseFile(FieldTexts::defaults()));
+    openStudy();
+    auto *on = study->findChild<QCheckBox *>(QStringLiteral("StudyLimitOn"));
+    auto *limit = study->findChild<QLineEdit *>(QStringLiteral("StudyLimit"));
+    auto *find = study->findChild<QComboBox *>(QStringLiteral("StudyFind"));
+    auto *from = study->findChild<QLineEdit *>(QStringLiteral("StudyFindFrom"));
+    auto *to = study->findChild<QLineEdit *>(QStringLiteral("StudyFindTo"));
+    auto *answer = study->findChild<QLabel *>(QStringLiteral("StudyFindAnswer"));
+    on->setChecked(true);
+    for (const auto &row : rows) {
+        SCOPED_TRACE(row.key);
+        find->setCurrentIndex(find->findText(QLatin1String(row.key)));
+        ASSERT_GT(find->currentIndex(), 0);
+        for (auto [edit, text] : {std::pair{limit, row.limit}, {from, row.from}, {to, row.to}}) {
+            edit->selectAll();
+            QTest::keyClick(edit, Qt::Key_Delete);
+            QTest::keyClicks(edit, QLatin1String(text));
+        }
+        std::vector<std::string> args{"solve", "case.sfcase", "--find", row.key, "--limit",
+                                      std::string("total=") + row.limit + "kgf/cm2"};
+        if (*row.from)
+            args.push_back(std::string("--range=") + row.from + ":" + row.to);
+        const ProcessResult solve = runProcess(SCREENFILTER_CLI, args);
+        // solve's line after the case's name, or its complaint.
+        const std::string expected = solve.exitCode == 0 ? solve.out.substr(std::strlen("case.sfcase: "))
+                                                         : solve.err.substr(solve.err.find("case.sfcase: ") + 13);
+        ASSERT_FALSE(expected.empty()) << solve.err;
+        const QString wanted = QString::fromStdString(expected).trimmed();
+        EXPECT_TRUE(QTest::qWaitFor([&] { return answer->text() == wanted; }, 5000))
+            << answer->text().toStdString() << "\nsolve: " << expected;
+        if (solve.exitCode != 0) {
+            EXPECT_EQ(answer->palette().color(QPalette::WindowText), QColor(0xB0, 0x00, 0x00));
+        }
+    }
+    EXPECT_NE(answer->text().indexOf(QStringLiteral("from 1 to 2")), -1) << "names the range";
+    // The study keeps the key, as a save writes it.
+    EXPECT_EQ(study->caseStudy().find, std::optional<std::string>("flow_rate"));
+}
+
+// A list or a range that cannot be read is named in red above the chart,
+// never in a dialog, and no curve is drawn from it.
+TEST_F(StudyWindowTest, BadStudyValuesAreNamedInRedAndNothingIsDrawnFromThem)
+{
+    const struct {
+        const char *temperatures, *from, *to, *findFrom, *findTo;
+        const char *said;
+    } rows[] = {
+        {"abc", "", "", "", "", "Temperatures: \"abc\" is no temperature above -273.15 ℃"},
+        {"250 -300", "", "", "", "", "Temperatures: \"-300\" is no temperature above -273.15 ℃"},
+        {" ; ", "", "", "", "", "Temperatures: the list is empty"},
+        {"", "100", "50", "", "", "Flow rate: the end 50 is not above the start 100"},
+        {"", "x", "50", "", "", "Flow rate: \"x\" is no number"},
+        {"", "100", "", "", "", "Flow rate: give both ends"},
+        {"", "-5", "50", "", "", "Flow rate: only values above zero make sense"},
+        {"", "", "", "9", "3", "Find flow_rate: the end 3 is not above the start 9"},
+    };
+    openStudy();
+    ModalWatcher watcher;
+    auto *chart = study->findChild<PlotView *>(QStringLiteral("StudyChart"));
+    auto *curves = study->findChild<QPushButton *>(QStringLiteral("ExportCurvesButton"));
+    auto *find = study->findChild<QComboBox *>(QStringLiteral("StudyFind"));
+    find->setCurrentIndex(find->findText(QStringLiteral("flow_rate")));
+    const char *names[] = {"StudyTemperatures", "StudyFlowFrom", "StudyFlowTo", "StudyFindFrom", "StudyFindTo"};
+    for (const auto &row : rows) {
+        SCOPED_TRACE(row.said);
+        const char *texts[] = {row.temperatures, row.from, row.to, row.findFrom, row.findTo};
+        for (std::size_t i = 0; i < std::size(names); ++i)
+            study->findChild<QLineEdit *>(QLatin1String(names[i]))->setText(QString::fromUtf8(texts[i]));
+        EXPECT_TRUE(QTest::qWaitFor(
+            [&] { return problem->isVisible() && problem->text().contains(QString::fromUtf8(row.said)); }, 5000))
+            << problem->text().toStdString();
+        EXPECT_EQ(problem->palette().color(QPalette::WindowText), QColor(0xB0, 0x00, 0x00));
+        if (row.findFrom[0] == '\0') {
+            EXPECT_TRUE(chart->spec().lines.empty());
+            EXPECT_FALSE(curves->isEnabled());
+        }
+    }
+    for (const char *name : names)
+        study->findChild<QLineEdit *>(QLatin1String(name))->clear();
+    // With "." as the decimal separator a comma parts the list too.
+    study->findChild<QLineEdit *>(QStringLiteral("StudyTemperatures"))->setText(QStringLiteral("250,5; 300"));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !problem->isVisible(); }, 5000)) << problem->text().toStdString();
+    EXPECT_EQ(chart->spec().colourGroups, (std::vector<std::string>{"250 ℃", "5 ℃", "300 ℃"}));
+    EXPECT_TRUE(curves->isEnabled());
+    EXPECT_TRUE(watcher.seen.empty());
+}
+
+// "A spreadsheet of total drop for 100 to 250 kg/h at 195, 210, 225 ℃":
+// set in the window, kept in the case, listed beside the chart, exported.
+TEST_F(StudyWindowTest, TheStudySetHereIsDrawnListedSavedAndExported)
+{
+    ScratchDirectory dir;
+    openStudy();
+    const auto lineEdit = [&](const char *name) { return study->findChild<QLineEdit *>(QLatin1String(name)); };
+    QTest::keyClicks(lineEdit("StudyTemperatures"), QStringLiteral("195 210 225"));
+    QTest::keyClicks(lineEdit("StudyFlowFrom"), QStringLiteral("100"));
+    QTest::keyClicks(lineEdit("StudyFlowTo"), QStringLiteral("250"));
+    study->findChild<QComboBox *>(QStringLiteral("StudyUnit"))->setCurrentIndex(1); // bar
+    study->findChild<QCheckBox *>(QStringLiteral("StudyLimitOn"))->setChecked(true);
+    QTest::keyClicks(lineEdit("StudyLimit"), QStringLiteral("600"));
+    auto *answers = study->findChild<QTableWidget *>(QStringLiteral("StudyLimitAnswers"));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return answers->rowCount() == 3; }, 5000));
+    auto *chart = study->findChild<PlotView *>(QStringLiteral("StudyChart"));
+    EXPECT_EQ(chart->spec().colourGroups, (std::vector<std::string>{"195 ℃", "210 ℃", "225 ℃"}));
+    EXPECT_EQ(chart->spec().lines.front().points.front().first, 100);
+    EXPECT_EQ(chart->spec().lines.front().points.back().first, 250);
+    for (int r = 0; r < 3; ++r) {
+        SCOPED_TRACE(r);
+        EXPECT_EQ(answers->item(r, 0)->text(), QString::number(195 + 15 * r));
+        // Each curve's flow rate at the limit, every digit solve gives.
+        const std::string t = std::to_string(195 + 15 * r);
+        FieldTexts texts = FieldTexts::defaults();
+        texts[Field::Temperature] = t;
+        const SolveAnswer a = solveLimit(texts, '.', Field::FlowRate, PressureLimit{0, 600, *pressureUnitNamed("bar")},
+                                         {100, 250});
+        if (a.outcome == SolveOutcome::Found) {
+            EXPECT_EQ(answers->item(r, 1)->toolTip().section(u' ', 0, 0).toStdString(), shortest(a.within()));
+            EXPECT_NEAR(answers->item(r, 1)->text().toDouble(), a.within(), 1e-6 * a.within());
+        } else {
+            EXPECT_EQ(answers->item(r, 1)->toolTip().toStdString(), a.message);
+        }
+    }
+
+    // Saved with the case, as solve and sweep read it.
+    const CaseStudy kept = study->caseStudy();
+    EXPECT_EQ(kept.temperatures, (std::vector<double>{195, 210, 225}));
+    EXPECT_EQ(kept.flowRateFrom, 100);
+    EXPECT_EQ(kept.flowRateTo, 250);
+    EXPECT_EQ(kept.pressureUnit, "bar");
+    EXPECT_EQ(kept.limit, "total=600bar");
+    ASSERT_TRUE(form1->saveCase(QStringLiteral("studied.sfcase")));
+    const CaseContent saved = parseCase(readBytes("studied.sfcase"), "studied.sfcase");
+    ASSERT_TRUE(saved.study);
+    EXPECT_EQ(saved.study->temperatures, kept.temperatures);
+    EXPECT_EQ(saved.study->limit, kept.limit);
+
+    // Opened again, the window shows it as it was set.
+    lineEdit("StudyTemperatures")->clear();
+    lineEdit("StudyLimit")->clear();
+    ASSERT_TRUE(form1->openCase(QStringLiteral("studied.sfcase")));
+    EXPECT_EQ(lineEdit("StudyTemperatures")->text(), QStringLiteral("195 210 225"));
+    EXPECT_EQ(lineEdit("StudyFlowFrom")->text() + u':' + lineEdit("StudyFlowTo")->text(), QStringLiteral("100:250"));
+    EXPECT_EQ(lineEdit("StudyLimit")->text(), QStringLiteral("600"));
+
+    QString file = QStringLiteral("curves.csv");
+    study->setFileChooser([&](const QString &, const QString &, const QString &) { return file; });
+    ModalWatcher watcher;
+    auto *button = study->findChild<QPushButton *>(QStringLiteral("ExportCurvesButton"));
+    QTest::mouseClick(button, Qt::LeftButton);
+    const std::string csv = readBytes("curves.csv");
+    EXPECT_EQ(csv.substr(0, csv.find('\n')), "flow_rate_kg_per_h,total_bar_195C,total_bar_210C,total_bar_225C");
+    EXPECT_EQ(csv.substr(csv.find('\n') + 1, 4), "100,");
+    EXPECT_NE(csv.find("\n250,"), std::string::npos);
+    EXPECT_NE(csv.find("\nlimit,total 600 bar\ntemperature_C,flow_rate_kg_per_h,total_bar,outcome,message\n195,"),
+              std::string::npos)
+        << csv;
+    file = QStringLiteral("curves.xlsx");
+    QTest::mouseClick(button, Qt::LeftButton);
+    EXPECT_EQ(readBytes("curves.xlsx").substr(0, 4), "PK\x03\x04");
+    EXPECT_TRUE(watcher.seen.empty());
+}
+
+TEST_F(StudyWindowTest, AltKeysReachEachControlAndTheTablesKeepTheirColumnWidths)
+{
+    const struct {
+        Qt::Key key;
+        const char *focused;
+    } rows[] = {
+        {Qt::Key_T, "StudyTemperatures"}, {Qt::Key_F, "StudyFlowFrom"}, {Qt::Key_O, "StudyFlowTo"},
+        {Qt::Key_P, "StudyUnit"},         {Qt::Key_L, "StudyLimitOn"},  {Qt::Key_N, "StudyLimitOf"},
+        {Qt::Key_A, "StudyLimit"},        {Qt::Key_I, "StudyFind"},     {Qt::Key_M, "StudyFindFrom"},
+        {Qt::Key_U, "StudyFindTo"},       {Qt::Key_D, "StudyDiagnoses"}, {Qt::Key_R, "StudyLimitAnswers"},
+    };
+    openStudy();
+    study->activateWindow();
+    ASSERT_TRUE(QTest::qWaitFor([this] { return QApplication::activeWindow() == study; }));
+    auto *find = study->findChild<QComboBox *>(QStringLiteral("StudyFind"));
+    find->setCurrentIndex(1); // the range's edits take keys once a key is chosen
+    for (const auto &row : rows) {
+        QTest::keyClick(QApplication::focusWidget(), row.key, Qt::AltModifier);
+        EXPECT_EQ(focusName().toStdString(), row.focused);
+        if (row.key == Qt::Key_L) { // ticks it too, which enables what follows
+            EXPECT_TRUE(QTest::qWaitFor([&] { return study->findChild<QCheckBox *>(row.focused)->isChecked(); }));
+        }
+    }
+
+    ScratchDirectory dir;
+    table->setColumnWidth(1, 250);
+    type(1, "40");
+    waitForTotal(reportTotal());
+    EXPECT_EQ(table->columnWidth(1), 250);
 }
 
 } // namespace
