@@ -71,7 +71,7 @@ sf::CaseStudy fiveCurves()
 void BM_StudyWindowUpdate(benchmark::State &state)
 {
     const bool five = state.range(0) != 0;
-    sf::StudyWindow window([] { return sf::StudyInputs{sf::FieldTexts::defaults(), '.', std::nullopt, {}, {}}; });
+    sf::StudyWindow window([] { return sf::StudyInputs{sf::FieldTexts::defaults(), '.', std::nullopt, {}, {}, {}, {}}; });
     if (five)
         window.setCaseStudy(fiveCurves());
     window.show();
@@ -89,7 +89,7 @@ BENCHMARK(BM_StudyWindowUpdate)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond);
 // The repaint alone, of the window with five curves.
 void BM_StudyWindowRepaint(benchmark::State &state)
 {
-    sf::StudyWindow window([] { return sf::StudyInputs{sf::FieldTexts::defaults(), '.', std::nullopt, {}, {}}; });
+    sf::StudyWindow window([] { return sf::StudyInputs{sf::FieldTexts::defaults(), '.', std::nullopt, {}, {}, {}, {}}; });
     window.setCaseStudy(fiveCurves());
     window.show();
     window.updateNow();

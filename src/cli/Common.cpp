@@ -8,6 +8,7 @@
 #include "run/Limit.h"
 #include "run/Solve.h"
 
+#include <cstdint>
 #include <filesystem>
 #include <iostream>
 #include <langinfo.h>
@@ -29,6 +30,26 @@ char localeSeparator()
     const char c = (point && point[0] && !point[1]) ? point[0] : '.';
     ::freelocale(locale);
     return usableSeparator(c);
+}
+
+Paper paperOfLocale(const char *name)
+{
+    locale_t locale = ::newlocale(LC_PAPER_MASK, name, static_cast<locale_t>(nullptr));
+    if (!locale)
+        return Paper::A4;
+    // glibc gives the size in millimetres as a word in the pointer's place
+    // (a union of the two), as its `locale` program reads it.
+    auto word = [locale](nl_item item) {
+        return static_cast<unsigned>(reinterpret_cast<std::uintptr_t>(::nl_langinfo_l(item, locale)));
+    };
+    const unsigned width = word(_NL_PAPER_WIDTH), height = word(_NL_PAPER_HEIGHT);
+    ::freelocale(locale);
+    return width == 216 && height == 279 ? Paper::Letter : Paper::A4;
+}
+
+Paper localePaper()
+{
+    return paperOfLocale("");
 }
 
 std::optional<char> separatorArgument(const std::optional<std::string> &given)

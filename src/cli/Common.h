@@ -5,6 +5,7 @@
 
 #include "calc/FieldTexts.h"
 #include "cases/CaseFile.h"
+#include "plot/Page.h"
 #include "run/Diagnoses.h"
 
 #include <optional>
@@ -24,6 +25,13 @@ void complain(const std::string &message);
 // The decimal separator of the user's locale (LC_ALL, LC_NUMERIC, LANG), as
 // the window takes it: one ASCII character that can serve, "." otherwise.
 char localeSeparator();
+
+// The paper of the user's locale (LC_ALL, LC_PAPER, LANG): Letter where
+// its size is Letter's, A4 otherwise, and where the locale gives none.
+Paper localePaper();
+
+// The same for a locale named `name` ("" for the user's).
+Paper paperOfLocale(const char *name);
 
 // --decimal-separator as given, or the locale's without it; nullopt after
 // saying why it cannot serve.

@@ -46,7 +46,7 @@ int main(int argc, char **argv)
 
     int exitCode = Success;
     setupInit(app, exitCode);
-    setupRun(app, exitCode);
+    setupRun(app, exitCode, plots);
     setupSweep(app, exitCode, plots);
     setupMelt(app, exitCode, plots);
     setupSolve(app, exitCode);

@@ -33,7 +33,7 @@ void appendMember(std::string &out, std::string_view name, double v)
 } // namespace
 
 CaseJson caseDetailsJson(std::string_view name, const FieldTexts &texts, char separator, std::string_view indent,
-                         const std::optional<ValidityRange> &range)
+                         const std::optional<ValidityRange> &range, const PressureUnit &unit)
 {
     const CasePoint c = evaluateCase(texts, separator, range);
     const PointResult &point = c.point;
@@ -76,14 +76,14 @@ CaseJson caseDetailsJson(std::string_view name, const FieldTexts &texts, char se
         out += i ? ",\n" : "\n";
         out += pad + "  {\"screen\": " + std::to_string(i + 1);
         for (const ScreenQuantity &q : ScreenQuantities)
-            appendMember(out, q.name, s.*q.value);
+            appendMember(out, q.name, &q == &ScreenQuantities.back() ? s.*q.value * unit.perKgfCm2 : s.*q.value);
         out += '}';
     }
     out += point.screenCount ? "\n" + pad + "]" : "]";
 
     out += ",\n" + pad + "\"total\": ";
     if (point.ok())
-        appendJsonNumber(out, point.total);
+        appendJsonNumber(out, point.total * unit.perKgfCm2);
     else
         out += "null";
 
@@ -91,10 +91,12 @@ CaseJson caseDetailsJson(std::string_view name, const FieldTexts &texts, char se
     for (const ScreenQuantity &q : ScreenQuantities) {
         appendJsonString(out, q.name);
         out += ": ";
-        appendJsonString(out, q.unit);
+        appendJsonString(out, &q == &ScreenQuantities.back() ? unit.name : q.unit);
         out += ", ";
     }
-    out += "\"total\": \"kgf/cm2\"}";
+    out += "\"total\": ";
+    appendJsonString(out, unit.name);
+    out += '}';
 
     out += ",\n";
     appendFindingsJson(out, c.findings, pad);

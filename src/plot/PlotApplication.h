@@ -3,6 +3,7 @@
 // The application object that drawing a plot needs, for a program with no
 // Qt of its own (the command line). This header does not include Qt.
 
+#include "plot/Page.h"
 #include "plot/Plot.h"
 
 #include <memory>
@@ -22,9 +23,12 @@ public:
 
     // drawPlot(), with the application object made first when there is none.
     std::string draw(const PlotSpec &spec, const std::string &path, std::string &picture);
+    // drawPage(), likewise.
+    std::string drawPage(const PageSpec &spec, Paper paper, std::string &pdf);
 
 private:
     struct Application;
+    void start();
     // Only the program's name reaches Qt: the other arguments are the
     // command line's, and Qt would take some of them (-style, -platform)
     // as its own.

@@ -699,10 +699,14 @@ sf::StudyInputs MainWindow::studyInputs() const
 {
     sf::StudyInputs in{fieldTexts(), decimalSeparator(), std::nullopt,
                        m_case.path().empty() ? QString() : QFileInfo(casePath()).completeBaseName(),
-                       QFile::decodeName(m_directoryList->directory())};
+                       QFile::decodeName(m_directoryList->directory()), {}, {}};
+    if (!m_case.path().empty())
+        in.casePath = casePath();
     // A fit range holds while the melt is the one it was fitted for.
-    if (const std::optional<sf::MeltFitRange> fit = m_case.keptFit(in.texts))
+    if (const std::optional<sf::MeltFitRange> fit = m_case.keptFit(in.texts)) {
         in.range = sf::ValidityRange{fit->temperatureMin, fit->temperatureMax, fit->shearRateMin, fit->shearRateMax};
+        in.meltFit = fit;
+    }
     return in;
 }
 

@@ -3,11 +3,13 @@
 
 #include "MessageBoxes.h"
 #include "calc/InputFields.h"
+#include "export/CasePage.h"
 #include "export/StudyCurves.h"
 #include "export/StudyTable.h"
 #include "export/TableText.h"
 #include "io/ErrorBoxText.h"
 #include "io/WholeFile.h"
+#include "plot/PagePainter.h"
 #include "plot/PlotView.h"
 #include "run/Sweep.h"
 #include "io/NumberText.h"
@@ -15,6 +17,7 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QDateTime>
 #include <QDialogButtonBox>
 #include <QDir>
 #include <QFileDialog>
@@ -24,6 +27,10 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QLocale>
+#include <QPainter>
+#include <QPrintDialog>
+#include <QPrinter>
 #include <QPushButton>
 #include <QRegularExpression>
 #include <QScrollBar>
@@ -373,6 +380,12 @@ StudyWindow::StudyWindow(Source source, QWidget *parent)
     curvesOut->setObjectName(QStringLiteral("ExportCurvesButton"));
     QPushButton *close = buttons->addButton(QDialogButtonBox::Close);
     close->setShortcut(Qt::Key_Escape);
+    m_print = buttons->addButton(QStringLiteral("Print…"), QDialogButtonBox::ActionRole);
+    m_print->setObjectName(QStringLiteral("PrintPageButton"));
+    m_savePdf = buttons->addButton(QStringLiteral("Save as PDF…"), QDialogButtonBox::ActionRole);
+    m_savePdf->setObjectName(QStringLiteral("SavePdfButton"));
+    connect(m_print, &QPushButton::clicked, this, &StudyWindow::printPage);
+    connect(m_savePdf, &QPushButton::clicked, this, &StudyWindow::savePdf);
     connect(chart, &QPushButton::clicked, this, &StudyWindow::exportChart);
     connect(table, &QPushButton::clicked, this, &StudyWindow::exportTable);
     connect(curvesOut, &QPushButton::clicked, this, &StudyWindow::exportCurves);
@@ -581,6 +594,8 @@ void StudyWindow::updateNow()
     m_exportChart->setEnabled(m_study.point.ok());
     m_exportTable->setEnabled(m_study.point.ok());
     m_exportCurves->setEnabled(!m_study.curves.empty());
+    m_print->setEnabled(m_study.point.ok());
+    m_savePdf->setEnabled(m_study.point.ok());
 }
 
 std::optional<PressureLimit> StudyWindow::limit()
@@ -941,6 +956,64 @@ void StudyWindow::exportCurves()
         return;
     }
     writeFile(path, book.text);
+}
+
+PageSpec StudyWindow::page() const
+{
+    CasePageRequest request;
+    request.name = m_inputs.caseName.isEmpty() ? std::string("Untitled") : m_inputs.caseName.toStdString();
+    request.path = m_inputs.casePath.isEmpty() ? std::string("(not saved)")
+                                               : QDir::cleanPath(QFileInfo(m_inputs.casePath).absoluteFilePath()).toStdString();
+    request.content = {m_inputs.texts, m_inputs.meltFit, std::nullopt};
+    request.separator = m_inputs.separator;
+    request.unit = unit();
+    request.dateTime = QDateTime::currentDateTime().toString(QStringLiteral("yyyy-MM-dd HH:mm")).toStdString();
+    request.program = "screenfilter " SCREENFILTER_VERSION;
+    return studyPage(request, m_study, m_request.limit);
+}
+
+void StudyWindow::printPage()
+{
+    updateNow();
+    if (!m_study.point.ok())
+        return;
+    QPrinter printer(QPrinter::HighResolution);
+    printer.setFullPage(true); // the page keeps its own margins
+    printer.setDocName(m_inputs.caseName.isEmpty() ? QStringLiteral("study") : m_inputs.caseName);
+    if (m_setUpPrinter) {
+        if (!m_setUpPrinter(printer))
+            return;
+    } else {
+        QPrintDialog dialog(&printer, this);
+        if (dialog.exec() != QDialog::Accepted)
+            return;
+    }
+    QPainter painter;
+    if (!painter.begin(&printer)) {
+        showErrorBox(this, qText(errorBoxText("the printer could not be started")));
+        return;
+    }
+    paintPage(page(), painter, printer.pageLayout().fullRectPixels(printer.resolution()));
+}
+
+void StudyWindow::savePdf()
+{
+    updateNow();
+    if (!m_study.point.ok())
+        return;
+    const QString name = (m_inputs.caseName.isEmpty() ? QStringLiteral("study") : m_inputs.caseName) + QStringLiteral(".pdf");
+    const QString path = m_chooseFile(QStringLiteral("Save as PDF"), QStringLiteral("PDF document (*.pdf)"),
+                                      QDir(m_inputs.folder).filePath(name));
+    if (path.isEmpty())
+        return;
+    // Letter where the user's measures are American, as their printer's paper.
+    const Paper paper = QLocale().measurementSystem() == QLocale::ImperialUSSystem ? Paper::Letter : Paper::A4;
+    std::string pdf;
+    if (const std::string error = drawPage(page(), paper, pdf); !error.empty()) {
+        showErrorBox(this, qText(errorBoxText(error)));
+        return;
+    }
+    writeFile(path, pdf);
 }
 
 } // namespace sf

@@ -18,6 +18,7 @@ class QComboBox;
 class QLabel;
 class QLineEdit;
 class QListWidget;
+class QPrinter;
 class QPushButton;
 class QSplitter;
 class QTableWidget;
@@ -25,6 +26,7 @@ class QTableWidget;
 namespace sf {
 
 class PlotView;
+struct PageSpec;
 struct PlotSpec;
 
 // What the study is computed from: the main window's fields as they stand.
@@ -34,6 +36,8 @@ struct StudyInputs {
     std::optional<ValidityRange> range; // the melt's fit range, when the case has one
     QString caseName;                   // for the exported files' names
     QString folder;                     // where exports are suggested
+    QString casePath;                   // the case's file, empty before it is saved
+    std::optional<MeltFitRange> meltFit; // the melt's fit, while the melt is the one fitted
 };
 
 // The study window: the case in the main window's fields as a table per
@@ -77,6 +81,10 @@ public:
     // empty means no. Tests replace the file dialog with this.
     using FileChooser = std::function<QString(const QString &title, const QString &filters, const QString &suggested)>;
     void setFileChooser(FileChooser chooser) { m_chooseFile = std::move(chooser); }
+    // Sets the printer up for Print…; false means no. Tests replace the
+    // print dialog with this.
+    using PrinterSetup = std::function<bool(QPrinter &printer)>;
+    void setPrinterSetup(PrinterSetup setup) { m_setUpPrinter = std::move(setup); }
 
 public slots:
     // Computes and shows the study of the fields as they are now.
@@ -84,6 +92,10 @@ public slots:
     void exportChart(); // PNG or SVG, by the name's suffix
     void exportTable(); // CSV or XLSX, by the name's suffix
     void exportCurves(); // the chart's points and the limit answers: CSV or XLSX
+    // The case's page for the line log, as run --format pdf prints it, in
+    // the unit and with the limit chosen here.
+    void printPage();
+    void savePdf();
 
 protected:
     void showEvent(QShowEvent *event) override;
@@ -109,6 +121,7 @@ private:
     QString suggestedPath(const QString &suffix, const QString &kind = QStringLiteral("study")) const;
     void writeFile(const QString &path, const std::string &bytes);
     void showProblem();
+    PageSpec page() const;
     void studyControlChanged();
 
     Source m_source;
@@ -117,6 +130,7 @@ private:
     Study m_study;
     QTimer m_timer;
     FileChooser m_chooseFile;
+    PrinterSetup m_setUpPrinter;
     CaseStudy m_caseStudy;
     QString m_studyProblem; // what is wrong with m_caseStudy, for the user
     QStringList m_typingProblems; // what is wrong with the values typed here
@@ -146,6 +160,8 @@ private:
     QPushButton *m_exportChart = nullptr;
     QPushButton *m_exportTable = nullptr;
     QPushButton *m_exportCurves = nullptr;
+    QPushButton *m_print = nullptr;
+    QPushButton *m_savePdf = nullptr;
 };
 
 } // namespace sf

@@ -166,9 +166,12 @@ TEST(StudyCommand, RunChecksTheStudyButDoesNotUseIt)
 {
     test::ScopedTempCwd cwd;
     writeCases();
+    char name[] = "screenfilter-cli";
+    char *argv[] = {name, nullptr};
+    PlotApplication plots(1, argv);
     RunOptions bad;
     bad.cases = {"typo.sfcase"};
-    const Said refused = said([&] { return runRun(bad); });
+    const Said refused = said([&] { return runRun(bad, plots); });
     EXPECT_EQ(refused.exitCode, 2);
     EXPECT_TRUE(contains(refused.err, "typo.sfcase:22:1: unknown key 'limt' in [study]")) << refused.err;
 
@@ -176,8 +179,8 @@ TEST(StudyCommand, RunChecksTheStudyButDoesNotUseIt)
     plain.cases = {"plain.sfcase"};
     asked.cases = {"asked.sfcase"};
     plain.output = asked.output = "-";
-    const Said a = said([&] { return runRun(plain); });
-    const Said b = said([&] { return runRun(asked); });
+    const Said a = said([&] { return runRun(plain, plots); });
+    const Said b = said([&] { return runRun(asked, plots); });
     EXPECT_EQ(a.exitCode, 0);
     EXPECT_EQ(b.exitCode, 0);
     EXPECT_EQ(a.out, b.out);

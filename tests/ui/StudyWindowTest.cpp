@@ -6,6 +6,7 @@
 #include "StudyWindow.h"
 #include "cases/CaseFile.h"
 #include "plot/PlotView.h"
+#include "support/Process.h"
 #include "run/Solve.h"
 #include "support/Process.h"
 #include "run/Sweep.h"
@@ -14,6 +15,8 @@
 #include <QComboBox>
 #include <QHeaderView>
 #include <QListWidget>
+#include <QPrinter>
+#include <QRegularExpression>
 #include <QTableWidget>
 
 #include <cstring>
@@ -154,6 +157,55 @@ TEST_F(StudyWindowTest, TabPassesEachControlOnceAndEscapeCloses)
     }
     QTest::keyClick(QApplication::focusWidget(), Qt::Key_Escape);
     EXPECT_TRUE(QTest::qWaitFor([this] { return !study->isVisible(); })) << "the Close button clicks as it shows";
+}
+
+// A page's text, its date and time and the program's name made alike, so
+// that pages of the window and of the command line compare.
+std::string pageWords(const std::string &file)
+{
+    const ProcessResult text = runProcess("/usr/bin/pdftotext", {"-enc", "UTF-8", file, "-"});
+    EXPECT_EQ(text.exitCode, 0) << "pdftotext (poppler-utils): " << text.err;
+    return QString::fromStdString(text.out)
+        .replace(QRegularExpression(QStringLiteral("\\d{4}-\\d\\d-\\d\\d \\d\\d:\\d\\d")), QStringLiteral("DATE"))
+        .replace(QStringLiteral("screenfilter-cli "), QStringLiteral("screenfilter "))
+        .simplified()
+        .toStdString();
+}
+
+TEST_F(StudyWindowTest, PrintAndSaveAsPdfGiveTheCommandLinesPage)
+{
+    ScratchDirectory dir;
+    MeltFitRange fit{270, 310, 100, 20000, 24, "melt-points.csv", 1.5, 3.25};
+    CaseStudy asked;
+    asked.pressureUnit = "bar";
+    asked.limit = "total=400bar";
+    writeBytes("line.sfcase", formatCaseFile(FieldTexts::defaults(), fit, asked));
+    ASSERT_TRUE(form1->openCase(QStringLiteral("line.sfcase")));
+    openStudy();
+    waitForTotal(QStringLiteral("356.29"));
+    QString suggested;
+    study->setFileChooser([&](const QString &, const QString &, const QString &path) {
+        suggested = QFileInfo(path).fileName();
+        return QStringLiteral("saved.pdf");
+    });
+    study->setPrinterSetup([](QPrinter &printer) {
+        printer.setOutputFormat(QPrinter::PdfFormat);
+        printer.setOutputFileName(QStringLiteral("printed.pdf"));
+        printer.setPageSize(QPageSize(QPageSize::A4));
+        return true;
+    });
+    QTest::mouseClick(study->findChild<QPushButton *>(QStringLiteral("SavePdfButton")), Qt::LeftButton);
+    QTest::mouseClick(study->findChild<QPushButton *>(QStringLiteral("PrintPageButton")), Qt::LeftButton);
+    EXPECT_EQ(suggested, QStringLiteral("line.pdf"));
+
+    const ProcessResult cli =
+        runProcess(SCREENFILTER_CLI, {"run", "line.sfcase", "--format", "pdf", "--units", "bar", "-o", "cli.pdf"});
+    ASSERT_EQ(cli.exitCode, 0) << cli.err;
+    const std::string expected = pageWords("cli.pdf");
+    EXPECT_NE(expected.find("Total 356.29"), std::string::npos) << expected;
+    EXPECT_NE(expected.find("limit 400 bar"), std::string::npos) << expected;
+    EXPECT_EQ(pageWords("saved.pdf"), expected);
+    EXPECT_EQ(pageWords("printed.pdf"), expected);
 }
 
 TEST_F(StudyWindowTest, PressuresAreShownInTheChosenUnit)
