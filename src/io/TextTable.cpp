@@ -122,6 +122,10 @@ TextDecoding decodeText(std::string bytes)
     const bool bom = b.substr(0, 3) == "\xEF\xBB\xBF";
     bool utf8 = true;
     for (std::size_t i = bom ? 3 : 0; i < b.size() && utf8;) {
+        if (static_cast<unsigned char>(b[i]) < 0x80) { // most of any table
+            ++i;
+            continue;
+        }
         const std::size_t n = utf8Length(b, i);
         utf8 = n > 0;
         i += n;
@@ -144,9 +148,11 @@ bool TextLines::next()
 {
     if (m_at > m_text.size())
         return false;
-    const std::size_t end = std::min(m_text.find_first_of("\r\n", m_at), m_text.size());
+    std::size_t end = m_at;
+    while (end < m_text.size() && m_text[end] != '\n' && m_text[end] != '\r')
+        ++end;
     m_line = m_text.substr(m_at, end - m_at);
-    m_at = end + (m_text.substr(end, 2) == "\r\n" ? 2 : 1);
+    m_at = end + (end + 1 < m_text.size() && m_text[end] == '\r' && m_text[end + 1] == '\n' ? 2 : 1);
     ++m_number;
     return true;
 }
@@ -188,6 +194,15 @@ std::string_view cellText(std::string_view cell)
 Cells splitCells(std::string_view line, CellSeparator separator, std::size_t maxCells)
 {
     Cells out;
+    splitCells(line, separator, maxCells, out);
+    return out;
+}
+
+void splitCells(std::string_view line, CellSeparator separator, std::size_t maxCells, Cells &out)
+{
+    out.cells.clear();
+    out.count = 0;
+    out.restEmpty = true;
     const bool blanks = separator == CellSeparator::Blanks;
     const char sep = separator == CellSeparator::Comma ? ',' : separator == CellSeparator::Semicolon ? ';' : '\t';
     if (blanks)
@@ -208,7 +223,7 @@ Cells splitCells(std::string_view line, CellSeparator separator, std::size_t max
         else if (!cell.empty())
             out.restEmpty = false;
         if (end >= line.size())
-            return out;
+            return;
         at = end + 1;
         if (blanks)
             while (at < line.size() && isBlank(line[at]))
@@ -221,7 +236,7 @@ DecimalMark decimalMarkFor(CellSeparator separator)
     return separator == CellSeparator::Comma ? DecimalMark::Point : DecimalMark::Either;
 }
 
-CellNumber readCellNumber(std::string_view text, DecimalMark mark)
+CellNumber readCellNumber(std::string_view text, DecimalMark mark, Precision precision)
 {
     if (text.empty())
         return {0, 0, NumberFault::Missing, 0};
@@ -229,11 +244,13 @@ CellNumber readCellNumber(std::string_view text, DecimalMark mark)
     const bool negative = body.front() == '-';
     if (body.front() == '+' || body.front() == '-')
         body.remove_prefix(1);
-    std::string lower(body.substr(0, 9));
-    std::transform(lower.begin(), lower.end(), lower.begin(),
-                   [](char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; });
-    if (lower == "nan" || lower == "inf" || lower == "infinity" || lower.rfind("nan(", 0) == 0)
-        return {0, 0, NumberFault::NotFinite, 0};
+    if (!body.empty() && (body.front() == 'n' || body.front() == 'N' || body.front() == 'i' || body.front() == 'I')) {
+        std::string lower(body.substr(0, 9));
+        std::transform(lower.begin(), lower.end(), lower.begin(),
+                       [](char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; });
+        if (lower == "nan" || lower == "inf" || lower == "infinity" || lower.rfind("nan(", 0) == 0)
+            return {0, 0, NumberFault::NotFinite, 0};
+    }
 
     // The number as from_chars reads it: '.' for the decimal mark.
     std::string plain = negative ? "-" : "";
@@ -274,7 +291,10 @@ CellNumber readCellNumber(std::string_view text, DecimalMark mark)
         return {0, 0, NumberFault::OutOfRange, 0};
     if (r.ec != std::errc() || r.ptr != plain.data() + plain.size())
         return {0, 0, NumberFault::NotNumber, 0};
-    std::from_chars(plain.data(), plain.data() + plain.size(), n.precise);
+    if (precision == Precision::Extended)
+        std::from_chars(plain.data(), plain.data() + plain.size(), n.precise);
+    else
+        n.precise = n.value;
     return n;
 }
 

@@ -83,6 +83,9 @@ struct Cells {
 // the first `maxCells` are kept, so a line of millions of separators costs
 // no memory; `count` still counts them all.
 Cells splitCells(std::string_view line, CellSeparator separator, std::size_t maxCells);
+// The same into `out`, whose vector is reused: a reader of a million lines
+// allocates once.
+void splitCells(std::string_view line, CellSeparator separator, std::size_t maxCells, Cells &out);
 
 // Which decimal marks a number may have: a point only where ',' separates
 // cells, else either, one of them in a number.
@@ -107,6 +110,9 @@ struct CellNumber {
 // The number in `cell` (as cellText gives it): [sign] digits [mark digits]
 // [e [sign] digits], with a digit at least before the exponent, "1." and
 // ".5" too. No thousands separators, no blanks inside.
-CellNumber readCellNumber(std::string_view cell, DecimalMark mark);
+// `precise` is filled only when asked for: reading it costs more than the
+// rest together.
+enum class Precision { Double, Extended };
+CellNumber readCellNumber(std::string_view cell, DecimalMark mark, Precision precision = Precision::Extended);
 
 } // namespace sf

@@ -38,7 +38,7 @@ std::string_view trimmed(std::string_view s)
 
 std::optional<double> numberIn(std::string_view cell, DecimalMark mark)
 {
-    const CellNumber n = readCellNumber(cell, mark);
+    const CellNumber n = readCellNumber(cell, mark, Precision::Double);
     if (n.fault != NumberFault::None)
         return std::nullopt;
     return n.value;
@@ -124,7 +124,8 @@ PressureLog parsePressureLog(std::string bytes, const std::string &fileName, std
     CellSeparator separator = CellSeparator::Comma;
     DecimalMark mark = DecimalMark::Point;
     bool haveHeader = false;
-    std::vector<std::string_view> cells;
+    Cells split;
+    std::vector<std::string_view> &cells = split.cells;
     int lineNumber = 0;
     double previous = 0;
     int previousLine = 0;
@@ -141,7 +142,7 @@ PressureLog parsePressureLog(std::string bytes, const std::string &fileName, std
             haveHeader = true;
             separator = separatorOf(line);
             mark = decimalMarkFor(separator);
-            cells = splitCells(line, separator, MaxCells).cells;
+            splitCells(line, separator, MaxCells, split);
             std::string name, cellUnit;
             std::optional<PressureUnit> headerUnit;
             for (std::size_t i = 0; i < cells.size(); ++i) {
@@ -201,7 +202,7 @@ PressureLog parsePressureLog(std::string bytes, const std::string &fileName, std
             fail(lineNumber, "more than " + std::to_string(MaxLogReadings) + " readings");
             break;
         }
-        cells = splitCells(line, separator, MaxCells).cells;
+        splitCells(line, separator, MaxCells, split);
         if (cells.size() < needed) {
             fail(lineNumber, std::to_string(cells.size()) + " value" + (cells.size() == 1 ? "" : "s") + " where the "
                              "header has " + std::to_string(needed) + " columns");
