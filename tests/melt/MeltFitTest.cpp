@@ -247,6 +247,34 @@ TEST(MeltFit, CurvesSpanThePointsRangeOnALogScale)
     expectRelative(curves[0].fitted[0].second, 8377.270317402963, 1e-9, "250 °C at 10 1/s, as below");
 }
 
+// Thousands of temperatures get a line at a few of them only, the lowest and
+// highest among them; every point keeps its marker and its deviation.
+TEST(MeltFit, CurvesDrawLinesAtSpreadTemperaturesOnly)
+{
+    const ViscosityPoints worked = points(WorkedExample);
+    const MeltFit fit = fitMelt(worked, {});
+    const struct {
+        std::size_t maxLines;
+        std::vector<bool> lined; // per temperature, lowest first
+    } rows[] = {{200, {true, true, true}}, {3, {true, true, true}}, {2, {true, false, true}}, {0, {true, false, true}}};
+    for (const auto &row : rows) {
+        SCOPED_TRACE(row.maxLines);
+        const std::vector<FitCurve> curves = fitCurves(worked, fit, 3, row.maxLines);
+        ASSERT_EQ(curves.size(), 3u);
+        std::size_t measured = 0;
+        double largest = 0;
+        for (std::size_t t = 0; t < curves.size(); ++t) {
+            EXPECT_EQ(!curves[t].fitted.empty(), row.lined[t]) << t;
+            ASSERT_EQ(curves[t].deviations.size(), curves[t].measured.size());
+            measured += curves[t].measured.size();
+            for (double d : curves[t].deviations)
+                largest = std::max(largest, d);
+        }
+        EXPECT_EQ(measured, 12u);
+        EXPECT_LT(largest, 1e-9) << "the worked example's points are the model's own";
+    }
+}
+
 TEST(MeltFit, MiddleTemperatureIsRoundedToATenth)
 {
     const struct {
