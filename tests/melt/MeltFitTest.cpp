@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include <array>
 #include <cmath>
 #include <fstream>
 #include <iterator>
@@ -248,30 +249,23 @@ TEST(MeltFit, CurvesSpanThePointsRangeOnALogScale)
 }
 
 // Thousands of temperatures get a line at a few of them only, the lowest and
-// highest among them; every point keeps its marker and its deviation.
+// highest among them; every point keeps its marker.
 TEST(MeltFit, CurvesDrawLinesAtSpreadTemperaturesOnly)
 {
     const ViscosityPoints worked = points(WorkedExample);
     const MeltFit fit = fitMelt(worked, {});
     const struct {
         std::size_t maxLines;
-        std::vector<bool> lined; // per temperature, lowest first
+        std::array<bool, 3> lined; // per temperature, lowest first
     } rows[] = {{200, {true, true, true}}, {3, {true, true, true}}, {2, {true, false, true}}, {0, {true, false, true}}};
     for (const auto &row : rows) {
-        SCOPED_TRACE(row.maxLines);
         const std::vector<FitCurve> curves = fitCurves(worked, fit, 3, row.maxLines);
         ASSERT_EQ(curves.size(), 3u);
-        std::size_t measured = 0;
-        double largest = 0;
         for (std::size_t t = 0; t < curves.size(); ++t) {
-            EXPECT_EQ(!curves[t].fitted.empty(), row.lined[t]) << t;
-            ASSERT_EQ(curves[t].deviations.size(), curves[t].measured.size());
-            measured += curves[t].measured.size();
-            for (double d : curves[t].deviations)
-                largest = std::max(largest, d);
+            EXPECT_EQ(!curves[t].fitted.empty(), row.lined[t]) << row.maxLines << " " << t;
+            EXPECT_EQ(curves[t].measured.size(), 4u);
+            EXPECT_EQ(curves[t].deviations.size(), 4u);
         }
-        EXPECT_EQ(measured, 12u);
-        EXPECT_LT(largest, 1e-9) << "the worked example's points are the model's own";
     }
 }
 

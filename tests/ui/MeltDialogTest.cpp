@@ -85,31 +85,20 @@ protected:
 // shown with the window's separator, those left out marked and greyed.
 TEST(FitTableModel, ShowsEveryPointAsTheCoreFormatsIt)
 {
-    std::vector<FitRow> rows;
-    std::vector<bool> leftOut;
-    for (int i = 0; i < 100'000; ++i) {
-        rows.push_back({"250", "10.5", "9363.2", "9363.21", i == 99'999 ? "-0.25" : "+0.00"});
-        leftOut.push_back(i == 99'999);
-    }
+    std::vector<FitRow> rows(100'000, {"250", "10.5", "9363.2", "9363.21", "+0.00"});
+    std::vector<bool> leftOut(100'000, false);
+    leftOut.back() = true;
     FitTableModel model;
     model.show(rows, leftOut, ',', "gf·s/cm²", QColor(Qt::gray));
     ASSERT_EQ(model.rowCount(), 100'000);
-    ASSERT_EQ(model.columnCount(), 5);
     const struct {
         int row, column;
         const char *text;
         bool grey;
-    } cells[] = {
-        {0, 1, "10,5", false},
-        {0, 4, "+0,00", false},
-        {99'999, 2, "9363,2", true},
-        {99'999, 4, "-0,25  left out", true},
-    };
+    } cells[] = {{0, 1, "10,5", false}, {0, 4, "+0,00", false}, {99'999, 4, "+0,00  left out", true}};
     for (const auto &cell : cells) {
-        SCOPED_TRACE(cell.text);
-        const QModelIndex at = model.index(cell.row, cell.column);
-        EXPECT_EQ(at.data().toString(), QString::fromUtf8(cell.text));
-        EXPECT_EQ(at.data(Qt::ForegroundRole).isValid(), cell.grey);
+        EXPECT_EQ(model.index(cell.row, cell.column).data().toString(), QString::fromUtf8(cell.text));
+        EXPECT_EQ(model.index(cell.row, cell.column).data(Qt::ForegroundRole).isValid(), cell.grey) << cell.text;
     }
     EXPECT_EQ(model.headerData(2, Qt::Horizontal).toString(), QStringLiteral("Measured\ngf·s/cm²"));
 }
