@@ -40,8 +40,8 @@ TEST(MarkerThinning, KeepsTheSpanTheOutliersAndEveryRegion)
     deviant.emphasis[10'101] = 9.5; // (101, 50), inside the cloud
     deviant.emphasis[7'777] = 3.25;
     deviant.emphasis[3] = 0.5;
-    lone.points[5'000] = {-20, 45};  // the smallest x
-    lone.points[6'000] = {100, 150}; // the largest y
+    lone.points[19'951] = {-0.5, 45.5}; // the smallest x, in a cell of others before it
+    lone.points[19'950] = {100, 99.5}; // the largest y, in a cell of others before it
     const struct {
         const char *name;
         const Cloud &cloud;
@@ -50,7 +50,7 @@ TEST(MarkerThinning, KeepsTheSpanTheOutliersAndEveryRegion)
     } rows[] = {
         {"the lattice", lattice(), {}, {0, 199, 0, 99}},
         {"the most deviant, wherever they are", deviant, {10'101, 7'777, 3}, {0, 199, 0, 99}},
-        {"a lone point far out", lone, {5'000, 6'000}, {-20, 199, 0, 150}},
+        {"the extremes", lone, {19'950, 19'951}, {-0.5, 199, 0, 99.5}},
     };
     for (const auto &row : rows) {
         SCOPED_TRACE(row.name);
