@@ -178,13 +178,15 @@ PlotSpec plotOf(const ViscosityPoints &read, const MeltFit &fit)
         line.colourGroup = plot.colourGroups.size();
         plot.colourGroups.push_back(shortest(curve.temperature) + " ℃");
         line.points = curve.fitted;
-        plot.lines.push_back(std::move(line));
+        if (!line.points.empty())
+            plot.lines.push_back(std::move(line));
     }
     for (std::size_t group = 0; group < curves.size(); ++group) {
         PlotLine line;
         line.colourGroup = group;
         line.markers = true;
         line.points = curves[group].measured;
+        line.emphasis = curves[group].deviations;
         plot.lines.push_back(std::move(line));
     }
     return plot;

@@ -6,6 +6,7 @@
 #include "run/PointEvaluator.h"
 
 #include <algorithm>
+#include <array>
 #include <cmath>
 #include <optional>
 
@@ -78,6 +79,7 @@ struct Row {
     const PointResult &point;
     const FilterCase *read; // the case as the point read it, null when it could not
     const std::string &warnings; // its finding codes, blank-separated
+    std::array<std::size_t, 2> valueAt{}; // each varied value's index among its key's values
 };
 
 // A row of a workbook: its numbers, one for each column (none in the case's
@@ -94,6 +96,21 @@ public:
     RowWriter(const SweepOptions &o, int screens)
         : m_o(o), m_columns(tableColumns(o, screens)), m_delimiter(o.numbers.separator == ',' ? ';' : ',')
     {
+        // Each varied value recurs on many rows: its text is made once.
+        if (o.format == TableFormat::Xlsx)
+            return;
+        for (const Vary &v : o.vary) {
+            VariedTexts &texts = m_variedTexts.emplace_back();
+            if (v.values.size() > MaxVariedTexts)
+                continue;
+            for (double value : v.values) {
+                if (o.format == TableFormat::Csv)
+                    appendNumber(texts.text, value, o.numbers);
+                else
+                    appendJsonNumber(texts.text, value, o.numbers);
+                texts.ends.push_back(static_cast<std::uint32_t>(texts.text.size()));
+            }
+        }
     }
 
     const std::vector<Column> &columns() const { return m_columns; }
@@ -169,6 +186,8 @@ private:
                 appendCsvField(out, row.point.ok() ? "ok" : row.point.message, m_delimiter);
             else if (c.kind == ColumnKind::Warnings)
                 appendCsvField(out, row.warnings, m_delimiter);
+            else if (c.kind == ColumnKind::Varied && variedText(out, c, row))
+                continue;
             else if (const std::optional<double> v = number(c, row))
                 appendNumber(out, *v, m_o.numbers);
         }
@@ -208,6 +227,8 @@ private:
             out += ',';
             appendJsonString(out, c.name);
             out += ':';
+            if (c.kind == ColumnKind::Varied && variedText(out, c, row))
+                continue;
             if (const std::optional<double> v = number(c, row))
                 appendJsonNumber(out, *v, m_o.numbers);
             else
@@ -242,9 +263,30 @@ private:
         out += "}\n";
     }
 
+    // Appends the varied value's text as made beforehand; false when it was not.
+    bool variedText(std::string &out, const Column &c, const Row &row) const
+    {
+        const VariedTexts &texts = m_variedTexts[c.index];
+        const std::size_t at = row.valueAt[c.index];
+        if (at >= texts.ends.size())
+            return false;
+        const std::size_t from = at == 0 ? 0 : texts.ends[at - 1];
+        out.append(texts.text, from, texts.ends[at] - from);
+        return true;
+    }
+
+    // Keys with more values than this are formatted row by row: the texts
+    // of a million values would cost tens of megabytes.
+    static constexpr std::size_t MaxVariedTexts = 100'000;
+    struct VariedTexts {
+        std::string text;                // the values' texts, one after another
+        std::vector<std::uint32_t> ends; // where each ends in `text`
+    };
+
     const SweepOptions &m_o;
     std::vector<Column> m_columns;
     char m_delimiter;
+    std::vector<VariedTexts> m_variedTexts; // one per varied key; none for a workbook
 };
 
 // The workbook of a sweep: a sheet for each case, begun at its first row.
@@ -381,7 +423,7 @@ public:
         TableChunk &out = static_cast<TableChunk &>(chunk);
         const PointResult &r = p.result;
         const std::size_t c = p.place.caseIndex;
-        const Row row{m_o.cases[c].name, p.values, r, p.read, p.findings};
+        const Row row{m_o.cases[c].name, p.values, r, p.read, p.findings, {p.place.first, p.place.second}};
         if (m_sheets) {
             out.cells.emplace_back();
             out.cells.back().caseIndex = c;

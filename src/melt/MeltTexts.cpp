@@ -96,11 +96,17 @@ std::vector<FitRow> fitRows(const ViscosityPoints &points, const MeltFit &fit)
     return rows;
 }
 
-std::vector<FitCurve> fitCurves(const ViscosityPoints &points, const MeltFit &fit, int linePoints)
+std::vector<FitCurve> fitCurves(const ViscosityPoints &points, const MeltFit &fit, int linePoints,
+                                std::size_t maxLines)
 {
-    std::map<double, std::vector<std::pair<double, double>>> measured;
-    for (const ViscosityPoint &p : points.points)
-        measured[p.temperature].emplace_back(p.shearRate, p.viscosity);
+    std::map<double, FitCurve> byTemperature;
+    for (std::size_t i = 0; i < points.points.size(); ++i) {
+        const ViscosityPoint &p = points.points[i];
+        FitCurve &curve = byTemperature[p.temperature];
+        curve.temperature = p.temperature;
+        curve.measured.emplace_back(p.shearRate, p.viscosity);
+        curve.deviations.push_back(std::fabs(fit.points[i].deviationPercent));
+    }
     const long double factor = pascalSecondsPer(points.unit);
     const double logMin = std::log(fit.shearRateMin);
     const double logMax = std::log(fit.shearRateMax);
@@ -109,12 +115,16 @@ std::vector<FitCurve> fitCurves(const ViscosityPoints &points, const MeltFit &fi
         rates.push_back(std::exp(logMin + (logMax - logMin) * k / (linePoints - 1)));
     const FittedLines lines(fit, rates);
     std::vector<FitCurve> curves;
-    for (auto &[temperature, at] : measured) {
-        FitCurve curve{temperature, std::move(at), {}};
-        const std::vector<double> viscosities = lines.at(temperature);
-        for (std::size_t k = 0; k < rates.size(); ++k)
-            curve.fitted.emplace_back(rates[k], static_cast<double>(viscosities[k] / factor));
+    curves.reserve(byTemperature.size());
+    for (auto &[temperature, curve] : byTemperature)
         curves.push_back(std::move(curve));
+    const std::size_t count = curves.size();
+    const std::size_t drawn = std::min(count, std::max<std::size_t>(maxLines, 2));
+    for (std::size_t k = 0; k < drawn; ++k) {
+        FitCurve &curve = curves[drawn == count ? k : k * (count - 1) / (drawn - 1)];
+        const std::vector<double> viscosities = lines.at(curve.temperature);
+        for (std::size_t r = 0; r < rates.size(); ++r)
+            curve.fitted.emplace_back(rates[r], static_cast<double>(viscosities[r] / factor));
     }
     return curves;
 }

@@ -47,10 +47,16 @@ std::vector<FitRow> fitRows(const ViscosityPoints &points, const MeltFit &fit);
 struct FitCurve {
     double temperature; // °C
     std::vector<std::pair<double, double>> measured; // (shear rate, viscosity), in the file's order
-    std::vector<std::pair<double, double>> fitted;
+    std::vector<double> deviations;                  // |deviation %| of each measured point
+    std::vector<std::pair<double, double>> fitted;   // empty for a temperature without a line
 };
-// One per temperature, lowest first.
-std::vector<FitCurve> fitCurves(const ViscosityPoints &points, const MeltFit &fit, int linePoints);
+// One per temperature, lowest first. The fitted lines, all parallel in log
+// space, go to at most `maxLines` temperatures spread evenly, the lowest and
+// highest among them: thousands of temperatures fill the same band with
+// lines a pixel apart, and drawing them all only takes time.
+constexpr std::size_t MaxFitLines = 200;
+std::vector<FitCurve> fitCurves(const ViscosityPoints &points, const MeltFit &fit, int linePoints,
+                                std::size_t maxLines = MaxFitLines);
 
 // A melt typed by hand, as a case file would hold it.
 struct TypedMelt {

@@ -36,6 +36,10 @@ struct PlotLine {
     std::vector<std::pair<double, double>> points; // (x, y), joined in this order
     std::vector<double> crossings;                  // x where the line meets the limit
     bool markers = false; // the points alone, unjoined, as measured points are
+    // Markers: how far each point stands out (a fit's |deviation|), one per
+    // point or none. When there are too many markers to draw them all, the
+    // most outstanding keep theirs (see thinnedMarkers).
+    std::vector<double> emphasis{};
 };
 
 // A horizontal line at a value of y that the lines should stay below, with

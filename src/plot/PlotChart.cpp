@@ -1,4 +1,5 @@
 #include "plot/PlotChart.h"
+#include "plot/MarkerThinning.h"
 
 #include <QColorAxis>
 #include <QFontMetricsF>
@@ -429,6 +430,9 @@ QChart *makePlotChart(const PlotSpec &spec)
         bool markers;
         QPen pen; // the markers' colour is its colour
         std::vector<QList<QPointF>> lines;
+        std::vector<double> emphasis; // markers: one per point of `lines`, or none at all
+        bool emphasised = true;
+        bool bundled = false; // more than one line: drawn by a Bundle
     };
     std::vector<Look> looks;
     std::map<std::tuple<bool, QRgb, int>, std::size_t> lookAt;
@@ -443,25 +447,48 @@ QChart *makePlotChart(const PlotSpec &spec)
         const auto key = std::make_tuple(line.markers, linePen.color().rgb(), static_cast<int>(linePen.style()));
         const auto [at, added] = lookAt.emplace(key, looks.size());
         if (added)
-            looks.push_back({line.markers, linePen, {}});
+            looks.push_back({line.markers, linePen, {}, {}, true, false});
+        Look &look = looks[at->second];
+        const bool emphasised = line.emphasis.size() == line.points.size();
+        look.emphasised = look.emphasised && emphasised;
         QList<QPointF> points;
         points.reserve(static_cast<qsizetype>(line.points.size()));
-        for (const auto &[px, py] : line.points) {
+        for (std::size_t i = 0; i < line.points.size(); ++i) {
+            const auto [px, py] = line.points[i];
             // A logarithmic axis has no place for zero or less.
             if (!std::isfinite(px) || !std::isfinite(py) || (spec.logY && !(py > 0)) || (spec.logX && !(px > 0)))
                 continue;
             points.append(QPointF(px, py));
+            if (line.markers && emphasised)
+                look.emphasis.push_back(line.emphasis[i]);
             xMin = std::min(xMin, px);
             xMax = std::max(xMax, px);
             yMin = std::min(yMin, py);
             yMax = std::max(yMax, py);
         }
-        looks[at->second].lines.push_back(std::move(points));
+        look.lines.push_back(std::move(points));
+    }
+    for (Look &look : looks) {
+        look.bundled = look.lines.size() > 1;
+        if (!look.markers)
+            continue;
+        std::vector<std::pair<double, double>> all;
+        for (const QList<QPointF> &points : look.lines)
+            for (const QPointF &p : points)
+                all.emplace_back(p.x(), p.y());
+        if (all.size() <= MaxMarkers)
+            continue;
+        QList<QPointF> shown;
+        for (std::size_t i : thinnedMarkers(all, look.emphasised ? look.emphasis : std::vector<double>{}, spec.logX,
+                                            spec.logY))
+            shown.append(QPointF(all[i].first, all[i].second));
+        // Markers are unjoined: one list draws them as the many did.
+        look.lines.assign(1, std::move(shown));
     }
 
     QAbstractSeries *anyLine = nullptr;
     for (Look &look : looks) {
-        if (look.lines.size() > 1) {
+        if (look.bundled) {
             // Markers of many groups are too close for a white ring each.
             auto *bundle = new Bundle(chart, x, y, look.pen, look.markers, bands.spans.size() == spec.colourGroups.size());
             for (const QList<QPointF> &points : look.lines)

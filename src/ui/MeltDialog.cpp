@@ -1,4 +1,5 @@
 #include "MeltDialog.h"
+#include "FitTableModel.h"
 #include "QtText.h"
 
 #include "io/TextTable.h"
@@ -19,7 +20,7 @@
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPushButton>
-#include <QTableWidget>
+#include <QTableView>
 #include <QVBoxLayout>
 
 #include <cmath>
@@ -56,14 +57,6 @@ void showValue(QLineEdit *edit, const QString &text)
     edit->setCursorPosition(0);
 }
 
-void setTableHeaders(QTableWidget *table, std::string_view unit)
-{
-    const QString u = qText(unit);
-    table->setHorizontalHeaderLabels({QStringLiteral("Temperature\n℃"), QStringLiteral("Shear rate\n1/s"),
-                                      QStringLiteral("Measured\n") + u, QStringLiteral("Fitted\n") + u,
-                                      QStringLiteral("Deviation\n%")});
-}
-
 QString askForPoints(QWidget *parent)
 {
     QFileDialog dialog(parent, QStringLiteral("Fit from Points"));
@@ -85,10 +78,11 @@ PlotSpec chartOf(const ViscosityPoints &points, const MeltFit &fit, char separat
     const std::vector<FitCurve> curves = fitCurves(points, fit, ChartLinePoints);
     for (std::size_t group = 0; group < curves.size(); ++group) {
         plot.colourGroups.push_back(number(curves[group].temperature, separator).toStdString() + " ℃");
-        plot.lines.push_back({group, 0, curves[group].fitted, {}, false});
+        if (!curves[group].fitted.empty())
+            plot.lines.push_back({group, 0, curves[group].fitted, {}, false, {}});
     }
     for (std::size_t group = 0; group < curves.size(); ++group)
-        plot.lines.push_back({group, 0, curves[group].measured, {}, true});
+        plot.lines.push_back({group, 0, curves[group].measured, {}, true, curves[group].deviations});
     return plot;
 }
 
@@ -136,7 +130,7 @@ PlotSpec chartOfMelt(const FieldTexts &shown, char separator)
 
 MeltDialog::MeltDialog(ApplyMelt apply, QWidget *parent)
     : QDialog(parent), m_apply(std::move(apply)), m_unit(new QComboBox(this)), m_summary(new QLabel(this)),
-      m_table(new QTableWidget(this)), m_chart(new PlotView(this)), m_problem(new QLabel(this)),
+      m_table(new QTableView(this)), m_rows(new FitTableModel(this)), m_chart(new PlotView(this)), m_problem(new QLabel(this)),
       m_columns(new QGroupBox(QStringLiteral("Columns \u5217"), this)), m_preview(new QPlainTextEdit(this)),
       m_fitAgain(new QPushButton(QStringLiteral("Fit again"), this))
 {
@@ -229,12 +223,12 @@ MeltDialog::MeltDialog(ApplyMelt apply, QWidget *parent)
     m_summary->setObjectName(QStringLiteral("FitSummary"));
     m_summary->setWordWrap(true);
     m_table->setObjectName(QStringLiteral("FitTable"));
-    m_table->setColumnCount(5);
+    m_rows->clear(viscosityUnitName(ViscosityUnit::PascalSecond));
+    m_table->setModel(m_rows);
     m_table->setEditTriggers(QAbstractItemView::NoEditTriggers);
     m_table->setTabKeyNavigation(false); // Tab leaves it; the arrows move in it
     m_table->verticalHeader()->hide();
     m_table->verticalHeader()->setDefaultSectionSize(fontMetrics().height() + 6);
-    setTableHeaders(m_table, viscosityUnitName(ViscosityUnit::PascalSecond));
     m_table->horizontalHeader()->setSectionResizeMode(QHeaderView::Stretch);
     m_chart->setObjectName(QStringLiteral("FitChart"));
     m_chart->setMinimumSize(520, 400);
@@ -484,24 +478,12 @@ void MeltDialog::showFit(const ViscosityPoints &points)
                  fit.shiftAFitted ? QStringLiteral("A was fitted") : QStringLiteral("A was given"),
                  number(fit.rmsDeviationPercent, sep, 'f', 2), number(fit.maxDeviationPercent, sep, 'f', 2)));
 
-    setTableHeaders(m_table, viscosityUnitName(points.unit));
-    const std::vector<FitRow> rows = fitRows(points, fit);
-    m_table->setRowCount(static_cast<int>(rows.size()));
-    for (std::size_t r = 0; r < rows.size(); ++r) {
-        const bool leftOut = fit.points[r].leftOut;
-        for (std::size_t c = 0; c < rows[r].size(); ++c) {
-            QString text = shownText(rows[r][c], sep);
-            if (leftOut && c + 1 == rows[r].size())
-                text += QStringLiteral("  left out");
-            auto *cell = new QTableWidgetItem(text);
-            cell->setTextAlignment(Qt::AlignRight | Qt::AlignVCenter);
-            if (leftOut) {
-                cell->setForeground(palette().color(QPalette::Disabled, QPalette::Text));
-                cell->setToolTip(QStringLiteral("Outside the fit temperatures or shear rates: not fitted"));
-            }
-            m_table->setItem(static_cast<int>(r), static_cast<int>(c), cell);
-        }
-    }
+    std::vector<bool> leftOut;
+    leftOut.reserve(fit.points.size());
+    for (const PointFit &p : fit.points)
+        leftOut.push_back(p.leftOut);
+    m_rows->show(fitRows(points, fit), std::move(leftOut), sep, viscosityUnitName(points.unit),
+                 palette().color(QPalette::Disabled, QPalette::Text));
     m_chart->setSpec(chartOf(points, fit, sep));
 }
 

@@ -17,7 +17,7 @@ class QLabel;
 class QLineEdit;
 class QPlainTextEdit;
 class QPushButton;
-class QTableWidget;
+class QTableView;
 
 namespace sf {
 
@@ -76,7 +76,8 @@ private:
     QComboBox *m_unit;
     ViscosityUnit m_unitShown = ViscosityUnit::GramForceSecondPerSquareCentimetre;
     QLabel *m_summary;
-    QTableWidget *m_table;
+    QTableView *m_table;
+    class FitTableModel *m_rows; // the table's
     PlotView *m_chart;
     QLabel *m_problem;
     QGroupBox *m_columns;                  // the column choosers, for a header not understood

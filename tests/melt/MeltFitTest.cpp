@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include <array>
 #include <cmath>
 #include <fstream>
 #include <iterator>
@@ -245,6 +246,27 @@ TEST(MeltFit, CurvesSpanThePointsRangeOnALogScale)
     for (std::size_t k = 0; k < 3; ++k)
         expectRelative(curves[0].fitted[k].first, rates[k], 1e-12, "shear rate");
     expectRelative(curves[0].fitted[0].second, 8377.270317402963, 1e-9, "250 °C at 10 1/s, as below");
+}
+
+// Thousands of temperatures get a line at a few of them only, the lowest and
+// highest among them; every point keeps its marker.
+TEST(MeltFit, CurvesDrawLinesAtSpreadTemperaturesOnly)
+{
+    const ViscosityPoints worked = points(WorkedExample);
+    const MeltFit fit = fitMelt(worked, {});
+    const struct {
+        std::size_t maxLines;
+        std::array<bool, 3> lined; // per temperature, lowest first
+    } rows[] = {{200, {true, true, true}}, {3, {true, true, true}}, {2, {true, false, true}}, {0, {true, false, true}}};
+    for (const auto &row : rows) {
+        const std::vector<FitCurve> curves = fitCurves(worked, fit, 3, row.maxLines);
+        ASSERT_EQ(curves.size(), 3u);
+        for (std::size_t t = 0; t < curves.size(); ++t) {
+            EXPECT_EQ(!curves[t].fitted.empty(), row.lined[t]) << row.maxLines << " " << t;
+            EXPECT_EQ(curves[t].measured.size(), 4u);
+            EXPECT_EQ(curves[t].deviations.size(), 4u);
+        }
+    }
 }
 
 TEST(MeltFit, MiddleTemperatureIsRoundedToATenth)

@@ -3,12 +3,13 @@
 // case, and bad values and files named in the dialog with nothing changed.
 #include "UiTestSupport.h"
 
+#include "FitTableModel.h"
 #include "MeltDialog.h"
 #include "cases/CaseFile.h"
 
 #include <QComboBox>
 #include <QPlainTextEdit>
-#include <QTableWidget>
+#include <QTableView>
 
 #include <algorithm>
 #include <array>
@@ -80,6 +81,28 @@ protected:
     QString chosen = QStringLiteral(SCREENFILTER_DOCS "/melt-points.csv");
 };
 
+// The table is a model over the rows: every point of a big fit is a row,
+// shown with the window's separator, those left out marked and greyed.
+TEST(FitTableModel, ShowsEveryPointAsTheCoreFormatsIt)
+{
+    std::vector<FitRow> rows(100'000, {"250", "10.5", "9363.2", "9363.21", "+0.00"});
+    std::vector<bool> leftOut(100'000, false);
+    leftOut.back() = true;
+    FitTableModel model;
+    model.show(rows, leftOut, ',', "gf·s/cm²", QColor(Qt::gray));
+    ASSERT_EQ(model.rowCount(), 100'000);
+    const struct {
+        int row, column;
+        const char *text;
+        bool grey;
+    } cells[] = {{0, 1, "10,5", false}, {0, 4, "+0,00", false}, {99'999, 4, "+0,00  left out", true}};
+    for (const auto &cell : cells) {
+        EXPECT_EQ(model.index(cell.row, cell.column).data().toString(), QString::fromUtf8(cell.text));
+        EXPECT_EQ(model.index(cell.row, cell.column).data(Qt::ForegroundRole).isValid(), cell.grey) << cell.text;
+    }
+    EXPECT_EQ(model.headerData(2, Qt::Horizontal).toString(), QStringLiteral("Measured\ngf·s/cm²"));
+}
+
 TEST_F(MeltDialogTest, TypedValuesAreAppliedAndTheFitIsDropped)
 {
     const struct {
@@ -135,7 +158,7 @@ TEST_F(MeltDialogTest, AppliedFitHasTheCommandLinesValuesAndItsRangeIsSaved)
         const char sep = form1->decimalSeparator();
         click("FitButton");
         ASSERT_EQ(problem(), QString());
-        EXPECT_EQ(dialog->findChild<QTableWidget *>(QStringLiteral("FitTable"))->rowCount(), 16);
+        EXPECT_EQ(dialog->findChild<QTableView *>(QStringLiteral("FitTable"))->model()->rowCount(), 16);
         if (row.viaPascalSeconds) {
             auto *unit = dialog->findChild<QComboBox *>(QStringLiteral("ViscosityUnit"));
             unit->setCurrentIndex(1);
@@ -252,10 +275,10 @@ TEST_F(MeltDialogTest, ColumnsChosenForAnUnknownHeaderAndAFitWindow)
     QTest::keyClicks(dialog->findChild<QLineEdit *>(QStringLiteral("TemperatureTo")), QStringLiteral("230"));
     click("FitAgainButton");
     ASSERT_EQ(problem(), QString());
-    auto *table = dialog->findChild<QTableWidget *>(QStringLiteral("FitTable"));
+    const QAbstractItemModel *table = dialog->findChild<QTableView *>(QStringLiteral("FitTable"))->model();
     ASSERT_EQ(table->rowCount(), 6);
-    EXPECT_TRUE(table->item(3, 4)->text().endsWith(QStringLiteral("  left out")) == false);
-    EXPECT_TRUE(table->item(4, 4)->text().endsWith(QStringLiteral("  left out")));
+    EXPECT_TRUE(table->index(3, 4).data().toString().endsWith(QStringLiteral("  left out")) == false);
+    EXPECT_TRUE(table->index(4, 4).data().toString().endsWith(QStringLiteral("  left out")));
     EXPECT_TRUE(dialog->findChild<QLabel *>(QStringLiteral("FitSummary"))->text().startsWith(QStringLiteral("4 of 6 points")));
     click("ApplyButton");
     const CaseContent file = saved();
