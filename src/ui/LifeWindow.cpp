@@ -116,6 +116,8 @@ LifeWindow::LifeWindow(Source source, QWidget *parent)
     m_load->setObjectName(QStringLiteral("LifeLoad"));
     m_logName->setObjectName(QStringLiteral("LifeLogName"));
     m_logName->setTextFormat(Qt::PlainText);
+    // A long path is cut at the window's edge, not widening it; its tip has it whole.
+    m_logName->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
     m_logName->setText(QStringLiteral("No log loaded: a CSV of time or timestamp and pressure readings"));
     m_logUnit->setObjectName(QStringLiteral("LifeLogUnit"));
     m_logUnit->addItem(QStringLiteral("as its header says"));
@@ -150,48 +152,45 @@ LifeWindow::LifeWindow(Source source, QWidget *parent)
     m_answer->setTextFormat(Qt::PlainText);
     m_answer->setTextInteractionFlags(Qt::TextSelectableByMouse);
     m_answer->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    m_answer->setWordWrap(true);
 
     m_laws->setObjectName(QStringLiteral("LifeLaws"));
     m_laws->setColumnCount(5);
     m_laws->setEditTriggers(QAbstractItemView::NoEditTriggers);
     m_laws->verticalHeader()->hide();
     m_laws->horizontalHeader()->setStretchLastSection(true);
-    m_laws->setMinimumHeight(150);
+    m_laws->setMinimumHeight(120);
     m_chart->setObjectName(QStringLiteral("LifeChart"));
-    m_chart->setMinimumSize(480, 300);
+    m_chart->setMinimumSize(400, 260);
 
     auto *logRow = new QHBoxLayout;
     logRow->addWidget(m_load);
     logRow->addWidget(m_logName, 1);
+    // Two rows of options, so that the window fits beside the main window
+    // on a laptop's screen.
     auto *options = new QGridLayout;
     options->addWidget(labelFor(QStringLiteral("Pressure &unit of the log"), m_logUnit), 0, 0);
     options->addWidget(m_logUnit, 0, 1);
     options->addWidget(labelFor(QStringLiteral("Pressure &behind the pack"), m_after), 0, 2);
     options->addWidget(m_after, 0, 3);
-    options->addWidget(labelFor(QStringLiteral("&Fit from"), m_since), 0, 4);
-    options->addWidget(m_since, 0, 5);
     options->addWidget(labelFor(QStringLiteral("Li&mit (drop)"), m_limit), 1, 0);
     auto *limitRow = new QHBoxLayout;
-    limitRow->addWidget(m_limit);
+    limitRow->addWidget(m_limit, 1);
     limitRow->addWidget(labelFor(QStringLiteral("&in"), m_limitUnit));
     limitRow->addWidget(m_limitUnit);
-    limitRow->addStretch(1);
-    options->addLayout(limitRow, 1, 1, 1, 3);
+    options->addLayout(limitRow, 1, 1);
+    options->addWidget(labelFor(QStringLiteral("&Fit from"), m_since), 1, 2);
+    options->addWidget(m_since, 1, 3);
+    options->setColumnStretch(1, 1);
     options->setColumnStretch(3, 1);
-    options->setColumnStretch(5, 1);
 
-    auto *left = new QWidget(this);
-    auto *leftLayout = new QVBoxLayout(left);
-    leftLayout->setContentsMargins(0, 0, 0, 0);
-    leftLayout->addWidget(m_answer);
-    leftLayout->addWidget(m_modelText);
-    leftLayout->addWidget(m_laws, 1);
-    auto *splitter = new QSplitter(Qt::Horizontal, this);
+    // The chart above the laws' table, both as wide as the window.
+    auto *splitter = new QSplitter(Qt::Vertical, this);
     splitter->setObjectName(QStringLiteral("LifeSplitter"));
-    splitter->addWidget(left);
     splitter->addWidget(m_chart);
-    splitter->setStretchFactor(0, 0);
-    splitter->setStretchFactor(1, 1);
+    splitter->addWidget(m_laws);
+    splitter->setStretchFactor(0, 1);
+    splitter->setStretchFactor(1, 0);
     splitter->setChildrenCollapsible(false);
 
     auto *buttons = new QDialogButtonBox(this);
@@ -208,11 +207,13 @@ LifeWindow::LifeWindow(Source source, QWidget *parent)
     layout->addLayout(logRow);
     layout->addLayout(options);
     layout->addWidget(m_problem);
+    layout->addWidget(m_answer);
+    layout->addWidget(m_modelText);
     layout->addWidget(splitter, 1);
     layout->addWidget(buttons);
 
     // Tab in reading order, whatever order the widgets were made in.
-    const QWidget *order[] = {m_load, m_logUnit, m_after, m_since, m_limit, m_limitUnit,
+    const QWidget *order[] = {m_load, m_logUnit, m_after, m_limit, m_limitUnit, m_since,
                               m_laws, m_exportChart, m_exportTable, close};
     for (std::size_t i = 0; i + 1 < std::size(order); ++i)
         setTabOrder(const_cast<QWidget *>(order[i]), const_cast<QWidget *>(order[i + 1]));
@@ -238,7 +239,7 @@ LifeWindow::LifeWindow(Source source, QWidget *parent)
     m_chooseFile = [this](const QString &title, const QString &filters, const QString &suggested) {
         return askForFile(this, title, filters, suggested);
     };
-    resize(1200, 640);
+    resize(900, 720);
 }
 
 LifeWindow::~LifeWindow()
@@ -298,6 +299,7 @@ void LifeWindow::loadLog(const QString &path)
     m_log.reset();
     m_logUnitRead = -1;
     m_logName->setText(QDir::toNativeSeparators(path));
+    m_logName->setToolTip(QDir::toNativeSeparators(path));
     start(true);
 }
 

@@ -338,7 +338,7 @@ TEST_F(LifeWindowTest, OpensBesideTheMainWindowAndGoesByKeyboard)
         QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
         order << focusName();
     }
-    EXPECT_EQ(order.join(u' '), QStringLiteral("LifeLoad LifeLogUnit LifeAfter LifeSince LifeLimit LifeLimitUnit LifeLaws"));
+    EXPECT_EQ(order.join(u' '), QStringLiteral("LifeLoad LifeLogUnit LifeAfter LifeLimit LifeLimitUnit LifeSince LifeLaws"));
 }
 
 TEST_F(LifeWindowTest, AMillionReadingsLoadOffTheWindowsThreadAndDrawThinned)
