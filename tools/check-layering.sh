@@ -1,7 +1,7 @@
 #!/bin/sh
 # The includes of src/ run one way only:
 #   front ends (ui, cli) -> run, cases, melt, life, export, plot, io
-#   export -> run, cases, io, plot (its Qt-free headers: a page or plot as data);   run -> report -> calc, io;   cases -> calc, io
+#   export -> run, cases, life, io, plot (its Qt-free headers: a page or plot as data);   run -> report -> calc, io;   cases -> calc, io
 #   melt -> cases, calc, io;   life -> io
 #   ui/browser -> io;   plot -> nothing of ours
 # A front end or export may also include the field table (calc/InputFields.h,
@@ -23,7 +23,7 @@ allowed() { # layer of the including file -> layers it may include
     run) echo "run report calc io" ;;
     melt) echo "melt cases calc io" ;;
     life) echo "life io" ;;
-    export) echo "export run cases io plot" ;;
+    export) echo "export run cases life io plot" ;;
     plot) echo "plot" ;;
     ui/browser) echo "ui/browser io" ;;
     ui) echo "ui ui/browser run cases melt life export plot io" ;;

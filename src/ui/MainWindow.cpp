@@ -19,6 +19,7 @@
 #include "ShortcutsWindow.h"
 #include "SideWindow.h"
 #include "StudyWindow.h"
+#include "LifeWindow.h"
 
 #include "browser/CurrentDirectory.h"
 #include "browser/DirectoryList.h"
@@ -226,6 +227,8 @@ void MainWindow::buildCommands()
                            &MainWindow::viewReport);
     m_commands->addCommand(QStringLiteral("Study…"), QKeySequence(Qt::CTRL | Qt::Key_T), this,
                            &MainWindow::showStudy);
+    m_commands->addCommand(QStringLiteral("Pack life…"), QKeySequence(Qt::CTRL | Qt::Key_L), this,
+                           &MainWindow::showLife);
     m_commands->addHelp(QStringLiteral("Keyboard shortcuts"), QKeySequence(Qt::Key_F1), this,
                         &MainWindow::showShortcuts);
     m_commands->addHelp(QStringLiteral("About"), {}, this, &MainWindow::showAbout);
@@ -556,6 +559,10 @@ bool MainWindow::openCase(const QString &path)
         m_study->setCaseStudy(m_case.study().value_or(sf::CaseStudy{}));
         m_study->scheduleUpdate();
     }
+    if (m_life) {
+        m_life->setCaseStudy(m_case.study().value_or(sf::CaseStudy{}));
+        m_life->caseChanged();
+    }
     updateReportPathTip();
     updateTitle();
     return true;
@@ -726,6 +733,27 @@ void MainWindow::showStudy()
     m_study->show();
     m_study->raise();
     m_study->activateWindow();
+}
+
+sf::LifeCaseInputs MainWindow::lifeInputs() const
+{
+    const sf::StudyInputs study = studyInputs();
+    return {study.texts, study.separator, study.range, study.casePath, study.folder};
+}
+
+void MainWindow::showLife()
+{
+    if (!m_life) {
+        m_life = new LifeWindow([this] { return lifeInputs(); }, this);
+        for (QLineEdit *edit : m_edits)
+            connect(edit, &QLineEdit::textChanged, m_life, &LifeWindow::caseChanged);
+        m_life->setCaseStudy(m_case.study().value_or(sf::CaseStudy{}));
+    }
+    if (!m_life->isVisible())
+        sf::placeBeside(m_life, this);
+    m_life->show();
+    m_life->raise();
+    m_life->activateWindow();
 }
 
 void MainWindow::dragEnterEvent(QDragEnterEvent *event)

@@ -35,6 +35,8 @@ class ReportViewer;
 class ShortcutsWindow;
 class StudyWindow;
 struct StudyInputs;
+class LifeWindow;
+struct LifeCaseInputs;
 }
 
 // The main window: the input fields with their worked example, the OK and
@@ -99,6 +101,9 @@ public slots:
     void viewReport();
     // Ctrl+T: the study window, which follows the fields as they change.
     void showStudy();
+    // Ctrl+L: the pack life window, a pressure log's blocking laws and the
+    // time the screens must be changed.
+    void showLife();
     void showShortcuts();    // F1
     void showAbout();
 
@@ -127,6 +132,7 @@ private:
     void showFieldMenu(QLineEdit *edit, const QPoint &pos);
     void updateReportPathTip();
     sf::StudyInputs studyInputs() const;
+    sf::LifeCaseInputs lifeInputs() const;
     // Asks whether to save edits that the open case file does not hold
     // yet; false when they would be lost (Cancel, or the save failed).
     bool maySetCaseAside();
@@ -140,6 +146,7 @@ private:
     QPointer<sf::ShortcutsWindow> m_shortcuts;
     QPointer<sf::ReportViewer> m_reportViewer;
     QPointer<sf::StudyWindow> m_study;
+    QPointer<sf::LifeWindow> m_life;
     QString m_lastReport; // the report the last successful run wrote
     std::array<QLineEdit *, sf::FieldCount> m_edits{};
     CompletionDialog *m_finishForm = nullptr;

@@ -2,6 +2,7 @@
 #include "QtText.h"
 
 #include "MessageBoxes.h"
+#include "WindowParts.h"
 #include "calc/InputFields.h"
 #include "export/CasePage.h"
 #include "export/StudyCurves.h"
@@ -47,24 +48,6 @@ namespace sf {
 
 namespace {
 
-// The pressure units offered, as the window writes them.
-struct ShownUnit {
-    const char *name; // pressureUnitNamed's
-    const char16_t *shown;
-};
-constexpr ShownUnit Units[] = {{"kgf/cm2", u"kgf/cm²"}, {"bar", u"bar"}, {"MPa", u"MPa"}, {"psi", u"psi"}};
-
-const std::array<PressureUnit, std::size(Units)> &pressureUnits()
-{
-    static const std::array<PressureUnit, std::size(Units)> units = [] {
-        std::array<PressureUnit, std::size(Units)> u{};
-        for (std::size_t i = 0; i < std::size(Units); ++i)
-            u[i] = *pressureUnitNamed(Units[i].name);
-        return u;
-    }();
-    return units;
-}
-
 // Where a finding is: the field as the main window names it, or the screen.
 QString placeOf(const std::string &key)
 {
@@ -95,13 +78,6 @@ QString fourDigits(double v, char separator)
 {
     const int magnitude = v == 0 ? 0 : static_cast<int>(std::floor(std::log10(std::fabs(v))));
     return QString::number(v, 'f', std::clamp(3 - magnitude, 0, 12)).replace(u'.', QLatin1Char(separator));
-}
-
-void paintRed(QLabel *label)
-{
-    QPalette warning = label->palette();
-    warning.setColor(QPalette::WindowText, QColor(0xB0, 0x00, 0x00));
-    label->setPalette(warning);
 }
 
 // A number as the fields show one: its shortest exact form, the window's
@@ -187,18 +163,6 @@ void keepColumnsWide(QTableWidget *table)
     }
 }
 
-QString askForFile(QWidget *parent, const QString &title, const QString &filters, const QString &suggested)
-{
-    QFileDialog dialog(parent, title, suggested);
-    dialog.setNameFilters(filters.split(QStringLiteral(";;")));
-    dialog.setAcceptMode(QFileDialog::AcceptSave);
-    dialog.setFileMode(QFileDialog::AnyFile);
-    dialog.setDefaultSuffix(QFileInfo(suggested).suffix());
-    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
-        return {};
-    return dialog.selectedFiles().front();
-}
-
 const QStringList Headings = {
     QStringLiteral("Screen"),          QStringLiteral("Mesh\n(1/in)"),
     QStringLiteral("Wire Dia.\n(cm)"), QStringLiteral("Opening\n(cm)"),
@@ -246,7 +210,7 @@ StudyWindow::StudyWindow(Source source, QWidget *parent)
     m_flowTo->setToolTip(m_flowFrom->toolTip());
 
     m_unit->setObjectName(QStringLiteral("StudyUnit"));
-    for (const ShownUnit &u : Units)
+    for (const ShownUnit &u : ShownPressureUnits)
         m_unit->addItem(QString::fromUtf16(u.shown));
 
     m_limitOn->setObjectName(QStringLiteral("StudyLimitOn"));
@@ -451,8 +415,8 @@ void StudyWindow::setCaseStudy(const CaseStudy &study)
     m_studyProblem = qText(study.problem);
     const char separator = m_source().separator;
     std::size_t unitIndex = 0;
-    for (std::size_t i = 0; i < std::size(Units); ++i)
-        if (study.pressureUnit && *study.pressureUnit == Units[i].name)
+    for (std::size_t i = 0; i < std::size(ShownPressureUnits); ++i)
+        if (study.pressureUnit && *study.pressureUnit == ShownPressureUnits[i].name)
             unitIndex = i;
     m_unit->setCurrentIndex(static_cast<int>(unitIndex));
 

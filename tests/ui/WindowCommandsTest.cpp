@@ -87,6 +87,7 @@ TEST_F(WindowCommandsTest, MenusAndShortcutsRunTheCommandsFromTheBackgroundAndFr
     const QStringList commands = {QStringLiteral("Open case…\tCtrl+O"), QStringLiteral("Save case\tCtrl+S"),
                                   QStringLiteral("Save case as…\tCtrl+Shift+S"), QStringLiteral("Melt…\tCtrl+M"),
                                   QStringLiteral("View report\tCtrl+R"), QStringLiteral("Study…\tCtrl+T"),
+                                  QStringLiteral("Pack life…\tCtrl+L"),
                                   QStringLiteral("-"),
                                   QStringLiteral("Keyboard shortcuts\tF1"), QStringLiteral("About\t")};
     const struct {
@@ -99,7 +100,7 @@ TEST_F(WindowCommandsTest, MenusAndShortcutsRunTheCommandsFromTheBackgroundAndFr
         {"Panel1", 0, {}, 0, "open"},
         {"GroupBox2", 0, {}, 1, "save"},
         {"Edit34", 0, {}, 2, "save"}, // disabled: its group's menu
-        {"Edit12", Qt::Key_Menu, {}, 7, "shortcuts"},
+        {"Edit12", Qt::Key_Menu, {}, 8, "shortcuts"},
         {"Edit30", 0, {}, 3, "melt"},
         {"Edit35", Qt::Key_Menu, {}, 2, "save"},
         {"Edit7", Qt::Key_O, Qt::ControlModifier, -1, "open"},
@@ -155,7 +156,7 @@ TEST_F(WindowCommandsTest, F1ListsTheCommandsAndEachGroupWithItsUnitsAndAboutThe
     document.setHtml(shortcutsWindow()->findChild<QLabel *>(QStringLiteral("ShortcutsText"))->text());
     const QString shown = document.toPlainText();
     EXPECT_TRUE(shown.contains("Ctrl+O\nOpen case\nCtrl+S\nSave case\nCtrl+Shift+S\nSave case as\nCtrl+M\nMelt\nCtrl+R\n"
-                               "View report\nCtrl+T\nStudy\nF1\n"))
+                               "View report\nCtrl+T\nStudy\nCtrl+L\nPack life\nF1\n"))
         << shown.toStdString();
     for (const char *group : {"\nInput Data: ", "\nScreen Data: ", "\nViscosity Data: ", "\nSave File Name: "})
         EXPECT_TRUE(shown.contains(QLatin1String(group))) << group;
