@@ -188,6 +188,9 @@ TEST_F(ReportViewerTest, PrintAndSaveAsPdfGiveTheReportOrSayWhyNot)
     const QString words = pdfWords("saved.pdf");
     for (const char *line : {"Temperature (℃) = 290.0 Standard", "12 200 0.00406 0.00864 91.708 35.84", "Total 363.32"})
         EXPECT_TRUE(words.contains(QString::fromUtf8(line))) << line << "\nin\n" << words.toStdString();
+    // Set in a fixed-width face, so that the columns line up on paper too.
+    const std::string fonts = QStandardPaths::findExecutable(QStringLiteral("pdffonts")).toStdString();
+    EXPECT_NE(runProcess(fonts, {"saved.pdf"}).out.find("DejaVuSansMono"), std::string::npos);
 
     answer = QStringLiteral("missing/saved.pdf");
     ModalWatcher watcher;

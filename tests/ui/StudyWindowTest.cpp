@@ -8,7 +8,6 @@
 #include "plot/PlotView.h"
 #include "support/Process.h"
 #include "run/Solve.h"
-#include "support/Process.h"
 #include "run/Sweep.h"
 
 #include <QCheckBox>
@@ -456,6 +455,8 @@ TEST_F(StudyWindowTest, FindAnswersAsSolveDoes)
     EXPECT_NE(answer->text().indexOf(QStringLiteral("from 1 to 2")), -1) << "names the range";
     // The study keeps the key, as a save writes it.
     EXPECT_EQ(study->caseStudy().find, std::optional<std::string>("flow_rate"));
+    find->setCurrentIndex(0);
+    EXPECT_TRUE(QTest::qWaitFor([&] { return answer->text() == "Choose a key to solve for the limit."; }, 5000));
 }
 
 // A list or a range that cannot be read is named in red above the chart,
@@ -494,6 +495,8 @@ TEST_F(StudyWindowTest, BadStudyValuesAreNamedInRedAndNothingIsDrawnFromThem)
         if (row.findFrom[0] == '\0') {
             EXPECT_TRUE(chart->spec().lines.empty());
             EXPECT_FALSE(curves->isEnabled());
+        } else {
+            EXPECT_EQ(study->findChild<QLabel *>(QStringLiteral("StudyFindAnswer"))->text(), "") << "no answer below";
         }
     }
     for (const char *name : names)
@@ -542,6 +545,10 @@ TEST_F(StudyWindowTest, TheStudySetHereIsDrawnListedSavedAndExported)
         }
     }
 
+    auto *of = study->findChild<QComboBox *>(QStringLiteral("StudyLimitOf"));
+    of->setCurrentIndex(of->findText(QStringLiteral("screen 3's drop")));
+    EXPECT_EQ(study->caseStudy().limit, "drop.3=600bar");
+    of->setCurrentIndex(of->findText(QStringLiteral("the total")));
     // Saved with the case, as solve and sweep read it.
     const CaseStudy kept = study->caseStudy();
     EXPECT_EQ(kept.temperatures, (std::vector<double>{195, 210, 225}));
