@@ -550,8 +550,8 @@ TEST_F(StudyWindowTest, TheStudySetHereIsDrawnListedSavedAndExported)
     }
 
     auto *of = study->findChild<QComboBox *>(QStringLiteral("StudyLimitOf"));
-    of->setCurrentIndex(of->findText(QStringLiteral("screen 3's drop")));
-    EXPECT_EQ(study->caseStudy().limit, "drop.3=600bar");
+    of->setCurrentIndex(of->findText(QStringLiteral("screen 12's drop")));
+    EXPECT_EQ(study->caseStudy().limit, "drop.12=600bar");
     of->setCurrentIndex(of->findText(QStringLiteral("the total")));
     // Saved with the case, as solve and sweep read it.
     const CaseStudy kept = study->caseStudy();
