@@ -304,10 +304,8 @@ TEST(MeltFitCommand, BadInputSaysWhyAndWritesNothing)
     test::ScopedTempCwd cwd;
     const std::string h = "temperature,shear_rate,viscosity\n";
     const std::map<std::string, std::string> files = {
-        {"empty.csv", ""},
         {"one.csv", h + "250,10,1000\n"},
         {"mixed.csv", "temperature,shear_rate,viscosity (mPa.s)\n250,10,1000\n250,100,500\n"},
-        {"nan.csv", h + "250,NaN,1000\n250,100,Infinity\n"},
         {"latin1.csv", "Temperatur (\xB0" "C);Scherrate;Z\xE4higkeit\n250;10;1000\n"},
         {"one-t.csv", h + "280,10,1000\n280,100,500\n"},
         {"one-rate.csv", h + "250,10,1000\n280,10,500\n"},
@@ -331,13 +329,9 @@ TEST(MeltFitCommand, BadInputSaysWhyAndWritesNothing)
         int exitCode;
         std::string err;
     } rows[] = {
-        {{"empty.csv"}, 2, "empty.csv: no header and no points: the first line that is no comment names the columns, "
-                           "as in temperature,shear_rate,viscosity\n"},
         {{"one.csv"}, 2, "one.csv: one point only; a fit takes two at least\n"},
         {{"mixed.csv", "--viscosity-unit", "Pa.s"}, 2,
          "mixed.csv:1: mixed units: the header gives viscosity in mPa.s, not in Pa.s as asked\n"},
-        {{"nan.csv"}, 2, "nan.csv:2: shear_rate 'NaN' is not a finite number\nnan.csv:3: viscosity 'Infinity' is not a "
-                         "finite number\n"},
         {{"latin1.csv"}, 2,
          "latin1.csv:1: the header 'Temperatur (°C);Scherrate;Zähigkeit', its values taken as separated by ';', names "
          "no viscosity column. Name the columns temperature, shear_rate and viscosity (or as in "

@@ -25,7 +25,12 @@ constexpr LawRow Laws[] = {
     {BlockingLaw::Cake, 150},
 };
 
-TEST(BlockingLaws, LimitTimeAndPressureFollowEachLawsClosedForm)
+std::string hours(double t)
+{
+    return std::to_string(t) + " h";
+}
+
+TEST(BlockingLaws, LimitTimePressureAndANoiselessFitFollowEachLawsClosedForm)
 {
     for (const LawRow &row : Laws) {
         SCOPED_TRACE(std::string(blockingLawKey(row.law)));
@@ -37,6 +42,25 @@ TEST(BlockingLaws, LimitTimeAndPressureFollowEachLawsClosedForm)
         EXPECT_NEAR(*p, 250, 1e-9);
         EXPECT_EQ(lawLimitTime(row.law, 100, 0.01, 90), std::nullopt) << "a limit below P0";
         EXPECT_EQ(lawLimitTime(row.law, 100, -0.01, 250), std::nullopt) << "a falling pressure";
+
+        // Noiseless readings every 1.5 h to 43.5 h are fitted exactly.
+        LifeReadings log;
+        for (int i = 0; i < 30; ++i) {
+            log.time.push_back(i * 1.5);
+            log.pressure.push_back(*lawPressure(row.law, 100, 0.01, i * 1.5));
+            log.line.push_back(i + 2);
+        }
+        const PackLife life = packLife(log, {250, std::nullopt, "250 bar"}, hours);
+        const LawFit &fit = life.laws[life.best].fit;
+        EXPECT_EQ(fit.law, row.law);
+        EXPECT_NEAR(fit.p0, 100, 1e-7);
+        EXPECT_NEAR(fit.k, 0.01, 1e-11);
+        EXPECT_LT(fit.rmsPercent, 1e-8);
+        EXPECT_NEAR(life.remaining, row.limitTime - 43.5, 1e-6);
+        // A limit the law reaches at 44 h: half an hour left, give or take nothing.
+        const PackLife soon = packLife(log, {*lawPressure(row.law, 100, 0.01, 44), std::nullopt, "P(44)"}, hours);
+        EXPECT_NEAR(soon.remaining, 0.5, 1e-6);
+        EXPECT_NEAR(soon.remainingLow, 0.5, 1e-6);
     }
     // Past blocking the complete law has no pressure: 1 - K t <= 0.
     EXPECT_EQ(lawPressure(BlockingLaw::Complete, 100, 0.01, 100), std::nullopt);
@@ -61,11 +85,6 @@ LifeReadings lawLog(BlockingLaw law, double p0, double k, double upTo, double st
     return log;
 }
 
-std::string hours(double t)
-{
-    return std::to_string(t) + " h";
-}
-
 TEST(PackLife, EachLawsLogOverSixtyPercentOfTheWayGivesItsLawAndLimitTime)
 {
     // The readings reach 60 % of the way from P0 to the limit, 100 -> 190.
@@ -77,10 +96,6 @@ TEST(PackLife, EachLawsLogOverSixtyPercentOfTheWayGivesItsLawAndLimitTime)
             const PackLife life = packLife(log, {250, std::nullopt, "250 bar"}, hours);
             EXPECT_EQ(life.laws[life.best].fit.law, row.law);
             EXPECT_NEAR(life.limitAt / row.limitTime, 1, 0.03);
-            EXPECT_LE(life.remainingLow, life.remaining);
-            EXPECT_GE(life.remainingHigh, life.remaining);
-            EXPECT_EQ(life.first, 0u);
-            EXPECT_FALSE(life.changeAt);
         }
     }
 }
@@ -103,27 +118,6 @@ TEST(PackLife, TheRangeHoldsTheTrueLimitTimeAsOftenAsItSays)
         }
         EXPECT_GE(misses, 3);
         EXPECT_LE(misses, 20);
-    }
-}
-
-TEST(PackLife, NoiselessReadingsAreFittedExactly)
-{
-    for (const LawRow &row : Laws) {
-        SCOPED_TRACE(std::string(blockingLawKey(row.law)));
-        LifeReadings log;
-        for (int i = 0; i < 30; ++i) {
-            log.time.push_back(i * 1.5);
-            log.pressure.push_back(*lawPressure(row.law, 100, 0.01, i * 1.5));
-            log.line.push_back(i + 2);
-        }
-        const PackLife life = packLife(log, {250, std::nullopt, "250 bar"}, hours);
-        const LawFit &fit = life.laws[life.best].fit;
-        EXPECT_EQ(fit.law, row.law);
-        EXPECT_NEAR(fit.p0, 100, 1e-7);
-        EXPECT_NEAR(fit.k, 0.01, 1e-11);
-        EXPECT_LT(fit.rmsPercent, 1e-8);
-        EXPECT_NEAR(life.limitAt, row.limitTime, 1e-6);
-        EXPECT_NEAR(life.remaining, row.limitTime - 29 * 1.5, 1e-6);
     }
 }
 
@@ -154,13 +148,27 @@ TEST(PackLife, AScreenChangeHalfWayStartsTheFitAfresh)
     EXPECT_EQ(packLife(log, {250, 10.0, "250 bar"}, hours).first, before);
 }
 
-TEST(BlockingLaws, ALawWithoutASolutionIsLeftOutWithItsReason)
+TEST(BlockingLaws, CakesFitIsTheLeastSquaresOfItsRelativeResidualsAndALawWithoutOneSaysWhy)
 {
-    // P = a + b t through (0, 1), (1, 1), (2, 1), (3, 1000) by least squares:
-    // b = 1498.5 / 5 = 299.7, a = 250.75 - 1.5 b = -198.8: no P0 above zero.
+    // P0 (1 + K t) / P - 1 is linear in P0 and P0 K: the minimum is a 2x2
+    // normal-equation solve, done in exact fractions apart from this code;
+    // AICc = n ln(rss/n) + 2*3 + 2*3*4/(n-3-1), the covariance s^2 (J^T J)^-1.
+    const LawFit f = fitBlockingLaw(BlockingLaw::Cake, {0, 1, 2, 3, 4}, {100, 104, 109, 111, 117});
+    ASSERT_TRUE(f.fitted) << f.whyNot;
+    const double got[] = {f.p0, f.k, f.rmsPercent, f.aicc, f.varP0, f.varK, f.covP0K};
+    const double want[] = {100.01142028510156,  0.04088846634976267, 0.6604953742732839,    -20.199353444036305,
+                           0.4590726319789681, 9.85314151301222e-06, -0.0017578660951770768};
+    for (std::size_t i = 0; i < std::size(got); ++i)
+        EXPECT_NEAR(got[i] / want[i], 1, 1e-8) << i;
+    // A drop below 1, as a log in MPa has it: P = 0.5 (1 + 0.2 t).
+    EXPECT_NEAR(fitBlockingLaw(BlockingLaw::Cake, {0, 1, 2}, {0.5, 0.6, 0.7}).k, 0.2, 1e-12);
+
+    // A law with no solution is left out with its reason. P = a + b t through (0, 1), (1, 1), (2, 1),
+    // (3, 1000) by least squares: b = 1498.5 / 5 = 299.7, a = 250.75 - 1.5 b = -198.8: no P0 above zero.
     const LawFit cake = fitBlockingLaw(BlockingLaw::Cake, {0, 1, 2, 3}, {1, 1, 1, 1000});
-    EXPECT_FALSE(cake.fitted);
-    EXPECT_EQ(cake.whyNot, "its linear form gives no P0 above zero");
+    EXPECT_TRUE(!cake.fitted && cake.whyNot == "its linear form gives no P0 above zero") << cake.whyNot;
+    // P = t exactly: a P0 of zero is none either.
+    EXPECT_EQ(fitBlockingLaw(BlockingLaw::Cake, {1, 2, 3}, {1, 2, 3}).whyNot, "its linear form gives no P0 above zero");
     const LawFit falling = fitBlockingLaw(BlockingLaw::Intermediate, {0, 1, 2, 3}, {100, 90, 80, 70});
     EXPECT_FALSE(falling.fitted);
     EXPECT_EQ(falling.whyNot.substr(0, 30), "its pressure does not rise (K ");
@@ -177,6 +185,7 @@ TEST(PackLife, LastScreenChangeIsAFallOfMoreThanTwentyPercent)
         {"exactly 20 % is noise", {100, 110, 88, 95}, 0},
         {"just over 20 %", {100, 110, 87.9, 95}, 2},
         {"the last of two", {100, 150, 90, 140, 60, 70}, 4},
+        {"at the second reading", {100, 70, 75, 80}, 1},
     };
     for (const auto &row : rows)
         EXPECT_EQ(lastScreenChange(row.pressure), row.expected) << row.name;
@@ -203,10 +212,11 @@ TEST(PackLife, LogsThatGiveNoAnswerSayWhy)
         {"three readings", readings({100, 101, 102}), {}, true, "3 readings in the log: a fit needs 4 at least"},
         {"three after a change", readings({100, 140, 180, 100, 101, 102}), {}, true,
          "3 readings after the screen change at 3 h (line 5): a fit needs 4 at least"},
-        {"after --since", readings({100, 110, 120, 130, 140}), 2.5, true,
-         "2 readings after --since 2.5 h: a fit needs 4 at least"},
+        {"from --since, a reading at it", readings({100, 110, 120, 130, 140}), 2.0, true,
+         "3 readings after --since 2 h: a fit needs 4 at least"},
+        {"--since after the last reading", readings({100, 110, 120, 130, 140}), 10.0, true,
+         "0 readings after --since 10 h: a fit needs 4 at least"},
         {"flat", readings({100, 100, 100, 100, 100}), {}, false, "the pressure does not rise: no change time"},
-        {"falling", readings({100, 99, 98, 97, 96}), {}, false, "the pressure does not rise: no change time"},
         {"passed", readings({100, 150, 200, 251, 260}), {}, false,
          "the limit 250 bar was passed at 3 h (line 5: 251): the screens are due now"},
         {"passed at the last reading", readings({100, 130, 170, 210, 250}), {}, false,

@@ -105,8 +105,6 @@ TEST(PressureLog, TimestampsKeepTheLogsClock)
                          std::nullopt);
     EXPECT_EQ(local.time, (std::vector<double>{0, 0.5}));
     EXPECT_EQ(logTimeText(local, 1), "2026-03-15T00:30:00");
-    const PressureLog minutes = parsePressureLog("time (min),pressure (bar)\n0,1\n", "log.csv", std::nullopt);
-    EXPECT_EQ(logTimeText(minutes, 1250.5), "1250.5 min");
 }
 
 TEST(PressureLog, EveryBadLineIsToldWithItsPlace)

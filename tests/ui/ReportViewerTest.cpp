@@ -165,6 +165,7 @@ TEST_F(ReportViewerTest, PrintAndSaveAsPdfGiveTheReportOrSayWhyNot)
             if (auto *file = dialog->findChild<QLineEdit *>(QStringLiteral("filename")))
                 offered = file->text();
             auto *print = qobject_cast<QPrintDialog *>(dialog);
+            EXPECT_EQ(print->printer()->docName(), QStringLiteral("run 1.txt")) << "the job's name in the queue";
             print->printer()->setOutputFormat(QPrinter::PdfFormat);
             print->printer()->setOutputFileName(QDir::current().absoluteFilePath(QStringLiteral("printed.pdf")));
             print->done(QDialog::Accepted);
@@ -188,6 +189,9 @@ TEST_F(ReportViewerTest, PrintAndSaveAsPdfGiveTheReportOrSayWhyNot)
     const QString words = pdfWords("saved.pdf");
     for (const char *line : {"Temperature (℃) = 290.0 Standard", "12 200 0.00406 0.00864 91.708 35.84", "Total 363.32"})
         EXPECT_TRUE(words.contains(QString::fromUtf8(line))) << line << "\nin\n" << words.toStdString();
+    // Set in the fixed-width gothic face (fonts-ipafont-gothic, a dependency), so columns line up on paper.
+    const std::string used = runProcess("/usr/bin/pdffonts", {"saved.pdf"}).out; // two lines of header, one per font
+    EXPECT_TRUE(std::count(used.begin(), used.end(), '\n') == 3 && used.find("\nIPAGothic ") != used.npos) << used;
 
     answer = QStringLiteral("missing/saved.pdf");
     ModalWatcher watcher;
