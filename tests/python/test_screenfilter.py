@@ -147,8 +147,34 @@ def test_bad_input_says_the_cli_line(case_file, name, call, error, message, edit
     assert isinstance(raised.value, ValueError)
     assert str(raised.value) == message.format(p=path)
     if edit:
-        rc, _, err = cli("run", path := case_file("bad.sfcase", e=edit), "-o", "-")
+        rc, _, err = cli("run", path := case_file("bad.sfcase", e=edit), "-o", os.devnull)
         assert rc == 1 and err.strip() == message.format(p=path)
+
+
+# Warnings are said as the command line says them; notes only with
+# --verbose, so never here; --strict refuses a warning.
+WARNINGS = [
+    ("notes unsaid", ("count = 12", "count = 5"), []),
+    ("small open area", ("wire = 0.00406 }", "wire = 0.0105 }"),
+     ["{p}: warning: screens.12.wire: screen 12 is 3.001 % open (under 15 %): an opening of 0.0022 cm between "
+      "wires of 0.0105 cm; check that the wire diameter is in cm and the mesh in wires per inch"]),
+]
+
+
+@pytest.mark.parametrize("name,edit,lines", WARNINGS, ids=[w[0] for w in WARNINGS])
+def test_warnings_are_the_cli_lines(case_file, name, edit, lines):
+    path = case_file(e=edit)
+    expected = [line.format(p=path) for line in lines]
+    _, _, err = cli("run", path, "-o", os.devnull)
+    assert err.splitlines() == expected
+    assert sf.run(path).warnings == expected
+    rc, _, err = cli("run", "--strict", path, "-o", os.devnull)
+    if expected:
+        with pytest.raises(sf.CaseRefusedError) as raised:
+            sf.run(path, strict=True)
+        assert rc == 1 and str(raised.value) == err.strip()
+    else:
+        assert sf.run(path, strict=True).warnings == []
 
 
 def test_unchecked_run_keeps_the_diagnoses():
