@@ -22,7 +22,9 @@ QT_PKGS    = qt6-base-dev libgl-dev fonts-ipafont-gothic fonts-dejavu-core
 CLI_PKGS   = libcli11-dev libtomlplusplus-dev qt6-charts-dev qt6-svg-dev libqt6opengl6-dev libxlsxwriter-dev
 # The melt fit's least squares (Eigen, headers only).
 MELT_PKGS  = libeigen3-dev
-TEST_PKGS  = libgtest-dev libgmock-dev libbenchmark-dev locales python3-openpyxl poppler-utils
+# The Python module: built for Debian's python3, with pybind11 and numpy.
+PYTHON_PKGS = python3-dev pybind11-dev python3-numpy
+TEST_PKGS  = python3-pytest libgtest-dev libgmock-dev libbenchmark-dev locales python3-openpyxl poppler-utils
 FUZZ_PKGS  = clang libclang-rt-dev
 
 PACKAGE_PKGS = dpkg-dev file desktop-file-utils appstream lintian xvfb xdotool
@@ -32,7 +34,7 @@ PACKAGE_PKGS = dpkg-dev file desktop-file-utils appstream lintian xvfb xdotool
 all: build
 
 deps:
-	@sh tools/install-deps.sh $(BUILD_PKGS) $(QT_PKGS) $(CLI_PKGS) $(MELT_PKGS) $(TEST_PKGS)
+	@sh tools/install-deps.sh $(BUILD_PKGS) $(QT_PKGS) $(CLI_PKGS) $(MELT_PKGS) $(PYTHON_PKGS) $(TEST_PKGS)
 
 configure: deps
 	cmake -S . -B $(BUILD) -DCMAKE_BUILD_TYPE=$(TYPE) -DSCREENFILTER_SANITIZE=$(SANITIZE) $(LAUNCHER) $(CMAKE_FLAGS)
@@ -82,7 +84,7 @@ fuzz:
 # The Debian package, built with Debian's hardening flags; it lands in
 # build-package/. check-package validates it and tries it out unpacked.
 package:
-	@sh tools/install-deps.sh $(BUILD_PKGS) $(QT_PKGS) $(CLI_PKGS) $(MELT_PKGS) $(PACKAGE_PKGS)
+	@sh tools/install-deps.sh $(BUILD_PKGS) $(QT_PKGS) $(CLI_PKGS) $(MELT_PKGS) $(PYTHON_PKGS) $(PACKAGE_PKGS)
 	export DEB_BUILD_MAINT_OPTIONS=hardening=+all; \
 	cmake -S . -B build-package -DCMAKE_BUILD_TYPE=Release -DBUILD_TESTING=OFF -DSCREENFILTER_BENCH=OFF $(LAUNCHER) \
 	    -DCMAKE_CXX_FLAGS="$$(dpkg-buildflags --get CXXFLAGS) $$(dpkg-buildflags --get CPPFLAGS)" \

@@ -1,6 +1,7 @@
 #!/bin/sh
 # The includes of src/ run one way only:
 #   front ends (ui, cli) -> run, cases, melt, life, export, plot, io
+#   python (the module, in python/ beside src/) -> run, cases, melt, life, export, io
 #   export -> run, cases, life, io, plot (its Qt-free headers: a page or plot as data);   run -> report -> calc, io;   cases -> calc, io
 #   melt -> cases, calc, io;   life -> io
 #   ui/browser -> io;   plot -> nothing of ours
@@ -9,7 +10,8 @@
 # calc or report: the arithmetic is reached through run/ only. No layer but
 # ui, ui/browser and plot includes Qt, and only plot includes Qt Charts.
 # Prints each include that breaks this and fails; silent and 0 otherwise.
-# Usage: tools/check-layering.sh [SRC_DIR]   (default: src next to tools/)
+# Usage: tools/check-layering.sh [SRC_DIR]   (default: src next to tools/;
+# the module's python/ next to SRC_DIR is checked as the layer python)
 set -u
 src=${1:-$(dirname "$0")/../src}
 cd "$src" || exit 2
@@ -28,6 +30,7 @@ allowed() { # layer of the including file -> layers it may include
     ui/browser) echo "ui/browser io" ;;
     ui) echo "ui ui/browser run cases melt life export plot io" ;;
     cli) echo "cli run cases melt life export plot io" ;;
+    python) echo "python run cases melt life export io" ;;
     *) echo "" ;;
     esac
 }
@@ -42,6 +45,7 @@ field_table() {
 
 layer_of() { # a path relative to src
     case $1 in
+    ../python/*) echo python ;;
     ui/browser/*) echo ui/browser ;;
     */*) echo "${1%%/*}" ;;
     *) echo "" ;;
@@ -50,6 +54,9 @@ layer_of() { # a path relative to src
 
 status=0
 files=$(find . -type f \( -name '*.h' -o -name '*.cpp' \) | sed 's|^\./||' | sort)
+if [ -d ../python ]; then
+    files="$files $(find ../python -type f \( -name '*.h' -o -name '*.cpp' \) | sort)"
+fi
 for f in $files; do
     dir=$(dirname "$f")
     from=$(layer_of "$f")
@@ -81,7 +88,7 @@ for f in $files; do
         case " $ok " in
         *" $to "*) ;;
         *) case $from in
-           ui | cli | export) field_table "$target" && continue ;;
+           ui | cli | export | python) field_table "$target" && continue ;;
            esac
            echo "$f:$line: $from may not include $to: $inc"
            exit 1 ;;

@@ -41,6 +41,20 @@ mkdir "$work"
 cmp "$work/result.txt" "$top/tests/data/default-report.txt"
 echo "the worked example's report is the golden one"
 
+echo "== the Python module from the package, under Debian's python3"
+PYTHONPATH="$root/usr/lib/python3/dist-packages" PYTHONDONTWRITEBYTECODE=1 /usr/bin/python3 - "$root" "$work/example.sfcase" <<'EOF'
+import sys
+import screenfilter
+root, case = sys.argv[1], sys.argv[2]
+assert screenfilter.__file__.startswith(root), screenfilter.__file__
+assert screenfilter._core.__file__.startswith(root), screenfilter._core.__file__
+total = screenfilter.run(case).total
+assert total == 363.3168215683853, total.hex()
+with open("/proc/self/maps") as maps:
+    assert "libQt6" not in maps.read(), "the module loaded Qt"
+print(f"imported from the package; the worked example's total is {total!r} kgf/cm2, no Qt loaded")
+EOF
+
 echo "== screenfilter from the package"
 display=:87
 Xvfb "$display" -screen 0 1024x768x24 >/dev/null 2>&1 &

@@ -14,7 +14,6 @@
 
 #include <CLI/CLI.hpp>
 
-#include <charconv>
 #include <cmath>
 #include <filesystem>
 #include <memory>
@@ -30,45 +29,6 @@ constexpr int LinePoints = 60;
 std::string column(const std::string &text)
 {
     return text.size() >= ColumnWidth ? " " + text : std::string(ColumnWidth - text.size(), ' ') + text;
-}
-
-// "45kJ/mol", "45 kJ/mol", "45000 J/mol" in J/mol; nullopt after saying why.
-std::optional<double> joulesPerMole(const std::string &text)
-{
-    const std::size_t unitAt = text.find_first_of("kJ");
-    const std::string_view number = std::string_view(text).substr(0, unitAt);
-    std::string_view digits = number;
-    while (!digits.empty() && digits.back() == ' ')
-        digits.remove_suffix(1);
-    const std::string unit = unitAt == std::string::npos ? std::string() : text.substr(unitAt);
-    double value = 0;
-    const auto r = std::from_chars(digits.data(), digits.data() + digits.size(), value);
-    const bool isNumber = !digits.empty() && r.ec == std::errc() && r.ptr == digits.data() + digits.size();
-    if (!isNumber || (unit != "kJ/mol" && unit != "J/mol")) {
-        complain("--activation-energy " + text + ": a number and its unit, as in 45kJ/mol or 45000J/mol");
-        return std::nullopt;
-    }
-    return unit == "kJ/mol" ? value * 1000 : value;
-}
-
-// "FROM:TO" as a range; nullopt after saying why.
-std::optional<ValueRange> rangeOf(const std::string &text, const char *option, const char *unit)
-{
-    const std::size_t colon = text.find(':');
-    double v[2] = {0, 0};
-    bool ok = colon != std::string::npos;
-    for (int k = 0; k < 2 && ok; ++k) {
-        const std::string_view part = k == 0 ? std::string_view(text).substr(0, colon)
-                                             : std::string_view(text).substr(colon + 1);
-        const auto r = std::from_chars(part.data(), part.data() + part.size(), v[k]);
-        ok = !part.empty() && r.ec == std::errc() && r.ptr == part.data() + part.size() && std::isfinite(v[k]);
-    }
-    if (!ok || v[0] > v[1]) {
-        complain(std::string(option) + " " + text + ": the lowest and the highest value fitted, in " + unit +
-                 ", as in " + (unit[0] == '1' ? "10:1000" : "200:260") + "; both are included");
-        return std::nullopt;
-    }
-    return ValueRange{v[0], v[1]};
 }
 
 std::string viscosityNote(const MeltFit &fit)
@@ -260,12 +220,12 @@ int runMeltFit(const MeltFitCommandOptions &o, PlotApplication &plots)
         return UsageOrFileError;
     }
     if (o.activationEnergy) {
-        const std::optional<double> energy = joulesPerMole(*o.activationEnergy);
-        if (!energy)
+        try {
+            fitOptions.activationEnergy = activationEnergyOf(*o.activationEnergy, *o.activationEnergyAt);
+        } catch (const MeltFitOptionError &e) {
+            complain(e.what());
             return UsageOrFileError;
-        fitOptions.activationEnergy = ActivationEnergy{
-            *energy, *o.activationEnergyAt == "constant-stress" ? ActivationBasis::ConstantStress
-                                                                 : ActivationBasis::ConstantShearRate};
+        }
     }
     PointsReadOptions readOptions;
     readOptions.unit = o.viscosityUnit ? viscosityUnitNamed(*o.viscosityUnit) : std::nullopt;
@@ -277,10 +237,15 @@ int runMeltFit(const MeltFitCommandOptions &o, PlotApplication &plots)
             return UsageOrFileError;
         }
     }
-    if (o.temperatureRange && !(fitOptions.temperatureRange = rangeOf(*o.temperatureRange, "--temperature-range", "℃")))
+    try {
+        if (o.temperatureRange)
+            fitOptions.temperatureRange = fitWindowOf(*o.temperatureRange, "--temperature-range", "℃");
+        if (o.shearRateRange)
+            fitOptions.shearRateRange = fitWindowOf(*o.shearRateRange, "--shear-rate-range", "1/s");
+    } catch (const MeltFitOptionError &e) {
+        complain(e.what());
         return UsageOrFileError;
-    if (o.shearRateRange && !(fitOptions.shearRateRange = rangeOf(*o.shearRateRange, "--shear-rate-range", "1/s")))
-        return UsageOrFileError;
+    }
     if (o.plot) {
         const std::string suffix = std::filesystem::path(*o.plot).extension().string();
         if (suffix != ".svg" && suffix != ".png") {

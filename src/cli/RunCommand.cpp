@@ -9,8 +9,8 @@
 #include "plot/PlotApplication.h"
 #include "run/CasePoint.h"
 #include "run/CaseRun.h"
+#include "run/CaseVerdict.h"
 #include "run/InOrder.h"
-#include "run/StopReason.h"
 
 #include <CLI/CLI.hpp>
 
@@ -60,49 +60,13 @@ bool checkOutputDir(const std::string &dir)
     return true;
 }
 
-// "FILE: KEY: sentence", with the window's words in brackets when the window
-// would refuse the case too. Where those words name something else than the
-// finding (a screen that does not read is "screen data not enough"), the
-// line says how the window came to them.
-std::string refusal(const std::string &file, const Finding &f, const PointResult &point, const StopReason *why)
-{
-    std::string line = file + ": " + f.key + ": " + f.sentence;
-    if (why && point.step == RunStep::Reading && f == why->cause && !why->consequence.empty())
-        line += "; " + why->consequence;
-    if (!point.ok())
-        line += " [" + point.message + "]";
-    return line;
-}
-
 // Says the findings of a case; false when it is refused.
 bool checkCase(const std::string &file, const FieldTexts &texts, const CasePoint &c, const RunOptions &options)
 {
-    const PointResult &point = c.point;
-    const std::vector<Finding> &findings = c.findings;
-    const bool refuse = std::any_of(findings.begin(), findings.end(), [&](const Finding &f) {
-        return f.severity == Severity::Error || (options.strict && f.severity == Severity::Warning);
-    });
-    if (!options.noCheck && refuse) {
-        const std::optional<StopReason> why =
-            point.ok() ? std::nullopt : std::optional<StopReason>(stopReason(texts, '.', point));
-        for (const Finding &f : findings)
-            if (f.severity == Severity::Error || (options.strict && f.severity == Severity::Warning))
-                complain(refusal(file, f, point, why ? &*why : nullptr));
-        return false;
-    }
-    // The arithmetic stopped where no check of the inputs saw a reason.
-    if (c.fault) {
-        complain(refusal(file, *c.fault, point, nullptr));
-        return false;
-    }
-    for (const Finding &f : findings) {
-        // Notes are normal for cases saved from the window (it keeps every
-        // filled screen row): said only when asked for.
-        const bool asWarning = f.severity != Severity::Note;
-        if (asWarning || options.verbose)
-            complain(file + ": " + (asWarning ? "warning" : "note") + ": " + f.key + ": " + f.sentence);
-    }
-    return true;
+    const CaseVerdict verdict = caseVerdict(file, texts, c, {options.noCheck, options.strict, options.verbose});
+    for (const std::string &line : verdict.lines)
+        complain(line);
+    return !verdict.refused;
 }
 
 std::optional<PressureUnit> unitArgument(const std::string &name)

@@ -2,8 +2,7 @@
 
 #include "Common.h"
 #include "calc/InputFields.h"
-#include "export/CaseJson.h"
-#include "export/TableText.h"
+#include "export/SolveJson.h"
 #include "run/Diagnoses.h"
 #include "run/Limit.h"
 #include "run/Solve.h"
@@ -12,100 +11,15 @@
 #include <CLI/CLI.hpp>
 
 #include <algorithm>
-#include <charconv>
-#include <cmath>
 #include <memory>
 
 namespace sf {
 
 namespace {
 
-Field keyToFind(const std::string &key)
-{
-    const std::optional<Field> field = fieldOfKey(key);
-    if (!field) {
-        const std::string near = closestKey(key);
-        throw UsageError("--find: " + key + " is no key of a case" + (near.empty() ? "" : "; did you mean " + near + "?"));
-    }
-    if (const std::optional<std::string> why = solveRefusal(*field))
-        throw UsageError("--find: " + *why);
-    return *field;
-}
-
-SolveRange rangeOf(std::string_view spec, Field key)
-{
-    const std::string usage = "--range: FROM:TO, two numbers with \".\", such as 1:100";
-    const std::size_t colon = spec.find(':');
-    if (colon == std::string_view::npos)
-        throw UsageError(usage);
-    SolveRange range;
-    const auto read = [&](std::string_view text, double &v) {
-        const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), v);
-        if (text.empty() || error != std::errc() || end != text.data() + text.size() || !std::isfinite(v))
-            throw UsageError(usage);
-    };
-    read(spec.substr(0, colon), range.from);
-    read(spec.substr(colon + 1), range.to);
-    if (!(range.from < range.to))
-        throw UsageError("--range: " + std::string(spec) + ": FROM below TO");
-    if (solvesPositiveOnly(key) && !(range.from > 0))
-        throw UsageError("--range: " + std::string(spec) + ": " + keyOfField(key) + " makes sense above zero only");
-    return range;
-}
-
 bool hasError(const std::vector<Finding> &findings)
 {
     return std::any_of(findings.begin(), findings.end(), [](const Finding &f) { return f.severity == Severity::Error; });
-}
-
-void appendMember(std::string &out, const std::string &pad, std::string_view name, double v)
-{
-    out += ",\n" + pad;
-    appendJsonString(out, name);
-    out += ": ";
-    appendJsonNumber(out, v);
-}
-
-// One case's answer as a JSON object, every line after the first led by
-// `indent`; pressures in the limit's unit.
-std::string answerJson(const std::string &name, Field field, const PressureLimit &limit, const SolvedCase &s,
-                       const std::string &indent)
-{
-    const SolveAnswer &a = s.answer;
-    const std::string pad = indent + "  ";
-    std::string out = "{\n" + pad + "\"case\": ";
-    appendJsonString(out, name);
-    out += ",\n" + pad + "\"key\": ";
-    appendJsonString(out, keyOfField(field));
-    out += ",\n" + pad + "\"limit\": {\"on\": ";
-    appendJsonString(out, limit.screen == 0 ? "total" : "drop." + std::to_string(limit.screen));
-    out += ", \"value\": ";
-    appendJsonNumber(out, limit.value);
-    out += ", \"unit\": ";
-    appendJsonString(out, limit.unit.name);
-    out += "},\n" + pad + "\"range\": [";
-    appendJsonNumber(out, s.range.from);
-    out += ", ";
-    appendJsonNumber(out, s.range.to);
-    out += "],\n" + pad + "\"outcome\": ";
-    appendJsonString(out, solveOutcomeName(a.outcome));
-    if (a.outcome != SolveOutcome::Found) {
-        out += ",\n" + pad + "\"message\": ";
-        appendJsonString(out, a.message);
-    } else {
-        appendMember(out, pad, "lo", a.lo);
-        appendMember(out, pad, "hi", a.hi);
-        appendMember(out, pad, "pressure_lo", a.measureLo * limit.unit.perKgfCm2);
-        appendMember(out, pad, "pressure_hi", a.measureHi * limit.unit.perKgfCm2);
-        out += ",\n" + pad + "\"met_at\": ";
-        appendJsonString(out, a.metAtLo() ? "lo" : "hi");
-        out += ",\n" + pad + "\"direction\": ";
-        appendJsonString(out, a.rises ? "rises" : "falls");
-        out += ",\n";
-        appendFindingsJson(out, s.findings, pad);
-    }
-    out += "\n" + indent + "}";
-    return out;
 }
 
 } // namespace
@@ -138,11 +52,11 @@ int runSolveCommand(const SolveCommandOptions &options)
     std::optional<SolveRange> givenRange;
     try {
         if (!options.find.empty())
-            givenKey = keyToFind(options.find);
+            givenKey = solveKeyOf(options.find);
         if (!options.limit.empty())
             givenLimit = parseLimit(options.limit);
         if (options.range && givenKey)
-            givenRange = rangeOf(*options.range, *givenKey);
+            givenRange = solveRangeOf(*options.range, *givenKey);
     } catch (const UsageError &e) {
         complain(e.what());
         return UsageOrFileError;
@@ -171,7 +85,7 @@ int runSolveCommand(const SolveCommandOptions &options)
             q.key = *fieldOfKey(q.find); // the study was checked as it was read
             if (options.range) {
                 try {
-                    q.range = rangeOf(*options.range, q.key);
+                    q.range = solveRangeOf(*options.range, q.key);
                 } catch (const UsageError &e) {
                     complain(e.what());
                     return UsageOrFileError;
@@ -204,7 +118,7 @@ int runSolveCommand(const SolveCommandOptions &options)
             exit = CaseFailed;
         }
         if (json) {
-            document += answerJson(name, q.key, q.limit, s, several ? "  " : "");
+            document += solveAnswerJson(name, q.key, q.limit, s, several ? "  " : "");
             document += i + 1 < options.cases.size() ? ",\n  " : "";
         } else if (s.answer.outcome == SolveOutcome::Found) {
             // "pack.sfcase: flow_rate = 9.0123 kg/hr: total 149.99 bar, ...",

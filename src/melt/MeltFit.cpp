@@ -330,4 +330,43 @@ MeltFit fitMelt(const ViscosityPoints &data, const MeltFitOptions &options)
     return fit;
 }
 
+ActivationEnergy activationEnergyOf(const std::string &text, std::string_view basis)
+{
+    const std::size_t unitAt = text.find_first_of("kJ");
+    const std::string_view number = std::string_view(text).substr(0, unitAt);
+    std::string_view digits = number;
+    while (!digits.empty() && digits.back() == ' ')
+        digits.remove_suffix(1);
+    const std::string unit = unitAt == std::string::npos ? std::string() : text.substr(unitAt);
+    double value = 0;
+    const auto r = std::from_chars(digits.data(), digits.data() + digits.size(), value);
+    const bool isNumber = !digits.empty() && r.ec == std::errc() && r.ptr == digits.data() + digits.size();
+    if (!isNumber || (unit != "kJ/mol" && unit != "J/mol"))
+        throw MeltFitOptionError(MeltFitOptionError::Kind::BadOption,
+                                 "--activation-energy " + text + ": a number and its unit, as in 45kJ/mol or 45000J/mol");
+    if (basis != "constant-stress" && basis != "constant-shear-rate")
+        throw MeltFitOptionError(MeltFitOptionError::Kind::BadOption,
+                                 "--activation-energy-at: constant-stress or constant-shear-rate, not " + std::string(basis));
+    return {unit == "kJ/mol" ? value * 1000 : value,
+            basis == "constant-stress" ? ActivationBasis::ConstantStress : ActivationBasis::ConstantShearRate};
+}
+
+ValueRange fitWindowOf(const std::string &text, const char *option, const char *unit)
+{
+    const std::size_t colon = text.find(':');
+    double v[2] = {0, 0};
+    bool ok = colon != std::string::npos;
+    for (int k = 0; k < 2 && ok; ++k) {
+        const std::string_view part = k == 0 ? std::string_view(text).substr(0, colon)
+                                             : std::string_view(text).substr(colon + 1);
+        const auto r = std::from_chars(part.data(), part.data() + part.size(), v[k]);
+        ok = !part.empty() && r.ec == std::errc() && r.ptr == part.data() + part.size() && std::isfinite(v[k]);
+    }
+    if (!ok || v[0] > v[1])
+        throw MeltFitOptionError(MeltFitOptionError::Kind::BadOption,
+                                 std::string(option) + " " + text + ": the lowest and the highest value fitted, in " +
+                                     unit + ", as in " + (unit[0] == '1' ? "10:1000" : "200:260") + "; both are included");
+    return ValueRange{v[0], v[1]};
+}
+
 } // namespace sf

@@ -13,6 +13,7 @@
 #include <optional>
 #include <stdexcept>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace sf {
@@ -121,5 +122,14 @@ private:
 // Tref as the fit takes it when none is given: (min + max) / 2 rounded to
 // 0.1 °C, halves away from zero.
 double middleTemperature(double temperatureMin, double temperatureMax);
+
+// "45kJ/mol", "45 kJ/mol", "45000 J/mol" measured at `basis`
+// ("constant-stress" or "constant-shear-rate"), as the options name them.
+// Throws MeltFitOptionError (BadOption) with the user's line.
+ActivationEnergy activationEnergyOf(const std::string &text, std::string_view basis);
+
+// "FROM:TO" as a fit window in `unit` ("℃", "1/s"), both ends included;
+// throws MeltFitOptionError (BadOption) naming `option` for anything else.
+ValueRange fitWindowOf(const std::string &text, const char *option, const char *unit);
 
 } // namespace sf

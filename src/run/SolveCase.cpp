@@ -2,6 +2,10 @@
 
 #include "calc/InputFields.h"
 #include "io/NumberText.h"
+#include "run/Sweep.h"
+
+#include <charconv>
+#include <cmath>
 
 namespace sf {
 
@@ -49,6 +53,39 @@ std::vector<Field> solvableKeys()
         if (!solveRefusal(static_cast<Field>(i)))
             keys.push_back(static_cast<Field>(i));
     return keys;
+}
+
+Field solveKeyOf(const std::string &key)
+{
+    const std::optional<Field> field = fieldOfKey(key);
+    if (!field) {
+        const std::string near = closestKey(key);
+        throw UsageError("--find: " + key + " is no key of a case" + (near.empty() ? "" : "; did you mean " + near + "?"));
+    }
+    if (const std::optional<std::string> why = solveRefusal(*field))
+        throw UsageError("--find: " + *why);
+    return *field;
+}
+
+SolveRange solveRangeOf(std::string_view spec, Field key)
+{
+    const std::string usage = "--range: FROM:TO, two numbers with \".\", such as 1:100";
+    const std::size_t colon = spec.find(':');
+    if (colon == std::string_view::npos)
+        throw UsageError(usage);
+    SolveRange range;
+    const auto read = [&](std::string_view text, double &v) {
+        const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), v);
+        if (text.empty() || error != std::errc() || end != text.data() + text.size() || !std::isfinite(v))
+            throw UsageError(usage);
+    };
+    read(spec.substr(0, colon), range.from);
+    read(spec.substr(colon + 1), range.to);
+    if (!(range.from < range.to))
+        throw UsageError("--range: " + std::string(spec) + ": FROM below TO");
+    if (solvesPositiveOnly(key) && !(range.from > 0))
+        throw UsageError("--range: " + std::string(spec) + ": " + keyOfField(key) + " makes sense above zero only");
+    return range;
 }
 
 } // namespace sf

@@ -37,4 +37,15 @@ std::string solvedCaseText(const std::string &key, Field field, const PressureLi
 // "screens.12.wire".
 std::vector<Field> solvableKeys();
 
+// The field `key` names as a key to solve for ("flow_rate",
+// "screens.3.wire"). Throws UsageError (run/Sweep.h) with the user's line,
+// "--find: ...", for a key that is none (naming the closest) or that solve
+// cannot search.
+Field solveKeyOf(const std::string &key);
+
+// "FROM:TO" as the range to search for `key`; throws UsageError, "--range:
+// ...", for anything else, for FROM not below TO, and for a range reaching
+// zero or below where `key` makes sense above zero only.
+SolveRange solveRangeOf(std::string_view spec, Field key);
+
 } // namespace sf
