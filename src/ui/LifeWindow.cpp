@@ -459,7 +459,12 @@ void LifeWindow::showAnalysis()
         set(4, row.limitAt);
     }
     m_laws->resizeColumnsToContents();
-    m_chart->setSpec(lifePlot(a, QFileInfo(m_path).fileName().toStdString()));
+    PlotSpec chart = lifePlot(a, QFileInfo(m_path).fileName().toStdString());
+    // The laws' table gives each limit time; labels of laws that reach the
+    // limit close together would only overlap on the chart.
+    if (chart.limit)
+        chart.limit->crossingLabels = false;
+    m_chart->setSpec(chart);
     m_exportChart->setEnabled(true);
     m_exportTable->setEnabled(true);
 }
