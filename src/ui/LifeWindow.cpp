@@ -475,29 +475,14 @@ QString LifeWindow::suggestedPath(const QString &suffix, const QString &kind) co
     return log.dir().filePath(log.completeBaseName() + u'-' + kind + u'.' + suffix);
 }
 
-void LifeWindow::writeFile(const QString &path, const std::string &bytes)
-{
-    // Only into a regular file: a pipe nobody reads would keep the window waiting.
-    if (const WriteResult r = replaceRegularFile(QFile::encodeName(path).toStdString(), bytes); !r.ok())
-        showErrorBox(this, qText(errorBoxText(QFileInfo(path).fileName().toStdString() + ": " +
-                                              windowWriteFailureText(r))));
-}
-
 void LifeWindow::exportChart()
 {
     if (!m_analysis)
         return;
     const QString path = m_chooseFile(QStringLiteral("Export Chart"), QStringLiteral("PNG image (*.png);;SVG drawing (*.svg)"),
                                       suggestedPath(QStringLiteral("png"), QStringLiteral("life")));
-    if (path.isEmpty())
-        return;
-    std::string picture;
-    if (const std::string error = drawPlot(m_chart->spec(), QFile::encodeName(path).toStdString(), picture);
-        !error.empty()) {
-        showErrorBox(this, qText(errorBoxText(error)));
-        return;
-    }
-    writeFile(path, picture);
+    if (!path.isEmpty())
+        sf::exportChart(this, m_chart->spec(), path);
 }
 
 void LifeWindow::exportTable()
@@ -509,24 +494,11 @@ void LifeWindow::exportTable()
                                       suggestedPath(QStringLiteral("csv"), QStringLiteral("laws")));
     if (path.isEmpty())
         return;
-    const QString suffix = QFileInfo(path).suffix().toLower();
-    if (suffix == QLatin1String("csv")) {
-        writeFile(path, lifeLawsCsv(*m_analysis, m_source().separator));
-        return;
-    }
-    if (suffix != QLatin1String("xlsx")) {
-        showErrorBox(this, qText(errorBoxText(QFileInfo(path).fileName().toStdString() +
-                                              ": a table is a .csv or an .xlsx file")));
-        return;
-    }
-    StringSink book;
-    try {
-        writeLifeWorkbook(book, QFileInfo(m_path).completeBaseName().toStdString(), *m_analysis);
-    } catch (const std::exception &e) {
-        showErrorBox(this, qText(errorBoxText(e.what())));
-        return;
-    }
-    writeFile(path, book.text);
+    const LifeAnalysis &a = *m_analysis;
+    sf::exportTable(
+        this, path, [&] { return lifeLawsCsv(a, m_source().separator); },
+        [&](StringSink &book) { writeLifeWorkbook(book, QFileInfo(m_path).completeBaseName().toStdString(), a); },
+        "a table is");
 }
 
 } // namespace sf

@@ -94,7 +94,6 @@ private:
     void showProblem(const QString &text);
     const PressureUnit &limitUnit() const;
     QString suggestedPath(const QString &suffix, const QString &kind) const;
-    void writeFile(const QString &path, const std::string &bytes);
 
     Source m_source;
     LogChooser m_chooseLog;

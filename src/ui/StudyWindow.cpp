@@ -833,14 +833,6 @@ QString StudyWindow::suggestedPath(const QString &suffix, const QString &kind) c
     return QDir(m_inputs.folder).filePath(base + u'.' + suffix);
 }
 
-void StudyWindow::writeFile(const QString &path, const std::string &bytes)
-{
-    // Only into a regular file: a pipe nobody reads would keep the window waiting.
-    if (const WriteResult r = replaceRegularFile(QFile::encodeName(path).toStdString(), bytes); !r.ok())
-        showErrorBox(this, qText(errorBoxText(QFileInfo(path).fileName().toStdString() + ": " +
-                                              windowWriteFailureText(r))));
-}
-
 void StudyWindow::exportChart()
 {
     // The fields as they are now, and the case's name and folder, which
@@ -850,15 +842,13 @@ void StudyWindow::exportChart()
         return;
     const QString path = m_chooseFile(QStringLiteral("Export Chart"),
                                       QStringLiteral("PNG image (*.png);;SVG drawing (*.svg)"), suggestedPath(QStringLiteral("png")));
-    if (path.isEmpty())
-        return;
-    std::string picture;
-    if (const std::string error = drawPlot(m_chart->spec(), QFile::encodeName(path).toStdString(), picture);
-        !error.empty()) {
-        showErrorBox(this, qText(errorBoxText(error)));
-        return;
-    }
-    writeFile(path, picture);
+    if (!path.isEmpty())
+        sf::exportChart(this, m_chart->spec(), path);
+}
+
+std::string StudyWindow::bookName() const
+{
+    return m_inputs.caseName.isEmpty() ? std::string("study") : m_inputs.caseName.toStdString();
 }
 
 void StudyWindow::exportTable()
@@ -870,25 +860,12 @@ void StudyWindow::exportTable()
                                       QStringLiteral("CSV table (*.csv);;Excel workbook (*.xlsx)"), suggestedPath(QStringLiteral("csv")));
     if (path.isEmpty())
         return;
-    const QString suffix = QFileInfo(path).suffix().toLower();
-    if (suffix == QLatin1String("csv")) {
-        writeFile(path, studyTableCsv(m_study.point, unit(), m_inputs.separator));
-        return;
-    }
-    if (suffix != QLatin1String("xlsx")) {
-        showErrorBox(this, qText(errorBoxText(QFileInfo(path).fileName().toStdString() +
-                                              ": a table is a .csv or an .xlsx file")));
-        return;
-    }
-    StringSink book;
-    try {
-        writeStudyWorkbook(book, m_inputs.caseName.isEmpty() ? std::string("study") : m_inputs.caseName.toStdString(),
-                           m_inputs.texts, m_inputs.separator, m_study.point, unit());
-    } catch (const std::exception &e) {
-        showErrorBox(this, qText(errorBoxText(e.what())));
-        return;
-    }
-    writeFile(path, book.text);
+    sf::exportTable(
+        this, path, [this] { return studyTableCsv(m_study.point, unit(), m_inputs.separator); },
+        [this](StringSink &book) {
+            writeStudyWorkbook(book, bookName(), m_inputs.texts, m_inputs.separator, m_study.point, unit());
+        },
+        "a table is");
 }
 
 void StudyWindow::exportCurves()
@@ -901,25 +878,13 @@ void StudyWindow::exportCurves()
                                       suggestedPath(QStringLiteral("csv"), QStringLiteral("curves")));
     if (path.isEmpty())
         return;
-    const QString suffix = QFileInfo(path).suffix().toLower();
-    if (suffix == QLatin1String("csv")) {
-        writeFile(path, studyCurvesCsv(m_study, unit(), m_request.limit, m_inputs.separator));
-        return;
-    }
-    if (suffix != QLatin1String("xlsx")) {
-        showErrorBox(this, qText(errorBoxText(QFileInfo(path).fileName().toStdString() +
-                                              ": curves are a .csv or an .xlsx file")));
-        return;
-    }
-    StringSink book;
-    try {
-        writeStudyCurvesWorkbook(book, m_inputs.caseName.isEmpty() ? std::string("study") : m_inputs.caseName.toStdString(),
-                                 m_inputs.texts, m_inputs.separator, m_study, unit(), m_request.limit);
-    } catch (const std::exception &e) {
-        showErrorBox(this, qText(errorBoxText(e.what())));
-        return;
-    }
-    writeFile(path, book.text);
+    sf::exportTable(
+        this, path, [this] { return studyCurvesCsv(m_study, unit(), m_request.limit, m_inputs.separator); },
+        [this](StringSink &book) {
+            writeStudyCurvesWorkbook(book, bookName(), m_inputs.texts, m_inputs.separator, m_study, unit(),
+                                     m_request.limit);
+        },
+        "curves are");
 }
 
 PageSpec StudyWindow::page() const
@@ -977,7 +942,7 @@ void StudyWindow::savePdf()
         showErrorBox(this, qText(errorBoxText(error)));
         return;
     }
-    writeFile(path, pdf);
+    writeExport(this, path, pdf);
 }
 
 } // namespace sf

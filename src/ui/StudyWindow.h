@@ -119,7 +119,7 @@ private:
     void showFindRangeDefault();
     // "<case>-<kind>.<suffix>" in the case's folder.
     QString suggestedPath(const QString &suffix, const QString &kind = QStringLiteral("study")) const;
-    void writeFile(const QString &path, const std::string &bytes);
+    std::string bookName() const; // the case as the workbooks name it: "study" when unsaved
     void showProblem();
     PageSpec page() const;
     void studyControlChanged();

@@ -1,5 +1,12 @@
 #include "WindowParts.h"
 
+#include "MessageBoxes.h"
+#include "QtText.h"
+#include "export/SweepTable.h"
+#include "io/ErrorBoxText.h"
+#include "io/WholeFile.h"
+#include "plot/Plot.h"
+
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QLabel>
@@ -34,6 +41,46 @@ QString askForFile(QWidget *parent, const QString &title, const QString &filters
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
         return {};
     return dialog.selectedFiles().front();
+}
+
+void writeExport(QWidget *parent, const QString &path, const std::string &bytes)
+{
+    if (const WriteResult r = replaceRegularFile(QFile::encodeName(path).toStdString(), bytes); !r.ok())
+        showErrorBox(parent, qText(errorBoxText(QFileInfo(path).fileName().toStdString() + ": " +
+                                                windowWriteFailureText(r))));
+}
+
+void exportChart(QWidget *parent, const PlotSpec &spec, const QString &path)
+{
+    std::string picture;
+    if (const std::string error = drawPlot(spec, QFile::encodeName(path).toStdString(), picture); !error.empty()) {
+        showErrorBox(parent, qText(errorBoxText(error)));
+        return;
+    }
+    writeExport(parent, path, picture);
+}
+
+void exportTable(QWidget *parent, const QString &path, const std::function<std::string()> &csv,
+                 const std::function<void(StringSink &)> &workbook, const std::string &what)
+{
+    const QString suffix = QFileInfo(path).suffix().toLower();
+    if (suffix == QLatin1String("csv")) {
+        writeExport(parent, path, csv());
+        return;
+    }
+    if (suffix != QLatin1String("xlsx")) {
+        showErrorBox(parent, qText(errorBoxText(QFileInfo(path).fileName().toStdString() + ": " + what +
+                                                " a .csv or an .xlsx file")));
+        return;
+    }
+    StringSink book;
+    try {
+        workbook(book);
+    } catch (const std::exception &e) {
+        showErrorBox(parent, qText(errorBoxText(e.what())));
+        return;
+    }
+    writeExport(parent, path, book.text);
 }
 
 } // namespace sf
