@@ -790,40 +790,10 @@ void StudyWindow::showFindings()
 
 void StudyWindow::showChart()
 {
-    const PressureUnit &u = unit();
-    const QString unitShown = m_unit->currentText();
-    PlotSpec spec;
-    spec.title = "Total pressure drop";
-    spec.xTitle = fieldTitle(inputField(Field::FlowRate));
-    spec.xUnit = std::string(inputField(Field::FlowRate).unit);
-    spec.yTitle = ("Total pressure drop (" + unitShown + ")").toStdString();
-    for (std::size_t i = 0; i < m_study.curves.size(); ++i) {
-        const StudyCurve &curve = m_study.curves[i];
-        QString name = temperatureLabel(curve.temperature);
-        if (i == m_study.caseCurve)
-            name += QStringLiteral(" (the case)");
-        spec.colourGroups.push_back(name.toStdString());
-        PlotLine line;
-        line.colourGroup = i;
-        for (const auto &[q, total] : curve.points)
-            line.points.emplace_back(q, total * u.perKgfCm2);
-        spec.lines.push_back(std::move(line));
-    }
-    // The case itself, on its curve.
-    if (m_study.point.ok() && m_study.caseCurve < m_study.curves.size()) {
-        PlotLine point;
-        point.colourGroup = m_study.caseCurve;
-        point.markers = true;
-        point.points.emplace_back(m_study.flowRate, m_study.point.total * u.perKgfCm2);
-        spec.lines.push_back(std::move(point));
-    }
-    // The chart is of the total: a limit on one screen is answered beside it.
-    if (const std::optional<PressureLimit> &l = m_request.limit; l && l->screen == 0) {
-        spec.limit = PlotLimit{l->value, "limit " + shortest(l->value) + " " + unitShown.toStdString(), false};
-        for (std::size_t i = 0; i < m_study.curves.size(); ++i)
-            if (const auto &answer = m_study.curves[i].limit; answer && answer->outcome == SolveOutcome::Found)
-                spec.lines[i].crossings.push_back(answer->within());
-    }
+    PlotSpec spec = studyChartSpec(m_study, m_request.limit, unit(), m_unit->currentText().toStdString());
+    // Each curve's answer is listed beside the chart: labels would overlap.
+    if (spec.limit)
+        spec.limit->crossingLabels = false;
     m_chart->setSpec(std::move(spec));
 }
 
