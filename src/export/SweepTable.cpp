@@ -74,7 +74,7 @@ std::vector<Column> tableColumns(const SweepOptions &o, int screens)
 
 // One point as a row is written from it.
 struct Row {
-    const std::string &caseName;
+    std::size_t caseIndex;
     std::span<const double> values;
     const PointResult &point;
     const FilterCase *read; // the case as the point read it, null when it could not
@@ -96,9 +96,17 @@ public:
     RowWriter(const SweepOptions &o, int screens)
         : m_o(o), m_columns(tableColumns(o, screens)), m_delimiter(o.numbers.separator == ',' ? ';' : ',')
     {
-        // Each varied value recurs on many rows: its text is made once.
+        // Each case's name and each varied value recur on many rows: their
+        // texts are made once.
         if (o.format == TableFormat::Xlsx)
             return;
+        for (const SweepCase &c : o.cases) {
+            std::string &field = m_caseFields.emplace_back();
+            if (o.format == TableFormat::Csv)
+                appendCsvField(field, c.name, m_delimiter);
+            else
+                appendJsonString(field, c.name);
+        }
         for (const Vary &v : o.vary) {
             VariedTexts &texts = m_variedTexts.emplace_back();
             if (v.values.size() > MaxVariedTexts)
@@ -178,14 +186,19 @@ private:
     {
         for (const Column &c : m_columns) {
             if (c.kind == ColumnKind::Case) {
-                appendCsvField(out, row.caseName, m_delimiter);
+                out += m_caseFields[row.caseIndex];
                 continue;
             }
             out += m_delimiter;
-            if (c.kind == ColumnKind::Status)
-                appendCsvField(out, row.point.ok() ? "ok" : row.point.message, m_delimiter);
-            else if (c.kind == ColumnKind::Warnings)
-                appendCsvField(out, row.warnings, m_delimiter);
+            if (c.kind == ColumnKind::Status) {
+                if (row.point.ok())
+                    out += "ok";
+                else
+                    appendCsvField(out, row.point.message, m_delimiter);
+            } else if (c.kind == ColumnKind::Warnings) {
+                if (!row.warnings.empty())
+                    appendCsvField(out, row.warnings, m_delimiter);
+            }
             else if (c.kind == ColumnKind::Varied && variedText(out, c, row))
                 continue;
             else if (const std::optional<double> v = number(c, row))
@@ -220,7 +233,7 @@ private:
     {
         const PointResult &r = row.point;
         out += "{\"case\":";
-        appendJsonString(out, row.caseName);
+        out += m_caseFields[row.caseIndex];
         for (const Column &c : m_columns) {
             if (c.kind != ColumnKind::Varied && c.kind != ColumnKind::Input)
                 continue;
@@ -287,6 +300,7 @@ private:
     std::vector<Column> m_columns;
     char m_delimiter;
     std::vector<VariedTexts> m_variedTexts; // one per varied key; none for a workbook
+    std::vector<std::string> m_caseFields;  // each case's name as a field; none for a workbook
 };
 
 // The workbook of a sweep: a sheet for each case, begun at its first row.
@@ -423,7 +437,7 @@ public:
         TableChunk &out = static_cast<TableChunk &>(chunk);
         const PointResult &r = p.result;
         const std::size_t c = p.place.caseIndex;
-        const Row row{m_o.cases[c].name, p.values, r, p.read, p.findings, {p.place.first, p.place.second}};
+        const Row row{c, p.values, r, p.read, p.findings, {p.place.first, p.place.second}};
         if (m_sheets) {
             out.cells.emplace_back();
             out.cells.back().caseIndex = c;

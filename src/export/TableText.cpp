@@ -1,4 +1,5 @@
 #include "export/TableText.h"
+#include "io/ShortestDouble.h"
 #include "io/Utf8.h"
 
 #include <algorithm>
@@ -18,11 +19,10 @@ void appendNumber(std::string &out, double v, const NumberStyle &style)
         if (std::from_chars(buf, r.ptr, rounded).ec == std::errc())
             v = rounded;
     }
-    const auto r = std::to_chars(buf, buf + sizeof buf, v);
-    const std::size_t start = out.size();
-    out.append(buf, r.ptr);
+    char *const end = writeShortest(buf, v);
     if (style.separator != '.')
-        std::replace(out.begin() + static_cast<std::ptrdiff_t>(start), out.end(), '.', style.separator);
+        std::replace(buf, end, '.', style.separator);
+    out.append(buf, end);
 }
 
 void appendJsonNumber(std::string &out, double v, const NumberStyle &style)

@@ -7,6 +7,8 @@
 #include "calc/ScreenModel.h"
 
 #include <algorithm>
+#include <bit>
+#include <cstdint>
 #include <cmath>
 #include <cstdio>
 
@@ -123,9 +125,9 @@ namespace {
 // only when asked for). `v` gives a field's value when it has one, `text` the
 // value as the case holds it. A finding about a computed value (a screen's
 // shear rate) gives that value; the others concern the field's own.
+// The process and melt values.
 template <typename Value, typename Text, typename Emit>
-void checkValues(const Value &v, const Text &text, int count, const PointResult *point,
-                 const std::optional<ValidityRange> &range, const Emit &emit)
+void checkProcess(const Value &v, const Text &text, const std::optional<ValidityRange> &range, const Emit &emit)
 {
     for (Field f : {Field::FlowRate, Field::ScreenDiameter, Field::Density, Field::StandardViscosity,
                     Field::StandardShearRate, Field::PowerLawFactor})
@@ -150,7 +152,12 @@ void checkValues(const Value &v, const Text &text, int count, const PointResult 
                    number(range->temperatureMin) + " to " + number(range->temperatureMax) +
                    " ℃ of the viscosity data the melt was fitted to";
         });
+}
 
+// The screens of the pack: their mesh and wire alone.
+template <typename Value, typename Text, typename Emit>
+void checkScreens(const Value &v, const Text &text, int count, const Emit &emit)
+{
     for (int k = 1; k <= count; ++k) {
         const std::optional<double> mesh = v(meshField(k));
         const std::optional<double> wire = v(wireField(k));
@@ -181,6 +188,12 @@ void checkValues(const Value &v, const Text &text, int count, const PointResult 
                        " cm; check that the wire diameter is in cm and the mesh in wires per inch";
             });
     }
+}
+
+// The computed wall shear rates against the fit's range.
+template <typename Emit>
+void checkShearRates(const PointResult *point, const std::optional<ValidityRange> &range, const Emit &emit)
+{
     if (point && point->ok() && range)
         for (int k = 1; k <= point->screenCount; ++k) {
             const double rate = point->screens[static_cast<std::size_t>(k - 1)].wallShearRate;
@@ -191,6 +204,15 @@ void checkValues(const Value &v, const Text &text, int count, const PointResult 
                            number(range->shearRateMax) + " 1/s of the viscosity data the melt was fitted to";
                 });
         }
+}
+
+template <typename Value, typename Text, typename Emit>
+void checkValues(const Value &v, const Text &text, int count, const PointResult *point,
+                 const std::optional<ValidityRange> &range, const Emit &emit)
+{
+    checkProcess(v, text, range, emit);
+    checkScreens(v, text, count, emit);
+    checkShearRates(point, range, emit);
 }
 
 } // namespace
@@ -251,6 +273,12 @@ std::vector<Finding> diagnose(const FieldTexts &texts, char separator, const Poi
 
 FindingCodes findingCodes(const FilterCase &c, const PointResult &point, const std::optional<ValidityRange> &range)
 {
+    return PointFindings().codes(c, point, range);
+}
+
+FindingCodes PointFindings::codes(const FilterCase &c, const PointResult &point,
+                                  const std::optional<ValidityRange> &range)
+{
     auto value = [&c](Field f) -> std::optional<double> {
         const InputField &field = inputField(f);
         if (field.kind == FieldKind::CaseValue)
@@ -258,16 +286,45 @@ FindingCodes findingCodes(const FilterCase &c, const PointResult &point, const s
         const ScreenLayer &s = c.Screens[static_cast<std::size_t>(field.screen - 1)];
         return field.kind == FieldKind::Mesh ? s.Mesh : s.WireDia;
     };
+    auto noText = [](Field) { return std::string(); };
     FindingCodes found;
-    checkValues(value, [](Field) { return std::string(); }, c.ScreenCount, &point, range,
-                [&found](const char *code, Severity severity, Field, std::optional<double>, const auto &) {
-                    found.error = found.error || severity == Severity::Error;
-                    if (found.codes.find(code) != std::string::npos)
-                        return;
-                    if (!found.codes.empty())
-                        found.codes += ' ';
-                    found.codes += code;
-                });
+    auto add = [&found](const char *code, Severity severity) {
+        found.error = found.error || severity == Severity::Error;
+        if (found.codes.find(code) != std::string::npos)
+            return;
+        if (!found.codes.empty())
+            found.codes += ' ';
+        found.codes += code;
+    };
+    auto emit = [&add](const char *code, Severity severity, Field, std::optional<double>, const auto &) {
+        add(code, severity);
+    };
+    checkProcess(value, noText, range, emit);
+
+    // The screens' checks depend on their mesh and wire alone, which a sweep
+    // of process or melt values keeps: they are made again only for another pack.
+    bool samePack = m_count == c.ScreenCount;
+    for (int k = 0; samePack && k < c.ScreenCount; ++k) {
+        const ScreenLayer &s = c.Screens[static_cast<std::size_t>(k)];
+        samePack = std::bit_cast<std::uint64_t>(s.Mesh) == std::bit_cast<std::uint64_t>(m_pack[2 * k]) &&
+                   std::bit_cast<std::uint64_t>(s.WireDia) == std::bit_cast<std::uint64_t>(m_pack[2 * k + 1]);
+    }
+    if (!samePack) {
+        m_count = c.ScreenCount;
+        for (int k = 0; k < c.ScreenCount; ++k) {
+            m_pack[2 * k] = c.Screens[static_cast<std::size_t>(k)].Mesh;
+            m_pack[2 * k + 1] = c.Screens[static_cast<std::size_t>(k)].WireDia;
+        }
+        m_screenFindings.clear();
+        checkScreens(value, noText, c.ScreenCount,
+                     [this](const char *code, Severity severity, Field, std::optional<double>, const auto &) {
+                         m_screenFindings.emplace_back(code, severity);
+                     });
+    }
+    for (const auto &[code, severity] : m_screenFindings)
+        add(code, severity);
+
+    checkShearRates(&point, range, emit);
     return found;
 }
 

@@ -8,8 +8,10 @@
 #include "calc/FieldTexts.h"
 #include "run/PointEvaluator.h"
 
+#include <array>
 #include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace sf {
@@ -56,6 +58,19 @@ struct FindingCodes {
 };
 FindingCodes findingCodes(const FilterCase &c, const PointResult &point,
                           const std::optional<ValidityRange> &range = std::nullopt);
+
+// The same, point after point: the checks of the screens, which their mesh
+// and wire alone decide, are kept while the pack stays the same bit for bit.
+class PointFindings {
+public:
+    FindingCodes codes(const FilterCase &c, const PointResult &point,
+                       const std::optional<ValidityRange> &range = std::nullopt);
+
+private:
+    int m_count = -1; // screens of the pack checked last; -1 before the first
+    std::array<double, 2 * MaxScreens> m_pack{}; // their mesh and wire
+    std::vector<std::pair<const char *, Severity>> m_screenFindings;
+};
 
 // The finding that says where a point's arithmetic stopped, when no check
 // of the inputs explains it: its step and screen as a key.

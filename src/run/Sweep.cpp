@@ -164,7 +164,7 @@ public:
             const bool read = computed.ok() || computed.step != RunStep::Reading;
             FindingCodes found;
             if (m_work.findings && read) {
-                found = findingCodes(evaluator->lastCase(), computed, c.range);
+                found = m_findings.codes(evaluator->lastCase(), computed, c.range);
                 if (m_work.refuseErrors && found.error && computed.ok()) {
                     m_refused = computed;
                     m_refused.status = PointStatus::Rejected;
@@ -184,6 +184,7 @@ private:
     std::vector<std::optional<PointEvaluator>> m_evaluators;
     std::vector<Field> m_fields;
     std::vector<double> m_values;
+    PointFindings m_findings;
     PointResult m_refused;
 };
 
