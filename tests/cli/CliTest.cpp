@@ -212,6 +212,42 @@ TEST(Cli, FindingsNameTheKeyAndDecideTheExitCode)
     }
 }
 
+// Tables written before their numbers were formatted by our own shortest
+// writer: every column set, both separators, each format, failed, refused
+// and warned points, numbers from 1e-300 to 1e300.
+TEST(Cli, SweepTablesKeepTheirBytes)
+{
+    const struct {
+        const char *golden;
+        std::vector<std::string> args;
+    } tables[] = {
+        {"sweep-plain.csv",
+         {"we.sfcase", "fit,quoted.sfcase", "three.sfcase", "--vary", "flow_rate=-5:150:7", "--vary",
+          "temperature=-300:400:6"}},
+        {"sweep-details-inputs-comma-psi.csv",
+         {"we.sfcase", "fit,quoted.sfcase", "--vary", "flow_rate=-5:150:9", "--vary", "screens.3.wire=0,0.02,0.0847,0.1",
+          "--columns", "details,inputs", "--decimal-separator", ",", "--units", "psi", "--header", "units"}},
+        {"sweep-details-inputs-mpa.jsonl",
+         {"we.sfcase", "fit,quoted.sfcase", "--vary", "power_law_factor=-0.5:1.5:5", "--vary", "count=0,1,3,12",
+          "--columns", "details,inputs", "--format", "json", "--units", "MPa"}},
+        {"sweep-digits5-bar.csv",
+         {"we.sfcase", "--vary", "shift_a=1e-300,1,15180,1e300", "--vary", "standard_viscosity=0,9.55,1e200",
+          "--units", "bar", "--digits", "5", "--no-check"}},
+    };
+    test::ScopedTempCwd cwd;
+    const fs::path data = fs::path(SCREENFILTER_TEST_DATA) / "sweep";
+    for (const char *name : {"we.sfcase", "fit,quoted.sfcase", "three.sfcase"})
+        fs::copy_file(data / name, name);
+    for (const auto &table : tables) {
+        SCOPED_TRACE(table.golden);
+        std::vector<std::string> args = {"sweep"};
+        args.insert(args.end(), table.args.begin(), table.args.end());
+        const test::ProcessResult r = cli(args);
+        EXPECT_EQ(r.exitCode, 1) << "some points fail";
+        EXPECT_TRUE(r.out == readBytes(data / table.golden)) << "the table's bytes changed";
+    }
+}
+
 TEST(Cli, SweepsSayTheirFindingsAndRefuseWhatCannotBeMeant)
 {
     test::ScopedTempCwd cwd;

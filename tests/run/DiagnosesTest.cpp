@@ -108,6 +108,37 @@ TEST(Diagnoses, MeaninglessCasesAreNamedWithTheirKeyAndAFix)
     }
 }
 
+TEST(Diagnoses, PointCodesFollowEachPointsPack)
+{
+    // One PointFindings over a sweep that changes the pack: what it keeps
+    // of one pack must never be said of another.
+    const struct {
+        double wire3, flowRate, count;
+        const char *codes;
+        bool error;
+    } points[] = {
+        {0.0254, 57, 12, "", false},
+        {0.0847, 57, 12, "no-opening", true}, // wire >= pitch 2.54 / 30 = 0.08467
+        {0.06, 57, 12, "small-open-area", false},
+        {0.06, -1, 12, "not-positive small-open-area", true},
+        {0.0254, -1, 12, "not-positive", true},
+        {0.0847, 57, 2, "", false}, // screen 3 not in use
+        {0.0847, 57, 3, "no-opening", true},
+        {0.0254, 57, 3, "", false},
+    };
+    PointEvaluator e(FieldTexts::defaults(), '.', {wireField(3), Field::FlowRate, Field::ScreenCount}, false);
+    PointFindings findings;
+    for (const auto &point : points) {
+        SCOPED_TRACE(std::to_string(point.wire3) + " " + std::to_string(point.flowRate) + " " +
+                     std::to_string(point.count));
+        const double values[] = {point.wire3, point.flowRate, point.count};
+        const PointResult &p = e.evaluate(values);
+        const FindingCodes found = findings.codes(e.lastCase(), p);
+        EXPECT_EQ(found.codes, point.codes);
+        EXPECT_EQ(found.error, point.error);
+    }
+}
+
 TEST(Diagnoses, AFittedMeltWarnsOutsideItsData)
 {
     // The worked example's screens shear the melt at 2,296 to 19,644 1/s; 290 ℃, the top of the range, is in it.
