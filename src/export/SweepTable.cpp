@@ -8,6 +8,7 @@
 #include <algorithm>
 #include <array>
 #include <cmath>
+#include <cstring>
 #include <optional>
 
 namespace sf {
@@ -96,6 +97,12 @@ public:
     RowWriter(const SweepOptions &o, int screens)
         : m_o(o), m_columns(tableColumns(o, screens)), m_delimiter(o.numbers.separator == ',' ? ';' : ',')
     {
+        // A delimiter and a number (a varied value's text is one) per
+        // column, and what the last may write past its end.
+        m_numbersRoom = NumberRoom - NumberChars;
+        for (const Column &c : m_columns)
+            if (isNumber(c.kind))
+                m_numbersRoom += 1 + NumberChars;
         // Each case's name and each varied value recur on many rows: their
         // texts are made once.
         if (o.format == TableFormat::Xlsx)
@@ -122,6 +129,11 @@ public:
     }
 
     const std::vector<Column> &columns() const { return m_columns; }
+
+    static bool isNumber(ColumnKind kind)
+    {
+        return kind != ColumnKind::Case && kind != ColumnKind::Status && kind != ColumnKind::Warnings;
+    }
 
     void header(std::string &out) const
     {
@@ -184,25 +196,37 @@ public:
 private:
     void csvRow(std::string &out, const Row &row) const
     {
-        for (const Column &c : m_columns) {
-            if (c.kind == ColumnKind::Case) {
-                out += m_caseFields[row.caseIndex];
-                continue;
+        out += m_caseFields[row.caseIndex];
+        // The varied values and the numbers after them are written in place,
+        // into room for the longest they could be.
+        const std::size_t at = out.size();
+        out.resize(at + m_numbersRoom);
+        char *p = out.data() + at;
+        std::size_t i = 1;
+        for (; i < m_columns.size() && isNumber(m_columns[i].kind); ++i) {
+            const Column &c = m_columns[i];
+            *p++ = m_delimiter;
+            if (c.kind == ColumnKind::Varied) {
+                if (const std::string_view text = variedText(c, row); !text.empty()) {
+                    std::memcpy(p, text.data(), text.size());
+                    p += text.size();
+                    continue;
+                }
             }
+            if (const std::optional<double> v = number(c, row))
+                p = writeNumber(p, *v, m_o.numbers);
+        }
+        out.resize(static_cast<std::size_t>(p - out.data()));
+        for (; i < m_columns.size(); ++i) {
             out += m_delimiter;
-            if (c.kind == ColumnKind::Status) {
+            if (m_columns[i].kind == ColumnKind::Status) {
                 if (row.point.ok())
                     out += "ok";
                 else
                     appendCsvField(out, row.point.message, m_delimiter);
-            } else if (c.kind == ColumnKind::Warnings) {
-                if (!row.warnings.empty())
-                    appendCsvField(out, row.warnings, m_delimiter);
+            } else if (!row.warnings.empty()) {
+                appendCsvField(out, row.warnings, m_delimiter);
             }
-            else if (c.kind == ColumnKind::Varied && variedText(out, c, row))
-                continue;
-            else if (const std::optional<double> v = number(c, row))
-                appendNumber(out, *v, m_o.numbers);
         }
         out += '\n';
     }
@@ -240,8 +264,11 @@ private:
             out += ',';
             appendJsonString(out, c.name);
             out += ':';
-            if (c.kind == ColumnKind::Varied && variedText(out, c, row))
+            if (const std::string_view text = c.kind == ColumnKind::Varied ? variedText(c, row) : std::string_view();
+                !text.empty()) {
+                out += text;
                 continue;
+            }
             if (const std::optional<double> v = number(c, row))
                 appendJsonNumber(out, *v, m_o.numbers);
             else
@@ -276,16 +303,15 @@ private:
         out += "}\n";
     }
 
-    // Appends the varied value's text as made beforehand; false when it was not.
-    bool variedText(std::string &out, const Column &c, const Row &row) const
+    // The varied value's text as made beforehand; empty when it was not.
+    std::string_view variedText(const Column &c, const Row &row) const
     {
         const VariedTexts &texts = m_variedTexts[c.index];
         const std::size_t at = row.valueAt[c.index];
         if (at >= texts.ends.size())
-            return false;
+            return {};
         const std::size_t from = at == 0 ? 0 : texts.ends[at - 1];
-        out.append(texts.text, from, texts.ends[at] - from);
-        return true;
+        return std::string_view(texts.text).substr(from, texts.ends[at] - from);
     }
 
     // Keys with more values than this are formatted row by row: the texts
@@ -299,6 +325,7 @@ private:
     const SweepOptions &m_o;
     std::vector<Column> m_columns;
     char m_delimiter;
+    std::size_t m_numbersRoom = 0; // a CSV row's, from its first varied value to its last number
     std::vector<VariedTexts> m_variedTexts; // one per varied key; none for a workbook
     std::vector<std::string> m_caseFields;  // each case's name as a field; none for a workbook
 };

@@ -9,20 +9,26 @@
 
 namespace sf {
 
-void appendNumber(std::string &out, double v, const NumberStyle &style)
+char *writeNumber(char *out, double v, const NumberStyle &style)
 {
-    char buf[64];
     if (style.digits > 0 && std::isfinite(v)) {
+        char buf[64];
         const auto r = std::to_chars(buf, buf + sizeof buf, v, std::chars_format::scientific, style.digits - 1);
         double rounded = 0;
         // Rounding up past the largest double leaves v as it is.
         if (std::from_chars(buf, r.ptr, rounded).ec == std::errc())
             v = rounded;
     }
-    char *const end = writeShortest(buf, v);
+    char *const end = writeShortest(out, v);
     if (style.separator != '.')
-        std::replace(buf, end, '.', style.separator);
-    out.append(buf, end);
+        std::replace(out, end, '.', style.separator);
+    return end;
+}
+
+void appendNumber(std::string &out, double v, const NumberStyle &style)
+{
+    char buf[NumberRoom];
+    out.append(buf, writeNumber(buf, v, style));
 }
 
 void appendJsonNumber(std::string &out, double v, const NumberStyle &style)

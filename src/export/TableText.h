@@ -4,7 +4,9 @@
 // Nothing here reads the C locale.
 
 #include "calc/FieldTexts.h"
+#include "io/ShortestDouble.h"
 
+#include <cstddef>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -21,6 +23,13 @@ struct NumberStyle {
 // value is rounded first and then written in its shortest form, so 1234.5
 // at three digits is "1230", not "1.23e+03".
 void appendNumber(std::string &out, double v, const NumberStyle &style = {});
+
+// The same text written from `out`, which has NumberRoom bytes; returns its
+// end. The text is 24 bytes at most, but the bytes after it up to
+// NumberRoom may be overwritten.
+constexpr std::size_t NumberRoom = ShortestDoubleChars;
+constexpr std::size_t NumberChars = 24;
+char *writeNumber(char *out, double v, const NumberStyle &style = {});
 
 // A JSON number; JSON has no infinity, so a value beyond the double range
 // (a total in another unit) is null.

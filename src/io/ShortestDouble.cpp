@@ -137,15 +137,17 @@ char *writeShortest(char *out, double v)
     if (bits >> 63)
         *out++ = '-';
     // The digits of d < 10^18 as eighteen, leading and trailing zeros then
-    // left out.
-    char digits[18];
+    // left out. Zeros follow them, so that every copy below can be of a
+    // fixed size, which needs no call.
+    char digits[48];
     std::memcpy(digits, DigitPairs + 2 * (d.digits / 10'000'000'000'000'000), 2);
     writeEightDigits(digits + 2, static_cast<std::uint32_t>(d.digits / 100'000'000 % 100'000'000));
     writeEightDigits(digits + 10, static_cast<std::uint32_t>(d.digits % 100'000'000));
+    std::memset(digits + 18, '0', 30);
     const char *first = digits;
     while (*first == '0')
         ++first;
-    const char *end = digits + sizeof digits;
+    const char *end = digits + 18;
     int k = d.exponent; // of the last digit
     while (end[-1] == '0') {
         --end;
@@ -157,31 +159,32 @@ char *writeShortest(char *out, double v)
     const int scientificLength = n + (n > 1 ? 1 : 0) + 2 + (absExponent >= 100 ? 3 : 2);
     const int fixedLength = k >= 0 ? n + k : n + k > 0 ? n + 1 : 2 - k;
 
-    // The shorter form, the fixed one when both are as long.
+    // The shorter form, the fixed one when both are as long. Either has at
+    // most 18 digits and, in the fixed one, 6 zeros before or after them.
+    constexpr std::size_t Copy = 24;
     if (fixedLength <= scientificLength) {
-        if (k >= 0) {
-            std::memcpy(out, first, static_cast<std::size_t>(n));
-            std::memset(out + n, '0', static_cast<std::size_t>(k));
+        if (k >= 0) { // the zeros after `end`
+            std::memcpy(out, first, Copy);
             return out + n + k;
         }
         if (n + k > 0) {
-            const auto whole = static_cast<std::size_t>(n + k);
-            std::memcpy(out, first, whole);
+            const int whole = n + k;
+            std::memcpy(out, first, Copy);
+            std::memcpy(out + whole + 1, first + whole, Copy);
             out[whole] = '.';
-            std::memcpy(out + whole + 1, first + whole, static_cast<std::size_t>(-k));
             return out + n + 1;
         }
-        out[0] = '0';
-        out[1] = '.';
-        std::memset(out + 2, '0', static_cast<std::size_t>(-k - n));
-        std::memcpy(out + 2 - k - n, first, static_cast<std::size_t>(n));
+        std::memcpy(out, "0.000000", 8);
+        std::memcpy(out + 2 - k - n, first, Copy);
         return out + 2 - k;
     }
-    *out++ = first[0];
+    out[0] = first[0];
     if (n > 1) {
-        *out++ = '.';
-        std::memcpy(out, first + 1, static_cast<std::size_t>(n - 1));
-        out += n - 1;
+        out[1] = '.';
+        std::memcpy(out + 2, first + 1, Copy);
+        out += n + 1;
+    } else {
+        out += 1;
     }
     *out++ = 'e';
     *out++ = scientificExponent < 0 ? '-' : '+';

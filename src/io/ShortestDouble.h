@@ -7,11 +7,12 @@
 
 namespace sf {
 
-// Room enough for any double's shortest text.
-constexpr int ShortestDoubleChars = 32;
+// The room writeShortest needs: the longest text is 24 bytes, but it may
+// write past the text's end.
+constexpr int ShortestDoubleChars = 48;
 
 // Writes v's text from `out` (ShortestDoubleChars bytes at least), without
-// a terminating NUL; returns the end.
+// a terminating NUL; returns the end. Bytes after it may be overwritten.
 char *writeShortest(char *out, double v);
 
 } // namespace sf
