@@ -124,6 +124,7 @@ TEST(Diagnoses, PointCodesFollowEachPointsPack)
         {0.0254, -1, 12, "not-positive", true},
         {0.0847, 57, 2, "", false}, // screen 3 not in use
         {0.0847, 57, 3, "no-opening", true},
+        {0.0847, 57, 2, "", false},           // the same first two screens, fewer of them
         {0.0254, 57, 3, "", false},
     };
     PointEvaluator e(FieldTexts::defaults(), '.', {wireField(3), Field::FlowRate, Field::ScreenCount}, false);
