@@ -130,8 +130,7 @@ TEST(Diagnoses, PointCodesFollowEachPointsPack)
     PointEvaluator e(FieldTexts::defaults(), '.', {wireField(3), Field::FlowRate, Field::ScreenCount}, false);
     PointFindings findings;
     for (const auto &point : points) {
-        SCOPED_TRACE(std::to_string(point.wire3) + " " + std::to_string(point.flowRate) + " " +
-                     std::to_string(point.count));
+        SCOPED_TRACE(testing::Message() << point.wire3 << " " << point.flowRate << " " << point.count);
         const double values[] = {point.wire3, point.flowRate, point.count};
         const PointResult &p = e.evaluate(values);
         const FindingCodes found = findings.codes(e.lastCase(), p);
