@@ -5,11 +5,13 @@
 
 #include "StudyWindow.h"
 #include "cases/CaseFile.h"
+#include "plot/ChartSummary.h"
 #include "plot/PlotView.h"
 #include "support/Process.h"
 #include "run/Solve.h"
 #include "run/Sweep.h"
 
+#include <QChartView>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QHeaderView>
@@ -588,6 +590,55 @@ TEST_F(StudyWindowTest, TheStudySetHereIsDrawnListedSavedAndExported)
     QTest::mouseClick(button, Qt::LeftButton);
     EXPECT_EQ(readBytes("curves.xlsx").substr(0, 4), "PK\x03\x04");
     EXPECT_TRUE(watcher.seen.empty());
+}
+
+// Each edit draws the chart again in place: it shows what a window opened
+// on the same study shows, no curve, axis range or limit left over.
+TEST_F(StudyWindowTest, EachEditDrawsTheChartAWindowOpenedAnewWould)
+{
+    const struct {
+        const char *name;
+        const char *flowRate, *temperatures;
+        int unit;           // kgf/cm², bar, MPa, psi
+        const char *limit;  // on the total; nullptr: none
+        std::size_t series; // curves, the case's marker, the limit and its crossings
+        std::vector<std::string> legend;
+    } rows[] = {
+        {"the case's three", "57.0", "", 0, nullptr, 4, {"270 ℃", "290 ℃ (the case)", "310 ℃"}},
+        {"five and a limit",
+         "57.0", "250 270 290 310 330", 1, "200", 8,
+         {"250 ℃", "270 ℃", "290 ℃ (the case)", "310 ℃", "330 ℃", "limit 200 bar"}},
+        {"two, not the case's, another flow", "60.0", "280 300", 1, "200", 4, {"280 ℃", "300 ℃", "limit 200 bar"}},
+        {"the limit cleared, in psi", "60.0", "280 300", 3, nullptr, 2, {"280 ℃", "300 ℃"}},
+        {"the flow rate alone", "57.0", "280 300", 3, nullptr, 2, {"280 ℃", "300 ℃"}},
+        {"the case's three again", "57.0", "", 0, nullptr, 4, {"270 ℃", "290 ℃ (the case)", "310 ℃"}},
+    };
+    FieldTexts texts = FieldTexts::defaults();
+    const auto source = [&texts] { return StudyInputs{texts, '.', std::nullopt, {}, {}, {}, {}}; };
+    const auto chartOf = [](const StudyWindow &w) { return w.findChild<QChartView *>()->chart(); };
+    StudyWindow edited(source);
+    edited.show();
+    for (const auto &row : rows) {
+        SCOPED_TRACE(row.name);
+        texts[Field::FlowRate] = row.flowRate;
+        edited.findChild<QLineEdit *>(QStringLiteral("StudyTemperatures"))->setText(QString::fromUtf8(row.temperatures));
+        edited.findChild<QComboBox *>(QStringLiteral("StudyUnit"))->setCurrentIndex(row.unit);
+        edited.findChild<QCheckBox *>(QStringLiteral("StudyLimitOn"))->setChecked(row.limit != nullptr);
+        edited.findChild<QLineEdit *>(QStringLiteral("StudyLimit"))->setText(QString::fromUtf8(row.limit ? row.limit : ""));
+        edited.updateNow();
+        QApplication::processEvents(); // laid out and painted between edits, as shown
+        StudyWindow opened(source);
+        opened.setCaseStudy(edited.caseStudy());
+        opened.updateNow();
+        const std::vector<std::string> shown = chartSummary(*chartOf(edited));
+        EXPECT_EQ(shown, chartSummary(*chartOf(opened)));
+        EXPECT_EQ(chartOf(edited)->series().size(), row.series);
+        std::vector<std::string> legend;
+        for (const std::string &line : shown)
+            if (line.rfind("legend ", 0) == 0)
+                legend.push_back(line.substr(7));
+        EXPECT_EQ(legend, row.legend);
+    }
 }
 
 TEST_F(StudyWindowTest, AltKeysReachEachControlAndTheTablesKeepTheirColumnWidths)
