@@ -667,6 +667,8 @@ TEST_F(StudyWindowTest, EachEditShowsWhatAWindowOpenedAnewWould)
         QApplication::processEvents(); // laid out and painted between edits, as shown
         StudyWindow opened(source);
         opened.setCaseStudy(edited.caseStudy());
+        // As typed: the case's study keeps the last list that could be read.
+        opened.findChild<QLineEdit *>(QStringLiteral("StudyTemperatures"))->setText(QString::fromUtf8(row.temperatures));
         opened.updateNow();
         const std::vector<std::string> shown = shownParts(edited);
         EXPECT_EQ(shown, shownParts(opened));
