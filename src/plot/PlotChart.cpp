@@ -16,7 +16,9 @@
 #include <cmath>
 #include <map>
 #include <set>
+#include <string>
 #include <tuple>
+#include <type_traits>
 
 namespace sf {
 
@@ -117,27 +119,53 @@ struct CrossingLabel {
     QString text;
 };
 
+class Bundle;
+
+// What a chart is drawn with, kept so that the chart can be drawn again
+// with new lines in the same axes and series.
+struct ChartParts {
+    std::string shape; // the kinds of the axes and series, in order
+    QAbstractAxis *x = nullptr, *y = nullptr;
+    QColorAxis *bar = nullptr;
+    std::vector<QXYSeries *> series; // per look of line: its series, or null where a bundle draws it
+    std::vector<Bundle *> bundles;   // per look of line: its bundle, or null
+    QLineSeries *anchor = nullptr;
+    QLineSeries *limitLine = nullptr;
+    QScatterSeries *marks = nullptr; // the crossings of the limit
+};
+
 // Drawn over the chart: the legend, right of the plot area, and the
 // crossings' labels at the limit line. Both are placed as they are painted,
 // so they follow the plot area wherever the chart's view lays it out.
 class Overlay : public QGraphicsItem {
 public:
-    Overlay(QChart *chart, std::vector<LegendEntry> entries, std::vector<CrossingLabel> labels, double limit,
-            QAbstractSeries *limitSeries)
-        : QGraphicsItem(chart), m_chart(chart), m_entries(std::move(entries)), m_labels(std::move(labels)),
-          m_limit(limit), m_limitSeries(limitSeries), m_font(chart->legend()->font())
+    explicit Overlay(QChart *chart) : QGraphicsItem(chart), m_chart(chart), m_font(chart->legend()->font())
     {
         setZValue(100);
-        const QFontMetricsF metrics(m_font);
-        qreal text = 0;
-        for (const LegendEntry &e : m_entries)
-            text = std::max(text, metrics.horizontalAdvance(e.label));
-        m_legendWidth = m_entries.empty() ? 0 : SampleLength + Gap + text + 2 * Padding;
         QObject::connect(chart, &QChart::plotAreaChanged, chart, [this] {
             prepareGeometryChange();
             update();
         });
     }
+
+    // What it draws: the legend's entries, and the crossings' labels at
+    // `limit` on the axes of `limitSeries`.
+    void setContent(std::vector<LegendEntry> entries, std::vector<CrossingLabel> labels, double limit,
+                    QAbstractSeries *limitSeries)
+    {
+        m_entries = std::move(entries);
+        m_labels = std::move(labels);
+        m_limit = limit;
+        m_limitSeries = limitSeries;
+        const QFontMetricsF metrics(m_font);
+        qreal text = 0;
+        for (const LegendEntry &e : m_entries)
+            text = std::max(text, metrics.horizontalAdvance(e.label));
+        m_legendWidth = m_entries.empty() ? 0 : SampleLength + Gap + text + 2 * Padding;
+        update();
+    }
+
+    ChartParts parts;
 
     qreal legendWidth() const { return m_legendWidth; }
     const std::vector<LegendEntry> &entries() const { return m_entries; }
@@ -191,11 +219,21 @@ private:
     QChart *m_chart;
     std::vector<LegendEntry> m_entries;
     std::vector<CrossingLabel> m_labels;
-    double m_limit;
-    QAbstractSeries *m_limitSeries;
+    double m_limit = 0;
+    QAbstractSeries *m_limitSeries = nullptr;
     QFont m_font;
     qreal m_legendWidth = 0;
 };
+
+// The chart's overlay, made with it by makePlotChart.
+template <typename Chart> auto *overlayOf(Chart &chart)
+{
+    using Found = std::conditional_t<std::is_const_v<Chart>, const Overlay, Overlay>;
+    for (QGraphicsItem *item : chart.childItems())
+        if (auto *overlay = dynamic_cast<Found *>(item))
+            return overlay;
+    return static_cast<Found *>(nullptr);
+}
 
 QPen pen(const QColor &colour, qreal width, Qt::PenStyle style)
 {
@@ -276,18 +314,29 @@ struct AxisPlace {
 // their points; one item per look keeps both in step with the points.
 class Bundle : public QGraphicsItem {
 public:
-    // `markerBorder`: markers ringed in white, as a scatter series draws them.
-    Bundle(QChart *chart, const QAbstractAxis *x, const QAbstractAxis *y, const QPen &pen, bool markers,
-           bool markerBorder)
-        : QGraphicsItem(chart), m_chart(chart), m_x(x), m_y(y), m_pen(pen), m_markers(markers),
-          m_markerBorder(markerBorder)
+    Bundle(QChart *chart, const QAbstractAxis *x, const QAbstractAxis *y, bool markers)
+        : QGraphicsItem(chart), m_chart(chart), m_x(x), m_y(y), m_markers(markers)
     {
         // With the chart's series, which are drawn over its grid and axes.
         setZValue(SeriesZValue);
-        QObject::connect(chart, &QChart::plotAreaChanged, chart, [this] {
+        m_follow = QObject::connect(chart, &QChart::plotAreaChanged, chart, [this] {
             prepareGeometryChange();
             update();
         });
+    }
+    ~Bundle() override { QObject::disconnect(m_follow); }
+    Bundle(const Bundle &) = delete;
+    Bundle &operator=(const Bundle &) = delete;
+
+    // Empties it for lines of `pen`; `markerBorder`: markers ringed in
+    // white, as a scatter series draws them.
+    void reset(const QPen &pen, bool markerBorder)
+    {
+        m_pen = pen;
+        m_markerBorder = markerBorder;
+        m_points.clear();
+        m_starts.clear();
+        update();
     }
 
     void add(const QList<QPointF> &line)
@@ -358,9 +407,10 @@ private:
     QChart *m_chart;
     const QAbstractAxis *m_x, *m_y;
     QPen m_pen;
-    bool m_markers, m_markerBorder;
+    bool m_markers, m_markerBorder = false;
     QList<QPointF> m_points;
     std::vector<qsizetype> m_starts;
+    QMetaObject::Connection m_follow;
 };
 
 } // namespace
@@ -375,34 +425,67 @@ std::vector<std::size_t> drawnStyleGroups(std::size_t count)
     return groups;
 }
 
+namespace {
+
+// The axis a line of the plot is drawn against.
+QAbstractAxis *newAxis(bool logarithmic)
+{
+    if (logarithmic) {
+        auto *a = new QLogValueAxis;
+        a->setLabelFormat(QStringLiteral("%g"));
+        a->setMinorTickCount(8);
+        return a;
+    }
+    auto *a = new QValueAxis;
+    a->setLabelFormat(QStringLiteral("%g"));
+    return a;
+}
+
+// Lines that look alike are drawn as one series: markers of one colour, or
+// lines of one pen.
+struct Look {
+    bool markers;
+    QPen pen; // the markers' colour is its colour
+    std::vector<QList<QPointF>> lines;
+    std::vector<double> emphasis; // markers: one per point of `lines`, or none at all
+    bool emphasised = true;
+    bool bundled = false; // more than one line: drawn by a Bundle
+};
+
+// Sets a linear axis to [from, to] widened to whole steps, as
+// applyNiceNumbers does on a new axis. The steps are found on a new axis of
+// its own, since applyNiceNumbers picks them from the ticks an axis has, and
+// the axis drawn is changed once: each change lays its labels out again.
+void setNiceRange(QValueAxis &axis, double from, double to)
+{
+    QValueAxis nice;
+    nice.setRange(from, to);
+    nice.applyNiceNumbers();
+    axis.setTickCount(nice.tickCount());
+    axis.setRange(nice.min(), nice.max());
+}
+
+} // namespace
+
 QChart *makePlotChart(const PlotSpec &spec)
 {
-    const bool onScale = spec.styleGroups.size() > MaxLineStyles;
     auto *chart = new QChart;
     chart->setAnimationOptions(QChart::NoAnimation);
-    chart->setTitle(qs(spec.title));
     QFont titleFont = chart->titleFont();
     titleFont.setPointSizeF(titleFont.pointSizeF() * 1.4);
     chart->setTitleFont(titleFont);
     chart->legend()->hide();
+    new Overlay(chart);
+    refreshPlotChart(*chart, spec);
+    return chart;
+}
 
-    auto axis = [](bool logarithmic) -> QAbstractAxis * {
-        if (logarithmic) {
-            auto *a = new QLogValueAxis;
-            a->setLabelFormat(QStringLiteral("%g"));
-            a->setMinorTickCount(8);
-            return a;
-        }
-        auto *a = new QValueAxis;
-        a->setLabelFormat(QStringLiteral("%g"));
-        return a;
-    };
-    QAbstractAxis *x = axis(spec.logX);
-    x->setTitleText(qs(spec.xTitle));
-    chart->addAxis(x, Qt::AlignBottom);
-    QAbstractAxis *y = axis(spec.logY);
-    y->setTitleText(qs(spec.yTitle));
-    chart->addAxis(y, Qt::AlignLeft);
+void refreshPlotChart(QChart &chart, const PlotSpec &spec)
+{
+    Overlay *overlay = overlayOf(chart);
+    ChartParts &parts = overlay->parts;
+    const bool onScale = spec.styleGroups.size() > MaxLineStyles;
+    chart.setTitle(qs(spec.title));
     const bool markers = std::any_of(spec.lines.begin(), spec.lines.end(), [](const PlotLine &l) { return l.markers; });
 
     // Where each style group sits on the colour scale, 0 to 1.
@@ -424,16 +507,6 @@ QChart *makePlotChart(const PlotSpec &spec)
         return line.colourGroup < bands.of.size() ? bands.of[line.colourGroup] : line.colourGroup;
     };
 
-    // Lines that look alike are drawn as one series: markers of one colour,
-    // or lines of one pen.
-    struct Look {
-        bool markers;
-        QPen pen; // the markers' colour is its colour
-        std::vector<QList<QPointF>> lines;
-        std::vector<double> emphasis; // markers: one per point of `lines`, or none at all
-        bool emphasised = true;
-        bool bundled = false; // more than one line: drawn by a Bundle
-    };
     std::vector<Look> looks;
     std::map<std::tuple<bool, QRgb, int>, std::size_t> lookAt;
     double xMin = INFINITY, xMax = -INFINITY, yMin = INFINITY, yMax = -INFINITY;
@@ -485,23 +558,93 @@ QChart *makePlotChart(const PlotSpec &spec)
         // Markers are unjoined: one list draws them as the many did.
         look.lines.assign(1, std::move(shown));
     }
+    std::vector<double> crossings;
+    if (spec.limit)
+        for (const PlotLine &line : spec.lines)
+            crossings.insert(crossings.end(), line.crossings.begin(), line.crossings.end());
+    std::sort(crossings.begin(), crossings.end());
 
-    QAbstractSeries *anyLine = nullptr;
-    for (Look &look : looks) {
-        if (look.bundled) {
+    // The axes, series and bundles the chart has are used again while they
+    // are of the same kinds in the same order; otherwise they are made
+    // anew, in the order a new chart has them. An axis without a line keeps
+    // the range a new one has.
+    std::string shape = {spec.logX ? 'L' : 'l', spec.logY ? 'L' : 'l', onScale ? 'S' : 's', xMin <= xMax ? 'P' : 'p'};
+    for (const Look &look : looks)
+        shape += look.bundled ? 'B' : look.markers ? 'M' : 'C';
+    shape += spec.limit ? (crossings.empty() ? "T" : "TX") : "";
+    if (shape != parts.shape) {
+        overlay->setContent({}, {}, 0, nullptr);
+        chart.removeAllSeries();
+        for (Bundle *bundle : parts.bundles)
+            delete bundle;
+        for (QAbstractAxis *axis : chart.axes()) {
+            chart.removeAxis(axis);
+            delete axis;
+        }
+        parts = ChartParts{};
+        parts.shape = shape;
+        parts.x = newAxis(spec.logX);
+        chart.addAxis(parts.x, Qt::AlignBottom);
+        parts.y = newAxis(spec.logY);
+        chart.addAxis(parts.y, Qt::AlignLeft);
+        QAbstractSeries *anyLine = nullptr;
+        for (const Look &look : looks) {
+            parts.bundles.push_back(look.bundled ? new Bundle(&chart, parts.x, parts.y, look.markers) : nullptr);
+            QXYSeries *series = nullptr;
+            if (!look.bundled) {
+                series = look.markers ? static_cast<QXYSeries *>(new QScatterSeries) : new QLineSeries;
+                chart.addSeries(series);
+                series->attachAxis(parts.x);
+                series->attachAxis(parts.y);
+                anyLine = series;
+            }
+            parts.series.push_back(series);
+        }
+        if (onScale) {
+            parts.bar = new QColorAxis;
+            chart.addAxis(parts.bar, Qt::AlignRight);
+            if (!anyLine) {
+                // The bar shows with a series on it; every line is in a bundle.
+                parts.anchor = new QLineSeries;
+                chart.addSeries(parts.anchor);
+                parts.anchor->attachAxis(parts.x);
+                parts.anchor->attachAxis(parts.y);
+                anyLine = parts.anchor;
+            }
+            anyLine->attachAxis(parts.bar);
+        }
+        if (spec.limit) {
+            parts.limitLine = new QLineSeries;
+            chart.addSeries(parts.limitLine);
+            parts.limitLine->attachAxis(parts.x);
+            parts.limitLine->attachAxis(parts.y);
+        }
+        if (!crossings.empty()) {
+            parts.marks = new QScatterSeries;
+            chart.addSeries(parts.marks);
+            parts.marks->attachAxis(parts.x);
+            parts.marks->attachAxis(parts.y);
+        }
+    }
+    QAbstractAxis *x = parts.x, *y = parts.y;
+    x->setTitleText(qs(spec.xTitle));
+    y->setTitleText(qs(spec.yTitle));
+
+    for (std::size_t k = 0; k < looks.size(); ++k) {
+        Look &look = looks[k];
+        if (Bundle *bundle = parts.bundles[k]) {
             // Markers of many groups are too close for a white ring each.
-            auto *bundle = new Bundle(chart, x, y, look.pen, look.markers, bands.spans.size() == spec.colourGroups.size());
+            bundle->reset(look.pen, bands.spans.size() == spec.colourGroups.size());
             for (const QList<QPointF> &points : look.lines)
                 bundle->add(points);
             continue;
         }
-        QXYSeries *series = look.markers ? static_cast<QXYSeries *>(new QScatterSeries) : new QLineSeries;
+        QXYSeries *series = parts.series[k];
         QList<QPointF> points = std::move(look.lines.front());
         for (std::size_t i = 1; i < look.lines.size(); ++i)
             points.append(look.lines[i]);
         const bool fewPoints = points.size() <= 40;
         series->replace(points);
-        chart->addSeries(series);
         if (auto *scatter = qobject_cast<QScatterSeries *>(series)) {
             scatter->setMarkerShape(QScatterSeries::MarkerShapeCircle);
             scatter->setMarkerSize(MarkerSize);
@@ -512,9 +655,6 @@ QChart *makePlotChart(const PlotSpec &spec)
             // The theme gives each series a pen when it is added; ours replaces it.
             series->setPen(look.pen);
         }
-        series->attachAxis(x);
-        series->attachAxis(y);
-        anyLine = series;
     }
     // The limit inside the plot area, clear of its top edge.
     if (spec.limit && std::isfinite(spec.limit->value) && (!spec.logY || spec.limit->value > 0)) {
@@ -539,22 +679,18 @@ QChart *makePlotChart(const PlotSpec &spec)
                 xMin -= 0.5;
                 xMax += 0.5;
             }
-            x->setRange(xMin, xMax);
-            static_cast<QValueAxis *>(x)->applyNiceNumbers();
+            setNiceRange(*static_cast<QValueAxis *>(x), xMin, xMax);
         }
     }
     if (yMin <= yMax) {
         if (!spec.logY) {
-            auto *axis = static_cast<QValueAxis *>(y);
-            axis->setRange(std::min(0.0, yMin), yMax > 0 ? yMax : 1.0);
-            axis->applyNiceNumbers();
+            setNiceRange(*static_cast<QValueAxis *>(y), std::min(0.0, yMin), yMax > 0 ? yMax : 1.0);
         } else {
             logRange(y, yMin, yMax);
         }
     }
 
-    if (onScale) {
-        auto *bar = new QColorAxis;
+    if (QColorAxis *bar = parts.bar) {
         // The bar runs from the gradient's 0 at its minimum to 1 at its maximum.
         QLinearGradient gradient(0, 0, 0, 1);
         // In the steps the lines take: each step's colour from halfway to
@@ -570,46 +706,24 @@ QChart *makePlotChart(const PlotSpec &spec)
         bar->setRange(scaleFrom, scaleTo > scaleFrom ? scaleTo : scaleFrom + 1);
         bar->setTitleText(qs(spec.styleTitle));
         bar->setTickCount(scaleTicks(scaleFrom, scaleTo));
-        chart->addAxis(bar, Qt::AlignRight);
-        if (!anyLine) {
-            // The bar shows with a series on it; every line is in a bundle.
-            auto *anchor = new QLineSeries;
-            chart->addSeries(anchor);
-            anchor->attachAxis(x);
-            anchor->attachAxis(y);
-            anyLine = anchor;
-        }
-        anyLine->attachAxis(bar);
     }
 
-    QLineSeries *limitLine = nullptr;
     std::vector<CrossingLabel> labels;
-    if (spec.limit) {
-        limitLine = new QLineSeries;
+    if (QLineSeries *limitLine = parts.limitLine) {
         const auto *logX = qobject_cast<QLogValueAxis *>(x);
         const auto *valueX = qobject_cast<QValueAxis *>(x);
-        limitLine->append(logX ? logX->min() : valueX->min(), spec.limit->value);
-        limitLine->append(logX ? logX->max() : valueX->max(), spec.limit->value);
-        chart->addSeries(limitLine);
+        limitLine->replace({QPointF(logX ? logX->min() : valueX->min(), spec.limit->value),
+                            QPointF(logX ? logX->max() : valueX->max(), spec.limit->value)});
         limitLine->setPen(pen(LimitColour, LimitWidth, Qt::SolidLine));
-        limitLine->attachAxis(x);
-        limitLine->attachAxis(y);
-
-        std::vector<double> crossings;
-        for (const PlotLine &line : spec.lines)
-            crossings.insert(crossings.end(), line.crossings.begin(), line.crossings.end());
-        std::sort(crossings.begin(), crossings.end());
-        if (!crossings.empty()) {
-            auto *marks = new QScatterSeries;
+        if (QScatterSeries *marks = parts.marks) {
+            QList<QPointF> points;
             for (double c : crossings)
-                marks->append(c, spec.limit->value);
-            chart->addSeries(marks);
+                points.append(QPointF(c, spec.limit->value));
+            marks->replace(points);
             marks->setMarkerShape(QScatterSeries::MarkerShapeCircle);
             marks->setMarkerSize(crossings.size() > MaxCrossingLabels ? 6 : 9);
             marks->setColor(Qt::white);
             marks->setBorderColor(LimitColour);
-            marks->attachAxis(x);
-            marks->attachAxis(y);
         }
         if (crossings.size() > MaxCrossingLabels)
             crossings = {crossings.front(), crossings.back()};
@@ -619,18 +733,16 @@ QChart *makePlotChart(const PlotSpec &spec)
             labels.push_back({c, crossingText(c, spec.xUnit)});
     }
 
-    auto *overlay = new Overlay(chart, legendOf(spec, bands, onScale), std::move(labels),
-                                spec.limit ? spec.limit->value : 0.0, limitLine);
+    overlay->setContent(legendOf(spec, bands, onScale), std::move(labels), spec.limit ? spec.limit->value : 0.0,
+                        parts.limitLine);
     // Room for the legend right of the axes.
-    chart->setMargins(QMargins(10, 10, 10 + static_cast<int>(std::ceil(overlay->legendWidth())) + 16, 10));
-    return chart;
+    chart.setMargins(QMargins(10, 10, 10 + static_cast<int>(std::ceil(overlay->legendWidth())) + 16, 10));
 }
 
 std::vector<LegendEntry> legendEntries(const QChart &chart)
 {
-    for (QGraphicsItem *item : chart.childItems())
-        if (const auto *overlay = dynamic_cast<const Overlay *>(item))
-            return overlay->entries();
+    if (const Overlay *overlay = overlayOf(chart))
+        return overlay->entries();
     return {};
 }
 

@@ -23,6 +23,12 @@ struct LegendEntry {
 // area as the view lays it out.
 QChart *makePlotChart(const PlotSpec &spec);
 
+// Draws `spec` in a chart made by makePlotChart, as makePlotChart would, in
+// place of what it showed: its series and axes are used again while there
+// are as many of each kind, so that a view showing it neither flickers nor
+// builds a chart anew.
+void refreshPlotChart(QChart &chart, const PlotSpec &spec);
+
 // The entries of the chart's legend, top to bottom.
 std::vector<LegendEntry> legendEntries(const QChart &chart);
 

@@ -24,11 +24,7 @@ PlotView::PlotView(QWidget *parent) : QWidget(parent)
 void PlotView::setSpec(PlotSpec spec)
 {
     m_spec = std::move(spec);
-    auto *view = static_cast<QChartView *>(m_view);
-    // The view lets go of the chart it showed; it is ours to delete.
-    QChart *old = view->chart();
-    view->setChart(makePlotChart(m_spec));
-    delete old;
+    refreshPlotChart(*static_cast<QChartView *>(m_view)->chart(), m_spec);
 }
 
 } // namespace sf

@@ -43,6 +43,7 @@
 #include <algorithm>
 #include <array>
 #include <cmath>
+#include <vector>
 
 namespace sf {
 
@@ -152,14 +153,49 @@ QString readRange(const QString &fromText, const QString &toText, char separator
 
 // Sizes the columns to their contents the first time and afterwards only
 // widens one whose contents would be cut, so that the columns keep the
-// widths they have (and a user's) as the numbers change.
-void keepColumnsWide(QTableWidget *table)
+// widths they have (and a user's) as the numbers change. Only the columns
+// marked in `changed` are measured: measuring lays out every cell's text.
+void keepColumnsWide(QTableWidget *table, const std::vector<bool> &changed)
 {
     const auto *view = static_cast<const QAbstractItemView *>(table);
     for (int c = 0; c < table->columnCount(); ++c) {
+        if (!changed.at(static_cast<std::size_t>(c)))
+            continue;
         const int wanted = std::max(view->sizeHintForColumn(c), table->horizontalHeader()->sectionSizeHint(c));
         if (wanted > table->columnWidth(c))
             table->setColumnWidth(c, wanted);
+    }
+}
+
+// Shows `text` in a cell, in the item the cell has if it has one, and marks
+// its column in `changed` when the text is new there.
+QTableWidgetItem *showCell(QTableWidget *table, int row, int column, const QString &text, std::vector<bool> &changed)
+{
+    QTableWidgetItem *item = table->item(row, column);
+    if (item && item->text() == text)
+        return item;
+    changed.at(static_cast<std::size_t>(column)) = true;
+    if (item) {
+        item->setText(text);
+        return item;
+    }
+    item = new QTableWidgetItem(text);
+    table->setItem(row, column, item);
+    return item;
+}
+
+// Sets the headings that differ from those shown, marking their columns.
+void showHeadings(QTableWidget *table, const QStringList &headings, std::vector<bool> &changed)
+{
+    for (int c = 0; c < static_cast<int>(headings.size()); ++c) {
+        QTableWidgetItem *item = table->horizontalHeaderItem(c);
+        if (item && item->text() == headings[c])
+            continue;
+        changed.at(static_cast<std::size_t>(c)) = true;
+        if (item)
+            item->setText(headings[c]);
+        else
+            table->setHorizontalHeaderItem(c, new QTableWidgetItem(headings[c]));
     }
 }
 
@@ -376,22 +412,22 @@ StudyWindow::StudyWindow(Source source, QWidget *parent)
     m_timer.setInterval(UpdateDelayMs);
     connect(&m_timer, &QTimer::timeout, this, &StudyWindow::updateNow);
     connect(m_unit, &QComboBox::currentIndexChanged, this, [this] {
-        updateNow();
+        followChoice();
         studyControlChanged();
     });
     connect(m_limitOn, &QCheckBox::toggled, this, [this](bool on) {
         m_limitText->setEnabled(on);
         m_limitOf->setEnabled(on);
-        updateNow();
+        followChoice();
         studyControlChanged();
     });
     connect(m_limitOf, &QComboBox::currentIndexChanged, this, [this] {
-        updateNow();
+        followChoice();
         studyControlChanged();
     });
     connect(m_find, &QComboBox::currentIndexChanged, this, [this] {
         showFindRangeDefault();
-        updateNow();
+        followChoice();
         studyControlChanged();
     });
     // Typing is followed once it pauses.
@@ -499,6 +535,14 @@ void StudyWindow::studyControlChanged()
     // The study is the window's now: what the file had wrong is gone.
     m_studyProblem.clear();
     emit studyEdited();
+}
+
+void StudyWindow::followChoice()
+{
+    // Once for a whole study set, at its end; a hidden window catches up
+    // when it is shown.
+    if (isVisible() && !m_settingStudy)
+        updateNow();
 }
 
 void StudyWindow::scheduleUpdate()
@@ -677,31 +721,34 @@ void StudyWindow::showLimitAnswers()
     m_limitAnswers->setRowCount(shown ? static_cast<int>(m_study.curves.size()) : 0);
     if (!shown)
         return;
+    std::vector<bool> changed(2, false);
     for (std::size_t i = 0; i < m_study.curves.size(); ++i) {
         const StudyCurve &curve = m_study.curves[i];
-        auto *t = new QTableWidgetItem(numberText(curve.temperature, m_inputs.separator));
-        t->setTextAlignment(Qt::AlignRight | Qt::AlignVCenter);
-        QTableWidgetItem *q = nullptr;
-        if (curve.limit && curve.limit->outcome == SolveOutcome::Found) {
-            // Seven digits fit beside the chart; the tooltip has every one.
-            q = new QTableWidgetItem(QString::number(curve.limit->within(), 'g', 7).replace(u'.', QLatin1Char(m_inputs.separator)));
+        const int row = static_cast<int>(i);
+        showCell(m_limitAnswers, row, 0, numberText(curve.temperature, m_inputs.separator), changed)
+            ->setTextAlignment(Qt::AlignRight | Qt::AlignVCenter);
+        const bool found = curve.limit && curve.limit->outcome == SolveOutcome::Found;
+        // Seven digits fit beside the chart; the tooltip has every one.
+        QTableWidgetItem *q = showCell(
+            m_limitAnswers, row, 1,
+            found ? QString::number(curve.limit->within(), 'g', 7).replace(u'.', QLatin1Char(m_inputs.separator))
+                  : curve.limit ? QStringLiteral("not found") : QString(),
+            changed);
+        // The item may have shown the other kind of answer before.
+        if (found)
             q->setTextAlignment(Qt::AlignRight | Qt::AlignVCenter);
-        } else {
-            q = new QTableWidgetItem(curve.limit ? QStringLiteral("not found") : QString());
-            q->setForeground(QColor(0xB0, 0x00, 0x00));
-        }
-        if (curve.limit)
-            q->setToolTip(curve.limit->outcome == SolveOutcome::Found
-                              ? QStringLiteral("%1 %2: %3 %4")
-                                    .arg(numberText(curve.limit->within(), m_inputs.separator),
-                                         qText(inputField(Field::FlowRate).unit),
-                                         numberText(curve.limit->measureWithin() * unit().perKgfCm2, m_inputs.separator),
-                                         m_unit->currentText())
-                              : qText(curve.limit->message));
-        m_limitAnswers->setItem(static_cast<int>(i), 0, t);
-        m_limitAnswers->setItem(static_cast<int>(i), 1, q);
+        else
+            q->setData(Qt::TextAlignmentRole, QVariant());
+        q->setData(Qt::ForegroundRole, found ? QVariant() : QVariant(QColor(0xB0, 0x00, 0x00)));
+        q->setToolTip(!curve.limit ? QString()
+                      : found      ? QStringLiteral("%1 %2: %3 %4")
+                                         .arg(numberText(curve.limit->within(), m_inputs.separator),
+                                              qText(inputField(Field::FlowRate).unit),
+                                              numberText(curve.limit->measureWithin() * unit().perKgfCm2, m_inputs.separator),
+                                              m_unit->currentText())
+                                   : qText(curve.limit->message));
     }
-    keepColumnsWide(m_limitAnswers);
+    keepColumnsWide(m_limitAnswers, changed);
     // Both columns in view, every digit of the answers.
     m_limitAnswers->setFixedWidth(m_limitAnswers->horizontalHeader()->length() + 2 * m_limitAnswers->frameWidth() +
                                   m_limitAnswers->verticalScrollBar()->sizeHint().width());
@@ -712,26 +759,27 @@ void StudyWindow::showTable()
     const PressureUnit &u = unit();
     QStringList headings = Headings;
     headings.back() = headings.back().arg(m_unit->currentText());
-    m_table->setHorizontalHeaderLabels(headings);
+    std::vector<bool> changed(static_cast<std::size_t>(m_table->columnCount()), false);
+    showHeadings(m_table, headings, changed);
 
+    // Into the cells' items as they are: an edit changes some columns' texts only.
     const auto rows = studyTableTexts(m_study.point, u, m_inputs.separator);
     m_table->setRowCount(static_cast<int>(rows.size()));
+    QFont bold;
+    bold.setBold(true);
     for (std::size_t r = 0; r < rows.size(); ++r) {
         const bool total = r + 1 == rows.size();
         for (std::size_t c = 0; c < rows[r].size(); ++c) {
-            auto *item = new QTableWidgetItem(qText(rows[r][c]));
+            QTableWidgetItem *item =
+                showCell(m_table, static_cast<int>(r), static_cast<int>(c), qText(rows[r][c]), changed);
             item->setTextAlignment(Qt::AlignRight | Qt::AlignVCenter);
-            if (total) {
-                QFont bold = item->font();
-                bold.setBold(true);
-                item->setFont(bold);
-            }
-            m_table->setItem(static_cast<int>(r), static_cast<int>(c), item);
+            // The total's row moves as the number of screens changes.
+            item->setData(Qt::FontRole, total ? QVariant(bold) : QVariant());
         }
     }
     // Once, not as each cell comes: a header that sizes itself to its
     // contents measures every column again for every cell.
-    keepColumnsWide(m_table);
+    keepColumnsWide(m_table, changed);
     // Every column in view where the window is wide enough; the chart takes
     // the rest. A narrow window (beside the main one on a small screen)
     // scrolls the table rather than covering the main window's fields.
@@ -774,18 +822,28 @@ void StudyWindow::showProblem()
 
 void StudyWindow::showFindings()
 {
+    QStringList texts;
+    for (const Finding &f : m_study.findings)
+        texts << findingText(f);
+    if (texts.isEmpty())
+        texts << QStringLiteral("Nothing doubtful in these inputs.");
+    // An edit seldom changes them: the list stays as it is then.
+    bool same = m_findings->count() == texts.size();
+    for (int i = 0; same && i < texts.size(); ++i)
+        same = m_findings->item(i)->text() == texts[i];
+    if (same)
+        return;
     m_findings->clear();
-    for (const Finding &f : m_study.findings) {
-        auto *item = new QListWidgetItem(findingText(f), m_findings);
-        const QStyle::StandardPixmap icon = f.severity == Severity::Error     ? QStyle::SP_MessageBoxCritical
-                                            : f.severity == Severity::Warning ? QStyle::SP_MessageBoxWarning
-                                                                              : QStyle::SP_MessageBoxInformation;
+    for (std::size_t i = 0; i < m_study.findings.size(); ++i) {
+        const Severity severity = m_study.findings[i].severity;
+        auto *item = new QListWidgetItem(texts[static_cast<int>(i)], m_findings);
+        const QStyle::StandardPixmap icon = severity == Severity::Error     ? QStyle::SP_MessageBoxCritical
+                                            : severity == Severity::Warning ? QStyle::SP_MessageBoxWarning
+                                                                            : QStyle::SP_MessageBoxInformation;
         item->setIcon(style()->standardIcon(icon));
     }
-    if (m_study.findings.empty()) {
-        auto *item = new QListWidgetItem(QStringLiteral("Nothing doubtful in these inputs."), m_findings);
-        item->setFlags(Qt::NoItemFlags);
-    }
+    if (m_study.findings.empty())
+        (new QListWidgetItem(texts.front(), m_findings))->setFlags(Qt::NoItemFlags);
 }
 
 void StudyWindow::showChart()

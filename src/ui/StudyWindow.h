@@ -123,6 +123,8 @@ private:
     void showProblem();
     PageSpec page() const;
     void studyControlChanged();
+    // A choice made in the window (unit, limit, key) is followed at once.
+    void followChoice();
 
     Source m_source;
     StudyInputs m_inputs;

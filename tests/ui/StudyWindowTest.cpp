@@ -5,11 +5,15 @@
 
 #include "StudyWindow.h"
 #include "cases/CaseFile.h"
+#include "plot/PlotChart.h"
 #include "plot/PlotView.h"
 #include "support/Process.h"
 #include "run/Solve.h"
 #include "run/Sweep.h"
 
+#include <QChartView>
+#include <QScatterSeries>
+#include <QValueAxis>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QHeaderView>
@@ -588,6 +592,93 @@ TEST_F(StudyWindowTest, TheStudySetHereIsDrawnListedSavedAndExported)
     QTest::mouseClick(button, Qt::LeftButton);
     EXPECT_EQ(readBytes("curves.xlsx").substr(0, 4), "PK\x03\x04");
     EXPECT_TRUE(watcher.seen.empty());
+}
+
+// What the window shows, a line per part: the chart's axes, each series'
+// size, ends and colour, its legend, and every cell of both tables with its
+// look.
+std::vector<std::string> shownParts(const StudyWindow &window)
+{
+    std::vector<std::string> lines;
+    const auto add = [&lines](const QString &line) { lines.push_back(line.toStdString()); };
+    const QChart *chart = window.findChild<QChartView *>()->chart();
+    for (const QAbstractAxis *axis : chart->axes())
+        if (const auto *v = qobject_cast<const QValueAxis *>(axis))
+            add(QStringLiteral("axis %1 %2..%3 %4").arg(v->titleText()).arg(v->min()).arg(v->max()).arg(v->tickCount()));
+    for (QAbstractSeries *s : chart->series()) {
+        const QList<QPointF> p = static_cast<QXYSeries *>(s)->points();
+        const auto *scatter = qobject_cast<const QScatterSeries *>(s);
+        add(QStringLiteral("%1 %2 %3,%4 %5,%6 %7")
+                .arg(scatter ? "markers" : "line").arg(p.size())
+                .arg(p.value(0).x()).arg(p.value(0).y()).arg(p.value(p.size() - 1).x()).arg(p.value(p.size() - 1).y())
+                .arg((scatter ? scatter->color() : static_cast<QXYSeries *>(s)->pen().color()).name()));
+    }
+    for (const LegendEntry &e : legendEntries(*chart))
+        add(QStringLiteral("legend ") + e.label);
+    for (const char *name : {"StudyTable", "StudyLimitAnswers"}) {
+        const auto *table = window.findChild<QTableWidget *>(QLatin1String(name));
+        for (int r = 0; r < table->rowCount(); ++r)
+            for (int c = 0; c < table->columnCount(); ++c)
+                if (const QTableWidgetItem *item = table->item(r, c))
+                    add(QStringLiteral("%1 %2,%3 %4 bold %5 %6 %7 %8")
+                            .arg(name).arg(r).arg(c).arg(item->text()).arg(item->font().bold())
+                            .arg(item->foreground().color().name()).arg(item->textAlignment()).arg(item->toolTip()));
+    }
+    return lines;
+}
+
+// Each edit draws the chart and fills the tables again in place: the window
+// shows what a window opened anew on the same study shows, with no curve,
+// axis range, limit, row or red answer left over.
+TEST_F(StudyWindowTest, EachEditShowsWhatAWindowOpenedAnewWould)
+{
+    const struct {
+        const char *name;
+        const char *flowRate, *screens, *temperatures;
+        int unit;          // kgf/cm², bar, MPa, psi
+        const char *limit; // on the total; nullptr: none
+        int series;        // curves, the case's marker, the limit and its crossings
+        std::vector<std::string> legend;
+    } rows[] = {
+        {"the case's three", "57.0", "12", "", 0, nullptr, 4, {"270 ℃", "290 ℃ (the case)", "310 ℃"}},
+        {"five and a limit", "57.0", "12", "250 270 290 310 330", 1, "200", 8,
+         {"250 ℃", "270 ℃", "290 ℃ (the case)", "310 ℃", "330 ℃", "limit 200 bar"}},
+        {"two, one not reaching it", "60.0", "12", "280 300", 1, "200", 4, {"280 ℃", "300 ℃", "limit 200 bar"}},
+        {"both reaching a lower one, five screens", "60.0", "5", "280 300", 1, "100", 4,
+         {"280 ℃", "300 ℃", "limit 100 bar"}},
+        {"the limit cleared, in psi", "60.0", "5", "280 300", 3, nullptr, 2, {"280 ℃", "300 ℃"}},
+        {"the flow rate alone", "57.0", "5", "280 300", 3, nullptr, 2, {"280 ℃", "300 ℃"}},
+        {"a temperature that is none: no curves", "57.0", "12", "250 x", 0, nullptr, 0, {}},
+        {"the case's three again", "57.0", "12", "", 0, nullptr, 4, {"270 ℃", "290 ℃ (the case)", "310 ℃"}},
+    };
+    FieldTexts texts = FieldTexts::defaults();
+    const auto source = [&texts] { return StudyInputs{texts, '.', std::nullopt, {}, {}, {}, {}}; };
+    StudyWindow edited(source);
+    edited.show();
+    for (const auto &row : rows) {
+        SCOPED_TRACE(row.name);
+        texts[Field::FlowRate] = row.flowRate;
+        texts[Field::ScreenCount] = row.screens;
+        edited.findChild<QLineEdit *>(QStringLiteral("StudyTemperatures"))->setText(QString::fromUtf8(row.temperatures));
+        edited.findChild<QComboBox *>(QStringLiteral("StudyUnit"))->setCurrentIndex(row.unit);
+        edited.findChild<QCheckBox *>(QStringLiteral("StudyLimitOn"))->setChecked(row.limit != nullptr);
+        edited.findChild<QLineEdit *>(QStringLiteral("StudyLimit"))->setText(QString::fromUtf8(row.limit ? row.limit : ""));
+        edited.updateNow();
+        QApplication::processEvents(); // laid out and painted between edits, as shown
+        StudyWindow opened(source);
+        opened.setCaseStudy(edited.caseStudy());
+        // As typed: the case's study keeps the last list that could be read.
+        opened.findChild<QLineEdit *>(QStringLiteral("StudyTemperatures"))->setText(QString::fromUtf8(row.temperatures));
+        opened.updateNow();
+        const std::vector<std::string> shown = shownParts(edited);
+        EXPECT_EQ(shown, shownParts(opened));
+        EXPECT_EQ(edited.findChild<QChartView *>()->chart()->series().size(), row.series);
+        std::vector<std::string> legend;
+        for (const std::string &line : shown)
+            if (line.rfind("legend ", 0) == 0)
+                legend.push_back(line.substr(7));
+        EXPECT_EQ(legend, row.legend);
+    }
 }
 
 TEST_F(StudyWindowTest, AltKeysReachEachControlAndTheTablesKeepTheirColumnWidths)
