@@ -61,7 +61,7 @@ class SideWindowsModule {
 public:
     // The module the program already holds (tests and benchmarks link it),
     // else the one beside the executable (the build tree), else the one in
-    // the package's private library folder (lib/screenfilter beside bin/).
+    // the package's private library folder (lib/<triplet>/screenfilter beside bin/).
     SideWindowsModule();
     // Only the file `path`: tests point this at a missing or broken module.
     explicit SideWindowsModule(QString path);
