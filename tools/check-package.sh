@@ -55,6 +55,14 @@ with open("/proc/self/maps") as maps:
 print(f"imported from the package; the worked example's total is {total!r} kgf/cm2, no Qt loaded")
 EOF
 
+echo "== the side windows' module, in the program's private folder"
+module=$(find "$root/usr/lib" -path '*/screenfilter/libscreenfilter-windows.so')
+if [ -z "$module" ] || ldd "$module" | grep 'not found'; then
+    echo "the module is missing or does not resolve" >&2
+    exit 1
+fi
+echo "${module#"$root"}"
+
 echo "== screenfilter from the package"
 display=:87
 Xvfb "$display" -screen 0 1024x768x24 >/dev/null 2>&1 &

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "SideWindowInputs.h"
 #include "cases/CaseFile.h"
 #include "export/LifeAnswer.h"
 
@@ -20,15 +21,6 @@ class QTableWidget;
 namespace sf {
 
 class PlotView;
-
-// The case in the main window, for the model's clean-pack drop.
-struct LifeCaseInputs {
-    FieldTexts texts;
-    char separator = '.';
-    std::optional<ValidityRange> range;
-    QString casePath; // empty while no case is open
-    QString folder;   // where exports are suggested
-};
 
 // What one load and fit gives: the log as read (kept for the next fit with
 // other options), and the answer or what is wrong.

@@ -13,13 +13,10 @@
 #include "FieldHelp.h"
 #include "LocaleSeparator.h"
 #include "Look.h"
-#include "MeltDialog.h"
 #include "MessageBoxes.h"
-#include "ReportViewer.h"
+#include "ReportFile.h"
 #include "ShortcutsWindow.h"
 #include "SideWindow.h"
-#include "StudyWindow.h"
-#include "LifeWindow.h"
 
 #include "browser/CurrentDirectory.h"
 #include "browser/DirectoryList.h"
@@ -386,8 +383,8 @@ void MainWindow::applyLocale(const QLocale &locale)
     for (const sf::InputField &field : sf::InputFields)
         if (!field.editable)
             m_edits[sf::fieldIndex(field.id)]->setText(qText(shown[field.id]));
-    if (m_study)
-        m_study->scheduleUpdate();
+    if (sf::SideWindows *windows = m_sideModule.loaded(); windows && m_study)
+        windows->fieldsChanged(m_study);
 }
 
 sf::FieldTexts MainWindow::fieldTexts() const
@@ -555,14 +552,13 @@ bool MainWindow::openCase(const QString &path)
     for (const sf::InputField &field : sf::InputFields)
         m_edits[sf::fieldIndex(field.id)]->setText(QString::fromStdString(opened.texts[field.id]));
     m_case.opened(QFile::encodeName(path).toStdString(), opened, fieldTexts());
-    if (m_study) { // the fit range and the name may change with the same texts
-        m_study->setCaseStudy(m_case.study().value_or(sf::CaseStudy{}));
-        m_study->scheduleUpdate();
-    }
-    if (m_life) {
-        m_life->setCaseStudy(m_case.study().value_or(sf::CaseStudy{}));
-        m_life->caseChanged();
-    }
+    // The fit range and the name may change with the same texts.
+    if (sf::SideWindows *windows = m_sideModule.loaded())
+        for (QWidget *window : {m_study.data(), m_life.data()})
+            if (window) {
+                windows->setCaseStudy(window, m_case.study().value_or(sf::CaseStudy{}));
+                windows->fieldsChanged(window);
+            }
     updateReportPathTip();
     updateTitle();
     return true;
@@ -629,14 +625,29 @@ void MainWindow::saveCaseAs()
         saveCase(path);
 }
 
+sf::SideWindows *MainWindow::sideWindows(const QString &command)
+{
+    QString problem;
+    sf::SideWindows *windows = m_sideModule.windows(problem);
+    if (!windows)
+        showError(QStringLiteral("%1 cannot open: the side windows' module %2 did not load.")
+                      .arg(command, QLatin1String(sf::SideWindowsModule::fileName()))
+                      .toStdString(),
+                  problem.toStdString());
+    return windows;
+}
+
 void MainWindow::showMeltDialog()
 {
+    sf::SideWindows *windows = sideWindows(QStringLiteral("Melt…"));
+    if (!windows)
+        return;
     if (!m_meltDialog)
-        m_meltDialog = new MeltDialog(
+        m_meltDialog = windows->createMeltDialog(
             [this](const sf::FieldTexts &melt, const std::optional<sf::MeltFitRange> &fit) { applyMelt(melt, fit); },
             this);
     if (!m_meltDialog->isVisible()) {
-        m_meltDialog->setMelt(fieldTexts(), decimalSeparator());
+        windows->setMelt(m_meltDialog, fieldTexts(), decimalSeparator());
         sf::placeBeside(m_meltDialog, this);
     }
     m_meltDialog->show();
@@ -652,8 +663,9 @@ void MainWindow::applyMelt(const sf::FieldTexts &melt, const std::optional<sf::M
     // A fit's range goes into the next save with its values; typed values
     // keep the range there was only while they are still its own.
     m_case.applyFit(fit, fieldTexts());
-    if (m_study) // the range may change with the same texts
-        m_study->scheduleUpdate();
+    // The range may change with the same texts.
+    if (sf::SideWindows *windows = m_sideModule.loaded(); windows && m_study)
+        windows->fieldsChanged(m_study);
 }
 
 void MainWindow::updateTitle()
@@ -690,10 +702,13 @@ void MainWindow::viewReport()
 
 void MainWindow::showReport(const QString &path)
 {
+    sf::SideWindows *windows = sideWindows(QStringLiteral("View report"));
+    if (!windows)
+        return;
     if (!m_reportViewer)
-        m_reportViewer = new ReportViewer(this);
+        m_reportViewer = windows->createReportViewer(this);
     QString error;
-    if (!m_reportViewer->openReport(path, error)) {
+    if (!windows->openReport(m_reportViewer, path, error)) {
         showError(error.toStdString());
         return;
     }
@@ -719,15 +734,19 @@ sf::StudyInputs MainWindow::studyInputs() const
 
 void MainWindow::showStudy()
 {
+    sf::SideWindows *windows = sideWindows(QStringLiteral("Study…"));
+    if (!windows)
+        return;
     if (!m_study) {
-        m_study = new StudyWindow([this] { return studyInputs(); }, this);
+        m_study = windows->createStudyWindow(
+            [this] { return studyInputs(); },
+            [this, windows] { m_case.setStudy(windows->caseStudy(m_study)); }, this);
         for (QLineEdit *edit : m_edits)
-            connect(edit, &QLineEdit::textChanged, m_study, &StudyWindow::scheduleUpdate);
-        m_study->setCaseStudy(m_case.study().value_or(sf::CaseStudy{}));
-        connect(m_study, &StudyWindow::studyEdited, this, [this] { m_case.setStudy(m_study->caseStudy()); });
+            connect(edit, &QLineEdit::textChanged, m_study, [this, windows] { windows->fieldsChanged(m_study); });
+        windows->setCaseStudy(m_study, m_case.study().value_or(sf::CaseStudy{}));
     }
     if (!m_study->isVisible()) {
-        m_study->updateNow(); // laid out with what it will show, then placed
+        windows->updateStudyNow(m_study); // laid out with what it will show, then placed
         sf::placeBeside(m_study, this);
     }
     m_study->show();
@@ -743,11 +762,14 @@ sf::LifeCaseInputs MainWindow::lifeInputs() const
 
 void MainWindow::showLife()
 {
+    sf::SideWindows *windows = sideWindows(QStringLiteral("Pack life…"));
+    if (!windows)
+        return;
     if (!m_life) {
-        m_life = new LifeWindow([this] { return lifeInputs(); }, this);
+        m_life = windows->createLifeWindow([this] { return lifeInputs(); }, this);
         for (QLineEdit *edit : m_edits)
-            connect(edit, &QLineEdit::textChanged, m_life, &LifeWindow::caseChanged);
-        m_life->setCaseStudy(m_case.study().value_or(sf::CaseStudy{}));
+            connect(edit, &QLineEdit::textChanged, m_life, [this, windows] { windows->fieldsChanged(m_life); });
+        windows->setCaseStudy(m_life, m_case.study().value_or(sf::CaseStudy{}));
     }
     if (!m_life->isVisible())
         sf::placeBeside(m_life, this);

@@ -7,6 +7,7 @@
 #include "cases/CaseFile.h"
 #include "run/Calculator.h"
 #include "run/RunHost.h"
+#include "SideWindows.h"
 
 #include <QFile>
 #include <QPointer>
@@ -30,13 +31,7 @@ namespace sf {
 class BevelPanel;
 class CommandMenu;
 class DirectoryList;
-class MeltDialog;
-class ReportViewer;
 class ShortcutsWindow;
-class StudyWindow;
-struct StudyInputs;
-class LifeWindow;
-struct LifeCaseInputs;
 }
 
 // The main window: the input fields with their worked example, the OK and
@@ -88,6 +83,9 @@ public:
     // there is none. Tests replace the desktop service with this.
     using UrlOpener = std::function<bool(const QUrl &)>;
     void setUrlOpener(UrlOpener opener) { m_openUrl = std::move(opener); }
+    // Loads the side windows from the file `path` alone. Tests point it at
+    // a missing or broken module.
+    void setSideWindowsModule(const QString &path) { m_sideModule = sf::SideWindowsModule(path); }
 
 public slots:
     void runCalculation();
@@ -136,6 +134,10 @@ private:
     // Asks whether to save edits that the open case file does not hold
     // yet; false when they would be lost (Cancel, or the save failed).
     bool maySetCaseAside();
+    // The side windows' module, loaded on first use; nullptr, after the
+    // error box, when it cannot be. `command` is the menu's name of what
+    // was asked for.
+    sf::SideWindows *sideWindows(const QString &command);
 
     sf::BevelPanel *m_panel1 = nullptr;
     QPushButton *m_okButton = nullptr;
@@ -144,16 +146,18 @@ private:
     sf::FileList *m_fileList = nullptr;
     sf::CommandMenu *m_commands = nullptr;
     QPointer<sf::ShortcutsWindow> m_shortcuts;
-    QPointer<sf::ReportViewer> m_reportViewer;
-    QPointer<sf::StudyWindow> m_study;
-    QPointer<sf::LifeWindow> m_life;
+    // The side windows, made by the module.
+    QPointer<QWidget> m_reportViewer;
+    QPointer<QWidget> m_study;
+    QPointer<QWidget> m_life;
+    QPointer<QWidget> m_meltDialog;
+    sf::SideWindowsModule m_sideModule;
     QString m_lastReport; // the report the last successful run wrote
     std::array<QLineEdit *, sf::FieldCount> m_edits{};
     CompletionDialog *m_finishForm = nullptr;
     sf::Calculator m_calculator;
     // The open case file and what it holds; the fields are its view.
     sf::CaseDocument m_case;
-    QPointer<sf::MeltDialog> m_meltDialog;
     FileChooser m_chooseFile;
     UrlOpener m_openUrl;
 };

@@ -30,13 +30,6 @@ namespace sf {
 
 namespace {
 
-// A report of twelve screens is about 1.6 KB. Nothing much larger is one of
-// ours, and the viewer does not load it.
-constexpr std::size_t MaxReportBytes = 64 * 1024;
-
-// What isReportFile reads: more than the two empty lines and the first label.
-constexpr std::size_t OpeningBytes = 64;
-
 // 0, or the errno of a file that cannot be read; a pipe, a device or a
 // folder is ENXIO, and is neither waited on nor read.
 int readError(const RegularFileRead &r)
@@ -113,12 +106,6 @@ QString askForPdf(QWidget *parent, const QString &suggested)
 }
 
 } // namespace
-
-bool isReportFile(const QString &path)
-{
-    const RegularFileRead opening = readFileOpening(QFile::encodeName(path).toStdString(), OpeningBytes);
-    return opening.ok() && opening.size <= MaxReportBytes && startsLikeReport(opening.bytes);
-}
 
 QString reportText(const QByteArray &bytes)
 {

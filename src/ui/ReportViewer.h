@@ -1,5 +1,7 @@
 #pragma once
 
+#include "ReportFile.h"
+
 #include <QByteArray>
 #include <QString>
 #include <QWidget>
@@ -10,11 +12,6 @@ class QPagedPaintDevice;
 class QPlainTextEdit;
 
 namespace sf {
-
-// Whether the file at `path` is a report to show in the viewer: a regular
-// file no larger than a report can be that opens the way every report
-// does. Reads its first bytes only, and never waits on a pipe.
-bool isReportFile(const QString &path);
 
 // A report's bytes as text: decoded from Shift_JIS, each CR LF (or lone CR)
 // a "\n".

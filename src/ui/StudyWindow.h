@@ -1,5 +1,6 @@
 #pragma once
 
+#include "SideWindowInputs.h"
 #include "calc/FieldTexts.h"
 #include "cases/CaseFile.h"
 #include "run/Diagnoses.h"
@@ -28,17 +29,6 @@ namespace sf {
 class PlotView;
 struct PageSpec;
 struct PlotSpec;
-
-// What the study is computed from: the main window's fields as they stand.
-struct StudyInputs {
-    FieldTexts texts;
-    char separator = '.';
-    std::optional<ValidityRange> range; // the melt's fit range, when the case has one
-    QString caseName;                   // for the exported files' names
-    QString folder;                     // where exports are suggested
-    QString casePath;                   // the case's file, empty before it is saved
-    std::optional<MeltFitRange> meltFit; // the melt's fit, while the melt is the one fitted
-};
 
 // The study window: the case in the main window's fields as a table per
 // screen, its diagnoses, and a chart of the total pressure drop against
