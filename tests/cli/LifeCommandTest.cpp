@@ -124,8 +124,6 @@ TEST(LifeCommand, RefusesWhatGivesNoAnswer)
     } rows[] = {
         {"a pressure that is not a number", "time (min),pressure (bar)\n0,80\n1,8O\n2,82\n3,83\n", {}, 2,
          "log.csv:3: column 2 (pressure): \"8O\" is not a number\n"},
-        {"a time that goes back", "time (min),pressure (bar)\n0,80\n2,81\n1,82\n3,83\n", {}, 2,
-         "log.csv:4: the time 1 min goes back from the one on line 3\n"},
         {"three readings after the change", "time (h),pressure (bar)\n0,80\n1,90\n2,100\n3,60\n4,61\n5,62\n", {}, 2,
          "log.csv: 3 readings after the screen change at 3 h (line 5): a fit needs 4 at least\n"},
         {"no rise", "time (h),pressure (bar)\n0,80\n1,80\n2,79\n3,80\n", {}, 1,

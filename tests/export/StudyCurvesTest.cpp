@@ -1,11 +1,57 @@
 // The study's curves as files: flow rates down, a column per temperature,
 // the limit answers below, with either decimal separator.
 #include "export/StudyCurves.h"
+#include "export/StudyTable.h"
+#include "run/CasePoint.h"
+#include "support/Files.h"
+#include "support/Process.h"
+#include "support/TempDir.h"
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <regex>
+
 namespace sf {
 namespace {
+
+using Rows = std::vector<std::vector<std::string>>;
+
+// A workbook's first sheet, read back with unzip: rows of cell texts, numbers
+// to 15 digits as a spreadsheet shows them, cells left out as "".
+std::string fifteenDigits(const std::string &number)
+{
+    char text[32];
+    std::snprintf(text, sizeof text, "%.15g", std::stod(number));
+    return text;
+}
+
+Rows sheetRows(const std::string &xlsx)
+{
+    test::ScopedTempCwd cwd;
+    test::writeBytes("book.xlsx", xlsx);
+    const std::string xml = test::runProcess("/usr/bin/unzip", {"-p", "book.xlsx", "xl/worksheets/sheet1.xml"}).out;
+    Rows rows;
+    const std::regex cell(R"re(<c r="([A-Z])([0-9]+)"[^>]*>(?:<v>([^<]*)</v>|<is><t[^>]*>([^<]*)</t></is>))re");
+    for (auto it = std::sregex_iterator(xml.begin(), xml.end(), cell); it != std::sregex_iterator(); ++it) {
+        const std::size_t row = std::stoul((*it)[2]) - 1, column = static_cast<std::size_t>((*it)[1].str()[0] - 'A');
+        rows.resize(std::max(rows.size(), row + 1));
+        rows[row].resize(std::max(rows[row].size(), column + 1));
+        rows[row][column] = (*it)[3].matched ? fifteenDigits((*it)[3].str()) : (*it)[4].str();
+    }
+    return rows;
+}
+
+Rows csvRows(const std::string &csv, char delimiter)
+{
+    Rows rows;
+    for (std::size_t at = 0; at < csv.size(); at = csv.find('\n', at) + 1) {
+        rows.emplace_back(1);
+        for (char c : csv.substr(at, csv.find('\n', at) - at))
+            c == delimiter ? void(rows.back().emplace_back()) : rows.back().back().push_back(c);
+    }
+    return rows;
+}
 
 SolveAnswer found(double lo, double hi, double measureLo, double measureHi)
 {
@@ -66,6 +112,76 @@ TEST(StudyCurves, CsvHoldsEveryCurveAndTheLimitAnswersBelow)
         const std::optional<PressureLimit> limit =
             row.answers ? std::optional(PressureLimit{3, 15, kgf}) : std::nullopt;
         EXPECT_EQ(studyCurvesCsv(twoCurves(row.answers), row.unit, limit, row.separator), row.expected);
+    }
+    // The workbook: the same cells below the case's inputs, numbers with '.'.
+    StringSink book;
+    writeStudyCurvesWorkbook(book, "study", FieldTexts::defaults(), '.', twoCurves(true), bar,
+                             PressureLimit{3, 15, kgf});
+    const Rows sheet = sheetRows(book.text);
+    const auto blank = std::find_if(sheet.begin(), sheet.end(), [](const auto &row) { return row.empty(); });
+    Rows expected = csvRows(std::regex_replace(std::regex_replace(rows[1].expected, std::regex(","), "."),
+                                               std::regex(";"), ","), ',');
+    for (auto &row : expected)
+        while (!row.empty() && row.back().empty())
+            row.pop_back();
+    EXPECT_EQ(Rows(blank + 1, sheet.end()), expected);
+}
+
+// The study window's per-screen table of the worked example: on screen each
+// quantity to its decimals, the drops to about a hundredth of a kgf/cm2; in
+// the files every digit. Expected: the case JSON's reckoning in 40-digit
+// decimals, times 14.2233433071 for psi, 0.0980665 for MPa.
+TEST(StudyTable, ShownToItsDecimalsAndFiledWithEveryDigitInTheChosenUnit)
+{
+    const PointResult point = evaluateCase(FieldTexts::defaults(), '.').point;
+    using Texts = std::vector<std::string>;
+    const double first[] = {1,             30,           0.02946,       0.0552066666667, 0.425165608531,
+                            45.4104372840, 2295.80420416, 177.589610375, 17.7485520935};
+    const struct {
+        const char *unit;
+        double perKgfCm2;
+        char separator, delimiter;
+        Texts first, fifth, total;
+    } rows[] = {
+        {"psi", 14.2233433071, ',', ';', {"1", "30", "0,02946", "0,05521", "42,5", "45,410", "2296", "177,6", "252,4"},
+         {"5", "50", "0,02540", "0,02540", "25,0", "157,109", "8486", "88,7", "873,4"},
+         {"Total", "", "", "", "", "", "", "", "5167,6"}},
+        {"MPa", 0.0980665, '.', ',', {"1", "30", "0.02946", "0.05521", "42.5", "45.410", "2296", "177.6", "1.741"},
+         {"5", "50", "0.02540", "0.02540", "25.0", "157.109", "8486", "88.7", "6.022"},
+         {"Total", "", "", "", "", "", "", "", "35.629"}},
+    };
+    for (const auto &row : rows) {
+        SCOPED_TRACE(row.unit);
+        const PressureUnit unit = *pressureUnitNamed(row.unit);
+        const auto texts = studyTableTexts(point, unit, row.separator);
+        ASSERT_EQ(texts.size(), 13u);
+        EXPECT_EQ(Texts(texts[0].begin(), texts[0].end()), row.first);
+        EXPECT_EQ(Texts(texts[4].begin(), texts[4].end()), row.fifth);
+        EXPECT_EQ(Texts(texts[12].begin(), texts[12].end()), row.total);
+
+        StringSink book;
+        writeStudyWorkbook(book, "pack", FieldTexts::defaults(), '.', point, unit);
+        const Rows sheet = sheetRows(book.text);
+        EXPECT_EQ(sheet[0], Texts({"case", "pack"}));
+        for (const auto &[rows, separator] : {std::pair(csvRows(studyTableCsv(point, unit, row.separator), row.delimiter),
+                                                        row.separator),
+                                              std::pair(sheet, '.')}) {
+            const auto header = std::find_if(rows.begin(), rows.end(), [](const Texts &r) { return !r.empty() && r[0] == "screen"; });
+            ASSERT_EQ(rows.end() - header, 14) << "the header, 12 screens, the total";
+            EXPECT_EQ(*header, Texts({"screen", "mesh_per_in", "wire_cm", "opening_cm", "open_area", "screen_factor",
+                                      "wall_shear_rate_per_s", "apparent_viscosity_Pa_s",
+                                      "pressure_drop_" + std::string(row.unit)}));
+            const auto number = [separator](std::string text) {
+                std::replace(text.begin(), text.end(), separator, '.');
+                return std::stod(text);
+            };
+            for (std::size_t i = 0; i < 9; ++i) {
+                const double expected = first[i] * (i == 8 ? row.perKgfCm2 : 1);
+                EXPECT_NEAR(number(header[1][i]), expected, 1e-11 * expected) << header[0][i];
+            }
+            EXPECT_EQ(Texts(header[13].begin(), header[13].end() - 1), Texts({"total", "", "", "", "", "", "", ""}));
+            EXPECT_NEAR(number(header[13].back()), 363.316821568385 * row.perKgfCm2, 1e-11 * 363 * row.perKgfCm2);
+        }
     }
 }
 

@@ -233,24 +233,11 @@ TEST(MeltFit, FittedLinesHoldTheModelAtEachRate)
     }
 }
 
-// The chart's fitted lines: one per temperature, from the lowest shear rate
-// measured to the highest, evenly on a log scale, in the points' unit.
-TEST(MeltFit, CurvesSpanThePointsRangeOnALogScale)
-{
-    const ViscosityPoints worked = points(WorkedExample);
-    const std::vector<FitCurve> curves = fitCurves(worked, fitMelt(worked, {}), 3);
-    ASSERT_EQ(curves.size(), 3u);
-    EXPECT_EQ(curves[0].temperature, 250);
-    ASSERT_EQ(curves[0].fitted.size(), 3u);
-    const double rates[] = {10, 223.60679774997897, 5000}; // sqrt(10 * 5000) between
-    for (std::size_t k = 0; k < 3; ++k)
-        expectRelative(curves[0].fitted[k].first, rates[k], 1e-12, "shear rate");
-    expectRelative(curves[0].fitted[0].second, 8377.270317402963, 1e-9, "250 °C at 10 1/s, as below");
-}
-
-// Thousands of temperatures get a line at a few of them only, the lowest and
-// highest among them; every point keeps its marker.
-TEST(MeltFit, CurvesDrawLinesAtSpreadTemperaturesOnly)
+// The chart's lines: per temperature, from the lowest shear rate measured
+// to the highest, evenly on a log scale, in the points' unit; thousands of
+// temperatures get a line at a few only, the lowest and highest among them;
+// every point keeps its marker.
+TEST(MeltFit, CurvesSpanThePointsRangeOnALogScaleAtSpreadTemperatures)
 {
     const ViscosityPoints worked = points(WorkedExample);
     const MeltFit fit = fitMelt(worked, {});
@@ -266,7 +253,34 @@ TEST(MeltFit, CurvesDrawLinesAtSpreadTemperaturesOnly)
             EXPECT_EQ(curves[t].measured.size(), 4u);
             EXPECT_EQ(curves[t].deviations.size(), 4u);
         }
+        EXPECT_EQ(curves[0].temperature, 250);
+        ASSERT_EQ(curves[0].fitted.size(), 3u);
+        const double rates[] = {10, 223.60679774997897, 5000}; // sqrt(10 * 5000) between
+        for (std::size_t k = 0; k < 3; ++k)
+            expectRelative(curves[0].fitted[k].first, rates[k], 1e-12, "shear rate");
+        expectRelative(curves[0].fitted[0].second, 8377.270317402963, 1e-9, "250 °C at 10 1/s, as above");
     }
+}
+
+// The melt dialog's unit switch, by 1 gf·s/cm² = 98.0665 Pa·s, 1 P = 0.1 Pa·s;
+// nothing for a text that does not read or a value beyond the doubles.
+TEST(MeltTexts, ViscosityIsShownInTheUnitSwitchedTo)
+{
+    using U = ViscosityUnit;
+    const struct {
+        const char *text;
+        U from, to;
+        char separator;
+        std::optional<std::string> expected;
+    } rows[] = {
+        {"1000", U::PascalSecond, U::GramForceSecondPerSquareCentimetre, '.', "10.197162129779283"},
+        {"1,5", U::GramForceSecondPerSquareCentimetre, U::PascalSecond, ',', "147,09975"},
+        {"2500", U::MilliPascalSecond, U::Poise, '.', "25"},
+        {"1.5", U::PascalSecond, U::Poise, ',', std::nullopt},
+        {"1e307", U::GramForceSecondPerSquareCentimetre, U::MilliPascalSecond, '.', std::nullopt},
+    };
+    for (const auto &row : rows)
+        EXPECT_EQ(viscosityTextIn(row.text, row.from, row.to, row.separator), row.expected) << row.text;
 }
 
 TEST(MeltFit, MiddleTemperatureIsRoundedToATenth)
