@@ -19,13 +19,6 @@ using Rows = std::vector<std::vector<std::string>>;
 
 // A workbook's first sheet, read back with unzip: rows of cell texts, numbers
 // to 15 digits as a spreadsheet shows them, cells left out as "".
-std::string fifteenDigits(const std::string &number)
-{
-    char text[32];
-    std::snprintf(text, sizeof text, "%.15g", std::stod(number));
-    return text;
-}
-
 Rows sheetRows(const std::string &xlsx)
 {
     test::ScopedTempCwd cwd;
@@ -38,13 +31,16 @@ Rows sheetRows(const std::string &xlsx)
         const std::size_t row = std::stoul(cell.substr(7)) - 1, column = static_cast<std::size_t>(cell[6] - 'A');
         rows.resize(std::max(rows.size(), row + 1));
         rows[row].resize(std::max(rows[row].size(), column + 1));
+        char number[32];
         const std::size_t v = cell.find("<v>"), t = cell.find('>', cell.find("<t"));
-        rows[row][column] = v != std::string::npos ? fifteenDigits(cell.substr(v + 3, cell.find("</v>") - v - 3))
-                                                   : cell.substr(t + 1, cell.find("</t>") - t - 1);
+        std::snprintf(number, sizeof number, "%.15g", v == std::string::npos ? 0 : std::stod(cell.substr(v + 3)));
+        rows[row][column] = v != std::string::npos ? number : cell.substr(t + 1, cell.find("</t>") - t - 1);
     }
     return rows;
 }
 
+// A CSV's rows of cells, empty ones at the end of a row left out as a sheet
+// leaves them out.
 Rows csvRows(const std::string &csv, char delimiter)
 {
     Rows rows;
@@ -52,6 +48,8 @@ Rows csvRows(const std::string &csv, char delimiter)
         rows.emplace_back(1);
         for (char c : csv.substr(at, csv.find('\n', at) - at))
             c == delimiter ? void(rows.back().emplace_back()) : rows.back().back().push_back(c);
+        while (!rows.back().empty() && rows.back().back().empty())
+            rows.back().pop_back();
     }
     return rows;
 }
@@ -122,12 +120,7 @@ TEST(StudyCurves, CsvHoldsEveryCurveAndTheLimitAnswersBelow)
                              PressureLimit{3, 15, kgf});
     const Rows sheet = sheetRows(book.text);
     const auto blank = std::find_if(sheet.begin(), sheet.end(), [](const auto &row) { return row.empty(); });
-    Rows expected = csvRows(std::regex_replace(std::regex_replace(rows[1].expected, std::regex(","), "."),
-                                               std::regex(";"), ","), ',');
-    for (auto &row : expected)
-        while (!row.empty() && row.back().empty())
-            row.pop_back();
-    EXPECT_EQ(Rows(blank + 1, sheet.end()), expected);
+    EXPECT_EQ(Rows(blank + 1, sheet.end()), csvRows(std::regex_replace(rows[1].expected, std::regex(","), "."), ';'));
 }
 
 // The study window's per-screen table of the worked example: on screen each

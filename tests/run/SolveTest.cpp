@@ -104,10 +104,14 @@ TEST(Solve, SaysWhyThereIsNoAnswer)
         SolveOutcome outcome;
         std::string message; // its start
     } rows[] = {
+        // The total goes as the flow rate to the n: 363.3168215683853 kgf/cm2
+        // (Q / 57)^0.469 * 0.980665 bar, 3088.92 at 5700, 335.056 at 50.
         {"never reached", {}, Field::FlowRate, "total=10000bar", {0.57, 5700}, SolveOutcome::NotReached,
-         "process.flow_rate: the total stays below the limit of 10000 bar from 0.57 to 5700 kg/hr (at most "},
+         "process.flow_rate: the total stays below the limit of 10000 bar from 0.57 to 5700 kg/hr (at most 3088.92 "
+         "bar, at 5700 kg/hr)"},
         {"exceeded throughout", {}, Field::FlowRate, "total=150bar", {50, 60}, SolveOutcome::NotReached,
-         "process.flow_rate: the total is above the limit of 150 bar all from 50 to 60 kg/hr (at least "},
+         "process.flow_rate: the total is above the limit of 150 bar all from 50 to 60 kg/hr (at least 335.056 bar, "
+         "at 50 kg/hr)"},
         {"a limit at the least double", {}, Field::FlowRate, "total=4.9e-324psi", {50, 60}, SolveOutcome::NotReached,
          "process.flow_rate: the total is above the limit of 5e-324 psi all from 50 to 60 kg/hr (at least "},
         {"a limit of seven digits", {}, Field::FlowRate, "total=1234567bar", {50, 60}, SolveOutcome::NotReached,
