@@ -128,8 +128,6 @@ TEST(LifeCommand, RefusesWhatGivesNoAnswer)
          "log.csv: 3 readings after the screen change at 3 h (line 5): a fit needs 4 at least\n"},
         {"no rise", "time (h),pressure (bar)\n0,80\n1,80\n2,79\n3,80\n", {}, 1,
          "log.csv: the pressure does not rise: no change time\n"},
-        {"the limit passed", "time (h),pressure (bar)\n0,80\n1,150\n2,201\n3,220\n", {}, 1,
-         "log.csv: the limit 200 bar was passed at 2 h (line 4: 201): the screens are due now\n"},
         {"a drop not above zero", "time (h),pressure (bar)\n0,80\n1,90\n", {"--pressure-after", "85bar"}, 2,
          "log.csv:2: the drop 80 - 85 bar is not above zero\n"},
         {"a second pressure behind the pack", "time (h),pressure_before (bar),pressure_after (bar)\n0,80,1\n",

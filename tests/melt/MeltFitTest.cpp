@@ -59,8 +59,8 @@ TEST(MeltFit, GivesBackKnownAndIndependentlyFittedMelts)
 {
     MeltFitOptions atWorked;
     atWorked.referenceTemperature = WorkedReference;
-    MeltFitOptions atWorked1000 = atWorked;
-    atWorked1000.standardShearRate = 1000;
+    MeltFitOptions atWorkedHalf = atWorked;
+    atWorkedHalf.standardShearRate = 0.5; // at or below 0 refused, above taken
     MeltFitOptions fixedA;
     fixedA.shiftA = 15180;
     MeltFitOptions stress, rate;
@@ -82,8 +82,8 @@ TEST(MeltFit, GivesBackKnownAndIndependentlyFittedMelts)
     } rows[] = {
         {"worked example", WorkedExample, ViscosityUnit::PascalSecond, atWorked, 9.55, 100, 0.469, 15180, 26.96,
          WorkedReference, true},
-        {"worked example, SR0 1000", WorkedExample, ViscosityUnit::PascalSecond, atWorked1000, 2.8119226602778170,
-         1000, 0.469, 15180, 26.96, WorkedReference, true},
+        {"worked example, SR0 0.5", WorkedExample, ViscosityUnit::PascalSecond, atWorkedHalf, 159.16599894431849,
+         0.5, 0.469, 15180, 26.96, WorkedReference, true},
         {"worked example at the middle temperature", WorkedExample, ViscosityUnit::PascalSecond, {},
          12.018875468323007, 100, 0.469, 15180, 27.450271247739602, 280, true},
         {"worked example with A given", WorkedExample, ViscosityUnit::PascalSecond, fixedA, 12.018875468323007, 100,
@@ -148,6 +148,9 @@ TEST(MeltFit, PointsThatFixNoMeltAndOptionsThatDoNotFitAreRefused)
         bool optionFault; // MeltFitOptionError, else MeltFitRejected
         std::string message;
     } rows[] = {
+        {"one of two points in the window", h + "250,10,1000\n280,100,500\n",
+         [] { MeltFitOptions o; o.temperatureRange = ValueRange{240, 260}; return o; }(), false,
+         "one point only within the fit window; a fit takes two at least"},
         {"one temperature", h + "280,10,1000\n280,100,500\n", none, true,
          "all points are at one temperature (280 °C), from which A cannot be fitted: give A or an activation "
          "energy, or add points at a second temperature"},

@@ -157,7 +157,7 @@ TEST(ViscosityPoints, ColumnsMappedByNumberOrName)
     } rows[] = {
         {"numbers: a header of other names is skipped, its unit read", unknown, "temperature=1,shear_rate=2,viscosity=3",
          {{250, 10, 2730, 2}, {270, 10, 1800, 3}}, {}},
-        {"names, with or without the unit", unknown, "viscosity=eta (mPa.s), shear_rate=RATE,temperature=temp",
+        {"names, with or without the unit", unknown, "viscosity=eta (mPa.s) , shear_rate=RATE,temperature=temp",
          {{250, 10, 2730, 2}, {270, 10, 1800, 3}}, {}},
         {"numbers: no header, other columns ignored", "# T SR eta\n1 250 10 2730 x\n2 270 10 1800 y\n",
          "temperature=2,shear_rate=3,viscosity=4", {{250, 10, 2730, 2}, {270, 10, 1800, 3}}, {}},

@@ -62,9 +62,10 @@ TEST(Solve, FindsTwoAdjacentDoublesThatSingleRunsPutEitherSideOfTheLimit)
         // The limit the case's own total: the case's flow rate and density meet it.
         {"flow rate, met just", {}, '.', Field::FlowRate, "total=363.3168215683853kgf/cm2", {0.57, 5700}, true, 57, 1e-12},
         {"density, met just", {}, '.', Field::Density, "total=363.3168215683853kgf/cm2", {0.096, 9.6}, false, 0.96, 1e-12},
-        // A range of some 28 doubles, where neighbours often give one total: no turn.
+        // A range of some 56 doubles, sampled a double apart, where 21 pairs
+        // of neighbours give one total: no turn.
         {"flow rate, met in a range of ulps", {}, '.', Field::FlowRate, "total=363.3168215683853kgf/cm2",
-         {56.9999999999999, 57.0000000000001}, true, 57, 1e-13},
+         {56.9999999999998, 57.0000000000002}, true, 57, 1e-13},
         {"wire, the last screen's drop", {{Field::ScreenCount, "11"}}, '.', wireField(11), "drop.11=60kgf/cm2",
          {0.00254, 0.01016}, true, 0.00508, 0.0001},
         {"shift b", {}, '.', Field::ShiftB, "total=2000psi", {20, 30}, false, NAN, 0},
