@@ -62,10 +62,12 @@ TEST(Solve, FindsTwoAdjacentDoublesThatSingleRunsPutEitherSideOfTheLimit)
         // The limit the case's own total: the case's flow rate and density meet it.
         {"flow rate, met just", {}, '.', Field::FlowRate, "total=363.3168215683853kgf/cm2", {0.57, 5700}, true, 57, 1e-12},
         {"density, met just", {}, '.', Field::Density, "total=363.3168215683853kgf/cm2", {0.096, 9.6}, false, 0.96, 1e-12},
-        // A range of some 56 doubles, sampled a double apart, where 21 pairs
-        // of neighbours give one total: no turn.
+        // Ranges of some 60 doubles, sampled one or two apart, where 21 and 17
+        // pairs of neighbours give one total: no turn.
         {"flow rate, met in a range of ulps", {}, '.', Field::FlowRate, "total=363.3168215683853kgf/cm2",
          {56.9999999999998, 57.0000000000002}, true, 57, 1e-13},
+        {"density, met in a range of ulps", {}, '.', Field::Density, "total=363.3168215683853kgf/cm2",
+         {0.959999999999996, 0.960000000000004}, false, 0.96, 1e-15},
         {"wire, the last screen's drop", {{Field::ScreenCount, "11"}}, '.', wireField(11), "drop.11=60kgf/cm2",
          {0.00254, 0.01016}, true, 0.00508, 0.0001},
         {"shift b", {}, '.', Field::ShiftB, "total=2000psi", {20, 30}, false, NAN, 0},
