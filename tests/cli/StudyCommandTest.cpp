@@ -63,8 +63,6 @@ TEST(StudyCommand, SolveTakesWhatTheOptionsLeaveOutFromTheStudy)
         int exitCode;
         std::vector<std::string> out, err;
     } rows[] = {
-        {"both from the study", {{"asked.sfcase"}, "", "", {}, "text"}, 0,
-         {"asked.sfcase: flow_rate = ", " kg/hr: total 10 bar, limit 10 bar (rises with flow_rate)\n"}, {}},
         {"the limit given wins", {{"asked.sfcase"}, "", "total=20bar", {}, "text"}, 0,
          {"asked.sfcase: flow_rate = ", "limit 20 bar (rises with flow_rate)\n"}, {}},
         {"the key given wins", {{"asked.sfcase"}, "process.temperature", "", {}, "text"}, 0,

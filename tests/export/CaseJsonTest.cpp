@@ -1,6 +1,5 @@
 #include "export/CaseJson.h"
 #include "calc/InputFields.h"
-#include "export/StudyTable.h"
 #include "io/PressureUnit.h"
 #include "run/CasePoint.h"
 
@@ -102,38 +101,6 @@ TEST(CaseJson, RunsThatEndEarlySayWhereAndKeepTheirTexts)
             EXPECT_NE(json.text.find(indented), std::string::npos) << indented << "\nin\n" << json.text;
         }
     }
-}
-
-// The study window's table of the worked example: each quantity to its own
-// decimals, the drops to a hundredth of a kgf/cm2 in each unit. Expected:
-// the reckoning above, times 14.2233433071 for psi, 0.0980665 for MPa.
-TEST(StudyTable, EachColumnShownToItsDecimalsInTheChosenUnit)
-{
-    const PointResult point = evaluateCase(FieldTexts::defaults(), '.').point;
-    using Row = std::array<std::string, 9>;
-    const struct {
-        const char *unit;
-        char separator;
-        Row first, fifth, total;
-    } rows[] = {
-        {"psi", ',', {"1", "30", "0,02946", "0,05521", "42,5", "45,410", "2296", "177,6", "252,4"},
-         {"5", "50", "0,02540", "0,02540", "25,0", "157,109", "8486", "88,7", "873,4"},
-         {"Total", "", "", "", "", "", "", "", "5167,6"}},
-        {"MPa", '.', {"1", "30", "0.02946", "0.05521", "42.5", "45.410", "2296", "177.6", "1.741"},
-         {"5", "50", "0.02540", "0.02540", "25.0", "157.109", "8486", "88.7", "6.022"},
-         {"Total", "", "", "", "", "", "", "", "35.629"}},
-    };
-    for (const auto &row : rows) {
-        const auto texts = studyTableTexts(point, *pressureUnitNamed(row.unit), row.separator);
-        ASSERT_EQ(texts.size(), 13u) << row.unit;
-        EXPECT_EQ(Row(texts[0]), row.first) << row.unit;
-        EXPECT_EQ(Row(texts[4]), row.fifth) << row.unit;
-        EXPECT_EQ(Row(texts[12]), row.total) << row.unit;
-    }
-    // The file keeps every digit, each drop in the unit too.
-    const std::string csv = studyTableCsv(point, *pressureUnitNamed("psi"), '.');
-    const std::string first = csv.substr(csv.find("\n1,"), csv.find("\n2,") - csv.find("\n1,"));
-    EXPECT_NEAR(std::stod(first.substr(first.rfind(',') + 1)), 252.443749630, 1e-6) << first;
 }
 
 } // namespace

@@ -2,7 +2,6 @@
 
 #include <gtest/gtest.h>
 
-#include <algorithm>
 #include <cmath>
 #include <limits>
 #include <vector>
@@ -48,17 +47,6 @@ TEST(PlotCurve, KeepsEachPixelColumnsSmallestAndLargestInOrder)
             curve.add(x, y);
         EXPECT_EQ(curve.points(), row.out);
     }
-}
-
-TEST(PlotCurve, AMillionPointsKeepTwoPerColumnAndTheirExtremes)
-{
-    PlotCurve curve(0, 999'999, 960);
-    for (int i = 0; i < 1'000'000; ++i)
-        curve.add(i, i == 777'777 ? 1e6 : i == 123'456 ? -1e6 : i % 7);
-    const Points points = curve.points();
-    EXPECT_EQ(points.size(), 1920u);
-    EXPECT_NE(std::find(points.begin(), points.end(), std::pair<double, double>(777'777, 1e6)), points.end());
-    EXPECT_NE(std::find(points.begin(), points.end(), std::pair<double, double>(123'456, -1e6)), points.end());
 }
 
 TEST(PlotCurve, CrossingsBetweenTheTwoPointsAroundThem)

@@ -221,6 +221,11 @@ TEST(PackLife, LogsThatGiveNoAnswerSayWhy)
          "the limit 250 bar was passed at 3 h (line 5: 251): the screens are due now"},
         {"passed at the last reading", readings({100, 130, 170, 210, 250}), {}, false,
          "the limit 250 bar was passed at 4 h (line 6: 250): the screens are due now"},
+        // Cake's least squares of relative residuals in closed form (weights
+        // 1 / P^2): P = 111.775 + 44.1234 t, at 250 bar after 3.13269 h.
+        {"passed by the fit alone", readings({100, 200, 240, 245, 249}), {}, false,
+         "the limit 250 bar was passed at 3.13269 h by the cake filtration fit, before the last reading: the "
+         "screens are due now"},
     };
     for (const auto &row : rows) {
         SCOPED_TRACE(row.name);

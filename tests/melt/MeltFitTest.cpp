@@ -59,8 +59,8 @@ TEST(MeltFit, GivesBackKnownAndIndependentlyFittedMelts)
 {
     MeltFitOptions atWorked;
     atWorked.referenceTemperature = WorkedReference;
-    MeltFitOptions atWorked1000 = atWorked;
-    atWorked1000.standardShearRate = 1000;
+    MeltFitOptions atWorkedHalf = atWorked;
+    atWorkedHalf.standardShearRate = 0.5; // at or below 0 refused, above taken
     MeltFitOptions fixedA;
     fixedA.shiftA = 15180;
     MeltFitOptions stress, rate;
@@ -82,8 +82,8 @@ TEST(MeltFit, GivesBackKnownAndIndependentlyFittedMelts)
     } rows[] = {
         {"worked example", WorkedExample, ViscosityUnit::PascalSecond, atWorked, 9.55, 100, 0.469, 15180, 26.96,
          WorkedReference, true},
-        {"worked example, SR0 1000", WorkedExample, ViscosityUnit::PascalSecond, atWorked1000, 2.8119226602778170,
-         1000, 0.469, 15180, 26.96, WorkedReference, true},
+        {"worked example, SR0 0.5", WorkedExample, ViscosityUnit::PascalSecond, atWorkedHalf, 159.16599894431849,
+         0.5, 0.469, 15180, 26.96, WorkedReference, true},
         {"worked example at the middle temperature", WorkedExample, ViscosityUnit::PascalSecond, {},
          12.018875468323007, 100, 0.469, 15180, 27.450271247739602, 280, true},
         {"worked example with A given", WorkedExample, ViscosityUnit::PascalSecond, fixedA, 12.018875468323007, 100,
@@ -113,7 +113,8 @@ TEST(MeltFit, GivesBackKnownAndIndependentlyFittedMelts)
 
 TEST(MeltFit, DeviationsAndRangeOfTheNoisyDataSheet)
 {
-    const MeltFit fit = fitMelt(points(docsPoints()), {});
+    // Read as mPa.s, so that each fitted value is in the file's unit, not in Pa.s.
+    const MeltFit fit = fitMelt(points(unitless(docsPoints()), ViscosityUnit::MilliPascalSecond), {});
     EXPECT_EQ(fit.temperatureMin, 200);
     EXPECT_EQ(fit.temperatureMax, 260);
     EXPECT_EQ(fit.shearRateMin, 10);
@@ -148,6 +149,9 @@ TEST(MeltFit, PointsThatFixNoMeltAndOptionsThatDoNotFitAreRefused)
         bool optionFault; // MeltFitOptionError, else MeltFitRejected
         std::string message;
     } rows[] = {
+        {"one of two points in the window", h + "250,10,1000\n280,100,500\n",
+         [] { MeltFitOptions o; o.temperatureRange = ValueRange{240, 260}; return o; }(), false,
+         "one point only within the fit window; a fit takes two at least"},
         {"one temperature", h + "280,10,1000\n280,100,500\n", none, true,
          "all points are at one temperature (280 °C), from which A cannot be fitted: give A or an activation "
          "energy, or add points at a second temperature"},
@@ -233,24 +237,11 @@ TEST(MeltFit, FittedLinesHoldTheModelAtEachRate)
     }
 }
 
-// The chart's fitted lines: one per temperature, from the lowest shear rate
-// measured to the highest, evenly on a log scale, in the points' unit.
-TEST(MeltFit, CurvesSpanThePointsRangeOnALogScale)
-{
-    const ViscosityPoints worked = points(WorkedExample);
-    const std::vector<FitCurve> curves = fitCurves(worked, fitMelt(worked, {}), 3);
-    ASSERT_EQ(curves.size(), 3u);
-    EXPECT_EQ(curves[0].temperature, 250);
-    ASSERT_EQ(curves[0].fitted.size(), 3u);
-    const double rates[] = {10, 223.60679774997897, 5000}; // sqrt(10 * 5000) between
-    for (std::size_t k = 0; k < 3; ++k)
-        expectRelative(curves[0].fitted[k].first, rates[k], 1e-12, "shear rate");
-    expectRelative(curves[0].fitted[0].second, 8377.270317402963, 1e-9, "250 °C at 10 1/s, as below");
-}
-
-// Thousands of temperatures get a line at a few of them only, the lowest and
-// highest among them; every point keeps its marker.
-TEST(MeltFit, CurvesDrawLinesAtSpreadTemperaturesOnly)
+// The chart's lines: per temperature, from the lowest shear rate measured
+// to the highest, evenly on a log scale, in the points' unit; thousands of
+// temperatures get a line at a few only, the lowest and highest among them;
+// every point keeps its marker.
+TEST(MeltFit, CurvesSpanThePointsRangeOnALogScaleAtSpreadTemperatures)
 {
     const ViscosityPoints worked = points(WorkedExample);
     const MeltFit fit = fitMelt(worked, {});
@@ -266,7 +257,34 @@ TEST(MeltFit, CurvesDrawLinesAtSpreadTemperaturesOnly)
             EXPECT_EQ(curves[t].measured.size(), 4u);
             EXPECT_EQ(curves[t].deviations.size(), 4u);
         }
+        EXPECT_EQ(curves[0].temperature, 250);
+        ASSERT_EQ(curves[0].fitted.size(), 3u);
+        const double rates[] = {10, 223.60679774997897, 5000}; // sqrt(10 * 5000) between
+        for (std::size_t k = 0; k < 3; ++k)
+            expectRelative(curves[0].fitted[k].first, rates[k], 1e-12, "shear rate");
+        expectRelative(curves[0].fitted[0].second, 8377.270317402963, 1e-9, "250 °C at 10 1/s, as above");
     }
+}
+
+// The melt dialog's unit switch, by 1 gf·s/cm² = 98.0665 Pa·s, 1 P = 0.1 Pa·s;
+// nothing for a text that does not read or a value beyond the doubles.
+TEST(MeltTexts, ViscosityIsShownInTheUnitSwitchedTo)
+{
+    using U = ViscosityUnit;
+    const struct {
+        const char *text;
+        U from, to;
+        char separator;
+        std::optional<std::string> expected;
+    } rows[] = {
+        {"1000", U::PascalSecond, U::GramForceSecondPerSquareCentimetre, '.', "10.197162129779283"},
+        {"1,5", U::GramForceSecondPerSquareCentimetre, U::PascalSecond, ',', "147,09975"},
+        {"2500", U::MilliPascalSecond, U::Poise, '.', "25"},
+        {"1.5", U::PascalSecond, U::Poise, ',', std::nullopt},
+        {"1e307", U::GramForceSecondPerSquareCentimetre, U::MilliPascalSecond, '.', std::nullopt},
+    };
+    for (const auto &row : rows)
+        EXPECT_EQ(viscosityTextIn(row.text, row.from, row.to, row.separator), row.expected) << row.text;
 }
 
 TEST(MeltFit, MiddleTemperatureIsRoundedToATenth)

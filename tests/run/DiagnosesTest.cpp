@@ -36,8 +36,8 @@ TEST(Diagnoses, MeaninglessCasesAreNamedWithTheirKeyAndAFix)
           "(2.54 / mesh 30); wire diameters are in cm, mesh in wires per inch"}},
         {"negative mesh", {{meshField(2), "-30"}},
          {"not-positive error screens.2.mesh: screen 2's mesh is -30 per inch; it must be greater than 0"}},
-        {"negative wire", {{wireField(3), "-0.0254"}},
-         {"not-positive error screens.3.wire: screen 3's wire diameter is -0.0254 cm; it must be greater than 0"}},
+        {"negative wire on the last screen", {{wireField(12), "-0.0254"}},
+         {"not-positive error screens.12.wire: screen 12's wire diameter is -0.0254 cm; it must be greater than 0"}},
         {"negative n", {{Field::PowerLawFactor, "-0.3"}},
          {"not-positive error melt.power_law_factor: Power Law Factor is -0.3; it must be greater than 0"}},
         {"negative flow", {{Field::FlowRate, "-57"}},
@@ -55,9 +55,9 @@ TEST(Diagnoses, MeaninglessCasesAreNamedWithTheirKeyAndAFix)
         {"shear-thickening", {{Field::PowerLawFactor, "1.5"}},
          {"shear-thickening warning melt.power_law_factor: n = 1.5 above 1 describes a shear-thickening fluid, "
           "unusual for a polymer melt (typically 0.2 to 0.9)"}},
-        {"three of eleven, the last without a wire", {{Field::ScreenCount, "3"}, {wireField(11), ""}, {meshField(12), ""},
-                                                      {wireField(12), ""}},
-         {"ignored-screens note pack.count: screens 4 to 11 are listed but count = 3 uses only screens 1 to 3; the "
+        {"one of eleven, the last without a wire", {{Field::ScreenCount, "1"}, {wireField(11), ""}, {meshField(12), ""},
+                                                    {wireField(12), ""}},
+         {"ignored-screens note pack.count: screens 2 to 11 are listed but count = 1 uses only screens 1 to 1; the "
           "rest are ignored"}},
         {"eleven of twelve screens", {{Field::ScreenCount, "11"}},
          {"ignored-screens note pack.count: screen 12 is listed but count = 11 uses only screens 1 to 11; the "

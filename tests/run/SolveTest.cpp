@@ -62,6 +62,12 @@ TEST(Solve, FindsTwoAdjacentDoublesThatSingleRunsPutEitherSideOfTheLimit)
         // The limit the case's own total: the case's flow rate and density meet it.
         {"flow rate, met just", {}, '.', Field::FlowRate, "total=363.3168215683853kgf/cm2", {0.57, 5700}, true, 57, 1e-12},
         {"density, met just", {}, '.', Field::Density, "total=363.3168215683853kgf/cm2", {0.096, 9.6}, false, 0.96, 1e-12},
+        // Ranges of some 60 doubles, sampled one or two apart, where 21 and 17
+        // pairs of neighbours give one total: no turn.
+        {"flow rate, met in a range of ulps", {}, '.', Field::FlowRate, "total=363.3168215683853kgf/cm2",
+         {56.9999999999998, 57.0000000000002}, true, 57, 1e-13},
+        {"density, met in a range of ulps", {}, '.', Field::Density, "total=363.3168215683853kgf/cm2",
+         {0.959999999999996, 0.960000000000004}, false, 0.96, 1e-15},
         {"wire, the last screen's drop", {{Field::ScreenCount, "11"}}, '.', wireField(11), "drop.11=60kgf/cm2",
          {0.00254, 0.01016}, true, 0.00508, 0.0001},
         {"shift b", {}, '.', Field::ShiftB, "total=2000psi", {20, 30}, false, NAN, 0},
@@ -104,10 +110,14 @@ TEST(Solve, SaysWhyThereIsNoAnswer)
         SolveOutcome outcome;
         std::string message; // its start
     } rows[] = {
+        // The total goes as the flow rate to the n: 363.3168215683853 kgf/cm2
+        // (Q / 57)^0.469 * 0.980665 bar, 3088.92 at 5700, 335.056 at 50.
         {"never reached", {}, Field::FlowRate, "total=10000bar", {0.57, 5700}, SolveOutcome::NotReached,
-         "process.flow_rate: the total stays below the limit of 10000 bar from 0.57 to 5700 kg/hr (at most "},
+         "process.flow_rate: the total stays below the limit of 10000 bar from 0.57 to 5700 kg/hr (at most 3088.92 "
+         "bar, at 5700 kg/hr)"},
         {"exceeded throughout", {}, Field::FlowRate, "total=150bar", {50, 60}, SolveOutcome::NotReached,
-         "process.flow_rate: the total is above the limit of 150 bar all from 50 to 60 kg/hr (at least "},
+         "process.flow_rate: the total is above the limit of 150 bar all from 50 to 60 kg/hr (at least 335.056 bar, "
+         "at 50 kg/hr)"},
         {"a limit at the least double", {}, Field::FlowRate, "total=4.9e-324psi", {50, 60}, SolveOutcome::NotReached,
          "process.flow_rate: the total is above the limit of 5e-324 psi all from 50 to 60 kg/hr (at least "},
         {"a limit of seven digits", {}, Field::FlowRate, "total=1234567bar", {50, 60}, SolveOutcome::NotReached,

@@ -8,6 +8,7 @@
 #include "cases/CaseFile.h"
 
 #include <QComboBox>
+#include <QLayout>
 #include <QPlainTextEdit>
 #include <QTableView>
 
@@ -165,9 +166,14 @@ TEST_F(MeltDialogTest, AppliedFitHasTheCommandLinesValuesAndItsRangeIsSaved)
             EXPECT_EQ(value(Field::StandardViscosity)->text().toStdString(), inLocale("4241.668503575576", sep));
             unit->setCurrentIndex(0);
         }
-        if (row.overtyped)
+        if (row.overtyped) { // after a value that does not read, whose problem Apply then clears
+            type(Field::StandardShearRate, "x");
+            click("ApplyButton");
+            EXPECT_NE(problem(), QString());
             type(Field::StandardShearRate, row.overtyped);
+        }
         click("ApplyButton");
+        EXPECT_EQ(problem(), QString());
         Melt expected = CliFit;
         if (row.overtyped)
             expected[1] = row.overtyped;
@@ -359,6 +365,7 @@ TEST_F(MeltDialogTest, KeysStartAtEta0TabInReadingOrderAndEscapeCloses)
     dialog->activateWindow();
     ASSERT_TRUE(QTest::qWaitFor([this] { return QApplication::activeWindow() == dialog && QApplication::focusWidget(); }));
     EXPECT_EQ(focusName().toStdString(), "standard_viscosity");
+    EXPECT_FALSE(dialog->findChild<QPushButton *>(QStringLiteral("FitAgainButton"))->isEnabled()) << "no file yet";
     click("FitButton"); // a table with rows and a chart to pass by
     value(Field::StandardViscosity)->setFocus(Qt::OtherFocusReason);
     const char *const chain[] = {"ViscosityUnit",   "standard_shear_rate", "power_law_factor", "shift_a",
@@ -373,6 +380,22 @@ TEST_F(MeltDialogTest, KeysStartAtEta0TabInReadingOrderAndEscapeCloses)
         QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
     EXPECT_EQ(focusName().toStdString(), "standard_viscosity");
     QTest::keyClick(QApplication::focusWidget(), Qt::Key_Escape);
+    EXPECT_FALSE(dialog->isVisible());
+    // Laid out: the window's ends side by side, the table below the fit's
+    // buttons, a problem below the table.
+    dialog->show();
+    type(Field::ShiftA, "x");
+    click("ApplyButton");
+    dialog->layout()->activate();
+    const auto at = [this](const char *name) {
+        auto *w = dialog->findChild<QWidget *>(QLatin1String(name));
+        return QRect(w->mapTo(dialog, QPoint(0, 0)), w->size());
+    };
+    EXPECT_GT(at("TemperatureTo").left(), at("TemperatureFrom").right());
+    EXPECT_EQ(at("TemperatureTo").top(), at("TemperatureFrom").top());
+    EXPECT_GT(at("FitTable").top(), at("FitButton").bottom());
+    EXPECT_GT(at("MeltProblem").top(), at("FitTable").bottom());
+    click("CloseButton");
     EXPECT_FALSE(dialog->isVisible());
 }
 
