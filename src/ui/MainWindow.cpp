@@ -40,6 +40,8 @@
 #include <QFile>
 #include <QFileDialog>
 #include <QFileInfo>
+
+#include <cstring>
 #include <QMenu>
 #include <QMessageBox>
 #include <QMimeData>
@@ -567,7 +569,10 @@ bool MainWindow::openCase(const QString &path)
 bool MainWindow::saveCase(const QString &path)
 {
     if (const int err = m_case.save(QFile::encodeName(path).toStdString(), fieldTexts()); err != 0) {
-        showError(sf::errorBoxText(QFileInfo(path).fileName().toStdString() + ": " + sf::ioErrorText(err)));
+        // The window's words name few errors ("I/O エラー (6)"); the system's
+        // says which.
+        showError(sf::errorBoxText(QFileInfo(path).fileName().toStdString() + ": " + sf::ioErrorText(err)),
+                  "The case could not be saved to " + QFileInfo(path).absoluteFilePath().toStdString() + ": " + std::strerror(err) + ".");
         return false;
     }
     updateTitle();

@@ -149,16 +149,17 @@ TEST_F(CaseFilesTest, FailuresShowTheErrorBoxAndChangeNothing)
         bool save;
         const char *path;
         const char *shown;
+        const char *english = ""; // a save's second line ends with the system's reason
     } rows[] = {
         {false, "broken.sfcase", "broken.sfcase:1:9: Error while parsing table header: expected ']', saw '\\n'"},
         {false, "missing.sfcase", "missing.sfcase: cannot be read: No such file or directory."},
         {false, "pipe.sfcase", "pipe.sfcase: cannot be read: not a regular file."},
         {false, "long.sfcase", "long.sfcase: report.file is 40000 characters long; the window's field holds 32767."},
-        {true, "no-such-dir/case.sfcase", "case.sfcase: ファイルが見つかりません."},
+        {true, "no-such-dir/case.sfcase", "case.sfcase: ファイルが見つかりません.", "/case.sfcase: No such file or directory."},
         {true, "plain/case.sfcase", "case.sfcase: ファイル名の指定が間違っています."},
         // Refused by its mode bits, also for root; a pipe nobody reads, at once.
         {true, "readonly.sfcase", "readonly.sfcase: ファイルへのアクセスが拒否されました."},
-        {true, "pipe.sfcase", "pipe.sfcase: I/O エラー (6)"},
+        {true, "pipe.sfcase", "pipe.sfcase: I/O エラー (6)", "/pipe.sfcase: No such device or address."},
     };
     for (const auto &row : rows) {
         SCOPED_TRACE(row.path);
@@ -169,6 +170,11 @@ TEST_F(CaseFilesTest, FailuresShowTheErrorBoxAndChangeNothing)
         ASSERT_EQ(seen.size(), 1u);
         EXPECT_EQ(seen[0].icon, QMessageBox::Critical);
         EXPECT_EQ(seen[0].text.toStdString(), row.shown);
+        if (*row.english) {
+            EXPECT_TRUE(seen[0].informativeText.startsWith("The case could not be saved to /") &&
+                        seen[0].informativeText.endsWith(row.english))
+                << seen[0].informativeText.toStdString();
+        }
         EXPECT_EQ(shown(), FieldTexts::defaults());
         EXPECT_EQ(form1->windowTitle(), "Pressure Drop of Screen Filter");
     }
