@@ -87,17 +87,17 @@ TEST(StudyCurves, CsvHoldsEveryCurveAndTheLimitAnswersBelow)
     const PressureUnit bar = *pressureUnitNamed("bar");
     const struct {
         const char *name;
-        bool answers;
+        std::optional<PressureLimit> limit; // answers below when given
         PressureUnit unit;
         char separator;
         const char *expected;
     } rows[] = {
-        {"no limit, kgf/cm2", false, kgf, '.',
+        {"no limit, kgf/cm2", std::nullopt, kgf, '.',
          "flow_rate_kg_per_h,total_kgf_per_cm2_190C,total_kgf_per_cm2_212.5C\n"
          "25,10,5\n"
          "50,20,10\n"
          "75.5,30,\n"},
-        {"a limit, bar, decimal comma", true, bar, ',',
+        {"a limit on screen 3, bar, decimal comma", PressureLimit{3, 15, kgf}, bar, ',',
          "flow_rate_kg_per_h;total_bar_190C;total_bar_212.5C\n"
          "25;9,80665;4,903325\n"
          "50;19,6133;9,80665\n"
@@ -107,12 +107,14 @@ TEST(StudyCurves, CsvHoldsEveryCurveAndTheLimitAnswersBelow)
          "temperature_C;flow_rate_kg_per_h;drop_3_bar;outcome;message\n"
          "190;37,5;14,708994335;found;\n"
          "212,5;;;not-reached;flow_rate: the total stays below the limit of 15 kgf/cm2 from 25 to 50 kg/hr\n"},
+        {"a limit on the total", PressureLimit{0, 15, kgf}, kgf, '.',
+         "flow_rate_kg_per_h,total_kgf_per_cm2_190C,total_kgf_per_cm2_212.5C\n25,10,5\n50,20,10\n75.5,30,\n\n"
+         "limit,total 15 kgf/cm2\ntemperature_C,flow_rate_kg_per_h,total_kgf_per_cm2,outcome,message\n190,37.5,14.999,found,\n"
+         "212.5,,,not-reached,flow_rate: the total stays below the limit of 15 kgf/cm2 from 25 to 50 kg/hr\n"},
     };
     for (const auto &row : rows) {
         SCOPED_TRACE(row.name);
-        const std::optional<PressureLimit> limit =
-            row.answers ? std::optional(PressureLimit{3, 15, kgf}) : std::nullopt;
-        EXPECT_EQ(studyCurvesCsv(twoCurves(row.answers), row.unit, limit, row.separator), row.expected);
+        EXPECT_EQ(studyCurvesCsv(twoCurves(row.limit.has_value()), row.unit, row.limit, row.separator), row.expected);
     }
     // The workbook: the same cells below the case's inputs, numbers with '.'.
     StringSink book;
