@@ -207,10 +207,10 @@ TEST_F(CaseFilesTest, AReportNameLeavingTheCaseFolderShowsWhereItGoes)
         EXPECT_EQ(edit(Field::SaveFileName)->text().toStdString(), row.name);
         EXPECT_EQ(edit(Field::SaveFileName)->toolTip().toStdString(), row.tip);
     }
-    // The tip follows the chosen directory, and the typed name.
-    ASSERT_TRUE(directories->enterDirectory(QFile::encodeName(QString::fromStdString(up))));
-    EXPECT_EQ(edit(Field::SaveFileName)->toolTip().toStdString(), lead + "/etc/profile" + outside);
+    // The tip follows the typed name, and the chosen directory.
     edit(Field::SaveFileName)->setText(QStringLiteral("../r.txt"));
+    EXPECT_EQ(edit(Field::SaveFileName)->toolTip().toStdString(), lead + inner + "/../r.txt");
+    ASSERT_TRUE(directories->enterDirectory(QFile::encodeName(QString::fromStdString(up))));
     EXPECT_EQ(edit(Field::SaveFileName)->toolTip().toStdString(), lead + up + "/../r.txt");
 }
 
