@@ -4,7 +4,6 @@
 // to an open case file are lost.
 #include "UiTestSupport.h"
 
-#include "browser/DirectoryList.h"
 #include "cases/CaseFile.h"
 #include "support/Process.h"
 
@@ -62,6 +61,7 @@ protected:
         mime.setUrls({QUrl::fromLocalFile(QDir::current().absoluteFilePath(QStringLiteral("other.sfcase")))});
         QDragEnterEvent enter(QPoint(100, 100), Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
         QApplication::sendEvent(form1, &enter);
+        EXPECT_TRUE(enter.isAccepted());
         QDropEvent drop(QPointF(100, 100), Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
         QApplication::sendEvent(form1, &drop);
     }
@@ -175,7 +175,7 @@ TEST_F(WindowCommandsTest, F1ListsTheCommandsAndEachGroupWithItsUnitsAndAboutThe
 #endif
 }
 
-TEST_F(WindowCommandsTest, EveryTooltipNamesItsFieldAndUnitAndTheReportPathFollowsTheDirectory)
+TEST_F(WindowCommandsTest, EveryTooltipNamesItsFieldAndUnitAndTheReportPathIsThereFromTheStart)
 {
     for (const InputField &field : InputFields) {
         // The caption with its unit, then at least one line more: what it takes.
@@ -184,16 +184,11 @@ TEST_F(WindowCommandsTest, EveryTooltipNamesItsFieldAndUnitAndTheReportPathFollo
         EXPECT_GE(lines.size(), 2) << field.editNumber;
     }
 
+    // In a window just made; how it follows the name and the directory is a case files' test.
     ScratchDirectory dir;
-    std::filesystem::create_directory("reports");
     start(false, nullptr);
-    QLineEdit *name = edit(35);
-    const QString lead = QStringLiteral("Save File Name\nThe report goes to\n") + QString::fromStdString(dir.path());
-    EXPECT_EQ(name->toolTip(), lead + QStringLiteral("/result.txt"));
-    name->setText(QStringLiteral("pack a.txt"));
-    EXPECT_EQ(name->toolTip(), lead + QStringLiteral("/pack a.txt"));
-    ASSERT_TRUE(form1->findChild<DirectoryList *>(QStringLiteral("DirectoryListBox1"))->enterDirectory((dir.path() / "reports").c_str()));
-    EXPECT_EQ(name->toolTip(), lead + QStringLiteral("/reports/pack a.txt"));
+    EXPECT_EQ(edit(35)->toolTip(), QStringLiteral("Save File Name\nThe report goes to\n") +
+                                       QString::fromStdString(dir.path()) + QStringLiteral("/result.txt"));
 }
 
 TEST_F(WindowCommandsTest, ReadOnlyValuesShowTheirFirstCharacterAndWholeInTheTooltip)
