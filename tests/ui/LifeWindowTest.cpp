@@ -99,21 +99,6 @@ protected:
         return rows;
     }
 
-    // The first two of the controls named that the layout lets overlap, or
-    // an empty text.
-    QString overlapping(const QStringList &names) const
-    {
-        for (qsizetype i = 0; i < names.size(); ++i)
-            for (qsizetype j = i + 1; j < names.size(); ++j) {
-                const auto *a = life->findChild<QWidget *>(names[i]);
-                const auto *b = life->findChild<QWidget *>(names[j]);
-                const QRect ra(a->mapTo(life, QPoint(0, 0)), a->size()), rb(b->mapTo(life, QPoint(0, 0)), b->size());
-                if (ra.intersects(rb))
-                    return names[i] + u' ' + names[j];
-            }
-        return {};
-    }
-
     LifeWindow *life = nullptr;
     QLabel *answer = nullptr;
     QLabel *problem = nullptr;
@@ -276,7 +261,7 @@ TEST_F(LifeWindowTest, TakesTheStudysLimitAndShowsTheCasesCleanPackBesideP0)
     EXPECT_EQ(answer->text().toStdString().find("Clean pack"), std::string::npos);
     EXPECT_TRUE(life->analysis().has_value());
     // Every control has a place of its own.
-    EXPECT_EQ(overlapping({"LifeLoad", "LifeLogName", "LifeLogUnit", "LifeAfter", "LifeLimit", "LifeLimitUnit", "LifeSince",
+    EXPECT_EQ(overlapping(life, {"LifeLoad", "LifeLogName", "LifeLogUnit", "LifeAfter", "LifeLimit", "LifeLimitUnit", "LifeSince",
                            "LifeAnswer", "LifeModelProblem", "LifeChart", "LifeLaws", "LifeExportChart"}),
               QString());
 }
