@@ -287,7 +287,9 @@ TEST_F(StudyWindowTest, TheLimitsAnswerIsSolves)
         {0, "300", "reached at 37.89 kg/hr at 290 ℃",
          "37.892421356097735 kg/hr: the highest flow rate within the limit at 290 ℃"},
         {3, "9000",
-         "process.flow_rate: the total stays below the limit of 9000 psi from 14.25 to 114 kg/hr (at most 7152.7 psi, at 114 kg/hr)", ""},
+         "process.flow_rate: the total stays below the limit of 9000 psi from 14.25 to 114 kg/hr "
+         "(at most 7152.7 psi, at 114 kg/hr)",
+         ""},
         {3, "0", "Give a pressure above 0 in psi, such as 300.", ""},
     };
     openStudy();
@@ -512,8 +514,9 @@ TEST_F(StudyWindowTest, TheStudySetHereIsDrawnListedSavedAndExported)
     QTest::keyClicks(lineEdit("StudyFlowTo"), QStringLiteral("250"));
     study->findChild<QComboBox *>(QStringLiteral("StudyUnit"))->setCurrentIndex(1); // bar
     study->findChild<QCheckBox *>(QStringLiteral("StudyLimitOn"))->setChecked(true);
-    QTest::keyClicks(lineEdit("StudyLimit"), QStringLiteral("4000"));
     auto *answers = study->findChild<QTableWidget *>(QStringLiteral("StudyLimitAnswers"));
+    answers->setFont(QFont(answers->font().family(), 20)); // a user's large font
+    QTest::keyClicks(lineEdit("StudyLimit"), QStringLiteral("4000"));
     ASSERT_TRUE(QTest::qWaitFor([&] { return answers->rowCount() == 3; }, 5000));
     auto *chart = study->findChild<PlotView *>(QStringLiteral("StudyChart"));
     EXPECT_EQ(chart->spec().colourGroups, (std::vector<std::string>{"195 ℃", "210 ℃", "225 ℃"}));
@@ -522,11 +525,13 @@ TEST_F(StudyWindowTest, TheStudySetHereIsDrawnListedSavedAndExported)
     // Each curve's answer as solve gives it for its temperature; by hand,
     // 100 kg/hr (4000 / 3766.41)^(1 / 0.469) = 113.69 kg/hr at 210 ℃.
     const char *const listed[][3] = {
-        {"195", "not found", "process.flow_rate: the total is above the limit of 4000 bar all from 100 to 250 kg/hr (at least 6040.94 "
-                             "bar, at 100 kg/hr)"},
+        {"195", "not found",
+         "process.flow_rate: the total is above the limit of 4000 bar all from 100 to 250 kg/hr "
+         "(at least 6040.94 bar, at 100 kg/hr)"},
         {"210", "113.689", "113.68904076326953 kg/hr: 4000 bar"},
-        {"225", "not found", "process.flow_rate: the total stays below the limit of 4000 bar from 100 to 250 kg/hr (at most 3713.18 bar, "
-                             "at 250 kg/hr)"},
+        {"225", "not found",
+         "process.flow_rate: the total stays below the limit of 4000 bar from 100 to 250 kg/hr "
+         "(at most 3713.18 bar, at 250 kg/hr)"},
     };
     for (int r = 0; r < 3; ++r) {
         EXPECT_EQ(QStringList({answers->item(r, 0)->text(), answers->item(r, 1)->text(), answers->item(r, 1)->toolTip()})
