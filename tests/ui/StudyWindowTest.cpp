@@ -15,6 +15,7 @@
 #include <QValueAxis>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QFileDialog>
 #include <QHeaderView>
 #include <QListWidget>
 #include <QPrinter>
@@ -327,6 +328,7 @@ TEST_F(StudyWindowTest, ExportsWriteTheChartAndTheTableWholeAndSayWhatFailed)
         {"de_DE", "study.csv", "screen;mesh_per_in;wire_cm;", "\n1;30;0,02946;"},
         {"C", "no-folder/study.csv", "", "study.csv: "},
         {"C", "study.txt", "", "study.txt: a table is a .csv or an .xlsx file."},
+        {"C", "study.gif", "", "study.gif: a plot is an .svg or a .png file"},
     };
     for (const auto &row : rows) {
         SCOPED_TRACE(row.file);
@@ -344,7 +346,8 @@ TEST_F(StudyWindowTest, ExportsWriteTheChartAndTheTableWholeAndSayWhatFailed)
             return QString::fromLatin1(row.file);
         });
         ModalWatcher watcher;
-        const bool chart = QByteArray(row.file).endsWith(".png") || QByteArray(row.file).endsWith(".svg");
+        const bool chart = !QByteArray(row.file).contains(".csv") && !QByteArray(row.file).contains(".xlsx") &&
+                           !QByteArray(row.file).contains(".txt");
         QTest::mouseClick(study->findChild<QPushButton *>(chart ? QStringLiteral("ExportChartButton")
                                                                 : QStringLiteral("ExportTableButton")),
                           Qt::LeftButton);
@@ -359,6 +362,28 @@ TEST_F(StudyWindowTest, ExportsWriteTheChartAndTheTableWholeAndSayWhatFailed)
         EXPECT_TRUE(watcher.seen.empty());
         EXPECT_EQ(bytes.substr(0, row.start.size()), row.start);
         EXPECT_NE(bytes.find(row.has), std::string::npos);
+    }
+}
+
+// The export's own file dialog: a save dialog for the kinds the table is
+// written as; a name typed without a suffix gets the chosen kind's; Cancel
+// writes nothing.
+TEST_F(StudyWindowTest, TheExportDialogSavesWithTheChosenKindsSuffix)
+{
+    ScratchDirectory dir;
+    openStudy();
+    for (const bool accept : {false, true}) {
+        QStringList seen;
+        QTimer::singleShot(0, [&] {
+            auto *dialog = qobject_cast<QFileDialog *>(QApplication::activeModalWidget());
+            ASSERT_NE(dialog, nullptr);
+            seen << dialog->nameFilters() << dialog->defaultSuffix() << (dialog->acceptMode() == QFileDialog::AcceptSave ? "save" : "open");
+            dialog->selectFile(QDir::current().filePath(QStringLiteral("typed")));
+            accept ? static_cast<QDialog *>(dialog)->accept() : dialog->reject();
+        });
+        QTest::mouseClick(study->findChild<QPushButton *>(QStringLiteral("ExportTableButton")), Qt::LeftButton);
+        EXPECT_EQ(seen.join(u'|'), "CSV table (*.csv)|Excel workbook (*.xlsx)|csv|save");
+        EXPECT_EQ(fileExists("typed.csv"), accept);
     }
 }
 
