@@ -97,6 +97,20 @@ protected:
         edit(number)->setFocus(Qt::OtherFocusReason);
         ASSERT_TRUE(QTest::qWaitFor([&] { return edit(number)->hasFocus(); }));
     }
+    // The first two of the controls named in `window` that the layout lets
+    // overlap, or an empty text.
+    static QString overlapping(const QWidget *window, const QStringList &names)
+    {
+        for (qsizetype i = 0; i < names.size(); ++i)
+            for (qsizetype j = i + 1; j < names.size(); ++j) {
+                const auto *a = window->findChild<QWidget *>(names[i]);
+                const auto *b = window->findChild<QWidget *>(names[j]);
+                const QRect ra(a->mapTo(window, QPoint(0, 0)), a->size()), rb(b->mapTo(window, QPoint(0, 0)), b->size());
+                if (ra.intersects(rb))
+                    return names[i] + u' ' + names[j];
+            }
+        return {};
+    }
 
     Windows windows;
     MainWindow *form1 = nullptr;
