@@ -219,6 +219,9 @@ TEST(ViscosityPoints, PreviewShowsTheFirstLinesOfAnyEncoding)
     EXPECT_EQ(p.lines, (std::vector<std::string>{"T\tSR\tEta", "1\t2\t3"}));
     EXPECT_EQ(p.separator, CellSeparator::Tab);
     EXPECT_EQ(p.firstCells, (std::vector<std::string>{"T", "SR", "Eta"}));
+    // Of a large file its opening only, up to its last whole line.
+    const std::string wide = "temperature,shear_rate,viscosity\n" + std::string(70'000, ',') + "\n";
+    EXPECT_EQ(previewPoints(wide, 2, 80).lines, std::vector<std::string>{"temperature,shear_rate,viscosity"});
 }
 
 TEST(ViscosityPoints, EveryBadLineIsToldWithItsPlace)
