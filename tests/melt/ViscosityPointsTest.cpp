@@ -159,8 +159,8 @@ TEST(ViscosityPoints, ColumnsMappedByNumberOrName)
          {{250, 10, 2730, 2}, {270, 10, 1800, 3}}, {}},
         {"names, with or without the unit", unknown, "viscosity=eta (mPa.s) , shear_rate=RATE,temperature=temp",
          {{250, 10, 2730, 2}, {270, 10, 1800, 3}}, {}},
-        {"numbers: no header, other columns ignored", "# T SR eta\n1 250 10 2730 x\n2 270 10 1800 y\n",
-         "temperature=2,shear_rate=3,viscosity=4", {{250, 10, 2730, 2}, {270, 10, 1800, 3}}, {}},
+        {"numbers: no header, other columns ignored", "# eta SR note T\n2730 10 x 250\n1800 10 y 270\n",
+         "temperature=4,shear_rate=2,viscosity=1", {{250, 10, 2730, 2}, {270, 10, 1800, 3}}, {}},
         {"a column the file does not have", unknown, "temperature=1,shear_rate=2,viscosity=7", {},
          {"p.csv:1: --columns viscosity=7: no such column in the header 'Temp.;Rate;Eta (mPa.s);Note', its values "
           "taken as separated by ';' (4 columns)"}},
@@ -200,6 +200,7 @@ TEST(ViscosityPoints, ColumnsMappedByNumberOrName)
         {"temperature=1,shear_rate=2,viscosity=2", "--columns: shear_rate and viscosity name the same column"},
         {"temperature=1,temperature=2,viscosity=3", "--columns: temperature given twice"},
         {"temp=1,shear_rate=2,viscosity=3", "--columns: 'temp=1' is not temperature=, shear_rate= or viscosity="},
+        {"temperature=1,shear_rate=2,viscosity=3,", "--columns: '' is not temperature=, shear_rate= or viscosity="},
         {"temperature=0,shear_rate=2,viscosity=3",
          "--columns: column 0 of temperature is not a column number from 1 to 1000"},
         {"temperature=,shear_rate=2,viscosity=3", "--columns: no column for temperature"},
@@ -220,8 +221,9 @@ TEST(ViscosityPoints, PreviewShowsTheFirstLinesOfAnyEncoding)
     EXPECT_EQ(p.separator, CellSeparator::Tab);
     EXPECT_EQ(p.firstCells, (std::vector<std::string>{"T", "SR", "Eta"}));
     // Of a large file its opening only, up to its last whole line.
-    const std::string wide = "temperature,shear_rate,viscosity\n" + std::string(70'000, ',') + "\n";
-    EXPECT_EQ(previewPoints(wide, 2, 80).lines, std::vector<std::string>{"temperature,shear_rate,viscosity"});
+    const std::string wide = "temperature,shear_rate,viscosity\r\n" + std::string(70'000, ',') + "\r\n";
+    for (const std::string &large : {wide, utf16(wide, false), utf16(wide, true)})
+        EXPECT_EQ(previewPoints(large, 2, 80).lines, std::vector<std::string>{"temperature,shear_rate,viscosity"});
 }
 
 TEST(ViscosityPoints, EveryBadLineIsToldWithItsPlace)
