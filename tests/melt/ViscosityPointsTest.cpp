@@ -159,8 +159,8 @@ TEST(ViscosityPoints, ColumnsMappedByNumberOrName)
          {{250, 10, 2730, 2}, {270, 10, 1800, 3}}, {}},
         {"names, with or without the unit", unknown, "viscosity=eta (mPa.s) , shear_rate=RATE,temperature=temp",
          {{250, 10, 2730, 2}, {270, 10, 1800, 3}}, {}},
-        {"numbers: no header, other columns ignored", "# T SR eta\n1 250 10 2730 x\n2 270 10 1800 y\n",
-         "temperature=2,shear_rate=3,viscosity=4", {{250, 10, 2730, 2}, {270, 10, 1800, 3}}, {}},
+        {"numbers: no header, other columns ignored", "# eta SR note T\n2730 10 x 250\n1800 10 y 270\n",
+         "temperature=4,shear_rate=2,viscosity=1", {{250, 10, 2730, 2}, {270, 10, 1800, 3}}, {}},
         {"a column the file does not have", unknown, "temperature=1,shear_rate=2,viscosity=7", {},
          {"p.csv:1: --columns viscosity=7: no such column in the header 'Temp.;Rate;Eta (mPa.s);Note', its values "
           "taken as separated by ';' (4 columns)"}},
@@ -200,6 +200,7 @@ TEST(ViscosityPoints, ColumnsMappedByNumberOrName)
         {"temperature=1,shear_rate=2,viscosity=2", "--columns: shear_rate and viscosity name the same column"},
         {"temperature=1,temperature=2,viscosity=3", "--columns: temperature given twice"},
         {"temp=1,shear_rate=2,viscosity=3", "--columns: 'temp=1' is not temperature=, shear_rate= or viscosity="},
+        {"temperature=1,shear_rate=2,viscosity=3,", "--columns: '' is not temperature=, shear_rate= or viscosity="},
         {"temperature=0,shear_rate=2,viscosity=3",
          "--columns: column 0 of temperature is not a column number from 1 to 1000"},
         {"temperature=,shear_rate=2,viscosity=3", "--columns: no column for temperature"},
@@ -213,35 +214,16 @@ TEST(ViscosityPoints, ColumnsMappedByNumberOrName)
     }
 }
 
-TEST(ViscosityPoints, OnlyAHeaderThatNamesNoColumnsAsksForAColumnMap)
-{
-    const struct {
-        const char *content;
-        bool columnsUnknown;
-    } rows[] = {
-        {"temperature;rate;eta\n250;10;1\n", true},
-        {"250,10,1\n250,100,1\n", true},
-        {"T,temperature,shear_rate,viscosity,Temp\n", true},
-        {"temperature (R),shear_rate,viscosity\n250,10,1\n", false},
-        {"temperature,shear_rate,viscosity\n250,x,1\n", false},
-    };
-    for (const auto &row : rows) {
-        SCOPED_TRACE(row.content);
-        try {
-            parseViscosityPoints(row.content, "p.csv", {});
-            ADD_FAILURE() << "taken";
-        } catch (const PointsFileError &e) {
-            EXPECT_EQ(e.columnsUnknown(), row.columnsUnknown);
-        }
-    }
-}
-
 TEST(ViscosityPoints, PreviewShowsTheFirstLinesOfAnyEncoding)
 {
     const PointsPreview p = previewPoints(utf16("# run 4\nT\tSR\tEta\n1\t2\t3\n4\t5\t6\n", false), 2, 80);
     EXPECT_EQ(p.lines, (std::vector<std::string>{"T\tSR\tEta", "1\t2\t3"}));
     EXPECT_EQ(p.separator, CellSeparator::Tab);
     EXPECT_EQ(p.firstCells, (std::vector<std::string>{"T", "SR", "Eta"}));
+    // Of a large file its opening only, up to its last whole line.
+    const std::string wide = "temperature,shear_rate,viscosity\r\n" + std::string(70'000, ',') + "\r\n";
+    for (const std::string &large : {wide, utf16(wide, false), utf16(wide, true)})
+        EXPECT_EQ(previewPoints(large, 2, 80).lines, std::vector<std::string>{"temperature,shear_rate,viscosity"});
 }
 
 TEST(ViscosityPoints, EveryBadLineIsToldWithItsPlace)
@@ -253,6 +235,7 @@ TEST(ViscosityPoints, EveryBadLineIsToldWithItsPlace)
         std::string content;
         std::optional<Unit> asked;
         std::vector<std::string> problems;
+        bool columnsUnknown = false; // the dialog then asks which column is which
     } rows[] = {
         {"comments only", "# nothing\n\n", {},
          {"p.csv: no header and no points: the first line that is no comment names the columns, as in "
@@ -261,16 +244,16 @@ TEST(ViscosityPoints, EveryBadLineIsToldWithItsPlace)
         {"no header", "250,10,1000\n", {},
          {"p.csv:1: no header: the first line that is no comment names the columns, as in "
           "temperature,shear_rate,viscosity; or give them by number with --columns "
-          "temperature=N,shear_rate=N,viscosity=N (column numbers from 1 or the header's names)"}},
+          "temperature=N,shear_rate=N,viscosity=N (column numbers from 1 or the header's names)"}, true},
         {"a column missing from the header", "temperature;rate;eta\n" + ok, {},
          {"p.csv:1: the header 'temperature;rate;eta', its values taken as separated by ';', names no shear_rate "
           "and viscosity column. Name the columns temperature, shear_rate and viscosity (or as in "
           "Temperatur;Schergeschwindigkeit;Viskosit\xC3\xA4t), or say which they are with --columns "
-          "temperature=N,shear_rate=N,viscosity=N (column numbers from 1 or the header's names)"}},
+          "temperature=N,shear_rate=N,viscosity=N (column numbers from 1 or the header's names)"}, true},
         {"a column twice", "Temperatur\tshear_rate\tviscosity\tTEMP\n" + ok, {},
          {"p.csv:1: two temperature columns in the header 'Temperatur\tshear_rate\tviscosity\tTEMP', its values "
           "taken as separated by a tab; say which to take with --columns temperature=N,shear_rate=N,viscosity=N "
-          "(column numbers from 1 or the header's names)"}},
+          "(column numbers from 1 or the header's names)"}, true},
         {"unknown viscosity unit", "temperature,shear_rate,viscosity (cP)\n" + ok, {},
          {"p.csv:1: viscosity in 'cP': the units known are Pa.s, mPa.s, P and gf.s/cm2"}},
         {"rankine", "temperature [R],shear_rate,viscosity\n" + ok, {},
@@ -312,7 +295,7 @@ TEST(ViscosityPoints, EveryBadLineIsToldWithItsPlace)
          {"p.csv:1: the header '" + std::string(97, ';') + "...', its values taken as separated by ';', names no "
           "temperature and shear_rate and viscosity column. Name the columns temperature, shear_rate and viscosity "
           "(or as in Temperatur;Schergeschwindigkeit;Viskosit\xC3\xA4t), or say which they are with --columns "
-          "temperature=N,shear_rate=N,viscosity=N (column numbers from 1 or the header's names)"}},
+          "temperature=N,shear_rate=N,viscosity=N (column numbers from 1 or the header's names)"}, true},
         {"the columns after a million blank ones",
          std::string(1'000'000, ';') + "temperature;shear_rate;viscosity\n250;10;1000\n", {},
          {"p.csv:1: more than 1000 columns: this is no table of points"}},
@@ -332,6 +315,7 @@ TEST(ViscosityPoints, EveryBadLineIsToldWithItsPlace)
             ADD_FAILURE() << "taken";
         } catch (const PointsFileError &e) {
             EXPECT_EQ(e.problems(), row.problems);
+            EXPECT_EQ(e.columnsUnknown(), row.columnsUnknown);
         }
     }
 }
