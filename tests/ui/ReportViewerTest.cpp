@@ -186,6 +186,33 @@ TEST_F(ReportViewerTest, DoubleClickShowsReportsHereAndOtherFilesOnTheDesktop)
     EXPECT_EQ(watcher.seen[0].text, "No application is set to open notes.txt.");
 }
 
+// The last report gone or made a folder before View report: the window's
+// words, and the system's reason in English below them.
+TEST_F(ReportViewerTest, AReportThatCannotBeReadIsNamedWithTheReason)
+{
+    ScratchDirectory dir;
+    restart();
+    const struct {
+        bool folder;
+        const char *text, *english;
+    } rows[] = {{false, "result.txt: ファイルが見つかりません.", "could not be read: No such file or directory."},
+                {true, "result.txt: I/O エラー (6)", "could not be read: a directory, not a report."}};
+    for (const auto &row : rows) {
+        ModalWatcher watcher;
+        QTest::mouseClick(button("BitBtn1"), Qt::LeftButton); // the completion dialog
+        reactivate();
+        ASSERT_TRUE(QFile::remove(QStringLiteral("result.txt")));
+        ASSERT_TRUE(!row.folder || QDir().mkdir(QStringLiteral("result.txt")));
+        QTest::keyClick(edit(1), Qt::Key_R, Qt::ControlModifier);
+        ASSERT_EQ(watcher.seen.size(), 2u);
+        EXPECT_EQ(watcher.seen[1].icon, QMessageBox::Critical);
+        EXPECT_EQ(watcher.seen[1].text, QString::fromUtf8(row.text));
+        EXPECT_EQ(watcher.seen[1].informativeText,
+                  "The report " + QDir::current().filePath(QStringLiteral("result.txt")) + " " + row.english);
+        EXPECT_TRUE(!viewer() || !viewer()->isVisible());
+    }
+}
+
 TEST_F(ReportViewerTest, PrintAndSaveAsPdfGiveTheReportOrSayWhyNot)
 {
     ScratchDirectory dir;
