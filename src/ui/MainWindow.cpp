@@ -40,8 +40,6 @@
 #include <QFile>
 #include <QFileDialog>
 #include <QFileInfo>
-
-#include <cstring>
 #include <QMenu>
 #include <QMessageBox>
 #include <QMimeData>
@@ -51,6 +49,8 @@
 #include <QLabel>
 #include <QListWidget>
 #include <QPixmap>
+
+#include <cstring>
 
 #ifndef SCREENFILTER_VERSION
 #error "SCREENFILTER_VERSION is the project's version"
@@ -712,9 +712,9 @@ void MainWindow::showReport(const QString &path)
         return;
     if (!m_reportViewer)
         m_reportViewer = windows->createReportViewer(this);
-    QString error;
-    if (!windows->openReport(m_reportViewer, path, error)) {
-        showError(error.toStdString());
+    QString error, english;
+    if (!windows->openReport(m_reportViewer, path, error, english)) {
+        showError(error.toStdString(), english.toStdString());
         return;
     }
     m_reportViewer->show();

@@ -25,6 +25,7 @@
 #include <QVBoxLayout>
 
 #include <cerrno>
+#include <cstring>
 
 namespace sf {
 
@@ -45,6 +46,16 @@ int readError(const RegularFileRead &r)
         break;
     }
     return ENXIO;
+}
+
+// What readError stands for, in the command line's words.
+QString readProblemText(const RegularFileRead &r)
+{
+    if (r.problem == RegularFileRead::Problem::Directory)
+        return QStringLiteral("a directory, not a report");
+    if (r.problem == RegularFileRead::Problem::NotRegular)
+        return QStringLiteral("not a regular file (a FIFO, a device or a socket)");
+    return QString::fromLocal8Bit(std::strerror(r.err));
 }
 
 // A Japanese fixed-width face: in it the degree sign, two bytes in the
@@ -156,11 +167,14 @@ ReportViewer::ReportViewer(QWidget *parent) : QWidget(parent, Qt::Window), m_tex
     m_choosePdf = [this](const QString &suggested) { return askForPdf(this, suggested); };
 }
 
-bool ReportViewer::openReport(const QString &path, QString &error)
+bool ReportViewer::openReport(const QString &path, QString &error, QString &english)
 {
     const RegularFileRead report = readRegularFile(QFile::encodeName(path).toStdString(), MaxReportBytes);
     if (const int err = readError(report); err != 0) {
         error = fileErrorText(path, err);
+        // The window's words name few errors ("I/O エラー (21)"); the system's says which.
+        english = QStringLiteral("The report %1 could not be read: %2.")
+                      .arg(QFileInfo(path).absoluteFilePath(), readProblemText(report));
         return false;
     }
     if (report.problem == RegularFileRead::Problem::TooLarge) {

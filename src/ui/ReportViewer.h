@@ -27,7 +27,7 @@ public:
 
     // Reads and shows the report at `path`. On failure the viewer keeps what
     // it showed and `error` says why, for the caller's error box.
-    bool openReport(const QString &path, QString &error);
+    bool openReport(const QString &path, QString &error, QString &english);
     QString reportPath() const { return m_path; }
 
     // Asks for the PDF file to write, starting from `suggested`; empty

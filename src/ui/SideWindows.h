@@ -34,8 +34,9 @@ public:
     virtual void setMelt(QWidget *meltDialog, const FieldTexts &shown, char separator) = 0;
 
     virtual QWidget *createReportViewer(QWidget *parent) = 0;
-    // False, with `error` for the error box, when the report cannot be read.
-    virtual bool openReport(QWidget *viewer, const QString &path, QString &error) = 0;
+    // False, with the error box's `error` and its line in `english`, when the
+    // report cannot be read.
+    virtual bool openReport(QWidget *viewer, const QString &path, QString &error, QString &english) = 0;
 
     // The study window; `edited` is called when the user changes the study.
     virtual QWidget *createStudyWindow(std::function<StudyInputs()> source, std::function<void()> edited,

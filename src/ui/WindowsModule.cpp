@@ -31,9 +31,9 @@ public:
     }
 
     QWidget *createReportViewer(QWidget *parent) override { return new ReportViewer(parent); }
-    bool openReport(QWidget *viewer, const QString &path, QString &error) override
+    bool openReport(QWidget *viewer, const QString &path, QString &error, QString &english) override
     {
-        return as<ReportViewer>(viewer)->openReport(path, error);
+        return as<ReportViewer>(viewer)->openReport(path, error, english);
     }
 
     QWidget *createStudyWindow(std::function<StudyInputs()> source, std::function<void()> edited,

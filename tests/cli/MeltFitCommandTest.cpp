@@ -18,15 +18,11 @@ namespace sf {
 namespace {
 
 namespace fs = std::filesystem;
+using test::cli;
 using test::readBytes;
 using test::writeBytes;
 
 const std::string DocsPoints = SCREENFILTER_DOCS "/melt-points.csv";
-
-test::ProcessResult cli(const std::vector<std::string> &args)
-{
-    return test::runProcess(SCREENFILTER_CLI, args);
-}
 
 // "key = value" lines of TOML output, in order, comments cut off.
 std::vector<std::pair<std::string, std::string>> assignments(const std::string &toml)

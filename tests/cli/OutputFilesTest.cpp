@@ -17,6 +17,7 @@ namespace sf {
 namespace {
 
 namespace fs = std::filesystem;
+using test::cli;
 using test::readBytes;
 using test::writeBytes;
 
@@ -27,11 +28,6 @@ test::ProcessResult shell(const std::string &script, const std::vector<std::stri
     std::vector<std::string> all{"-c", script, SCREENFILTER_CLI};
     all.insert(all.end(), args.begin(), args.end());
     return test::runProcess("/bin/sh", all);
-}
-
-test::ProcessResult cli(const std::vector<std::string> &args)
-{
-    return test::runProcess(SCREENFILTER_CLI, args);
 }
 
 // Two cases with different reports and tables.

@@ -21,13 +21,9 @@ namespace sf {
 namespace {
 
 namespace fs = std::filesystem;
+using test::cli;
 using test::readBytes;
 using test::writeBytes;
-
-test::ProcessResult cli(const std::vector<std::string> &args, const std::vector<std::string> &environment = {})
-{
-    return test::runProcess(SCREENFILTER_CLI, args, environment);
-}
 
 // The worked example with the melt's fit range and a study with a limit.
 std::string studiedCase()

@@ -86,4 +86,11 @@ inline ProcessResult runProcess(const std::string &program, const std::vector<st
     return result;
 }
 
+#ifdef SCREENFILTER_CLI
+inline ProcessResult cli(const std::vector<std::string> &args, const std::vector<std::string> &environment = {})
+{
+    return runProcess(SCREENFILTER_CLI, args, environment);
+}
+#endif
+
 } // namespace sf::test

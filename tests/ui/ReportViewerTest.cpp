@@ -111,12 +111,13 @@ TEST_F(ReportViewerTest, ViewReportShowsTheLastReportOrTheChosenOneWithItsDegree
     EXPECT_EQ(text->horizontalScrollBar()->maximum(), 0);
     viewer()->resize(200, viewer()->height()); // narrowed, it scrolls rather than wrap a line
     EXPECT_TRUE(QTest::qWaitFor([text] { return text->horizontalScrollBar()->maximum() > 0; }));
-    // The last report gone, made a folder or grown past a report's size: said so.
+    // The last report gone, made a folder or grown past a report's size: said
+    // so, and below in English with the system's reason where the words have none.
     const struct {
-        const char *made, *said;
-    } gone[] = {{"", "result.txt: ファイルが見つかりません."},
-                {"folder", "result.txt: I/O エラー (6)"},
-                {"huge", "result.txt is larger than a report can be."}};
+        const char *made, *said, *english;
+    } gone[] = {{"", "result.txt: ファイルが見つかりません.", " could not be read: No such file or directory."},
+                {"folder", "result.txt: I/O エラー (6)", " could not be read: a directory, not a report."},
+                {"huge", "result.txt is larger than a report can be.", nullptr}};
     for (const auto &row : gone) {
         reactivate();
         std::filesystem::remove_all("result.txt");
@@ -128,6 +129,8 @@ TEST_F(ReportViewerTest, ViewReportShowsTheLastReportOrTheChosenOneWithItsDegree
         QTest::keyClick(edit(1), Qt::Key_R, Qt::ControlModifier);
         ASSERT_EQ(watcher.seen.size(), 1u) << row.said;
         EXPECT_EQ(watcher.seen[0].text, QString::fromUtf8(row.said));
+        EXPECT_EQ(watcher.seen[0].informativeText,
+                  row.english ? "The report " + QDir::current().filePath(QStringLiteral("result.txt")) + row.english : "");
     }
 
     reactivate();
