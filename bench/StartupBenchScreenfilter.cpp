@@ -12,7 +12,9 @@ int main(int argc, char *argv[])
 {
     if (!sf::displayConfigured())
         return 1;
+    sf::FontConfigReader fonts;
     QApplication app(argc, argv);
+    fonts.wait();
     sf::initApplication(app, QStringLiteral("screenfilter"));
     sf::Windows windows = sf::createWindows();
     sf::bench::exitWhenShown(*windows.form1);

@@ -19,9 +19,11 @@ int main(int argc, char *argv[])
         return 1;
     }
 
+    sf::FontConfigReader fonts;
     std::optional<sf::PlatformStartGuard> guard(std::in_place, path);
     QApplication app(argc, argv);
     guard.reset();
+    fonts.wait();
     sf::initApplication(app, path);
     sf::Windows windows = sf::createWindows();
     sf::showMainWindow(*windows.form1);

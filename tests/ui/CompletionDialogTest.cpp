@@ -85,6 +85,60 @@ TEST_F(CompletionDialogTest, OffersCloseOnlyAndComesBackWhenMinimised)
     EXPECT_EQ(restored, 3);
 }
 
+// The dialog's parts are made when it is first shown, by a run or by a
+// plain show(); each shows whole and only once, however often it opens.
+struct ShowCase {
+    const char *name;
+    int runs;       // successful runs, each showing the dialog modally
+    bool showFirst; // shown and hidden with show() before any run
+};
+
+void PrintTo(const ShowCase &c, std::ostream *os)
+{
+    *os << c.name;
+}
+
+const ShowCase showCases[] = {
+    {"one_run", 1, false},
+    {"three_runs", 3, false},
+    {"show_then_run", 1, true},
+};
+
+class ShowingCompletion : public CompletionDialogTest, public ::testing::WithParamInterface<ShowCase> {};
+
+TEST_P(ShowingCompletion, ShowsEachPartOnce)
+{
+    ScratchDirectory dir;
+    CompletionDialog *dialog = windows.finishForm.get();
+    if (GetParam().showFirst) {
+        dialog->show();
+        EXPECT_EQ(dialog->findChildren<QLabel *>().size(), 3);
+        dialog->hide();
+    }
+    std::vector<std::pair<qsizetype, qsizetype>> parts; // labels, buttons at each showing
+    QStringList texts;
+    ModalWatcher watcher([&](QWidget *d) {
+        parts.emplace_back(d->findChildren<QLabel *>().size(), d->findChildren<QPushButton *>().size());
+        texts.clear();
+        for (const char *name : {"Label1", "Label3", "Label2"})
+            texts << d->findChild<QLabel *>(QLatin1String(name))->text();
+        ModalWatcher::pressEnter(d);
+    });
+    for (int run = 0; run < GetParam().runs; ++run)
+        QTest::mouseClick(button("BitBtn1"), Qt::LeftButton);
+
+    ASSERT_EQ(watcher.seen.size(), static_cast<std::size_t>(GetParam().runs));
+    for (const auto &[labels, buttons] : parts) {
+        EXPECT_EQ(labels, 3);
+        EXPECT_EQ(buttons, 1);
+    }
+    EXPECT_EQ(texts, QStringList({"Calculation is successfully finished !", "screenfilter", "2008.8.6"}));
+    EXPECT_EQ(watcher.seen.back().focusName, "BitBtn1");
+}
+
+INSTANTIATE_TEST_SUITE_P(Ways, ShowingCompletion, ::testing::ValuesIn(showCases),
+                         [](const auto &info) { return std::string(info.param.name); });
+
 struct CloseCase {
     const char *name;
     std::function<void(QWidget *)> close;
