@@ -14,8 +14,8 @@ int main(int argc, char *argv[])
         return 1;
     sf::FontConfigReader fonts;
     QApplication app(argc, argv);
-    fonts.wait();
     sf::initApplication(app, QStringLiteral("screenfilter"));
+    fonts.wait();
     sf::Windows windows = sf::createWindows();
     sf::bench::exitWhenShown(*windows.form1);
     sf::showMainWindow(*windows.form1);

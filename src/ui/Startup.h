@@ -49,8 +49,9 @@ private:
 };
 
 // Application-wide settings made once before any window: the title (from the
-// executable's path) and the icon. The main window takes the decimal
-// separator from the user's locale when it is built.
+// executable's path) and the icon, drawn without text, so that it needs no
+// font. The main window takes the decimal separator from the user's locale
+// when it is built.
 void initApplication(QApplication &app, const QString &executablePath);
 
 // The program's two windows, in the order they are created: Form1, the main

@@ -23,8 +23,8 @@ int main(int argc, char *argv[])
     std::optional<sf::PlatformStartGuard> guard(std::in_place, path);
     QApplication app(argc, argv);
     guard.reset();
-    fonts.wait();
     sf::initApplication(app, path);
+    fonts.wait();
     sf::Windows windows = sf::createWindows();
     sf::showMainWindow(*windows.form1);
     sf::openCaseArgument(*windows.form1, QApplication::arguments());
