@@ -12,8 +12,10 @@ int main(int argc, char *argv[])
 {
     if (!sf::displayConfigured())
         return 1;
+    sf::FontConfigReader fonts;
     QApplication app(argc, argv);
     sf::initApplication(app, QStringLiteral("screenfilter"));
+    fonts.wait();
     sf::Windows windows = sf::createWindows();
     sf::bench::exitWhenShown(*windows.form1);
     sf::showMainWindow(*windows.form1);

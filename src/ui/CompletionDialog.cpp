@@ -38,7 +38,12 @@ CompletionDialog::CompletionDialog(QWidget *parent)
     setWindowTitle(QStringLiteral("Finsh"));
     setFont(uiFont(12));
     setFixedSize(306, 179);
+    setAccessibleName(windowTitle());
+    setAccessibleDescription(QStringLiteral("Calculation is successfully finished !"));
+}
 
+void CompletionDialog::buildContents()
+{
     auto *panel = new BevelPanel(BevelPanel::NoInnerBevel, this);
     panel->setObjectName(QStringLiteral("Panel1"));
     panel->setGeometry(16, 16, 273, 49);
@@ -53,9 +58,16 @@ CompletionDialog::CompletionDialog(QWidget *parent)
     m_okButton->setGeometry(112, 136, 73, 25);
     m_okButton->setDefault(true);
     connect(m_okButton, &QPushButton::clicked, this, &CompletionDialog::acknowledge);
+}
 
-    setAccessibleName(windowTitle());
-    setAccessibleDescription(QStringLiteral("Calculation is successfully finished !"));
+void CompletionDialog::setVisible(bool visible)
+{
+    // The contents are made when the dialog is first shown: their fonts
+    // (one of them narrowed) would otherwise be loaded before the main
+    // window's first frame, which never shows them.
+    if (visible && !m_okButton)
+        buildContents();
+    QDialog::setVisible(visible);
 }
 
 void CompletionDialog::showModal()
@@ -66,6 +78,8 @@ void CompletionDialog::showModal()
     } else {
         move(m_lastPos);
     }
+    if (!m_okButton)
+        buildContents();
     m_okButton->setFocus(Qt::OtherFocusReason);
     exec();
 }

@@ -6,7 +6,7 @@ class QLabel;
 class QPushButton;
 
 // The completion dialog: tells the user that a run has written its report.
-// Created hidden at start-up and shown modally by each successful run; it is
+// Created hidden at start-up, its contents made when first shown, and shown modally by each successful run; it is
 // hidden again, not destroyed, when closed, and keeps its screen position.
 class CompletionDialog : public QDialog {
     Q_OBJECT
@@ -17,6 +17,8 @@ public:
     // afterwards; returns when it has been closed by any means.
     void showModal();
 
+    void setVisible(bool visible) override;
+
 protected:
     void changeEvent(QEvent *event) override;
     void keyPressEvent(QKeyEvent *event) override;
@@ -26,7 +28,9 @@ private slots:
     void acknowledge();
 
 private:
-    QPushButton *m_okButton;
+    void buildContents();
+
+    QPushButton *m_okButton = nullptr;
     bool m_placed = false;
     QPoint m_lastPos;
 };

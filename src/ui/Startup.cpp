@@ -11,6 +11,8 @@
 #include <QLineEdit>
 #include <QPixmap>
 
+#include <fontconfig/fontconfig.h>
+
 #include <cstdio>
 #include <cstdlib>
 #include <vector>
@@ -68,6 +70,19 @@ PlatformStartGuard::~PlatformStartGuard()
     for (const HeldMessage &m : g_held)
         qt_message_output(m.type, context, m.text);
     g_held.clear();
+}
+
+FontConfigReader::FontConfigReader() : m_thread([] { FcInit(); }) {}
+
+FontConfigReader::~FontConfigReader()
+{
+    wait();
+}
+
+void FontConfigReader::wait()
+{
+    if (m_thread.joinable())
+        m_thread.join();
 }
 
 void initApplication(QApplication &app, const QString &executablePath)

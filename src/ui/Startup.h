@@ -3,6 +3,7 @@
 #include <QString>
 
 #include <memory>
+#include <thread>
 
 class QApplication;
 class MainWindow;
@@ -30,9 +31,27 @@ public:
     PlatformStartGuard &operator=(const PlatformStartGuard &) = delete;
 };
 
+// Reads the system's font configuration (some forty files of XML, a third
+// of the processor time up to the first frame) on a thread of its own from
+// construction, while the QApplication opens the display; wait() returns
+// once it is read. It must be waited for before the first text is measured,
+// and it is at the latest when it goes out of scope.
+class FontConfigReader {
+public:
+    FontConfigReader();
+    ~FontConfigReader();
+    FontConfigReader(const FontConfigReader &) = delete;
+    FontConfigReader &operator=(const FontConfigReader &) = delete;
+    void wait();
+
+private:
+    std::thread m_thread;
+};
+
 // Application-wide settings made once before any window: the title (from the
-// executable's path) and the icon. The main window takes the decimal
-// separator from the user's locale when it is built.
+// executable's path) and the icon, drawn without text, so that it needs no
+// font. The main window takes the decimal separator from the user's locale
+// when it is built.
 void initApplication(QApplication &app, const QString &executablePath);
 
 // The program's two windows, in the order they are created: Form1, the main

@@ -19,10 +19,12 @@ int main(int argc, char *argv[])
         return 1;
     }
 
+    sf::FontConfigReader fonts;
     std::optional<sf::PlatformStartGuard> guard(std::in_place, path);
     QApplication app(argc, argv);
     guard.reset();
     sf::initApplication(app, path);
+    fonts.wait();
     sf::Windows windows = sf::createWindows();
     sf::showMainWindow(*windows.form1);
     sf::openCaseArgument(*windows.form1, QApplication::arguments());

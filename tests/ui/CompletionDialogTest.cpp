@@ -85,6 +85,33 @@ TEST_F(CompletionDialogTest, OffersCloseOnlyAndComesBackWhenMinimised)
     EXPECT_EQ(restored, 3);
 }
 
+// Its parts are made when it is first shown, by a run or by show(), and
+// only then: each showing has them once.
+class ShowingCompletion : public CompletionDialogTest, public ::testing::WithParamInterface<bool> {};
+
+TEST_P(ShowingCompletion, HasEachPartOnceAtEveryShowing)
+{
+    ScratchDirectory dir;
+    using Parts = std::pair<qsizetype, qsizetype>; // labels, buttons
+    auto parts = [](QWidget *d) { return Parts(d->findChildren<QLabel *>().size(), d->findChildren<QPushButton *>().size()); };
+    std::vector<Parts> seen;
+    if (GetParam()) {
+        windows.finishForm->show();
+        seen.push_back(parts(windows.finishForm.get()));
+        windows.finishForm->hide();
+    }
+    ModalWatcher watcher([&](QWidget *d) {
+        seen.push_back(parts(d));
+        ModalWatcher::pressEnter(d);
+    });
+    QTest::mouseClick(button("BitBtn1"), Qt::LeftButton);
+    QTest::mouseClick(button("BitBtn1"), Qt::LeftButton);
+    EXPECT_EQ(seen, std::vector<Parts>(GetParam() ? 3 : 2, Parts(3, 1)));
+}
+
+INSTANTIATE_TEST_SUITE_P(FirstShownBy, ShowingCompletion, ::testing::Values(false, true),
+                         [](const auto &info) { return std::string(info.param ? "show" : "run"); });
+
 struct CloseCase {
     const char *name;
     std::function<void(QWidget *)> close;
