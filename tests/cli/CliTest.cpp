@@ -24,13 +24,9 @@ namespace sf {
 namespace {
 
 namespace fs = std::filesystem;
+using test::cli;
 using test::readBytes;
 using test::writeBytes;
-
-test::ProcessResult cli(const std::vector<std::string> &args, const std::vector<std::string> &env = {})
-{
-    return test::runProcess(SCREENFILTER_CLI, args, env);
-}
 
 void writeCase(const std::string &path, const FieldTexts &texts)
 {

@@ -6,19 +6,14 @@
 
 #include <gtest/gtest.h>
 
-#include <charconv>
-#include <cmath>
 
 namespace sf {
 namespace {
 
+using test::cli;
+using test::jsonNumber;
 using test::readBytes;
 using test::writeBytes;
-
-test::ProcessResult cli(const std::vector<std::string> &args)
-{
-    return test::runProcess(SCREENFILTER_CLI, args);
-}
 
 // Cake filtration without noise: a drop of 80 (1 + 0.002 t) bar, t in
 // minutes, every 30 minutes up to 300, read 20 bar above the drop. With
@@ -42,18 +37,6 @@ std::string cakeLog(const std::string &header, bool timestamps)
         }
     }
     return out;
-}
-
-// The number after "key": in a JSON text, NaN when it is missing.
-double jsonNumber(const std::string &json, const std::string &key)
-{
-    const std::size_t at = json.find("\"" + key + "\": ");
-    if (at == std::string::npos)
-        return std::nan("");
-    const char *first = json.data() + at + key.size() + 4;
-    double v = std::nan("");
-    std::from_chars(first, json.data() + json.size(), v);
-    return v;
 }
 
 TEST(LifeCommand, AnswersInJsonWithTheLogsClockOrItsTimeUnit)

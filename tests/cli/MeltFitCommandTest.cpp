@@ -19,6 +19,7 @@ namespace {
 
 namespace fs = std::filesystem;
 using test::cli;
+using test::jsonNumber;
 using test::readBytes;
 using test::writeBytes;
 
@@ -134,14 +135,6 @@ const std::string Polyisoprene =
     "-20\t14.678\t17247\n"
     "-30\t100\t7537.2\n-30\t68.129\t9508\n-30\t46.416\t12145\n-30\t31.623\t15758\n-30\t21.544\t20626\n"
     "-30\t14.678\t27255\n";
-
-// The number after "key": in JSON output.
-double jsonNumber(const std::string &json, const std::string &key)
-{
-    const std::size_t at = json.find("\"" + key + "\": ");
-    EXPECT_NE(at, std::string::npos) << key;
-    return at == std::string::npos ? NAN : std::strtod(json.c_str() + at + key.size() + 4, nullptr);
-}
 
 // ln η = c0 + c1 (1/(T + 273) - 1/(Tref + 273)) + c2 ln(SR / 100) by the
 // normal equations, solved by Gaussian elimination: n = c2 + 1, A = c1 / n.

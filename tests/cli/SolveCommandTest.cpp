@@ -13,10 +13,7 @@
 namespace sf {
 namespace {
 
-test::ProcessResult cli(const std::vector<std::string> &args)
-{
-    return test::runProcess(SCREENFILTER_CLI, args);
-}
+using test::cli;
 
 bool contains(const std::string &text, const std::string &part)
 {

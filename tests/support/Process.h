@@ -3,6 +3,8 @@
 // Runs one of our programs as a user would and keeps what it said.
 
 #include <cerrno>
+#include <charconv>
+#include <cmath>
 #include <poll.h>
 #include <string>
 #include <sys/wait.h>
@@ -84,6 +86,16 @@ inline ProcessResult runProcess(const std::string &program, const std::vector<st
     if (pid > 0 && ::waitpid(pid, &status, 0) == pid && WIFEXITED(status))
         result.exitCode = WEXITSTATUS(status);
     return result;
+}
+
+// The number after "key": in a JSON text, NaN when it is missing.
+inline double jsonNumber(const std::string &json, const std::string &key)
+{
+    const std::size_t at = json.find("\"" + key + "\": ");
+    double v = std::nan("");
+    if (at != std::string::npos)
+        std::from_chars(json.data() + at + key.size() + 4, json.data() + json.size(), v);
+    return v;
 }
 
 #ifdef SCREENFILTER_CLI
