@@ -16,7 +16,9 @@ export CCACHE_NOHASHDIR = 1
 endif
 
 BUILD_PKGS = ca-certificates cmake g++ make pkg-config ccache
-QT_PKGS    = qt6-base-dev libgl-dev fonts-ipafont-gothic fonts-dejavu-core
+# libfontconfig-dev: the window reads the font configuration itself while
+# the display opens.
+QT_PKGS    = qt6-base-dev libgl-dev libfontconfig-dev fonts-ipafont-gothic fonts-dejavu-core
 # screenfilter-cli: command line, case files, plots drawn with Qt Charts,
 # spreadsheet files.
 CLI_PKGS   = libcli11-dev libtomlplusplus-dev qt6-charts-dev qt6-svg-dev libqt6opengl6-dev libxlsxwriter-dev

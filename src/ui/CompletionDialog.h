@@ -6,8 +6,9 @@ class QLabel;
 class QPushButton;
 
 // The completion dialog: tells the user that a run has written its report.
-// Created hidden at start-up, its contents made when first shown, and shown modally by each successful run; it is
-// hidden again, not destroyed, when closed, and keeps its screen position.
+// Created hidden at start-up, its contents made when it is first shown, and
+// shown modally by each successful run; it is hidden again, not destroyed,
+// when closed, and keeps its screen position.
 class CompletionDialog : public QDialog {
     Q_OBJECT
 public:
