@@ -9,6 +9,7 @@
 #include "export/LifeAnswer.h"
 #include "plot/PlotView.h"
 #include "support/Process.h"
+#include "support/Sheets.h"
 
 #include <QComboBox>
 #include <QTableWidget>
@@ -291,7 +292,14 @@ TEST_F(LifeWindowTest, ExportsTheChartAndTheLawsTable)
     }
     EXPECT_EQ(readBytes("chart.png").substr(0, 8), "\x89PNG\r\n\x1a\n");
     EXPECT_NE(readBytes("chart.svg").find("<svg"), std::string::npos);
-    EXPECT_EQ(readBytes("laws.xlsx").substr(0, 2), "PK");
+    // The workbook: the same cells as the CSV below, numbers stored to 16
+    // digits and shown to 15 (0.38966746573580247: ...8025, then ...803).
+    EXPECT_EQ(sheetRows(readBytes("laws.xlsx")),
+              (SheetRows{{"law", "p0_MPa", "k_per_h", "rms_percent", "limit_at_h", "best", "left_out"},
+                         {"complete", "8.07586703230976", "0.043902833449629", "0.708442575302046", "13.5801405407821"},
+                         {"standard", "8.01893264548044", "0.0487072954532563", "0.373925054426814", "15.0612563592894", "yes"},
+                         {"intermediate", "7.96438575692379", "0.0541705431017235", "0.389667465735803", "16.9972903762747"},
+                         {"cake", "7.86557006769095", "0.0673490140846525", "1.12986964871046", "22.906457561001"}}));
     // Each law's P0, K, rms and limit time in their shortest exact form, as
     // the command line's JSON gives them. By hand for cake filtration, the
     // line through the first and last readings: K = (12.3 - 8) / 8 / 8 = 0.067 1/h.
