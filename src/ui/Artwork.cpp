@@ -20,7 +20,7 @@ const QColor FlowOrange{255, 136, 0};
 
 // A thick arrow along the line from -> to, head at `to`. The head is laid
 // out with the shaft's unit vector, not its angle: atan2 and sincos would
-// bring their code and tables, some 290 KiB of the maths library, into
+// bring their code and tables, some 270 KiB of the maths library, into
 // memory at start (as for okGlyph()).
 void drawFlowArrow(QPainter &p, QPointF from, QPointF to, qreal width, qreal head)
 {
