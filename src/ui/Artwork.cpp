@@ -5,6 +5,8 @@
 #include <QPainter>
 #include <QPainterPath>
 
+#include <cmath>
+
 namespace sf {
 
 namespace {
@@ -16,16 +18,21 @@ const QColor WireGrey{70, 70, 78};
 const QColor MeshGround{236, 236, 228};
 const QColor FlowOrange{255, 136, 0};
 
-// A thick arrow along the line from -> to, head at `to`.
+// A thick arrow along the line from -> to, head at `to`. The head is laid
+// out with the shaft's unit vector, not its angle: atan2 and sincos would
+// bring their code and tables, some 270 KiB of the maths library, into
+// memory at start (as for okGlyph()).
 void drawFlowArrow(QPainter &p, QPointF from, QPointF to, qreal width, qreal head)
 {
-    const QLineF shaft(from, to);
-    QLineF back = QLineF::fromPolar(head, shaft.angle() + 180).translated(to);
+    const QPointF along = to - from;
+    const QPointF unit = along / std::sqrt(QPointF::dotProduct(along, along));
+    const QPointF back = to - unit * head;
     p.setPen(QPen(FlowOrange, width, Qt::SolidLine, Qt::FlatCap));
-    p.drawLine(QLineF(from, back.p2()));
-    const QLineF side = QLineF::fromPolar(head * 0.6, shaft.angle() + 90);
+    p.drawLine(QLineF(from, back));
+    // Square to the shaft, on its left as drawn (y grows downwards).
+    const QPointF side = QPointF(unit.y(), -unit.x()) * (head * 0.6);
     QPolygonF tip;
-    tip << to << back.p2() + QPointF(side.dx(), side.dy()) << back.p2() - QPointF(side.dx(), side.dy());
+    tip << to << back + side << back - side;
     p.setPen(Qt::NoPen);
     p.setBrush(FlowOrange);
     p.drawPolygon(tip);

@@ -20,4 +20,10 @@ QImage drawAppIcon(int size);
 QImage drawOkGlyph();    // green tick
 QImage drawCloseGlyph(); // open door
 
+// The tick as the OK buttons show it: drawOkGlyph()'s pixels, drawn by the
+// build. Its round caps and joins need atan2 and sincos, whose code and
+// tables would bring some 270 KiB of the maths library into memory before
+// the main window's first frame.
+QImage okGlyph();
+
 } // namespace sf

@@ -53,7 +53,7 @@ void CompletionDialog::buildContents()
     addLabel(this, "Label3", QStringLiteral("screenfilter"), {112, 80}, 15, Maroon);
     addLabel(this, "Label2", QStringLiteral("2008.8.6"), {120, 104}, 15, palette().color(QPalette::WindowText));
 
-    m_okButton = new GlyphButton(drawOkGlyph(), tr("OK"), this);
+    m_okButton = new GlyphButton(okGlyph(), tr("OK"), this);
     m_okButton->setObjectName(QStringLiteral("BitBtn1"));
     m_okButton->setGeometry(112, 136, 73, 25);
     m_okButton->setDefault(true);

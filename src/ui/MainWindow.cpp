@@ -299,7 +299,7 @@ void MainWindow::buildViscosityGroup(QWidget *input)
 
 void MainWindow::buildRightSide(QWidget *panel)
 {
-    m_okButton = new GlyphButton(drawOkGlyph(), tr("OK"), panel);
+    m_okButton = new GlyphButton(okGlyph(), tr("OK"), panel);
     m_okButton->setObjectName(QStringLiteral("BitBtn1"));
     m_okButton->setGeometry(440, 432, 101, 35);
     m_okButton->setDefault(true);
