@@ -579,8 +579,8 @@ TEST_F(StudyWindowTest, TheStudySetHereIsDrawnListedSavedAndExported)
     EXPECT_EQ(saved.study->limit, "total=4000bar");
 
     // Opened again, the window shows it as it was set.
-    lineEdit("StudyTemperatures")->clear();
-    lineEdit("StudyLimit")->clear();
+    for (const char *name : {"StudyTemperatures", "StudyFlowFrom", "StudyFlowTo", "StudyLimit"})
+        lineEdit(name)->clear();
     ASSERT_TRUE(form1->openCase(QStringLiteral("studied.sfcase")));
     EXPECT_EQ(lineEdit("StudyTemperatures")->text(), QStringLiteral("195 210 225"));
     EXPECT_EQ(lineEdit("StudyFlowFrom")->text() + u':' + lineEdit("StudyFlowTo")->text(), QStringLiteral("100:250"));
