@@ -84,8 +84,8 @@ protected:
         (void)QTest::qWaitFor([this] { return life->busy(); }, 1000);
         waitForAnswer();
     }
-    // The table's rows as "law | P0 | K | rms | limit at", a law left out
-    // as "law | left out: why".
+    // The table's rows, cells a space apart, " (best)" moved from the best
+    // law's name to the end as the command line writes it.
     QStringList tableRows() const
     {
         QStringList rows;
@@ -94,7 +94,11 @@ protected:
             for (int c = 0; c < laws->columnCount(); ++c)
                 if (!laws->item(r, c)->text().isEmpty())
                     cells << laws->item(r, c)->text();
-            rows << cells.join(QStringLiteral(" | "));
+            if (cells[0].endsWith(QLatin1String(" (best)"))) {
+                cells[0].chop(7);
+                cells << QStringLiteral("(best)");
+            }
+            rows << cells.join(u' ');
         }
         return rows;
     }
@@ -106,33 +110,19 @@ protected:
 };
 
 // The command line's text answer split in two: the answer, and the laws'
-// lines as tableRows writes them, with " (best)" after the best law's name.
+// lines with their columns a space apart.
 std::pair<std::string, QStringList> splitText(const std::string &text)
 {
     const std::size_t every = text.find("\nEvery law:\n");
     EXPECT_NE(every, std::string::npos) << text;
     QStringList rows = QString::fromStdString(text.substr(every + 12)).split(u'\n', Qt::SkipEmptyParts);
     rows.removeFirst(); // the headings
-    // The columns as the text lays them out: law, P0, K, rms, limit at.
-    for (QString &row : rows) {
-        QStringList cells{row.mid(2, 23).trimmed()};
-        if (row.mid(25).startsWith(QLatin1String("left out: "))) {
-            cells << row.mid(25);
-        } else {
-            cells << row.mid(25, 14).trimmed() << row.mid(39, 14).trimmed() << row.mid(53, 10).trimmed();
-            QString limit = row.mid(63);
-            if (limit.endsWith(QLatin1String("  (best)"))) {
-                limit.chop(8);
-                cells.front() += QStringLiteral(" (best)");
-            }
-            cells << limit;
-        }
-        row = cells.join(QStringLiteral(" | "));
-    }
+    for (QString &row : rows)
+        row = row.simplified();
     return {text.substr(0, every), rows};
 }
 
-TEST_F(LifeWindowTest, GivesTheCommandLinesAnswerToTheLastDigit)
+TEST_F(LifeWindowTest, GivesTheCommandLinesAnswerToTheLastDigitAndExportsIt)
 {
     ScratchDirectory dir;
     writeBytes("clock.csv", clockLog());
@@ -156,6 +146,9 @@ TEST_F(LifeWindowTest, GivesTheCommandLinesAnswerToTheLastDigit)
          {"--limit", "300bar", "--pressure-unit", "MPa", "--pressure-after", "0.5", "--since", "2"}, nullptr},
         {"behind the pack with its unit", "bare.csv", 3, "5 bar", "", "250", 0,
          {"--limit", "250kgf/cm2", "--pressure-unit", "MPa", "--pressure-after", "5bar"}, nullptr},
+        // Last: exported below.
+        {"no unit, the limit in MPa", "bare.csv", 3, "", "", "20", 2, {"--limit", "20MPa", "--pressure-unit", "MPa"},
+         "standard blocking"},
     };
     openLife();
     for (const auto &row : rows) {
@@ -184,6 +177,41 @@ TEST_F(LifeWindowTest, GivesTheCommandLinesAnswerToTheLastDigit)
         const ProcessResult json = runProcess(SCREENFILTER_CLI, args);
         EXPECT_EQ(lifeJson(*life->analysis(), std::nullopt), json.out);
     }
+
+    // The chart and the laws' table exported, each under the name it suggests.
+    QString asked;
+    for (const char *name : {"chart.png", "chart.svg", "laws.csv", "laws.xlsx"}) {
+        SCOPED_TRACE(name);
+        life->setFileChooser([&asked, name](const QString &, const QString &, const QString &suggested) {
+            asked = suggested;
+            return QString::fromUtf8(name);
+        });
+        const bool chart = std::string(name).rfind("chart", 0) == 0;
+        QTest::mouseClick(life->findChild<QPushButton *>(chart ? QStringLiteral("LifeExportChart")
+                                                               : QStringLiteral("LifeExportTable")),
+                          Qt::LeftButton);
+        EXPECT_TRUE(asked.endsWith(chart ? QStringLiteral("/bare-life.png") : QStringLiteral("/bare-laws.csv")))
+            << asked.toStdString();
+    }
+    EXPECT_EQ(readBytes("chart.png").substr(0, 8), "\x89PNG\r\n\x1a\n");
+    EXPECT_NE(readBytes("chart.svg").find("<svg"), std::string::npos);
+    // The workbook: the same cells as the CSV below, numbers stored to 16
+    // digits and shown to 15 (0.38966746573580247: ...8025, then ...803).
+    EXPECT_EQ(sheetRows(readBytes("laws.xlsx")),
+              (SheetRows{{"law", "p0_MPa", "k_per_h", "rms_percent", "limit_at_h", "best", "left_out"},
+                         {"complete", "8.07586703230976", "0.043902833449629", "0.708442575302046", "13.5801405407821"},
+                         {"standard", "8.01893264548044", "0.0487072954532563", "0.373925054426814", "15.0612563592894", "yes"},
+                         {"intermediate", "7.96438575692379", "0.0541705431017235", "0.389667465735803", "16.9972903762747"},
+                         {"cake", "7.86557006769095", "0.0673490140846525", "1.12986964871046", "22.906457561001"}}));
+    // Each law's P0, K, rms and limit time in their shortest exact form, as
+    // the command line's JSON gives them. By hand for cake filtration, the
+    // line through the first and last readings: K = (12.3 - 8) / 8 / 8 = 0.067 1/h.
+    EXPECT_EQ(readBytes("laws.csv"),
+              "law,p0_MPa,k_per_h,rms_percent,limit_at_h,best,left_out\n"
+              "complete,8.075867032309757,0.04390283344962897,0.7084425753020459,13.580140540782129,,\n"
+              "standard,8.018932645480438,0.04870729545325631,0.3739250544268136,15.061256359289432,yes,\n"
+              "intermediate,7.964385756923793,0.054170543101723465,0.38966746573580247,16.9972903762747,,\n"
+              "cake,7.865570067690952,0.0673490140846525,1.1298696487104622,22.906457561001044,,\n");
 }
 
 TEST_F(LifeWindowTest, NamesWhatGivesNoAnswerInRedWithoutADialog)
@@ -233,7 +261,7 @@ TEST_F(LifeWindowTest, NamesWhatGivesNoAnswerInRedWithoutADialog)
     EXPECT_TRUE(life->analysis().has_value());
 }
 
-TEST_F(LifeWindowTest, TakesTheStudysLimitAndShowsTheCasesCleanPackBesideP0)
+TEST_F(LifeWindowTest, TakesTheStudysLimitShowsTheCasesCleanPackBesideP0AndGoesByKeyboard)
 {
     ScratchDirectory dir;
     writeBytes("clock.csv", clockLog());
@@ -264,56 +292,6 @@ TEST_F(LifeWindowTest, TakesTheStudysLimitAndShowsTheCasesCleanPackBesideP0)
     EXPECT_EQ(overlapping(life, {"LifeLoad", "LifeLogName", "LifeLogUnit", "LifeAfter", "LifeLimit", "LifeLimitUnit", "LifeSince",
                            "LifeAnswer", "LifeModelProblem", "LifeChart", "LifeLaws", "LifeExportChart"}),
               QString());
-}
-
-TEST_F(LifeWindowTest, ExportsTheChartAndTheLawsTable)
-{
-    ScratchDirectory dir;
-    writeBytes("bare.csv", BareLog);
-    openLife();
-    combo("LifeLogUnit")->setCurrentIndex(3);
-    combo("LifeLimitUnit")->setCurrentIndex(2);
-    type("LifeLimit", QStringLiteral("20"));
-    load(QStringLiteral("bare.csv"));
-    ASSERT_TRUE(life->analysis().has_value()) << problem->text().toStdString();
-    QString asked;
-    for (const char *name : {"chart.png", "chart.svg", "laws.csv", "laws.xlsx"}) {
-        SCOPED_TRACE(name);
-        life->setFileChooser([&asked, name](const QString &, const QString &, const QString &suggested) {
-            asked = suggested;
-            return QString::fromUtf8(name);
-        });
-        const bool chart = std::string(name).rfind("chart", 0) == 0;
-        QTest::mouseClick(life->findChild<QPushButton *>(chart ? QStringLiteral("LifeExportChart")
-                                                               : QStringLiteral("LifeExportTable")),
-                          Qt::LeftButton);
-        EXPECT_TRUE(asked.endsWith(chart ? QStringLiteral("/bare-life.png") : QStringLiteral("/bare-laws.csv")))
-            << asked.toStdString();
-    }
-    EXPECT_EQ(readBytes("chart.png").substr(0, 8), "\x89PNG\r\n\x1a\n");
-    EXPECT_NE(readBytes("chart.svg").find("<svg"), std::string::npos);
-    // The workbook: the same cells as the CSV below, numbers stored to 16
-    // digits and shown to 15 (0.38966746573580247: ...8025, then ...803).
-    EXPECT_EQ(sheetRows(readBytes("laws.xlsx")),
-              (SheetRows{{"law", "p0_MPa", "k_per_h", "rms_percent", "limit_at_h", "best", "left_out"},
-                         {"complete", "8.07586703230976", "0.043902833449629", "0.708442575302046", "13.5801405407821"},
-                         {"standard", "8.01893264548044", "0.0487072954532563", "0.373925054426814", "15.0612563592894", "yes"},
-                         {"intermediate", "7.96438575692379", "0.0541705431017235", "0.389667465735803", "16.9972903762747"},
-                         {"cake", "7.86557006769095", "0.0673490140846525", "1.12986964871046", "22.906457561001"}}));
-    // Each law's P0, K, rms and limit time in their shortest exact form, as
-    // the command line's JSON gives them. By hand for cake filtration, the
-    // line through the first and last readings: K = (12.3 - 8) / 8 / 8 = 0.067 1/h.
-    EXPECT_EQ(readBytes("laws.csv"),
-              "law,p0_MPa,k_per_h,rms_percent,limit_at_h,best,left_out\n"
-              "complete,8.075867032309757,0.04390283344962897,0.7084425753020459,13.580140540782129,,\n"
-              "standard,8.018932645480438,0.04870729545325631,0.3739250544268136,15.061256359289432,yes,\n"
-              "intermediate,7.964385756923793,0.054170543101723465,0.38966746573580247,16.9972903762747,,\n"
-              "cake,7.865570067690952,0.0673490140846525,1.1298696487104622,22.906457561001044,,\n");
-}
-
-TEST_F(LifeWindowTest, OpensBesideTheMainWindowAndGoesByKeyboard)
-{
-    openLife();
     ASSERT_TRUE(QTest::qWaitForWindowActive(life));
     // Alt and the underlined letter reach each control; none takes Alt+C,
     // which closes the main window.
