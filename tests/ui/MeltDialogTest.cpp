@@ -9,6 +9,7 @@
 
 #include <QComboBox>
 #include <QFileDialog>
+#include <QHeaderView>
 #include <QLayout>
 #include <QPlainTextEdit>
 #include <QTableView>
@@ -137,6 +138,7 @@ TEST_F(MeltDialogTest, AppliedFitHasTheCommandLinesValuesAndItsRangeIsSaved)
         click("FitButton");
         ASSERT_EQ(problem(), QString());
         // As screenfilter-cli melt fit prints it; the chart logarithmic, a fitted line per temperature, then its points.
+        EXPECT_EQ(child<QTableView>("FitTable")->verticalHeader()->count(), 16); // as the view has it
         EXPECT_EQ(dialog->findChild<QLabel *>(QStringLiteral("FitSummary"))->text().toStdString(),
                   "16 points from melt-points.csv: 200 to 260 ℃, 10 to 1000 1/s. η0 is the viscosity at 230 ℃ and SR0; A "
                   "was fitted. Deviation of the fitted viscosity: " + inLocale("2.69 % rms, 4.30", sep) + " % at most.");
