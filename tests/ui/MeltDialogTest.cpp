@@ -3,12 +3,12 @@
 // case, and bad values and files named in the dialog with nothing changed.
 #include "UiTestSupport.h"
 
-#include "FitTableModel.h"
 #include "MeltDialog.h"
 #include "cases/CaseFile.h"
 #include "plot/PlotView.h"
 
 #include <QComboBox>
+#include <QFileDialog>
 #include <QHeaderView>
 #include <QLayout>
 #include <QPlainTextEdit>
@@ -39,35 +39,32 @@ std::string inLocale(const char *text, char separator)
     return s;
 }
 
+const MeltFitRange OpenedRange{250, 300, 1, 500, 9, "sheet.csv", 1.5, 3.25};
+
 class MeltDialogTest : public MainWindowTest {
 protected:
     // A case with a fitted melt of its own, opened, and the dialog open on it.
-    void openFittedCase(const char *locale)
+    void openFittedCase(const char *locale, const FieldTexts &texts = FieldTexts::defaults(),
+                        const std::optional<MeltFitRange> &range = OpenedRange)
     {
         form1->applyLocale(QLocale(QString::fromLatin1(locale)));
-        writeBytes("fitted.sfcase", formatCaseFile(FieldTexts::defaults(), OpenedRange));
+        writeBytes("fitted.sfcase", formatCaseFile(texts, range));
         ASSERT_TRUE(form1->openCase(QStringLiteral("fitted.sfcase")));
         QTest::keyClick(edit(1), Qt::Key_M, Qt::ControlModifier);
         dialog = form1->findChild<MeltDialog *>(QStringLiteral("MeltDialog"));
         ASSERT_TRUE(dialog && dialog->isVisible());
         dialog->setPointsChooser([this] { return chosen; });
     }
-    QLineEdit *value(Field f) const
-    {
-        return dialog->findChild<QLineEdit *>(QString::fromLatin1(inputField(f).key.data(), inputField(f).key.size()));
-    }
+    QLineEdit *value(Field f) const { return child<QLineEdit>(std::string(inputField(f).key).c_str()); }
     void type(Field f, const char *text)
     {
         value(f)->selectAll();
         QTest::keyClick(value(f), Qt::Key_Backspace);
         QTest::keyClicks(value(f), QString::fromUtf8(text));
     }
-    void click(const char *name) { QTest::mouseClick(dialog->findChild<QPushButton *>(QLatin1String(name)), Qt::LeftButton); }
-    QString problem() const
-    {
-        auto *label = dialog->findChild<QLabel *>(QStringLiteral("MeltProblem"));
-        return label->isVisible() ? label->text() : QString();
-    }
+    template <class W = QWidget> W *child(const char *name) const { return dialog->findChild<W *>(QLatin1String(name)); }
+    void click(const char *name) { QTest::mouseClick(child<QPushButton>(name), Qt::LeftButton); }
+    QString problem() const { return child("MeltProblem")->isVisible() ? child<QLabel>("MeltProblem")->text() : QString(); }
     void expectMelt(const Melt &melt, char separator)
     {
         for (std::size_t i = 0; i < 5; ++i)
@@ -79,55 +76,32 @@ protected:
         return parseCase(readBytes("saved.sfcase"), "saved.sfcase");
     }
 
-    const MeltFitRange OpenedRange{250, 300, 1, 500, 9, "sheet.csv", 1.5, 3.25};
     MeltDialog *dialog = nullptr;
     QString chosen = QStringLiteral(SCREENFILTER_DOCS "/melt-points.csv");
 };
-
-// The table is a model over the rows: every point of a big fit is a row,
-// shown with the window's separator, those left out marked and greyed.
-TEST(FitTableModel, ShowsEveryPointAsTheCoreFormatsIt)
-{
-    std::vector<FitRow> rows(100'000, {"250", "10.5", "9363.2", "9363.21", "+0.00"});
-    std::vector<bool> leftOut(100'000, false);
-    leftOut.back() = true;
-    FitTableModel model;
-    model.show(rows, leftOut, ',', "gf·s/cm²", QColor(Qt::gray));
-    const struct {
-        int row, column;
-        const char *text;
-        bool grey;
-    } cells[] = {{0, 1, "10,5", false}, {0, 4, "+0,00", false}, {99'999, 4, "+0,00  left out", true}};
-    for (const auto &cell : cells) {
-        EXPECT_EQ(model.index(cell.row, cell.column).data().toString(), QString::fromUtf8(cell.text));
-        EXPECT_EQ(model.index(cell.row, cell.column).data(Qt::ForegroundRole).isValid(), cell.grey) << cell.text;
-    }
-    QStringList headers;
-    for (int c = 0; c < model.columnCount(); ++c)
-        headers << model.headerData(c, Qt::Horizontal).toString();
-    EXPECT_EQ(headers.join(u'|'), "Temperature\n℃|Shear rate\n1/s|Measured\ngf·s/cm²|Fitted\ngf·s/cm²|Deviation\n%");
-}
 
 TEST_F(MeltDialogTest, TypedValuesAreAppliedAndTheFitIsDropped)
 {
     const struct {
         const char *locale;
-        int unit; // 0 gf·s/cm², 1 Pa·s
+        int unit;             // 0 gf·s/cm², 1 Pa·s
+        const char *switched; // the case's η0, 9.55 gf·s/cm², in that unit: 9.55 × 98.0665 Pa·s rounded once
         Melt typed;
-        Melt shown; // in the window, full stops for the locale's separator
-        const char *viscosityInFile;
+        Melt shown; // in the window, full stops for the locale's separator; η0 as the file has it
     } rows[] = {
-        {"C", 0, {"12.5", "50", "0.4", "14000.0", "25"}, {"12.5", "50", "0.4", "14000.0", "25"}, "12.5"},
         // 1000 Pa·s / 98.0665, rounded once from the exact quotient.
-        {"de_DE", 1, {"1000", "50", "0,4", "1,4E4", "25,5"}, {"10.197162129779283", "50", "0.4", "1.4E4", "25.5"},
-         "10.197162129779283"},
+        {"de_DE", 1, "936,5350750000001", {"1000", "50", "0,4", "1,4E4", "25,5"},
+         {"10.197162129779283", "50", "0.4", "1.4E4", "25.5"}},
+        {"C", 0, "9.55", {"12.5", "50", "0.4", "14000.0", "25"}, {"12.5", "50", "0.4", "14000.0", "25"}},
     };
     for (const auto &row : rows) {
         SCOPED_TRACE(row.locale);
         ScratchDirectory dir;
         openFittedCase(row.locale);
         const char sep = form1->decimalSeparator();
-        dialog->findChild<QComboBox *>(QStringLiteral("ViscosityUnit"))->setCurrentIndex(row.unit);
+        child<QComboBox>("ViscosityUnit")->setCurrentIndex(row.unit);
+        EXPECT_EQ(value(Field::StandardViscosity)->text(), row.switched);
+        EXPECT_EQ(value(Field::StandardViscosity)->cursorPosition(), 0) << "from its start";
         for (std::size_t i = 0; i < 5; ++i)
             type(Fields[i], row.typed[i]);
         click("ApplyButton");
@@ -136,7 +110,7 @@ TEST_F(MeltDialogTest, TypedValuesAreAppliedAndTheFitIsDropped)
         EXPECT_FALSE(edit(Field::StandardViscosity)->isEnabled()) << "the melt stays read-only";
         EXPECT_TRUE(form1->hasUnsavedEdits());
         const CaseContent file = saved();
-        EXPECT_EQ(file.texts[Field::StandardViscosity], row.viscosityInFile);
+        EXPECT_EQ(file.texts[Field::StandardViscosity], row.shown[0]);
         EXPECT_EQ(file.texts[Field::PowerLawFactor], "0.4");
         EXPECT_EQ(file.meltFit, std::nullopt);
         dialog->close();
@@ -164,7 +138,7 @@ TEST_F(MeltDialogTest, AppliedFitHasTheCommandLinesValuesAndItsRangeIsSaved)
         click("FitButton");
         ASSERT_EQ(problem(), QString());
         // As screenfilter-cli melt fit prints it; the chart logarithmic, a fitted line per temperature, then its points.
-        EXPECT_EQ(dialog->findChild<QTableView *>(QStringLiteral("FitTable"))->verticalHeader()->count(), 16); // as the view has it
+        EXPECT_EQ(child<QTableView>("FitTable")->verticalHeader()->count(), 16); // as the view has it
         EXPECT_EQ(dialog->findChild<QLabel *>(QStringLiteral("FitSummary"))->text().toStdString(),
                   "16 points from melt-points.csv: 200 to 260 ℃, 10 to 1000 1/s. η0 is the viscosity at 230 ℃ and SR0; A "
                   "was fitted. Deviation of the fitted viscosity: " + inLocale("2.69 % rms, 4.30", sep) + " % at most.");
@@ -172,24 +146,22 @@ TEST_F(MeltDialogTest, AppliedFitHasTheCommandLinesValuesAndItsRangeIsSaved)
         EXPECT_EQ(chart.colourGroups, (std::vector<std::string>{"200 ℃", "230 ℃", "260 ℃"}));
         EXPECT_TRUE(chart.logX && chart.logY && chart.yTitle == "Viscosity (Pa.s)") << chart.yTitle;
         ASSERT_EQ(chart.lines.size(), 6u);
-        EXPECT_TRUE(!chart.lines[2].markers && chart.lines[3].markers && chart.lines[4].points.size() == 6);
+        EXPECT_TRUE(!chart.lines[2].markers && chart.lines[2].styleGroup == 0 && chart.lines[3].markers &&
+                    chart.lines[4].points.size() == 6) << "fitted lines solid, then the points";
         if (row.viaPascalSeconds) {
-            auto *unit = dialog->findChild<QComboBox *>(QStringLiteral("ViscosityUnit"));
-            unit->setCurrentIndex(1);
+            child<QComboBox>("ViscosityUnit")->setCurrentIndex(1);
             EXPECT_EQ(value(Field::StandardViscosity)->text().toStdString(), inLocale("4241.668503575576", sep));
-            unit->setCurrentIndex(0);
+            child<QComboBox>("ViscosityUnit")->setCurrentIndex(0);
         }
+        Melt expected = CliFit;
         if (row.overtyped) { // after a value that does not read, whose problem Apply then clears
             type(Field::StandardShearRate, "x");
             click("ApplyButton");
             EXPECT_NE(problem(), QString());
-            type(Field::StandardShearRate, row.overtyped);
+            type(Field::StandardShearRate, expected[1] = row.overtyped);
         }
         click("ApplyButton");
         EXPECT_EQ(problem(), QString());
-        Melt expected = CliFit;
-        if (row.overtyped)
-            expected[1] = row.overtyped;
         expectMelt(expected, sep);
         const CaseContent file = saved();
         for (std::size_t i = 0; i < 5; ++i)
@@ -204,11 +176,42 @@ TEST_F(MeltDialogTest, AppliedFitHasTheCommandLinesValuesAndItsRangeIsSaved)
     }
 }
 
+// No chart of a melt whose values do not read or whose SR0 is no rate; Cancel
+// in the file dialog, which asks for an existing points file, fits nothing;
+// a fit stays on show when the dialog shows the melt again.
+TEST_F(MeltDialogTest, NoChartOfAMeltThatDoesNotReadAndAFitStaysOnShow)
+{
+    MeltDialog melt([](const FieldTexts &, const std::optional<MeltFitRange> &) {});
+    dialog = &melt;
+    const PlotSpec &chart = child<PlotView>("FitChart")->spec();
+    for (const auto &[field, text] :
+         {std::pair(Field::StandardViscosity, "x"), std::pair(Field::StandardShearRate, "0")}) {
+        FieldTexts texts = FieldTexts::defaults();
+        texts[field] = text;
+        melt.setMelt(texts, '.');
+        EXPECT_TRUE(chart.colourGroups.empty() && chart.lines.empty()) << text;
+    }
+    QStringList asked;
+    {
+        ModalWatcher watcher([&asked](QWidget *shown) {
+            auto *files = qobject_cast<QFileDialog *>(shown);
+            asked = files->nameFilters() << QString::number(files->fileMode());
+            files->reject();
+        });
+        melt.fitFromPoints();
+    }
+    EXPECT_EQ(asked.join(u'|'), "Viscosity points (*.csv *.txt *.tsv *.dat)|All files (*)|1"); // 1: an existing file
+    EXPECT_FALSE(child("FitAgainButton")->isEnabled());
+    melt.setPointsChooser([this] { return chosen; });
+    melt.fitFromPoints();
+    melt.setMelt(FieldTexts::defaults(), '.');
+    EXPECT_EQ(chart.colourGroups, (std::vector<std::string>{"200 ℃", "230 ℃", "260 ℃"}));
+}
+
 TEST_F(MeltDialogTest, BadValueOrFileIsNamedInTheDialogAndNothingChanges)
 {
     const struct {
-        const char *name;
-        const char *locale;
+        const char *name, *locale;
         Field field;     // typed into, then Apply
         const char *typed;
         const char *csv; // else fitted from this file ("" none; "dir" a directory)
@@ -269,69 +272,56 @@ TEST_F(MeltDialogTest, ColumnsChosenForAnUnknownHeaderAndAFitWindow)
                                                   "';', names no temperature and shear_rate and viscosity column")) &&
                 problem().endsWith(QStringLiteral("\nChoose the columns below and Fit again.")))
         << problem().toStdString();
-    auto *columns = dialog->findChild<QWidget *>(QStringLiteral("ColumnChoosers"));
-    ASSERT_TRUE(columns->isVisible());
-    EXPECT_EQ(dialog->findChild<QPlainTextEdit *>(QStringLiteral("PointsPreview"))->toPlainText(),
+    ASSERT_TRUE(child("ColumnChoosers")->isVisible());
+    EXPECT_EQ(child<QPlainTextEdit>("PointsPreview")->toPlainText(),
               QStringLiteral("Probe;T;Gamma;Eta\nA;200;10;35740\nA;200;100;10180\nA;230;10;14730\nA;230;100;4177,5\n"
                              "A;260;10;6528"));
-    const char *const choosers[] = {"TemperatureColumn", "ShearRateColumn", "ViscosityColumn"};
+    const char *const choosers[][2] = {
+        {"TemperatureColumn", "1: Probe"}, {"ShearRateColumn", "2: T"}, {"ViscosityColumn", "3: Gamma"}};
     for (std::size_t k = 0; k < 3; ++k) {
-        auto *chooser = dialog->findChild<QComboBox *>(QLatin1String(choosers[k]));
+        auto *chooser = child<QComboBox>(choosers[k][0]);
         ASSERT_EQ(chooser->count(), 4);
-        EXPECT_EQ(chooser->itemText(1), QStringLiteral("2: T"));
+        EXPECT_EQ(chooser->itemText(1) + '|' + chooser->currentText(), QStringLiteral("2: T|") + choosers[k][1]);
         chooser->setCurrentIndex(static_cast<int>(k + 1));
     }
     click("FitAgainButton");
     ASSERT_EQ(problem(), QString());
-    // screenfilter-cli melt fit messung.csv --columns temperature=2,shear_rate=3,viscosity=4
-    const Melt cliColumns = {"42.47414999280916", "100", "0.45556154835726254", "15627.091663113757",
-                             "31.06777666623013"};
-    for (std::size_t i = 0; i < 5; ++i)
-        EXPECT_EQ(value(Fields[i])->text().toStdString(), inLocale(cliColumns[i], ',')) << i;
     // The choosers are in the Tab chain, in their order, before the table.
     dialog->activateWindow();
     ASSERT_TRUE(QTest::qWaitFor([this] { return QApplication::activeWindow() == dialog; }));
-    dialog->findChild<QWidget *>(QStringLiteral("FitAgainButton"))->setFocus(Qt::OtherFocusReason);
+    child("FitAgainButton")->setFocus(Qt::OtherFocusReason);
     for (const char *next : {"TemperatureColumn", "ShearRateColumn", "ViscosityColumn", "FitTable"}) {
         QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
         ASSERT_EQ(focusName().toStdString(), next);
     }
 
-    QTest::keyClicks(dialog->findChild<QLineEdit *>(QStringLiteral("TemperatureFrom")), QStringLiteral("199,5"));
-    QTest::keyClicks(dialog->findChild<QLineEdit *>(QStringLiteral("TemperatureTo")), QStringLiteral("230"));
+    QTest::keyClicks(child<QLineEdit>("TemperatureFrom"), QStringLiteral("199,5"));
+    QTest::keyClicks(child<QLineEdit>("TemperatureTo"), QStringLiteral("230"));
     click("FitAgainButton");
     ASSERT_EQ(problem(), QString());
-    const QAbstractItemModel *table = dialog->findChild<QTableView *>(QStringLiteral("FitTable"))->model();
+    // screenfilter-cli melt fit … --temperature-range 199.5:230: its deviations, its range, not the file's.
+    const QAbstractItemModel *table = child<QTableView>("FitTable")->model();
     ASSERT_EQ(table->rowCount(), 6);
-    EXPECT_TRUE(table->index(3, 4).data().toString().endsWith(QStringLiteral("  left out")) == false);
-    EXPECT_TRUE(table->index(4, 4).data().toString().endsWith(QStringLiteral("  left out")));
-    // screenfilter-cli melt fit … --temperature-range 199.5:230: its range, not the file's; rms 0.1082, at most 0.1083.
-    EXPECT_EQ(dialog->findChild<QLabel *>(QStringLiteral("FitSummary"))->text(),
+    EXPECT_EQ(table->index(3, 4).data().toString() + '|' + table->index(4, 4).data().toString(), "+0,11|+2,45  left out");
+    EXPECT_TRUE(!table->index(3, 0).data(Qt::ForegroundRole).isValid() &&
+                table->index(4, 0).data(Qt::ForegroundRole).isValid()) << "left out in grey";
+    EXPECT_EQ(child<QLabel>("FitSummary")->text(),
               "4 of 6 points from messung.csv: 200 to 230 ℃, 10 to 100 1/s. η0 is the viscosity at 215 ℃ and SR0; A "
               "was fitted. Deviation of the fitted viscosity: 0,11 % rms, 0,11 % at most.");
     click("ApplyButton");
     const CaseContent file = saved();
-    ASSERT_TRUE(file.meltFit);
-    EXPECT_EQ(file.meltFit->points, 4);
-    EXPECT_EQ(file.meltFit->temperatureMax, 230);
+    EXPECT_TRUE(file.meltFit && file.meltFit->points == 4 && file.meltFit->temperatureMax == 230);
 
-    const struct {
-        const char *from, *to;
-        const char *problem;
-    } bad[] = {
-        {"x", "", "Fit shear rates: 'x' is not a number; write digits with ',' as the decimal separator"},
-        {"1.5", "", "Fit shear rates: '1.5' is not a number"},
+    const struct { const char *from, *to, *problem; } bad[] = {
+        {"1.5", "", "Fit shear rates: '1.5' is not a number; write digits with ',' as the decimal separator"},
         {"100", "10", "Fit shear rates: from 100 to 10; give the lower value first"},
         {"2000", "", "no point is within"},
         {"10", "10", "all points are at one shear rate (10 1/s)"}, // both ends included, as the command line's
     };
     for (const auto &row : bad) {
         SCOPED_TRACE(row.from);
-        for (const char *name : {"ShearRateFrom", "ShearRateTo"}) {
-            auto *edit = dialog->findChild<QLineEdit *>(QLatin1String(name));
-            edit->clear();
-            QTest::keyClicks(edit, QString::fromUtf8(name[9] == 'F' ? row.from : row.to));
-        }
+        child<QLineEdit>("ShearRateFrom")->setText(QString::fromUtf8(row.from));
+        child<QLineEdit>("ShearRateTo")->setText(QString::fromUtf8(row.to));
         click("FitAgainButton");
         EXPECT_TRUE(problem().contains(QString::fromUtf8(row.problem))) << problem().toStdString();
         EXPECT_EQ(saved().meltFit, file.meltFit) << "nothing changes";
@@ -340,24 +330,16 @@ TEST_F(MeltDialogTest, ColumnsChosenForAnUnknownHeaderAndAFitWindow)
 
 TEST_F(MeltDialogTest, AFitAppliedToTheValuesTheFileHasIsAnUnsavedChangeUntilItHasItsRange)
 {
-    const struct {
-        bool fileHasRange;
-        bool unsaved;
-    } rows[] = {{false, true}, {true, false}};
-    for (const auto &row : rows) {
-        SCOPED_TRACE(row.fileHasRange);
+    for (const bool fileHasRange : {false, true}) {
+        SCOPED_TRACE(fileHasRange);
         ScratchDirectory dir;
         FieldTexts texts = FieldTexts::defaults();
         for (std::size_t i = 0; i < 5; ++i)
             texts[Fields[i]] = CliFit[i];
-        writeBytes("fitted.sfcase", formatCaseFile(texts, row.fileHasRange ? std::optional(CliRange) : std::nullopt));
-        ASSERT_TRUE(form1->openCase(QStringLiteral("fitted.sfcase")));
-        QTest::keyClick(edit(1), Qt::Key_M, Qt::ControlModifier);
-        dialog = form1->findChild<MeltDialog *>(QStringLiteral("MeltDialog"));
-        dialog->setPointsChooser([this] { return chosen; });
+        openFittedCase("C", texts, fileHasRange ? std::optional(CliRange) : std::nullopt);
         click("FitButton");
         click("ApplyButton");
-        EXPECT_EQ(form1->hasUnsavedEdits(), row.unsaved);
+        EXPECT_EQ(form1->hasUnsavedEdits(), !fileHasRange);
         EXPECT_TRUE(form1->saveCase(QStringLiteral("fitted.sfcase")));
         EXPECT_FALSE(form1->hasUnsavedEdits());
         dialog->close();
@@ -389,8 +371,11 @@ TEST_F(MeltDialogTest, KeysStartAtEta0TabInReadingOrderAndEscapeCloses)
     dialog->activateWindow();
     ASSERT_TRUE(QTest::qWaitFor([this] { return QApplication::activeWindow() == dialog && QApplication::focusWidget(); }));
     EXPECT_EQ(focusName().toStdString(), "standard_viscosity");
-    EXPECT_FALSE(dialog->findChild<QPushButton *>(QStringLiteral("FitAgainButton"))->isEnabled()) << "no file yet";
-    EXPECT_EQ(dialog->findChild<QTableView *>()->model()->headerData(3, Qt::Horizontal).toString(), "Fitted\nPa.s");
+    EXPECT_FALSE(child("FitAgainButton")->isEnabled()) << "no file yet";
+    QStringList headers;
+    for (int c = 0; c < 5; ++c)
+        headers << child<QTableView>("FitTable")->model()->headerData(c, Qt::Horizontal).toString();
+    EXPECT_EQ(headers.join(u'|'), "Temperature\n℃|Shear rate\n1/s|Measured\nPa.s|Fitted\nPa.s|Deviation\n%");
     click("FitButton"); // a table with rows and a chart to pass by
     value(Field::StandardViscosity)->setFocus(Qt::OtherFocusReason);
     const char *const chain[] = {"ViscosityUnit",   "standard_shear_rate", "power_law_factor", "shift_a",
@@ -413,8 +398,7 @@ TEST_F(MeltDialogTest, KeysStartAtEta0TabInReadingOrderAndEscapeCloses)
     click("ApplyButton");
     dialog->layout()->activate();
     const auto at = [this](const char *name) {
-        auto *w = dialog->findChild<QWidget *>(QLatin1String(name));
-        return QRect(w->mapTo(dialog, QPoint(0, 0)), w->size());
+        return QRect(child(name)->mapTo(dialog, QPoint(0, 0)), child(name)->size());
     };
     EXPECT_GT(at("TemperatureTo").left(), at("TemperatureFrom").right());
     EXPECT_EQ(at("TemperatureTo").top(), at("TemperatureFrom").top());
