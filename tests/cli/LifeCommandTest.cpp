@@ -134,14 +134,13 @@ TEST(LifeCommand, RefusesWhatGivesNoAnswer)
     }
 }
 
-// A log from 1000 min, every 0.5 min to 1999.5, of P = 100 (1 + 0.001 (t -
-// 1000)): the limit 200 at 2000 min, the chart to 1000 + 1.1 * 1000 min, a
-// pixel column 1100 / 960 min wide. Columns 0 to 871 hold two readings or
-// more, their first and last kept; column 872, from 1999.17 min, 1999.5 alone.
+// A log from 1000 h, every 0.5 h to 1999.5, of P = 100 (1 + 0.001 (t -
+// 1000)): the limit 200 at 2000 h, the chart to 1000 + 1.1 * 1000 h, a
+// pixel column 1100 / 960 h wide. Columns 0 to 871 hold two readings or
+// more, their first and last kept; column 872, from 1999.17 h, 1999.5 alone.
 TEST(LifePlot, ReadingsAreThinnedToTwoAPixelColumnCountedFromTheFirst)
 {
-    PressureLog log;
-    log.timeUnit = LogTimeUnit::Minute;
+    PressureLog log; // in hours
     for (int i = 0; i < 2000; ++i) {
         log.time.push_back(1000 + 0.5 * i);
         log.pressure.push_back(100 + 0.05 * i);
