@@ -146,8 +146,7 @@ TEST(LifePlot, ReadingsAreThinnedToTwoAPixelColumnCountedFromTheFirst)
         log.pressure.push_back(100 + 0.05 * i);
         log.line.push_back(i + 2);
     }
-    const PlotSpec plot = lifePlot(analyseLife(log, {"log.csv", 200, {}, {}}), "log.csv");
-    const auto &readings = plot.lines.back().points;
+    const auto readings = lifePlot(analyseLife(log, {"log.csv", 200, {}, {}}), "log.csv").lines.back().points;
     ASSERT_EQ(readings.size(), 872 * 2 + 1u);
     EXPECT_EQ(readings.front().first, 1000);
     EXPECT_EQ(readings[1].first, 1001); // column 0 ends at 1001.15
