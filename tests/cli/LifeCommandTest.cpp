@@ -1,5 +1,6 @@
 // screenfilter-cli life as a user runs it: the answer in text and JSON, the
 // plot, and what it refuses.
+#include "export/LifeAnswer.h"
 #include "support/Files.h"
 #include "support/Process.h"
 #include "support/TempDir.h"
@@ -82,15 +83,13 @@ TEST(LifeCommand, TextAnswerNamesTheLawTheLimitAndTheModelsCleanPack)
     const test::ProcessResult r = cli({"life", "minutes.csv", "--limit", "13.7895MPa", "--pressure-after", "20psi",
                                        "--case", SCREENFILTER_DOCS "/pack-a.sfcase", "--plot", "life.svg"});
     ASSERT_EQ(r.exitCode, 0) << r.err;
-    for (const char *line : {"Pack life from minutes.csv: 11 readings\n",
-                             "Drop across the pack: pressure - 20 psi behind it (--pressure-after)\n",
-                             "Law: cake filtration, P/P0 = 1 + K t\n", "  P0 = 80 psi, K = 0.002 1/min, rms ",
-                             "Limit 2000 psi reached at 12000 min\n", "Clean pack by the model (",
-                             "  cake filtration        80            0.002         "})
-        EXPECT_NE(r.out.find(line), std::string::npos) << line << "\n" << r.out;
+    EXPECT_EQ(test::missing(r.out, {"Pack life from minutes.csv: 11 readings\n",
+                                    "Drop across the pack: pressure - 20 psi behind it (--pressure-after)\n",
+                                    "Law: cake filtration, P/P0 = 1 + K t\n", "  P0 = 80 psi, K = 0.002 1/min, rms ",
+                                    "Limit 2000 psi reached at 12000 min\n", "Clean pack by the model (",
+                                    "  cake filtration        80            0.002         "}), "") << r.out;
     // The plot's axis says it shows the drop, 20 psi below the log's pressure.
-    for (const char *shown : {"<svg", "cake filtration (best)", ">Drop (psi)<"})
-        EXPECT_NE(readBytes("life.svg").find(shown), std::string::npos) << shown;
+    EXPECT_EQ(test::missing(readBytes("life.svg"), {"<svg", "cake filtration (best)", ">Drop (psi)<"}), "");
 }
 
 TEST(LifeCommand, RefusesWhatGivesNoAnswer)
@@ -101,6 +100,7 @@ TEST(LifeCommand, RefusesWhatGivesNoAnswer)
         std::vector<std::string> options;
         int exitCode;
         std::string message;
+        const char *limit = "200bar";
     } rows[] = {
         {"a pressure that is not a number", "time (min),pressure (bar)\n0,80\n1,8O\n2,82\n3,83\n", {}, 2,
          "log.csv:3: column 2 (pressure): \"8O\" is not a number\n"},
@@ -116,23 +116,41 @@ TEST(LifeCommand, RefusesWhatGivesNoAnswer)
          "--since 2026-03-14T06:00: a time of the log in its unit (h), as a number\n"},
         {"a plot of another kind", "time (h),pressure (bar)\n0,80\n", {"--plot", "life.pdf"}, 2,
          "life.pdf: a plot is an .svg or a .png file\n"},
+        {"a limit without its unit", "time (h),pressure (bar)\n0,80\n", {}, 2,
+         "--limit 200: a pressure with its unit right after the number (kgf/cm2, bar, MPa or psi), such as 250bar\n",
+         "200"},
+        {"a limit of zero", "time (h),pressure (bar)\n0,80\n", {}, 2, "--limit 0bar: a pressure above zero\n", "0bar"},
     };
     for (const auto &row : rows) {
         SCOPED_TRACE(row.name);
         test::ScopedTempCwd cwd;
         writeBytes("log.csv", row.log);
-        std::vector<std::string> args{"life", "log.csv", "--limit", "200bar"};
+        std::vector<std::string> args{"life", "log.csv", "--limit", row.limit};
         args.insert(args.end(), row.options.begin(), row.options.end());
         const test::ProcessResult r = cli(args);
         EXPECT_EQ(r.exitCode, row.exitCode);
         EXPECT_EQ(r.err, row.message);
         EXPECT_EQ(r.out, "");
     }
-    test::ScopedTempCwd cwd;
-    writeBytes("log.csv", "time (h),pressure (bar)\n0,80\n");
-    EXPECT_EQ(cli({"life", "log.csv", "--limit", "200"}).err,
-              "--limit 200: a pressure with its unit right after the number (kgf/cm2, bar, MPa or "
-              "psi), such as 250bar\n");
+}
+
+// A log from 1000 h, every 0.5 h to 1999.5, of P = 100 (1 + 0.001 (t -
+// 1000)): the limit 200 at 2000 h, the chart to 1000 + 1.1 * 1000 h, a
+// pixel column 1100 / 960 h wide. Columns 0 to 871 hold two readings or
+// more, their first and last kept; column 872, from 1999.17 h, 1999.5 alone.
+TEST(LifePlot, ReadingsAreThinnedToTwoAPixelColumnCountedFromTheFirst)
+{
+    PressureLog log; // in hours
+    for (int i = 0; i < 2000; ++i) {
+        log.time.push_back(1000 + 0.5 * i);
+        log.pressure.push_back(100 + 0.05 * i);
+        log.line.push_back(i + 2);
+    }
+    const auto readings = lifePlot(analyseLife(log, {"log.csv", 200, {}, {}}), "log.csv").lines.back().points;
+    ASSERT_EQ(readings.size(), 872 * 2 + 1u);
+    EXPECT_EQ(readings.front().first, 1000);
+    EXPECT_EQ(readings[1].first, 1001); // column 0 ends at 1001.15
+    EXPECT_EQ(readings.back().first, 1999.5);
 }
 
 TEST(LifeCommand, ReadmeShowsWhatItsExampleLogGives)

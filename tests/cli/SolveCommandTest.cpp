@@ -15,11 +15,6 @@ namespace {
 
 using test::cli;
 
-bool contains(const std::string &text, const std::string &part)
-{
-    return text.find(part) != std::string::npos;
-}
-
 // The worked example, and the same at 120 kg/hr with a melt fitted to data
 // from 200 to 300 degrees and 10 to 1000 1/s.
 void writeCases()
@@ -78,10 +73,8 @@ TEST(SolveCommand, AnswersOrSaysWhyWithItsExitCode)
         const test::ProcessResult r = cli(args);
         SCOPED_TRACE(row.args[2] + " " + row.args[4] + "\nout: " + r.out + "\nerr: " + r.err);
         EXPECT_EQ(r.exitCode, row.exitCode);
-        for (const std::string &part : row.out)
-            EXPECT_TRUE(contains(r.out, part)) << part;
-        for (const std::string &part : row.err)
-            EXPECT_TRUE(contains(r.err, part)) << part;
+        EXPECT_EQ(test::missing(r.out, row.out), "");
+        EXPECT_EQ(test::missing(r.err, row.err), "");
         EXPECT_TRUE(!row.out.empty() || r.out.empty()) << "standard output: nothing";
         EXPECT_TRUE(!row.err.empty() || r.err.empty()) << "standard error: nothing";
     }

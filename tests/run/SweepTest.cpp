@@ -328,17 +328,6 @@ TEST(TableText, CsvTextCannotStartAFormula)
         appendCsvField(out, row.text, row.delimiter);
         EXPECT_EQ(out, row.field) << row.text;
     }
-
-    // A case named as a formula: its name is text in every row, and the
-    // numbers, negative ones too, are as they were.
-    SweepOptions o = options({"density=-1,0.96"});
-    o.cases.front().name = "=1+1.sfcase";
-    StringSink sink;
-    runSweep(o, sink);
-    const std::vector<std::string> lines = split(sink.text, '\n');
-    ASSERT_EQ(lines.size(), 3u);
-    EXPECT_EQ(lines[1].substr(0, 16), "'=1+1.sfcase,-1,");
-    EXPECT_EQ(lines[2].substr(0, 18), "'=1+1.sfcase,0.96,");
 }
 
 // As JSON (RFC 8259) writes a string: quote and backslash escaped, every

@@ -98,6 +98,17 @@ inline double jsonNumber(const std::string &json, const std::string &key)
     return v;
 }
 
+// The parts that `text` does not hold, each on a line of its own: "" when
+// it holds them all.
+inline std::string missing(const std::string &text, const std::vector<std::string> &parts)
+{
+    std::string out;
+    for (const std::string &part : parts)
+        if (text.find(part) == std::string::npos)
+            out += part + "\n";
+    return out;
+}
+
 #ifdef SCREENFILTER_CLI
 inline ProcessResult cli(const std::vector<std::string> &args, const std::vector<std::string> &environment = {})
 {
