@@ -27,13 +27,13 @@ TEST_F(MainWindowTest, OkButtonShowsTheDrawnTick)
 // The picture's flow arrow: a 9-pixel shaft from (8, 138) to 18 pixels short
 // of its tip at (190, 8), and a head 2 x 10.8 pixels wide at its base. Points
 // worked out by hand: on the shaft, inside the head and on one wing; and
-// clear of it just beyond that wing and beside the narrow tip.
+// clear of it just beyond that wing, beside the narrow tip and off the shaft.
 TEST(Artwork, PictureArrowShaftAndHead)
 {
     const QImage picture = drawPicture();
     const struct { int x, y; QRgb pixel; } points[] = {
         {26, 125, 0xffff8800}, {180, 15, 0xffff8800}, {172, 11, 0xffff8800},
-        {168, 7, 0xffd6f0d0}, {186, 6, 0xffd6f0d0},
+        {168, 7, 0xffd6f0d0}, {186, 6, 0xffd6f0d0}, {30, 100, 0xffd6f0d0},
     };
     for (const auto &p : points)
         EXPECT_EQ(picture.pixel(p.x, p.y), p.pixel) << p.x << "," << p.y;
